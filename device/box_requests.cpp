@@ -1,0 +1,48 @@
+#include "box_requests.h"
+
+#include <cstring>
+
+namespace vantrel {
+
+bool BoxRequests::exchange(uint8_t *reply, const Bytes &request, uint32_t minReply)
+{
+    // A missing reply then fails every echo test instead of reading stale bytes.
+    std::memset(reply, 0, UsbLink::kMaxReply);
+    return link_.Transact(reply, request.data(), minReply, static_cast<DWORD>(request.size()));
+}
+
+bool BoxRequests::ReadRegister(uint8_t item, uint8_t *reply, uint8_t length)
+{
+    bool ok = exchange(reply, frame::registerRead(item, length), length) && reply[0] == frame::kRegister;
+    if (!ok)
+        message("...", 2000);
+    return ok;
+}
+
+bool BoxRequests::WriteRegister(uint8_t reg, uint8_t value)
+{
+    uint8_t reply[UsbLink::kMaxReply];
+    bool result = exchange(reply, frame::registerWrite(reg, value), 2);
+    if (!result || reply[0] != frame::kRegister)
+        message("Error Writing values", 4000);
+    return result;
+}
+
+bool BoxRequests::ReadBlock(uint8_t *reply, uint8_t length)
+{
+    bool ok = exchange(reply, frame::blockRead(length), length) && reply[0] == frame::kBlock;
+    if (!ok)
+        message("Error Reading values", 4000);
+    return ok;
+}
+
+bool BoxRequests::WriteBlock(const uint8_t image[frame::kSettingsSize])
+{
+    uint8_t reply[UsbLink::kMaxReply];
+    bool result = exchange(reply, frame::imageWrite(image), 2);
+    if (!result || reply[0] != frame::kImageWrite)
+        message("Error Writing values", 4000);
+    return result;
+}
+
+} // namespace vantrel

@@ -1,0 +1,35 @@
+// What a multi-step operation (EDID transfer, CEC or infoframe send) needs
+// besides the link: the status-bar messages of BoxRequests, pauses, the
+// diagnostic lines for standard output and the transfer progress.
+#pragma once
+
+#include "box_requests.h"
+#include "clock.h"
+
+#include <functional>
+#include <string>
+
+namespace vantrel {
+
+struct Session {
+    BoxRequests &box;
+    Clock &clock;
+    // One diagnostic line for standard output (never shown in the window).
+    std::function<void(const std::string &line)> diagnostic;
+    // on_ProgressChange(a, b): a <= 0 or b <= 0 hides the bar.
+    std::function<void(int a, int b)> progress;
+
+    void status(const std::string &text, int ms) { box.message(text, ms); }
+    void diag(const std::string &line)
+    {
+        if (diagnostic)
+            diagnostic(line);
+    }
+    void setProgress(int a, int b)
+    {
+        if (progress)
+            progress(a, b);
+    }
+};
+
+} // namespace vantrel

@@ -1,0 +1,53 @@
+// The one link to the box: picks it among the attached devices, keeps the one
+// handle open and runs every request/reply exchange (Transact).
+#pragma once
+
+#include "clock.h"
+#include "usbxpress.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace vantrel {
+
+class UsbLink {
+public:
+    // A plain alert box (title " ", warning icon, OK, no owner).
+    using Alert = std::function<void(const std::string &text)>;
+
+    static constexpr uint32_t kReplyBoundMs = 4000;
+    static constexpr uint32_t kMaxReply = 64;
+
+    // api may be null (no usable library): the link then finds no device.
+    UsbLink(const UsbApi *api, Clock &clock, Alert alert);
+
+    bool FindDevice(const std::string &idString, DWORD &index);
+    bool OpenDevice(DWORD index);
+    void CloseDevice();
+    bool ReadData(void *buffer, DWORD count, DWORD *got, DWORD timeoutMs);
+    bool WriteData(const void *buffer, DWORD count, DWORD *put, DWORD timeoutMs);
+    // reply must have room for 64 bytes.
+    bool Transact(uint8_t *reply, const uint8_t *request, DWORD minReply, DWORD requestLength);
+
+    bool isOpen() const { return handle_ != noDevice(); }
+    bool busy() const { return busy_; }
+    HANDLE handle() const { return handle_; }
+    DWORD deviceIndex() const { return index_; }
+    const UsbApi *api() const { return api_; }
+    Clock &clock() { return clock_; }
+
+    static HANDLE noDevice() { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)); }
+
+private:
+    void alert(const char *text);
+
+    const UsbApi *api_;
+    Clock &clock_;
+    Alert alert_;
+    HANDLE handle_ = noDevice();
+    DWORD index_ = 0;
+    bool busy_ = false;
+};
+
+} // namespace vantrel
