@@ -1,0 +1,58 @@
+#include "feedback.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStatusBar>
+
+#include <cstdio>
+
+void Feedback::statusMessage(QStatusBar *bar, const QString &text, int ms)
+{
+    if (bar)
+        bar->showMessage(text, ms);
+}
+
+void QtFeedback::linkAlert(const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral(" "), text, QMessageBox::Ok);
+    box.exec();
+}
+
+void QtFeedback::warning(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox::warning(parent, title, text, QMessageBox::Ok);
+}
+
+bool QtFeedback::question(const QString &title, const QString &text, const QString &informative)
+{
+    QMessageBox box;
+    if (!title.isNull())
+        box.setWindowTitle(title);
+    box.setText(text);
+    box.setInformativeText(informative);
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString QtFeedback::openFileName(QWidget *parent, const QString &caption, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+}
+
+QString QtFeedback::saveFileName(QWidget *parent, const QString &caption, const QString &proposed,
+                                 const QString &filter)
+{
+    return QFileDialog::getSaveFileName(parent, caption, proposed, filter);
+}
+
+void QtFeedback::about(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox::about(parent, title, text);
+}
+
+void QtFeedback::diagnostic(const QString &line)
+{
+    // The lines carry their own line breaks.
+    std::fputs(line.toLocal8Bit().constData(), stdout);
+    std::fflush(stdout);
+}

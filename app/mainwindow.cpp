@@ -1,0 +1,246 @@
+#include "mainwindow.h"
+
+#include "feedback.h"
+#include "process_usb.h"
+#include "session.h"
+#include "settings_table.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTimerEvent>
+
+#include <cstdio>
+#include <cstdlib>
+
+const char *const MainWindow::DeviceIdString = "2023";
+
+namespace {
+
+// Lower-case colon hex, as the infoframe boxes show the box's stored frames.
+QString colonHex(const uint8_t *bytes, int count)
+{
+    QString text;
+    for (int i = 0; i < count; ++i) {
+        if (i)
+            text += QLatin1Char(':');
+        text += QString::asprintf("%02x", bytes[i]);
+    }
+    return text;
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent) : MainWindow(Environment{}, parent) {}
+
+MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(parent, Qt::WindowFlags()), env_(env)
+{
+    ui = new Ui_MainWindow;
+    ui->setupUi(this);
+
+    if (env_.feedback) {
+        feedback_ = env_.feedback;
+    } else {
+        ownedFeedback_ = std::make_unique<QtFeedback>();
+        feedback_ = ownedFeedback_.get();
+    }
+    clock_ = env_.clock ? env_.clock : &vantrel::systemClock();
+    const UsbApi *api = env_.apiGiven ? env_.api : processUsbApi();
+    link_ = std::make_unique<vantrel::UsbLink>(api, *clock_, [this](const std::string &text) {
+        feedback_->linkAlert(QCoreApplication::translate("MainWindow", text.c_str()));
+    });
+    box_ = std::make_unique<vantrel::BoxRequests>(
+        *link_, [this](const std::string &text, int ms) { statusFromCore(text, ms); });
+
+    InitDevice();
+}
+
+MainWindow::~MainWindow()
+{
+    delete ui;
+    ui = nullptr;
+    link_->CloseDevice();
+    StopPollTimer();
+    QCoreApplication::exit(0);
+}
+
+void MainWindow::InitDevice()
+{
+    DWORD index = 0;
+    if (!link_->FindDevice(DeviceIdString, index))
+        return;
+    if (!link_->OpenDevice(index)) {
+        feedback_->warning(this, tr("VANTREL Utility"), tr("Hardware not found"));
+        return;
+    }
+
+    RefreshSettings();
+
+    uint8_t version[vantrel::UsbLink::kMaxReply];
+    uint8_t hdr[vantrel::UsbLink::kMaxReply];
+    uint8_t avi[vantrel::UsbLink::kMaxReply];
+    const bool versionRead = ReadRegister(7, version, 8);
+    ReadRegister(0x23, hdr, 33);
+    ReadRegister(0x24, avi, 15);
+    // The version digits come from the item-7 read, so it alone decides.
+    if (versionRead) {
+        ui->labelFw1->setText(
+            QString::asprintf("ver: %d.%d.%d.%d", version[2], version[3], version[4], version[5]));
+        ui->labelTitle->setText(tr("VANTREL GUI"));
+    }
+
+    using namespace vantrel::config;
+    for (const char *text : inputList())
+        ui->cmbInputSel->addItem(QString::fromLatin1(text), QVariant());
+    for (const char *text : edidPresetList())
+        ui->cmBEdid->addItem(QString::fromLatin1(text), QVariant());
+    for (const char *text : cecTypeList())
+        ui->cmbLa->addItem(QString::fromLatin1(text), QVariant());
+    for (const char *text : automixList())
+        ui->cmbEdidAlgo->addItem(QString::fromLatin1(text), QVariant());
+
+    ui->IFtext->setPlainText(colonHex(hdr + 2, 31));
+    ui->AVItext->setPlainText(colonHex(avi + 2, 13));
+    ui->CECtext->setPlainText(QStringLiteral("50:04"));
+    ui->CECtext->setEnabled(true);
+
+    StartPollTimer(3000);
+    RefreshStatus();
+    ReadEDID();
+    SetupComplete = true;
+}
+
+void MainWindow::StartPollTimer(int intervalMs)
+{
+    if (pollTimerRunning_)
+        return;
+    pollTimerId_ = startTimer(intervalMs);
+    pollIntervalMs_ = intervalMs;
+    pollTimerRunning_ = true;
+}
+
+void MainWindow::StopPollTimer()
+{
+    if (!pollTimerRunning_)
+        return;
+    pollTimerRunning_ = false;
+    killTimer(pollTimerId_);
+}
+
+void MainWindow::timerEvent(QTimerEvent *)
+{
+    pollTick();
+}
+
+void MainWindow::pollTick()
+{
+    if (link_->busy())
+        return;
+    PollStep();
+    RefreshSettings();
+    RefreshStatus();
+}
+
+void MainWindow::PollStep()
+{
+    if (!PendingEdidRead)
+        return;
+    uint8_t reply[vantrel::UsbLink::kMaxReply];
+    ReadBlock(reply, vantrel::frame::kSettingsBlockLength);
+    if (reply[1] & vantrel::frame::kBusyBit)
+        return;
+    PendingEdidRead = false;
+    ReadEDID();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    link_->CloseDevice();
+    StopPollTimer();
+    QCoreApplication::exit(0);
+}
+
+void MainWindow::FileExit()
+{
+    link_->CloseDevice();
+    StopPollTimer();
+    delete ui;
+    ui = nullptr;
+    QCoreApplication::exit(0);
+    if (env_.exitProcess)
+        env_.exitProcess(0);
+    else
+        std::exit(0);
+}
+
+void MainWindow::FileAbout()
+{
+    feedback_->about(this, tr("About VANTREL Utility"),
+                     tr("<h2>VANTREL Utility Version 1.10</h2>"
+                        "<p>Configuration and monitoring utility for the VANTREL HDMI signal processor: "
+                        "input, audio, HDCP and EDID modes, signal status, EDID tables, CEC messages and "
+                        "HDR/AVI infoframes.</p>"));
+}
+
+bool MainWindow::ReadRegister(uint8_t item, uint8_t *reply, uint8_t length)
+{
+    return box_->ReadRegister(item, reply, length);
+}
+
+bool MainWindow::WriteRegister(uint8_t reg, uint8_t value)
+{
+    return box_->WriteRegister(reg, value);
+}
+
+bool MainWindow::ReadBlock(uint8_t *reply, uint8_t length)
+{
+    return box_->ReadBlock(reply, length);
+}
+
+bool MainWindow::WriteBlock(const uint8_t image[vantrel::frame::kSettingsSize])
+{
+    return box_->WriteBlock(image);
+}
+
+void MainWindow::status(const QString &text, int ms)
+{
+    feedback_->statusMessage(statusBar(), text, ms);
+}
+
+void MainWindow::statusFromCore(const std::string &text, int ms)
+{
+    status(QCoreApplication::translate("MainWindow", text.c_str()), ms);
+}
+
+vantrel::Session MainWindow::session()
+{
+    return vantrel::Session{*box_, *clock_,
+                            [this](const std::string &line) { feedback_->diagnostic(QString::fromStdString(line)); },
+                            [this](int a, int b) { on_ProgressChange(a, b); }};
+}
+
+void MainWindow::setupProgressBar()
+{
+    // One bar for every transfer.
+    if (!progressBar_) {
+        progressBar_ = new QProgressBar(this);
+        progressBar_->setTextVisible(false);
+        statusBar()->addPermanentWidget(progressBar_, 0);
+    }
+    progressBar_->hide();
+}
+
+void MainWindow::on_ProgressChange(int a, int b)
+{
+    if (!progressBar_)
+        setupProgressBar();
+    if (a <= 0 || b <= 0) {
+        progressBar_->hide();
+        return;
+    }
+    progressBar_->show();
+    progressBar_->setRange(0, b);
+    progressBar_->setValue(a);
+}

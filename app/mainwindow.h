@@ -1,0 +1,151 @@
+// The one window: start-up, the poll tick, the exit paths and every slot the
+// form connects. The slots' bodies live next to their cores (config/, status/,
+// edid/, inject/ *_glue.cpp); this class only holds the state they share.
+#pragma once
+
+#include "ui_VantrelForm.h"
+
+#include "box_requests.h"
+#include "clock.h"
+#include "frames.h"
+#include "usb_link.h"
+
+#include <QMainWindow>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class Feedback;
+class QProgressBar;
+
+namespace vantrel {
+struct Session;
+}
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // What the window talks to. Null members take the process defaults: the USB
+    // library chosen by VANTREL_USB_LIBRARY, the steady clock, the real boxes.
+    struct Environment {
+        const UsbApi *api = nullptr;
+        bool apiGiven = false; // api chosen by the caller, even when null
+        vantrel::Clock *clock = nullptr;
+        Feedback *feedback = nullptr;
+        std::function<void(int)> exitProcess; // FileExit's way out; default std::exit
+    };
+
+    explicit MainWindow(QWidget *parent = nullptr);
+    explicit MainWindow(const Environment &env, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    static const char *const DeviceIdString;
+
+    // Program-wide state; public so tests can look at it.
+    Ui_MainWindow *ui = nullptr;
+    bool SetupComplete = false;
+    bool PendingEdidRead = true;
+    uint8_t SettingsImage[vantrel::frame::kSettingsSize] = {};
+    std::string EdidTextBuffer;
+
+    vantrel::UsbLink &link() { return *link_; }
+    bool BusyFlag() const { return link_->busy(); }
+    bool pollTimerRunning() const { return pollTimerRunning_; }
+    int pollIntervalMs() const { return pollIntervalMs_; }
+    QProgressBar *progressBar() const { return progressBar_; }
+
+    // One poll tick, as the timer delivers it.
+    void pollTick();
+
+    // The four register and block operations, reporting on the status bar.
+    bool ReadRegister(uint8_t item, uint8_t *reply, uint8_t length);
+    bool WriteRegister(uint8_t reg, uint8_t value);
+    bool ReadBlock(uint8_t *reply, uint8_t length);
+    bool WriteBlock(const uint8_t image[vantrel::frame::kSettingsSize]);
+
+    void RefreshSettings();
+    void RefreshStatus();
+
+public slots:
+    void on_ProgressChange(int a, int b);
+
+private slots:
+    bool SaveEDIDtoFile();
+    bool LoadEDIDfromFile();
+    void FileExit();
+    void FileAbout();
+    void ReadEDID();
+    void WriteEDID();
+    bool WriteCEC();
+    bool WriteIF();
+    bool CalculateChkSum();
+    void SetActivePort();
+    void SetAutoSwitch();
+    void SetAudioSource();
+    void SetHDCP_Version();
+    void SetOut_420();
+    void SetEDID_Mode();
+    void SetEPState();
+    bool SaveCEC_1();
+    bool SaveCEC_2();
+    void force2c();
+    void force51();
+    void forceHdr();
+    void forceFullAudio();
+    void setSwPriority();
+    void changeCustomEdid();
+    bool sendAVI();
+    void CecLpRepurp();
+    void hdrForceActivate();
+    void hdrSamsung();
+    void setLogoLed();
+    void setBt2020();
+    void setBlueLed();
+    void factoryReset();
+    void setYUV();
+    void setCEC();
+    void setCecLa();
+    void setAVR();
+    void readTvEdidA();
+    void readTvEdidB();
+    void set3D();
+    void setEdidAlgo();
+    void setAviPers();
+
+protected:
+    void timerEvent(QTimerEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void InitDevice();
+    void StartPollTimer(int intervalMs);
+    void StopPollTimer();
+    void PollStep();
+
+    // Shared by the glue files.
+    void status(const QString &text, int ms);
+    void statusFromCore(const std::string &text, int ms);
+    vantrel::Session session();
+    void setupProgressBar();
+    bool readEdidFrom(uint8_t fetchCode);
+    bool uploadEdid();
+    bool parseEdidBox(uint8_t image[256]);
+    void showEdidHex(const uint8_t image[256]);
+    bool saveCecCommand(uint8_t code);
+    void writeSwitch(uint8_t reg, bool on, int imagePosition);
+    void writeSelector(uint8_t reg, int value);
+
+    Environment env_;
+    std::unique_ptr<Feedback> ownedFeedback_;
+    Feedback *feedback_ = nullptr;
+    vantrel::Clock *clock_ = nullptr;
+    std::unique_ptr<vantrel::UsbLink> link_;
+    std::unique_ptr<vantrel::BoxRequests> box_;
+    QProgressBar *progressBar_ = nullptr;
+    bool pollTimerRunning_ = false;
+    int pollTimerId_ = 0;
+    int pollIntervalMs_ = 0;
+};

@@ -1,0 +1,7 @@
+// The USB library this process uses, chosen once from VANTREL_USB_LIBRARY.
+#pragma once
+
+#include "usbxpress.h"
+
+// Null when the chosen library could not be loaded (said on standard error).
+const UsbApi *processUsbApi();
