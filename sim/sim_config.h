@@ -1,0 +1,50 @@
+// How the simulated box is set up: parsed from VANTREL_SIM (compact
+// "key=value;key=value" text, or the path of a file with one key=value per
+// line) or from the same text handed over by a test.
+#pragma once
+
+#include "edid_caps.h"
+#include "fault_plan.h"
+#include "sim_status.h"
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantrel::sim {
+
+struct SimConfig {
+    std::vector<std::string> serials{"2023"};
+    std::string product = "VANTREL HDMI Processor";
+    std::array<uint8_t, 4> firmware{1, 7, 3, 0};
+    std::string statePath; // empty: nothing kept across restarts
+
+    std::map<int, uint8_t> factory; // settings positions overriding the defaults
+
+    // Display tables: unset = the built-in television; present false = no display.
+    std::optional<EdidTable> topEdid, bottomEdid, customDefault;
+    bool topPresent = true, bottomPresent = true;
+
+    Signal signal = defaultSignal();
+    std::optional<std::vector<uint8_t>> storedHdr, storedAvi; // factory infoframes
+
+    uint32_t busyFetchMs = 150;
+    uint32_t busyStoreMs = 400;
+    uint32_t busyEdidMs = 1200;
+    uint32_t latencyMs = 0;
+    std::vector<FaultRule> faults;
+
+    // One line per key or value that was not understood.
+    std::vector<std::string> errors;
+};
+
+// text: the compact form, a file path, or empty for the defaults.
+SimConfig parseConfig(const std::string &text);
+
+// Colon or plain hex ("87:01:1a" or "87011a"); false on anything else.
+bool parseHexBytes(const std::string &text, std::vector<uint8_t> &out);
+
+} // namespace vantrel::sim
