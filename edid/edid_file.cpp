@@ -1,0 +1,119 @@
+#include "edid_file.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vantrel::edid {
+
+namespace {
+
+mode_t currentUmask()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+} // namespace
+
+LoadedEdidFile convertEdidFile(const uint8_t *data, size_t size)
+{
+    std::array<uint8_t, kMaxFileRead> area{};
+    const size_t got = std::min(size, kMaxFileRead);
+    if (got > 0)
+        std::memcpy(area.data(), data, got);
+
+    LoadedEdidFile out;
+    if (area[0] == 0) {
+        out.binary = true;
+        std::copy(area.begin(), area.begin() + kEdidSize, out.image.begin());
+        return out;
+    }
+
+    // Look-ahead past the bytes read counts as not matching.
+    const auto at = [&](size_t i) { return i < kMaxFileRead ? area[i] : uint8_t{0}; };
+    int counter = 1;
+    size_t i = 0;
+    while (i < kMaxFileRead && area[i] != 0) {
+        if (counter == 48 && area[i] == ' ') {
+            if (at(i + 1) == '\r' && at(i + 2) == '\n') {
+                out.text += '\n';
+                i += 3;
+                counter = 1;
+                continue;
+            }
+            if (at(i + 1) == '\n') {
+                out.text += '\n';
+                i += 2;
+                counter = 1;
+                continue;
+            }
+        }
+        out.text += static_cast<char>(area[i]);
+        ++i;
+        ++counter;
+    }
+    return out;
+}
+
+std::vector<uint8_t> edidFileBytes(const EdidImage &image) { return {image.begin(), image.end()}; }
+
+bool atomicWriteFile(const std::string &path, const std::vector<uint8_t> &bytes, std::string &error)
+{
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    fs::path dir = target.parent_path();
+    if (dir.empty())
+        dir = ".";
+    std::string temp = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    const auto fail = [&](int err) {
+        error = std::strerror(err);
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return false;
+    };
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(errno);
+        }
+        done += static_cast<size_t>(n);
+    }
+    // A new file gets the usual permissions, an existing one keeps its own.
+    struct stat st {};
+    const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0666 & ~currentUmask();
+    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0)
+        return fail(errno);
+    if (::close(fd) != 0) {
+        error = std::strerror(errno);
+        ::unlink(temp.c_str());
+        return false;
+    }
+    std::error_code ec;
+    fs::rename(temp, target, ec);
+    if (ec) {
+        error = ec.message();
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace vantrel::edid

@@ -1,0 +1,38 @@
+// EDID files: a raw 256-byte table, or on loading also a hex text file.
+// The conversion works on bytes already read; atomicWriteFile is a plain
+// writer for callers without QSaveFile.
+#pragma once
+
+#include "edid_text.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vantrel::edid {
+
+constexpr size_t kMaxFileRead = 1024;
+constexpr const char *kProposedFileName = "VANTREL_edid0.bin";
+
+struct LoadedEdidFile {
+    bool binary = false; // the first byte was 0 (or the file was empty)
+    EdidImage image{};   // binary: the first 256 bytes, zero past the file's end
+    std::string text;    // text: the converted text, not yet parsed
+};
+
+// data: the file's first bytes (only the first 1024 are looked at). A text
+// file has its lines of 16 groups, each group followed by a space, brought to
+// the canonical layout: while the 48th byte since the start or since the last
+// such change is a space before CR LF or LF, those bytes become one LF. The
+// text ends at the first NUL.
+LoadedEdidFile convertEdidFile(const uint8_t *data, size_t size);
+
+// What saving writes: the 256 table bytes, nothing else.
+std::vector<uint8_t> edidFileBytes(const EdidImage &image);
+
+// Writes through a temporary file in the same folder and a rename, so the
+// old file stays intact on any failure. error: the system's description.
+bool atomicWriteFile(const std::string &path, const std::vector<uint8_t> &bytes, std::string &error);
+
+} // namespace vantrel::edid

@@ -1,0 +1,36 @@
+// EDID tables between the box and the window: fetch one of the box's three
+// tables into its transfer buffer, wait while it is busy, read the buffer in
+// 16 chunks; or fill the buffer in 32 chunks and have the box store it.
+#pragma once
+
+#include "edid_text.h"
+#include "session.h"
+
+#include <cstdint>
+#include <string>
+
+namespace vantrel::edid {
+
+// Fetch codes: frame::kFetchBoxEdid (the box's own table), kFetchTxAEdid,
+// kFetchTxBEdid (the displays on TX A and TX B).
+struct EdidReadout {
+    bool ok = false;   // all 16 chunks arrived in full
+    EdidImage image{};
+    std::string text;  // canonicalEdidText(image) when ok
+};
+
+// Reads the 42-byte status block while its busy bit is set, at most 502
+// times, 10 ms apart. Returns the number of status reads.
+int waitEdidReady(Session &s);
+
+// Fetch, 100 ms, busy wait, 16 chunk reads. A failing fetch only shows
+// "Error Writing values"; a chunk that does not arrive in full ends the read
+// with ok false and no message (the caller keeps its old text).
+EdidReadout readEdid(Session &s, uint8_t fetchCode);
+
+// The 32 chunk writes and the store request; the caller has parsed the text
+// and settled the checksum question. Result: the store exchange's outcome
+// (its echo only chooses the message).
+bool uploadEdid(Session &s, const EdidImage &image);
+
+} // namespace vantrel::edid

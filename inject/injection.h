@@ -1,0 +1,31 @@
+// CEC messages and stored commands, HDR and AVI infoframes. Each takes the
+// text as typed in its box (UTF-8), reports on the status bar and the
+// diagnostic lines of the session, and pauses on the session's clock.
+#pragma once
+
+#include "session.h"
+
+#include <cstdint>
+#include <string>
+
+namespace vantrel::inject {
+
+// Load the message (B2), 100 ms, activate it (B3 10). Result: the
+// activation's exchange outcome (its echo only decides the diagnostic line).
+bool sendCec(Session &s, const std::string &typed);
+
+// Store "CEC " and the text for the SP (frame::kStoreCecSp) or LP
+// (kStoreCecLp) button. Result: the exchange outcome.
+bool saveCecCommand(Session &s, uint8_t code, const std::string &typed);
+
+// Load the HDR infoframe (E5), 100 ms, activate it (B3 20) even after a
+// failed load. True only when the activation was acknowledged.
+bool writeHdrInfoframe(Session &s, const std::string &typed);
+
+// Load the AVI infoframe (E6); only when that is acknowledged, 100 ms and the
+// activation (B3 80); when that is acknowledged too, register 33 gets
+// replaceChecked, which is also recorded in imagePos33 (settings image
+// position 33). True only when load and activation were acknowledged.
+bool sendAvi(Session &s, const std::string &typed, bool replaceChecked, uint8_t &imagePos33);
+
+} // namespace vantrel::inject

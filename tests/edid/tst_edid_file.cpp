@@ -1,0 +1,118 @@
+// Loading binary and text EDID files, and the atomic writer.
+#include "edid_file.h"
+
+#include <QtTest/QtTest>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace vantrel::edid;
+
+namespace {
+
+LoadedEdidFile load(const std::string &bytes)
+{
+    return convertEdidFile(reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size());
+}
+
+std::string lines(int groupsPerLine, int count, const std::string &ending)
+{
+    std::string out;
+    char group[4];
+    for (int l = 0; l < count; ++l) {
+        for (int g = 0; g < groupsPerLine; ++g) {
+            std::snprintf(group, sizeof group, "%02X ", (l * groupsPerLine + g) & 0xFF);
+            out += group;
+        }
+        out += ending;
+    }
+    return out;
+}
+
+// What the text box makes of a loaded text, then what the parser sees.
+EdidText parseAsTheBoxHoldsIt(const std::string &text)
+{
+    return parseEdidText(upperLatin1(normalizeLineBreaks(text)));
+}
+
+std::string readAll(const std::filesystem::path &p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+} // namespace
+
+class TestEdidFile : public QObject {
+    Q_OBJECT
+private slots:
+    void binaryFiles()
+    {
+        std::string small(128, '\x11');
+        small[0] = 0;
+        LoadedEdidFile f = load(small);
+        QVERIFY(f.binary);
+        QCOMPARE(int(f.image[127]), 0x11);
+        QVERIFY(std::all_of(f.image.begin() + 128, f.image.end(), [](uint8_t b) { return b == 0; }));
+
+        f = load("");
+        QVERIFY(f.binary);
+        QVERIFY(f.image == EdidImage{});
+
+        std::string big(2000, '\0');
+        for (size_t i = 0; i < big.size(); ++i)
+            big[i] = static_cast<char>(i % 251);
+        f = load(big);
+        QVERIFY(f.binary);
+        QCOMPARE(int(f.image[255]), 255 % 251);
+    }
+
+    void textFiles()
+    {
+        // 16 groups each followed by a space, CR LF: the canonical layout.
+        LoadedEdidFile f = load(lines(16, 16, "\r\n"));
+        QVERIFY(!f.binary);
+        QCOMPARE(int(f.text.size()), 768);
+        QCOMPARE(f.text.substr(39, 8), std::string("0D 0E 0F"));
+        QCOMPARE(f.text[47], '\n');
+        QCOMPARE(parseAsTheBoxHoldsIt(f.text).count, 256);
+
+        QCOMPARE(load(lines(16, 16, "\n")).text, f.text);
+
+        // Lines of 8 groups: byte 48 is never a space before the line end,
+        // so the spaces and CR LF stay and the parse fails.
+        f = load(lines(8, 32, "\r\n"));
+        QCOMPARE(f.text.substr(21, 5), std::string("07 \r\n"));
+        QCOMPARE(parseAsTheBoxHoldsIt(f.text).count, kFormatError);
+
+        // A canonical file loads unchanged; the look-ahead stops at 1024 bytes.
+        const std::string canonical = canonicalEdidText(load(std::string(1, '\0')).image);
+        QCOMPARE(load(canonical).text, canonical);
+        QCOMPARE(int(load(std::string(1100, 'A')).text.size()), 1024);
+        QCOMPARE(load(std::string("00 01\0 02", 9)).text, std::string("00 01"));
+    }
+
+    void atomicWrite()
+    {
+        QTemporaryDir dir;
+        const std::filesystem::path target = std::filesystem::path(dir.path().toStdString()) / kProposedFileName;
+        EdidImage image{};
+        image[255] = 0x42;
+        std::string error;
+        QVERIFY(atomicWriteFile(target.string(), edidFileBytes(image), error));
+        std::string written = readAll(target);
+        QCOMPARE(int(written.size()), 256);
+        QCOMPARE(int(uint8_t(written[255])), 0x42);
+
+        image[255] = 0x43;
+        QVERIFY(atomicWriteFile(target.string(), edidFileBytes(image), error));
+        QCOMPARE(int(uint8_t(readAll(target)[255])), 0x43);
+        QCOMPARE(int(std::distance(std::filesystem::directory_iterator(target.parent_path()), {})), 1);
+
+        QVERIFY(!atomicWriteFile((target.parent_path() / "missing" / "x.bin").string(), edidFileBytes(image), error));
+        QVERIFY(!error.empty());
+    }
+};
+
+QTEST_APPLESS_MAIN(TestEdidFile)
+#include "tst_edid_file.moc"
