@@ -1,0 +1,312 @@
+// The base block, detailed timings, and the walk over the blocks of a table.
+#include "decode_context.h"
+
+#include <cstdio>
+
+namespace vantrel::edid {
+namespace detail {
+
+std::string hex2(unsigned value)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", value & 0xFF);
+    return text;
+}
+
+std::string hex4(unsigned value)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%04X", value & 0xFFFF);
+    return text;
+}
+
+DetailedTiming decodeDetailedTiming(DecodeContext &ctx, int block, size_t o,
+                                    const std::string &context)
+{
+    DetailedTiming t;
+    t.offset = int(o);
+    t.pixelClockKHz = uint32_t(ctx.le16(o)) * 10;
+    t.hActive = ctx.at(o + 2) | ((ctx.at(o + 4) >> 4) << 8);
+    t.hBlank = ctx.at(o + 3) | ((ctx.at(o + 4) & 0x0F) << 8);
+    t.vActive = ctx.at(o + 5) | ((ctx.at(o + 7) >> 4) << 8);
+    t.vBlank = ctx.at(o + 6) | ((ctx.at(o + 7) & 0x0F) << 8);
+    const uint8_t low = ctx.at(o + 11);
+    t.hFront = ctx.at(o + 8) | ((low >> 6) << 8);
+    t.hSync = ctx.at(o + 9) | (((low >> 4) & 3) << 8);
+    t.vFront = (ctx.at(o + 10) >> 4) | (((low >> 2) & 3) << 4);
+    t.vSync = (ctx.at(o + 10) & 0x0F) | ((low & 3) << 4);
+    t.widthMm = ctx.at(o + 12) | ((ctx.at(o + 14) >> 4) << 8);
+    t.heightMm = ctx.at(o + 13) | ((ctx.at(o + 14) & 0x0F) << 8);
+    t.hBorder = ctx.at(o + 15);
+    t.vBorder = ctx.at(o + 16);
+    const uint8_t flags = ctx.at(o + 17);
+    t.interlaced = flags & 0x80;
+    t.stereo = ((flags >> 4) & 6) | (flags & 1);
+    t.syncKind = (flags >> 3) & 3;
+    t.vSyncPositive = t.syncKind == 3 && (flags & 0x04);
+    t.hSyncPositive = t.syncKind >= 2 && (flags & 0x02);
+
+    if (t.hActive == 0 || t.vActive == 0)
+        ctx.error(block, o, context, "detailed timing with no active area");
+    if (t.hFront + t.hSync > t.hBlank)
+        ctx.error(block, o, context, "horizontal front porch and sync exceed the blanking");
+    if (t.vFront + t.vSync > t.vBlank)
+        ctx.error(block, o, context, "vertical front porch and sync exceed the blanking");
+    return t;
+}
+
+namespace {
+
+std::string descriptorText(DecodeContext &ctx, int block, size_t o, const std::string &context)
+{
+    std::string text;
+    bool badChar = false;
+    for (size_t i = 5; i < 18; ++i) {
+        const uint8_t c = ctx.at(o + i);
+        if (c == 0x0A)
+            break;
+        if (c < 0x20 || c > 0x7E) {
+            badChar = true;
+            text += '?';
+        } else {
+            text += char(c);
+        }
+    }
+    if (badChar)
+        ctx.warning(block, o, context, "text holds characters that are not printable ASCII");
+    return text;
+}
+
+void decodeRangeLimits(DecodeContext &ctx, size_t o, BaseBlock &base)
+{
+    const std::string context = "Display Range Limits";
+    const uint8_t flags = ctx.at(o + 4);
+    RangeLimits r;
+    r.minVHz = ctx.at(o + 5) + ((flags & 3) == 3 ? 255 : 0);
+    r.maxVHz = ctx.at(o + 6) + ((flags & 3) >= 2 ? 255 : 0);
+    r.minHKHz = ctx.at(o + 7) + (((flags >> 2) & 3) == 3 ? 255 : 0);
+    r.maxHKHz = ctx.at(o + 8) + (((flags >> 2) & 3) >= 2 ? 255 : 0);
+    r.maxPixelClockMHz = ctx.at(o + 9) * 10u;
+    r.timingSupport = ctx.at(o + 10);
+    if (r.minVHz > r.maxVHz)
+        ctx.error(0, o, context, "minimum vertical rate above the maximum");
+    if (r.minHKHz > r.maxHKHz)
+        ctx.error(0, o, context, "minimum horizontal rate above the maximum");
+    if (base.rangeLimits)
+        ctx.error(0, o, context, "more than one range limits descriptor");
+    base.rangeLimits = r;
+}
+
+void decodeDescriptor(DecodeContext &ctx, size_t o, unsigned slot, BaseBlock &base)
+{
+    if (ctx.le16(o) != 0) {
+        base.timings.push_back(decodeDetailedTiming(ctx, 0, o, "Detailed Timing Descriptor"));
+        return;
+    }
+    const std::string context = "Display Descriptor";
+    if (slot == 0)
+        ctx.error(0, o, context, "the first descriptor must be the preferred detailed timing");
+    const uint8_t tag = ctx.at(o + 3);
+    switch (tag) {
+    case 0xFF:
+        base.serialText = descriptorText(ctx, 0, o, "Display Product Serial Number");
+        break;
+    case 0xFE:
+        base.dataStrings.push_back(descriptorText(ctx, 0, o, "Alphanumeric Data String"));
+        break;
+    case 0xFC:
+        base.displayName = descriptorText(ctx, 0, o, "Display Product Name");
+        break;
+    case 0xFD:
+        decodeRangeLimits(ctx, o, base);
+        break;
+    case 0xFB: case 0xFA: case 0xF9: case 0xF8: case 0xF7: case 0x10:
+        break; // colour points, timings and dummies: known, not shown
+    default:
+        if (tag > 0x0F)
+            ctx.warning(0, o, context, "unknown display descriptor tag " + hex2(tag));
+        break;
+    }
+}
+
+void decodeBase(DecodeContext &ctx, BaseBlock &base)
+{
+    const std::string context = "Base block";
+    static const uint8_t header[8] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
+    base.headerOk = true;
+    for (size_t i = 0; i < 8; ++i)
+        base.headerOk = base.headerOk && ctx.at(i) == header[i];
+    if (!base.headerOk)
+        ctx.error(0, 0, context, "header is not 00 FF FF FF FF FF FF 00");
+
+    const unsigned id = (unsigned(ctx.at(8)) << 8) | ctx.at(9);
+    bool lettersOk = !(id & 0x8000);
+    for (int shift = 10; shift >= 0; shift -= 5) {
+        const unsigned letter = (id >> shift) & 0x1F;
+        const bool ok = letter >= 1 && letter <= 26;
+        lettersOk = lettersOk && ok;
+        base.manufacturer += ok ? char('A' + letter - 1) : '?';
+    }
+    if (!lettersOk)
+        ctx.error(0, 8, context, "manufacturer id " + hex4(id) + " is not three letters");
+    base.productCode = ctx.le16(10);
+    base.serialNumber = uint32_t(ctx.le16(12)) | (uint32_t(ctx.le16(14)) << 16);
+    base.week = ctx.at(16);
+    base.year = 1990 + ctx.at(17);
+    base.modelYear = base.week == 0xFF;
+    if (base.week > 54 && !base.modelYear)
+        ctx.error(0, 16, context, "week of manufacture " + std::to_string(base.week) + " is out of range");
+
+    base.version = ctx.at(18);
+    base.revision = ctx.at(19);
+    if (base.version != 1)
+        ctx.error(0, 18, context, "EDID version " + std::to_string(base.version) + " is not 1");
+    else if (base.revision > 4)
+        ctx.warning(0, 19, context, "EDID revision 1." + std::to_string(base.revision) + " is newer than 1.4");
+
+    const uint8_t input = ctx.at(20);
+    base.digital = input & 0x80;
+    if (base.digital && base.revision >= 4) {
+        static const unsigned depths[8] = {0, 6, 8, 10, 12, 14, 16, 0};
+        base.bitsPerColor = depths[(input >> 4) & 7];
+        base.interfaceType = input & 0x0F;
+        if (((input >> 4) & 7) == 7)
+            ctx.error(0, 20, context, "reserved colour bit depth");
+        if (base.interfaceType > 5)
+            ctx.error(0, 20, context, "reserved digital interface " + hex2(base.interfaceType));
+    }
+    base.widthCm = ctx.at(21);
+    base.heightCm = ctx.at(22);
+    base.gammaHundredths = ctx.at(23) == 0xFF ? 0 : ctx.at(23) + 100u;
+    base.features = ctx.at(24);
+
+    for (unsigned slot = 0; slot < 4; ++slot)
+        decodeDescriptor(ctx, 54 + 18 * slot, slot, base);
+
+    base.extensionCount = ctx.at(126);
+    base.checksum = ctx.at(127);
+}
+
+bool blockChecksumOk(const DecodeContext &ctx, size_t start)
+{
+    unsigned sum = 0;
+    for (size_t i = 0; i < 128; ++i)
+        sum += ctx.at(start + i);
+    return (sum & 0xFF) == 0;
+}
+
+std::string expectedChecksum(const DecodeContext &ctx, size_t start)
+{
+    unsigned sum = 0;
+    for (size_t i = 0; i < 127; ++i)
+        sum += ctx.at(start + i);
+    return hex2((0x100 - (sum & 0xFF)) & 0xFF);
+}
+
+std::string extensionName(uint8_t tag)
+{
+    switch (tag) {
+    case 0x02: return "CTA-861 Extension Block";
+    case 0x10: return "Video Timing Extension Block";
+    case 0x20: return "EDID 2.0 Extension Block";
+    case 0x40: return "Display Information Extension Block";
+    case 0x50: return "Localized String Extension Block";
+    case 0x60: return "Microdisplay Interface Extension Block";
+    case 0x70: return "DisplayID Extension Block";
+    case 0xA7: case 0xAF: case 0xBF: return "Display Transfer Characteristics Data Block";
+    case 0xF0: return "Block Map Extension Block";
+    case 0xFF: return "Manufacturer-Specific Extension Block";
+    default: return std::string();
+    }
+}
+
+bool allBytesAre(const DecodeContext &ctx, size_t start, size_t count, uint8_t value)
+{
+    for (size_t i = 0; i < count; ++i)
+        if (ctx.at(start + i) != value)
+            return false;
+    return true;
+}
+
+void decodeExtension(DecodeContext &ctx, unsigned index, ExtensionBlock &ext)
+{
+    const size_t start = size_t(index) * 128;
+    ext.index = index;
+    ext.tag = ctx.at(start);
+    ext.name = extensionName(ext.tag);
+    ext.checksum = ctx.at(start + 127);
+    ext.checksumOk = blockChecksumOk(ctx, start);
+    if (ext.name.empty()) {
+        ext.name = "Unknown Extension Block";
+        ctx.error(int(index), start, ext.name, "unknown extension block tag " + hex2(ext.tag));
+    }
+    if (!ext.checksumOk)
+        ctx.error(int(index), start + 127, ext.name,
+                  "bad checksum " + hex2(ext.checksum) + ", should be " + expectedChecksum(ctx, start));
+    if (ext.tag == 0x02)
+        decodeCtaExtension(ctx, int(index), start, ext);
+}
+
+constexpr unsigned kMaxBlocks = 256; // the base block and up to 255 extensions
+
+} // namespace
+} // namespace detail
+
+using namespace detail;
+
+EdidReport decodeEdid(const uint8_t *data, size_t size)
+{
+    EdidReport report;
+    if (!data)
+        size = 0;
+    report.size = size;
+    DecodeContext ctx(data, size, report);
+    if (size < 128) {
+        ctx.error(0, size, "Base block",
+                  size == 0 ? std::string("no data: the table is empty")
+                            : "truncated block: " + std::to_string(size) + " of 128 bytes");
+        return report;
+    }
+    report.hasBase = true;
+    decodeBase(ctx, report.base);
+    report.base.checksumOk = blockChecksumOk(ctx, 0);
+    if (!report.base.checksumOk)
+        ctx.error(0, 127, "Base block",
+                  "bad checksum " + hex2(report.base.checksum) + ", should be " + expectedChecksum(ctx, 0));
+
+    const size_t wholeBlocks = size / 128;
+    unsigned declared = report.base.extensionCount;
+    for (unsigned index = 1; index < wholeBlocks && index < kMaxBlocks; ++index) {
+        if (index > declared)
+            break;
+        ExtensionBlock ext;
+        decodeExtension(ctx, index, ext);
+        // An override block in the first extension replaces the count in the base block.
+        if (index == 1 && ext.cta)
+            for (const DataBlock &db : ext.cta->dataBlocks)
+                if (db.kind == BlockKind::Eeodb && db.eeodbCount > declared)
+                    declared = db.eeodbCount;
+        report.extensions.push_back(std::move(ext));
+    }
+
+    const size_t declaredBytes = (size_t(declared) + 1) * 128;
+    if (size < declaredBytes) {
+        const size_t missingFrom = wholeBlocks;
+        const size_t partial = size % 128;
+        ctx.error(int(missingFrom), size, "Table",
+                  "truncated block: " + std::to_string(declared) + " extension blocks declared, " +
+                      std::to_string(wholeBlocks - 1) + " complete" +
+                      (partial ? " and " + std::to_string(partial) + " bytes of the next" : std::string()));
+    } else if (size > declaredBytes) {
+        const size_t extra = size - declaredBytes;
+        std::string what = std::to_string(extra) + " bytes after the last declared block are not decoded";
+        if (allBytesAre(ctx, declaredBytes, extra, 0x00))
+            what += " (all 00)";
+        else if (allBytesAre(ctx, declaredBytes, extra, 0xFF))
+            what += " (all FF)";
+        ctx.warning(int(declared + 1), declaredBytes, "Table", what);
+    }
+    return report;
+}
+
+} // namespace vantrel::edid

@@ -1,0 +1,472 @@
+// The CTA-861 extension: header flags, the data block collection and the
+// detailed timings after it.
+#include "decode_context.h"
+#include "vic_names.h"
+
+#include <cstdio>
+
+namespace vantrel::edid::detail {
+namespace {
+
+constexpr uint32_t kOuiHdmi = 0x000C03;
+constexpr uint32_t kOuiHdmiForum = 0xC45DD8;
+constexpr unsigned kLastKnownVic = 219;
+
+std::string ouiText(uint32_t oui)
+{
+    char text[12];
+    std::snprintf(text, sizeof text, "%02X-%02X-%02X", (oui >> 16) & 0xFF, (oui >> 8) & 0xFF, oui & 0xFF);
+    return text;
+}
+
+struct BlockCursor {
+    DecodeContext &ctx;
+    int block;
+    DataBlock &db;
+    size_t payload() const { return size_t(db.offset) + 1; }
+    uint8_t at(unsigned i) const { return ctx.at(payload() + i); }
+    void error(const std::string &message) { ctx.error(block, size_t(db.offset), db.name, message); }
+    void warning(const std::string &message) { ctx.warning(block, size_t(db.offset), db.name, message); }
+    bool needs(unsigned length)
+    {
+        if (db.length >= length)
+            return true;
+        error("truncated block: " + std::to_string(db.length) + " payload bytes, at least " +
+              std::to_string(length) + " needed");
+        return false;
+    }
+};
+
+// Bytes 129 to 192 are codes 1 to 64 with the native flag; the 4:2:0-only
+// list uses the same form, where the flag means nothing. Bytes 0 and 128
+// stand for no code and are left out.
+std::optional<Vic> decodeSvd(BlockCursor &c, uint8_t value, bool nativeAllowed)
+{
+    if (value == 0 || value == 128) {
+        c.error("reserved video code byte " + hex2(value));
+        return std::nullopt;
+    }
+    Vic v;
+    if (value >= 129 && value <= 192) {
+        v.vic = value & 0x7F;
+        v.native = nativeAllowed;
+    } else {
+        v.vic = value;
+    }
+    if (v.vic > kLastKnownVic)
+        c.warning("unknown VIC " + std::to_string(v.vic));
+    v.name = vicName(v.vic);
+    return v;
+}
+
+// The 4:2:0-only list follows its extended tag byte and has no native flag.
+void decodeVideo(BlockCursor &c, bool y420Only)
+{
+    const unsigned first = y420Only ? 1 : 0;
+    if (c.db.length <= first)
+        c.warning("empty block");
+    for (unsigned i = first; i < c.db.length; ++i) {
+        std::optional<Vic> v = decodeSvd(c, c.at(i), !y420Only);
+        if (!v)
+            continue;
+        v->ycbcr420Only = y420Only;
+        c.db.vics.push_back(*v);
+    }
+}
+
+ShortAudio decodeSad(const BlockCursor &c, unsigned i)
+{
+    const uint8_t b0 = c.at(i), b1 = c.at(i + 1), b2 = c.at(i + 2);
+    ShortAudio a;
+    a.format = (b0 >> 3) & 0x0F;
+    a.rates = b1 & 0x7F;
+    if (a.format == 15) {
+        a.extendedType = b2 >> 3;
+        if (a.extendedType == 13) // L-PCM 3D: the count spreads over three bytes
+            a.channels = ((b0 & 7) | ((b1 & 0x80) >> 4) | ((b2 & 0x80) >> 3)) + 1;
+        else if (a.extendedType != 11 && a.extendedType != 12 && a.extendedType != 14)
+            a.channels = (b0 & 7) + 1;
+    } else if (a.format != 0) {
+        a.channels = (b0 & 7) + 1;
+    }
+    if (a.format == 1)
+        a.sizes = b2 & 7;
+    else if (a.format >= 2 && a.format <= 8)
+        a.maxBitrateKbps = b2 * 8u;
+    a.name = audioFormatName(a.format, a.extendedType);
+    return a;
+}
+
+void decodeAudio(BlockCursor &c)
+{
+    if (c.db.length == 0)
+        c.warning("empty block");
+    if (c.db.length % 3)
+        c.error("length " + std::to_string(c.db.length) + " is not a multiple of 3");
+    for (unsigned i = 0; i + 3 <= c.db.length; i += 3) {
+        ShortAudio a = decodeSad(c, i);
+        if (a.format == 0)
+            c.error("reserved audio format code 0");
+        else if (a.format == 15 && a.name.rfind("Unknown", 0) == 0)
+            c.error("reserved extended audio type " + std::to_string(a.extendedType));
+        if (a.rates == 0)
+            c.error(a.name + " lists no sample rate");
+        c.db.audio.push_back(a);
+    }
+}
+
+void decodeSpeakers(BlockCursor &c)
+{
+    if (!c.needs(3))
+        return;
+    c.db.speakers = c.at(0) | (uint32_t(c.at(1)) << 8) | (uint32_t(c.at(2)) << 16);
+    if (c.db.speakers == 0)
+        c.warning("no speaker is allocated");
+    if (c.db.speakers & 0xE00000)
+        c.warning("reserved speaker bits are set");
+}
+
+void decodeHdmi(BlockCursor &c)
+{
+    if (!c.needs(5))
+        return;
+    HdmiVsdb h;
+    h.physA = c.at(3) >> 4;
+    h.physB = c.at(3) & 0x0F;
+    h.physC = c.at(4) >> 4;
+    h.physD = c.at(4) & 0x0F;
+    if (c.db.length >= 6) {
+        const uint8_t f = c.at(5);
+        h.supportsAI = f & 0x80;
+        h.dc48 = f & 0x40;
+        h.dc36 = f & 0x20;
+        h.dc30 = f & 0x10;
+        h.dcY444 = f & 0x08;
+        h.dviDual = f & 0x01;
+        if (h.dcY444 && !(h.dc30 || h.dc36 || h.dc48))
+            c.error("DC_Y444 is set without any deep colour depth");
+    }
+    if (c.db.length >= 7) {
+        h.maxTmdsMHz = c.at(6) * 5u;
+        if (h.maxTmdsMHz > 340)
+            c.error("maximum TMDS clock " + std::to_string(h.maxTmdsMHz) + " MHz is above 340 MHz");
+    }
+    if (c.db.length >= 8 && (c.at(7) & 0x80)) {
+        if (c.db.length >= 10) {
+            h.videoLatency = c.at(8);
+            h.audioLatency = c.at(9);
+        } else {
+            c.error("latency fields are announced but missing");
+        }
+    }
+    c.db.hdmi = h;
+}
+
+// The vendor form and the sink capability form put the same fields at the
+// same offsets: three OUI bytes, or the extended tag and two reserved bytes.
+void decodeHdmiForum(BlockCursor &c, bool sinkCapability)
+{
+    if (!c.needs(sinkCapability ? 7 : 6))
+        return;
+    HdmiForumVsdb h;
+    h.sinkCapabilityBlock = sinkCapability;
+    if (sinkCapability && (c.at(1) || c.at(2)))
+        c.warning("reserved bytes are not 0");
+    h.version = c.at(3);
+    if (h.version != 1)
+        c.warning("version " + std::to_string(h.version) + " (1 expected)");
+    h.maxTmdsCharRateMHz = c.at(4) * 5u;
+    if (h.maxTmdsCharRateMHz && (h.maxTmdsCharRateMHz <= 340 || h.maxTmdsCharRateMHz > 600))
+        c.error("maximum TMDS character rate " + std::to_string(h.maxTmdsCharRateMHz) +
+                " MHz is neither 0 nor above 340 and at most 600 MHz");
+    const uint8_t f = c.at(5);
+    h.scdcPresent = f & 0x80;
+    h.rrCapable = f & 0x40;
+    h.lte340Scramble = f & 0x08;
+    h.independentView = f & 0x04;
+    h.dualView = f & 0x02;
+    h.osdDisparity = f & 0x01;
+    if (h.rrCapable && !h.scdcPresent)
+        c.error("read requests are announced without SCDC");
+    if (c.db.length >= 7) {
+        const uint8_t g = c.at(6);
+        h.maxFrlRate = g >> 4;
+        h.dc48_420 = g & 0x04;
+        h.dc36_420 = g & 0x02;
+        h.dc30_420 = g & 0x01;
+        if (h.maxFrlRate > 6)
+            c.error("reserved maximum FRL rate " + std::to_string(h.maxFrlRate));
+    }
+    c.db.hdmiForum = h;
+}
+
+void decodeVendor(BlockCursor &c)
+{
+    if (!c.needs(3)) {
+        c.db.name = "Vendor-Specific Data Block";
+        return;
+    }
+    c.db.oui = (uint32_t(c.at(2)) << 16) | (uint32_t(c.at(1)) << 8) | c.at(0);
+    if (c.db.oui == kOuiHdmi) {
+        c.db.name = "Vendor-Specific Data Block (HDMI), OUI " + ouiText(c.db.oui);
+        decodeHdmi(c);
+    } else if (c.db.oui == kOuiHdmiForum) {
+        c.db.name = "Vendor-Specific Data Block (HDMI Forum), OUI " + ouiText(c.db.oui);
+        decodeHdmiForum(c, false);
+    } else {
+        c.db.name = "Vendor-Specific Data Block, OUI " + ouiText(c.db.oui);
+    }
+}
+
+void decodeHdrStatic(BlockCursor &c)
+{
+    if (!c.needs(3))
+        return;
+    HdrStaticMetadata h;
+    h.eotfs = c.at(1);
+    h.descriptors = c.at(2);
+    if (h.eotfs & 0xF0)
+        c.warning("reserved transfer function bits are set");
+    if (c.db.length >= 4)
+        h.maxLuminanceCode = c.at(3);
+    if (c.db.length >= 5)
+        h.maxFrameAvgCode = c.at(4);
+    if (c.db.length >= 6)
+        h.minLuminanceCode = c.at(5);
+    c.db.hdr = h;
+}
+
+void decodeColorimetry(BlockCursor &c)
+{
+    if (!c.needs(3))
+        return;
+    c.db.colorimetry = uint16_t(c.at(1) | (c.at(2) << 8));
+    if (c.at(2) & 0x0F)
+        c.error("reserved bits MD0-MD3 must be 0");
+}
+
+void decodeVideoCapability(BlockCursor &c)
+{
+    if (!c.needs(2))
+        return;
+    const uint8_t b = c.at(1);
+    VideoCapability v;
+    v.qy = b & 0x80;
+    v.qs = b & 0x40;
+    v.pt = (b >> 4) & 3;
+    v.it = (b >> 2) & 3;
+    v.ce = b & 3;
+    c.db.videoCapability = v;
+}
+
+void decodeEeodb(BlockCursor &c, bool firstBlockOfFirstExtension)
+{
+    if (!c.needs(2))
+        return;
+    c.db.eeodbCount = c.at(1);
+    if (!firstBlockOfFirstExtension)
+        c.error("the override block must be the first data block of the first extension");
+}
+
+struct ExtendedInfo {
+    unsigned tag;
+    BlockKind kind;
+    const char *name;
+};
+
+const ExtendedInfo kExtended[] = {
+    {0, BlockKind::VideoCapability, "Video Capability Data Block"},
+    {1, BlockKind::VendorVideo, "Vendor-Specific Video Data Block"},
+    {2, BlockKind::OtherExtended, "VESA Video Display Device Data Block"},
+    {3, BlockKind::OtherExtended, "VESA Video Timing Block Extension"},
+    {5, BlockKind::Colorimetry, "Colorimetry Data Block"},
+    {6, BlockKind::HdrStatic, "HDR Static Metadata Data Block"},
+    {7, BlockKind::HdrDynamic, "HDR Dynamic Metadata Data Block"},
+    {13, BlockKind::OtherExtended, "Video Format Preference Data Block"},
+    {14, BlockKind::Y420Video, "YCbCr 4:2:0 Video Data Block"},
+    {15, BlockKind::Y420CapabilityMap, "YCbCr 4:2:0 Capability Map Data Block"},
+    {17, BlockKind::VendorAudio, "Vendor-Specific Audio Data Block"},
+    {18, BlockKind::HdmiAudio, "HDMI Audio Data Block"},
+    {19, BlockKind::RoomConfig, "Room Configuration Data Block"},
+    {20, BlockKind::SpeakerLocation, "Speaker Location Data Block"},
+    {32, BlockKind::InfoFrame, "InfoFrame Data Block"},
+    {34, BlockKind::OtherExtended, "DisplayID Type VII Video Timing Data Block"},
+    {35, BlockKind::OtherExtended, "DisplayID Type VIII Video Timing Data Block"},
+    {42, BlockKind::OtherExtended, "DisplayID Type X Video Timing Data Block"},
+    {120, BlockKind::Eeodb, "HDMI Forum EDID Extension Override Data Block"},
+    {121, BlockKind::Scdb, "HDMI Forum Sink Capability Data Block"},
+};
+
+void decodeExtended(BlockCursor &c, bool firstBlockOfFirstExtension)
+{
+    if (c.db.length == 0) {
+        c.db.name = "Extended Data Block";
+        c.error("extended block without its extended tag byte");
+        return;
+    }
+    c.db.extendedTag = c.at(0);
+    for (const ExtendedInfo &info : kExtended) {
+        if (info.tag != c.db.extendedTag)
+            continue;
+        c.db.kind = info.kind;
+        c.db.name = info.name;
+        switch (info.kind) {
+        case BlockKind::VideoCapability: decodeVideoCapability(c); break;
+        case BlockKind::Colorimetry: decodeColorimetry(c); break;
+        case BlockKind::HdrStatic: decodeHdrStatic(c); break;
+        case BlockKind::Y420Video: decodeVideo(c, true); break;
+        case BlockKind::Y420CapabilityMap: break; // resolved once all video blocks are known
+        case BlockKind::Eeodb: decodeEeodb(c, firstBlockOfFirstExtension); break;
+        case BlockKind::Scdb: decodeHdmiForum(c, true); break;
+        case BlockKind::VendorVideo:
+        case BlockKind::VendorAudio:
+            if (c.needs(4))
+                c.db.oui = (uint32_t(c.at(3)) << 16) | (uint32_t(c.at(2)) << 8) | c.at(1);
+            break;
+        default: break;
+        }
+        return;
+    }
+    c.db.name = "Unknown Extended Data Block (extended tag " + std::to_string(c.db.extendedTag) + ")";
+    c.warning("unknown extended tag " + std::to_string(c.db.extendedTag));
+}
+
+void decodeDataBlock(DecodeContext &ctx, int block, DataBlock &db, bool firstOfFirst)
+{
+    BlockCursor c{ctx, block, db};
+    switch (db.tag) {
+    case 1: db.kind = BlockKind::Audio; db.name = "Audio Data Block"; decodeAudio(c); break;
+    case 2: db.kind = BlockKind::Video; db.name = "Video Data Block"; decodeVideo(c, false); break;
+    case 3: db.kind = BlockKind::Vendor; decodeVendor(c); break;
+    case 4: db.kind = BlockKind::Speaker; db.name = "Speaker Allocation Data Block"; decodeSpeakers(c); break;
+    case 5: db.kind = BlockKind::VesaDtc; db.name = "VESA Display Transfer Characteristics Data Block"; break;
+    case 6: db.kind = BlockKind::OtherExtended; db.name = "Video Format Data Block"; break;
+    case 7: decodeExtended(c, firstOfFirst); break;
+    default:
+        db.name = "Unknown Data Block (tag " + std::to_string(db.tag) + ")";
+        c.warning("unknown data block tag " + std::to_string(db.tag));
+        break;
+    }
+}
+
+// Bit n of the map stands for the n-th short video descriptor of the video
+// blocks, counted over all of them in order.
+void resolveY420Map(DecodeContext &ctx, int block, CtaExtension &cta)
+{
+    std::vector<Vic *> svds;
+    for (DataBlock &db : cta.dataBlocks)
+        if (db.kind == BlockKind::Video)
+            for (Vic &v : db.vics)
+                svds.push_back(&v);
+    for (DataBlock &db : cta.dataBlocks) {
+        if (db.kind != BlockKind::Y420CapabilityMap)
+            continue;
+        if (svds.empty())
+            ctx.error(block, size_t(db.offset), db.name, "no video data block to refer to");
+        db.y420AllVics = db.length == 1;
+        for (unsigned i = 0; i < svds.size(); ++i) {
+            const unsigned byte = i / 8 + 2; // after the header and the extended tag
+            const bool marked = db.y420AllVics || (byte <= db.length && (ctx.at(size_t(db.offset) + byte) >> (i % 8)) & 1);
+            if (marked) {
+                svds[i]->ycbcr420Also = true;
+                db.y420MapVics.push_back(svds[i]->vic);
+            }
+        }
+        for (unsigned byte = 2; byte <= db.length; ++byte) {
+            const uint8_t bits = ctx.at(size_t(db.offset) + byte);
+            for (unsigned bit = 0; bit < 8; ++bit)
+                if ((bits >> bit) & 1 && (byte - 2) * 8 + bit >= svds.size()) {
+                    ctx.error(block, size_t(db.offset), db.name,
+                              "bit for video descriptor " + std::to_string((byte - 2) * 8 + bit + 1) +
+                                  " of " + std::to_string(svds.size()));
+                    byte = db.length + 1;
+                    break;
+                }
+        }
+    }
+}
+
+// A code listed twice, or listed both as a regular and as a 4:2:0-only code,
+// leaves the source two answers for one format.
+void checkVicLists(DecodeContext &ctx, int block, const CtaExtension &cta)
+{
+    std::vector<bool> regular(256, false), only(256, false);
+    for (const DataBlock &db : cta.dataBlocks) {
+        const bool isVideo = db.kind == BlockKind::Video;
+        if (!isVideo && db.kind != BlockKind::Y420Video)
+            continue;
+        std::vector<bool> &seen = isVideo ? regular : only;
+        for (const Vic &v : db.vics) {
+            if (v.vic == 0 || v.vic > 255)
+                continue;
+            if (seen[v.vic])
+                ctx.error(block, size_t(db.offset), db.name, "duplicate VIC " + std::to_string(v.vic));
+            seen[v.vic] = true;
+        }
+    }
+    for (const DataBlock &db : cta.dataBlocks)
+        if (db.kind == BlockKind::Y420Video)
+            for (const Vic &v : db.vics)
+                if (v.vic && v.vic < 256 && regular[v.vic])
+                    ctx.error(block, size_t(db.offset), db.name,
+                              "4:2:0-only VIC " + std::to_string(v.vic) + " is also a regular VIC");
+}
+
+} // namespace
+
+void decodeCtaExtension(DecodeContext &ctx, int block, size_t start, ExtensionBlock &out)
+{
+    CtaExtension cta;
+    const std::string context = "CTA-861 Extension Block";
+    cta.revision = ctx.at(start + 1);
+    cta.dtdOffset = ctx.at(start + 2);
+    if (cta.revision < 1 || cta.revision > 3)
+        ctx.warning(block, start + 1, context, "revision " + std::to_string(cta.revision) + " (3 expected)");
+    if (cta.revision >= 2) {
+        const uint8_t f = ctx.at(start + 3);
+        cta.underscan = f & 0x80;
+        cta.basicAudio = f & 0x40;
+        cta.ycbcr444 = f & 0x20;
+        cta.ycbcr422 = f & 0x10;
+        cta.nativeDtds = f & 0x0F;
+    }
+
+    const unsigned d = cta.dtdOffset;
+    if (d != 0 && (d < 4 || d > 127))
+        ctx.error(block, start + 2, context, "detailed timing offset " + std::to_string(d) + " is out of range");
+    const size_t collectionEnd = start + (d >= 4 ? (d > 127 ? 127 : d) : 4);
+
+    size_t pos = start + 4;
+    while (pos < collectionEnd) {
+        DataBlock db;
+        db.offset = int(pos);
+        db.tag = ctx.at(pos) >> 5;
+        db.length = ctx.at(pos) & 0x1F;
+        if (pos + 1 + db.length > collectionEnd) {
+            ctx.error(block, pos, "Data block collection",
+                      "truncated block: tag " + std::to_string(db.tag) + " block of " +
+                          std::to_string(db.length) + " bytes runs past the end of the collection at " +
+                          std::to_string(collectionEnd - start));
+            break;
+        }
+        decodeDataBlock(ctx, block, db, block == 1 && pos == start + 4);
+        cta.dataBlocks.push_back(std::move(db));
+        pos += 1 + (ctx.at(pos) & 0x1F);
+    }
+    resolveY420Map(ctx, block, cta);
+    checkVicLists(ctx, block, cta);
+
+    size_t o = start + d;
+    if (d >= 4 && d <= 127) {
+        for (; o + 18 <= start + 127 && ctx.le16(o) != 0; o += 18)
+            cta.timings.push_back(decodeDetailedTiming(ctx, block, o, "Detailed Timing Descriptor"));
+        for (size_t i = o; i < start + 127; ++i)
+            if (ctx.at(i) != 0) {
+                ctx.warning(block, i, context, "padding after the detailed timings is not 0");
+                break;
+            }
+    }
+    out.cta = std::move(cta);
+}
+
+} // namespace vantrel::edid::detail

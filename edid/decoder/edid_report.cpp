@@ -1,0 +1,173 @@
+// Derived values and the display texts both reports use.
+#include "edid_report.h"
+
+#include <cmath>
+
+namespace vantrel::edid {
+
+double DetailedTiming::refreshHz() const
+{
+    const double hTotal = hActive + hBlank;
+    const double vTotal = vActive + vBlank + (interlaced ? 0.5 : 0.0);
+    if (hTotal == 0 || vTotal == 0)
+        return 0;
+    return pixelClockKHz * 1000.0 / (hTotal * vTotal);
+}
+
+double DetailedTiming::hFreqKHz() const
+{
+    const unsigned hTotal = hActive + hBlank;
+    return hTotal ? double(pixelClockKHz) / hTotal : 0.0;
+}
+
+std::vector<double> ShortAudio::ratesKHz() const
+{
+    static const double table[7] = {32, 44.1, 48, 88.2, 96, 176.4, 192};
+    std::vector<double> out;
+    for (int bit = 6; bit >= 0; --bit)
+        if (rates & (1u << bit))
+            out.push_back(table[bit]);
+    return out;
+}
+
+std::vector<unsigned> ShortAudio::sizesBits() const
+{
+    std::vector<unsigned> out;
+    if (sizes & 4) out.push_back(24);
+    if (sizes & 2) out.push_back(20);
+    if (sizes & 1) out.push_back(16);
+    return out;
+}
+
+// Luminance codes: 50 * 2^(code/32) cd/m^2 for the maxima; the minimum is a
+// fraction of the maximum.
+static double maxCodeToLuminance(unsigned code)
+{
+    return 50.0 * std::pow(2.0, code / 32.0);
+}
+
+double HdrStaticMetadata::maxLuminance() const
+{
+    return maxLuminanceCode ? maxCodeToLuminance(*maxLuminanceCode) : 0.0;
+}
+
+double HdrStaticMetadata::maxFrameAvg() const
+{
+    return maxFrameAvgCode ? maxCodeToLuminance(*maxFrameAvgCode) : 0.0;
+}
+
+double HdrStaticMetadata::minLuminance() const
+{
+    if (!minLuminanceCode || !maxLuminanceCode)
+        return 0.0;
+    const double ratio = *minLuminanceCode / 255.0;
+    return maxLuminance() * ratio * ratio / 100.0;
+}
+
+bool EdidReport::conforms() const
+{
+    for (const Problem &p : problems)
+        if (p.severity == Severity::Error)
+            return false;
+    return true;
+}
+
+std::vector<Vic> EdidReport::allVics() const
+{
+    std::vector<Vic> out;
+    for (const ExtensionBlock &ext : extensions)
+        if (ext.cta)
+            for (const DataBlock &db : ext.cta->dataBlocks)
+                if (db.kind == BlockKind::Video)
+                    out.insert(out.end(), db.vics.begin(), db.vics.end());
+    return out;
+}
+
+std::string audioFormatName(unsigned format, unsigned extendedType)
+{
+    static const char *const names[15] = {
+        "Reserved audio format 0", "Linear PCM", "AC-3", "MPEG 1 (Layers 1 & 2)",
+        "MPEG 1 Layer 3 (MP3)", "MPEG2 (multichannel)", "AAC LC", "DTS", "ATRAC", "One Bit Audio",
+        "Enhanced AC-3 (DD+)", "DTS-HD", "MAT (MLP)", "DST", "WMA Pro"};
+    if (format < 15)
+        return names[format];
+    switch (extendedType) {
+    case 4: return "MPEG-4 HE AAC";
+    case 5: return "MPEG-4 HE AAC v2";
+    case 6: return "MPEG-4 AAC LC";
+    case 7: return "DRA";
+    case 8: return "MPEG-4 HE AAC + MPEG Surround";
+    case 10: return "MPEG-4 AAC LC + MPEG Surround";
+    case 11: return "MPEG-H 3D Audio";
+    case 12: return "AC-4";
+    case 13: return "L-PCM 3D Audio";
+    case 14: return "Auro-Cx";
+    case 15: return "MPEG-D USAC";
+    default: return "Unknown extended audio type " + std::to_string(extendedType);
+    }
+}
+
+std::vector<std::string> speakerNames(uint32_t allocation)
+{
+    static const char *const names[24] = {
+        "FL/FR - Front Left/Right", "LFE1 - Low Frequency Effects 1", "FC - Front Center",
+        "BL/BR - Back Left/Right", "BC - Back Center", "FLc/FRc - Front Left/Right of Center",
+        "RLC/RRC - Rear Left/Right of Center", "FLw/FRw - Front Left/Right Wide",
+        "TpFL/TpFR - Top Front Left/Right", "TpC - Top Center", "TpFC - Top Front Center",
+        "LS/RS - Left/Right Surround", "LFE2 - Low Frequency Effects 2", "TpBC - Top Back Center",
+        "SiL/SiR - Side Left/Right", "TpSiL/TpSiR - Top Side Left/Right",
+        "TpBL/TpBR - Top Back Left/Right", "BtFC - Bottom Front Center",
+        "BtFL/BtFR - Bottom Front Left/Right", "TpLS/TpRS - Top Left/Right Surround",
+        "LSd/RSd - Left/Right Surround Direct", nullptr, nullptr, nullptr};
+    std::vector<std::string> out;
+    for (unsigned bit = 0; bit < 24; ++bit)
+        if (allocation & (1u << bit) && names[bit])
+            out.push_back(names[bit]);
+    return out;
+}
+
+std::vector<std::string> eotfNames(uint8_t eotfs)
+{
+    static const char *const names[4] = {
+        "Traditional gamma - SDR luminance range", "Traditional gamma - HDR luminance range",
+        "SMPTE ST 2084", "Hybrid Log-Gamma"};
+    std::vector<std::string> out;
+    for (unsigned bit = 0; bit < 8; ++bit)
+        if (eotfs & (1u << bit))
+            out.push_back(bit < 4 ? names[bit] : "Reserved EOTF bit " + std::to_string(bit));
+    return out;
+}
+
+std::vector<std::string> colorimetryNames(uint16_t bits)
+{
+    static const char *const names[16] = {
+        "xvYCC601", "xvYCC709", "sYCC601", "opYCC601", "opRGB", "BT2020cYCC", "BT2020YCC",
+        "BT2020RGB", "MD0", "MD1", "MD2", "MD3", "Default", "sRGB", "ICtCp", "ST2113RGB"};
+    std::vector<std::string> out;
+    for (unsigned bit = 0; bit < 16; ++bit)
+        if (bits & (1u << bit))
+            out.push_back(names[bit]);
+    return out;
+}
+
+std::string scanBehaviourText(const char *which, unsigned value)
+{
+    switch (value & 3) {
+    case 1: return "Always Overscanned";
+    case 2: return "Always Underscanned";
+    case 3: return "Supports both over- and underscan";
+    default:
+        return std::string(which) == "PT" ? "No Data" : std::string(which) + " video formats not supported";
+    }
+}
+
+std::string frlRateText(unsigned rate)
+{
+    static const char *const texts[7] = {
+        "not supported", "3 Gbps per lane on 3 lanes", "up to 6 Gbps per lane on 3 lanes",
+        "up to 6 Gbps per lane on 4 lanes", "up to 8 Gbps per lane on 4 lanes",
+        "up to 10 Gbps per lane on 4 lanes", "up to 12 Gbps per lane on 4 lanes"};
+    return rate < 7 ? texts[rate] : "reserved (" + std::to_string(rate) + ")";
+}
+
+} // namespace vantrel::edid

@@ -1,0 +1,321 @@
+// The readable report: one section per block, then what does not conform.
+#include "edid_report.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace vantrel::edid {
+namespace {
+
+std::string format(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+std::string format(const char *fmt, ...)
+{
+    char buffer[512];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(buffer, sizeof buffer, fmt, args);
+    va_end(args);
+    return buffer;
+}
+
+std::string join(const std::vector<std::string> &items, const char *separator)
+{
+    std::string out;
+    for (const std::string &item : items)
+        out += (out.empty() ? "" : separator) + item;
+    return out;
+}
+
+std::string rateText(double kHz)
+{
+    return kHz == int(kHz) ? format("%d", int(kHz)) : format("%.1f", kHz);
+}
+
+class Writer {
+public:
+    void line(int indent, const std::string &text) { out_ += std::string(size_t(indent) * 2, ' ') + text + '\n'; }
+    std::string take() { return std::move(out_); }
+
+private:
+    std::string out_;
+};
+
+void writeTiming(Writer &w, int indent, unsigned number, const DetailedTiming &t)
+{
+    std::string size;
+    if (t.widthMm || t.heightMm)
+        size = format(" (%u mm x %u mm)", t.widthMm, t.heightMm);
+    w.line(indent, format("DTD %u: %ux%u%s %.3f Hz, %.3f kHz, pixel clock %.3f MHz%s", number, t.hActive,
+                          t.frameHeight(), t.interlaced ? "i" : "", t.refreshHz(), t.hFreqKHz(),
+                          t.pixelClockKHz / 1000.0, size.c_str()));
+    const char *hPol = t.syncKind >= 2 ? (t.hSyncPositive ? " +" : " -") : "";
+    const char *vPol = t.syncKind == 3 ? (t.vSyncPositive ? " +" : " -") : "";
+    const int hBack = int(t.hBlank) - int(t.hFront) - int(t.hSync);
+    const int vBack = int(t.vBlank) - int(t.vFront) - int(t.vSync);
+    w.line(indent + 2, format("H: front %u, sync %u, back %d%s", t.hFront, t.hSync, hBack, hPol));
+    w.line(indent + 2, format("V: front %u, sync %u, back %d%s", t.vFront, t.vSync, vBack, vPol));
+    if (t.hBorder || t.vBorder)
+        w.line(indent + 2, format("Borders: %u horizontal, %u vertical", t.hBorder, t.vBorder));
+    if (t.syncKind < 2)
+        w.line(indent + 2, "Analog composite sync");
+    if (t.stereo > 1)
+        w.line(indent + 2, format("Stereo mode %u", t.stereo));
+}
+
+std::string interfaceName(unsigned type)
+{
+    static const char *const names[6] = {"undefined interface", "DVI", "HDMI-a", "HDMI-b", "MDDI", "DisplayPort"};
+    return type < 6 ? names[type] : format("reserved interface %u", type);
+}
+
+void writeBase(Writer &w, const BaseBlock &b, unsigned &dtdNumber)
+{
+    w.line(0, "Block 0, Base block:");
+    w.line(1, format("EDID version: %u.%u", b.version, b.revision));
+    w.line(1, "Manufacturer: " + b.manufacturer);
+    w.line(1, format("Product code: %u (0x%04X)", b.productCode, b.productCode));
+    if (b.serialNumber)
+        w.line(1, format("Serial number: %u", b.serialNumber));
+    if (b.modelYear)
+        w.line(1, format("Model year: %u", b.year));
+    else if (b.week)
+        w.line(1, format("Made in: week %u of %u", b.week, b.year));
+    else
+        w.line(1, format("Made in: %u", b.year));
+    if (b.digital) {
+        std::string text = "Digital display";
+        if (b.revision >= 4) {
+            if (b.bitsPerColor)
+                text += format(", %u bits per colour", b.bitsPerColor);
+            text += ", " + interfaceName(b.interfaceType);
+        }
+        w.line(1, text);
+    } else {
+        w.line(1, "Analog display");
+    }
+    if (b.widthCm && b.heightCm)
+        w.line(1, format("Image size: %u cm x %u cm", b.widthCm, b.heightCm));
+    if (b.gammaHundredths)
+        w.line(1, format("Gamma: %.2f", b.gammaHundredths / 100.0));
+    if (!b.displayName.empty())
+        w.line(1, "Display name: '" + b.displayName + "'");
+    if (!b.serialText.empty())
+        w.line(1, "Display serial: '" + b.serialText + "'");
+    for (const std::string &s : b.dataStrings)
+        w.line(1, "Data string: '" + s + "'");
+    if (b.rangeLimits) {
+        const RangeLimits &r = *b.rangeLimits;
+        static const char *const kinds[5] = {"default GTF", "range limits only", "secondary GTF", "", "CVT"};
+        const char *kind = r.timingSupport < 5 && r.timingSupport != 3 ? kinds[r.timingSupport] : "reserved";
+        w.line(1, format("Range limits: %u-%u Hz V, %u-%u kHz H, max pixel clock %u MHz (%s)", r.minVHz,
+                         r.maxVHz, r.minHKHz, r.maxHKHz, r.maxPixelClockMHz, kind));
+    }
+    if (!b.timings.empty()) {
+        w.line(1, "Detailed timings:");
+        for (const DetailedTiming &t : b.timings)
+            writeTiming(w, 2, dtdNumber++, t);
+    }
+    w.line(1, format("Extension blocks: %u", b.extensionCount));
+    w.line(1, format("Checksum: 0x%02X%s", b.checksum, b.checksumOk ? "" : " (wrong)"));
+}
+
+std::string vicText(const Vic &v)
+{
+    std::string text = format("VIC %3u", v.vic);
+    if (!v.name.empty())
+        text += " " + v.name;
+    if (v.native)
+        text += " (native)";
+    if (v.ycbcr420Also)
+        text += " (also YCbCr 4:2:0)";
+    return text;
+}
+
+void writeAudio(Writer &w, const ShortAudio &a)
+{
+    std::vector<std::string> rates;
+    for (double r : a.ratesKHz())
+        rates.push_back(rateText(r));
+    std::string text = a.name + ":";
+    if (a.channels)
+        text += format(" %u channels,", a.channels);
+    text += " " + join(rates, " ") + " kHz";
+    if (a.format == 1) {
+        std::vector<std::string> sizes;
+        for (unsigned s : a.sizesBits())
+            sizes.push_back(std::to_string(s));
+        text += ", " + join(sizes, " ") + " bits";
+    }
+    if (a.maxBitrateKbps)
+        text += format(", max %u kb/s", a.maxBitrateKbps);
+    w.line(2, text);
+}
+
+void writeHdmi(Writer &w, const HdmiVsdb &h)
+{
+    w.line(2, format("Physical address: %x.%x.%x.%x", h.physA, h.physB, h.physC, h.physD));
+    std::vector<std::string> flags;
+    if (h.supportsAI) flags.push_back("Supports_AI");
+    if (h.dc48) flags.push_back("DC_48bit");
+    if (h.dc36) flags.push_back("DC_36bit");
+    if (h.dc30) flags.push_back("DC_30bit");
+    if (h.dcY444) flags.push_back("DC_Y444");
+    if (h.dviDual) flags.push_back("DVI_Dual");
+    if (!flags.empty())
+        w.line(2, join(flags, ", "));
+    if (h.maxTmdsMHz)
+        w.line(2, format("Maximum TMDS clock: %u MHz", h.maxTmdsMHz));
+    if (h.videoLatency && h.audioLatency)
+        w.line(2, format("Latency codes: video %u, audio %u", *h.videoLatency, *h.audioLatency));
+}
+
+void writeHdmiForum(Writer &w, const HdmiForumVsdb &h)
+{
+    w.line(2, format("Version: %u", h.version));
+    if (h.maxTmdsCharRateMHz)
+        w.line(2, format("Maximum TMDS character rate: %u MHz", h.maxTmdsCharRateMHz));
+    else
+        w.line(2, "Maximum TMDS character rate: at most 340 MHz");
+    std::vector<std::string> flags;
+    if (h.scdcPresent) flags.push_back("SCDC present");
+    if (h.rrCapable) flags.push_back("SCDC read requests");
+    if (h.lte340Scramble) flags.push_back("scrambling at 340 MHz and below");
+    if (h.independentView) flags.push_back("3D independent view");
+    if (h.dualView) flags.push_back("3D dual view");
+    if (h.osdDisparity) flags.push_back("3D OSD disparity");
+    if (h.dc48_420) flags.push_back("DC_48bit_420");
+    if (h.dc36_420) flags.push_back("DC_36bit_420");
+    if (h.dc30_420) flags.push_back("DC_30bit_420");
+    if (!flags.empty())
+        w.line(2, join(flags, ", "));
+    w.line(2, "Maximum FRL rate: " + frlRateText(h.maxFrlRate));
+}
+
+void writeHdr(Writer &w, const HdrStaticMetadata &h)
+{
+    w.line(2, "Transfer functions: " + (h.eotfs ? join(eotfNames(h.eotfs), ", ") : std::string("none")));
+    w.line(2, format("Static metadata type 1: %s", h.descriptors & 1 ? "yes" : "no"));
+    if (h.maxLuminanceCode)
+        w.line(2, format("Desired content max luminance: %u (%.3f cd/m^2)", *h.maxLuminanceCode, h.maxLuminance()));
+    if (h.maxFrameAvgCode)
+        w.line(2, format("Desired content max frame-average luminance: %u (%.3f cd/m^2)", *h.maxFrameAvgCode,
+                         h.maxFrameAvg()));
+    if (h.minLuminanceCode)
+        w.line(2, format("Desired content min luminance: %u (%.3f cd/m^2)", *h.minLuminanceCode, h.minLuminance()));
+}
+
+void writeDataBlock(Writer &w, const DataBlock &db)
+{
+    w.line(1, db.name + ":");
+    switch (db.kind) {
+    case BlockKind::Video:
+    case BlockKind::Y420Video:
+        for (const Vic &v : db.vics)
+            w.line(2, vicText(v));
+        break;
+    case BlockKind::Audio:
+        for (const ShortAudio &a : db.audio)
+            writeAudio(w, a);
+        break;
+    case BlockKind::Speaker:
+        for (const std::string &name : speakerNames(db.speakers))
+            w.line(2, name);
+        break;
+    case BlockKind::Vendor:
+        if (db.hdmi)
+            writeHdmi(w, *db.hdmi);
+        if (db.hdmiForum)
+            writeHdmiForum(w, *db.hdmiForum);
+        break;
+    case BlockKind::Scdb:
+        if (db.hdmiForum)
+            writeHdmiForum(w, *db.hdmiForum);
+        break;
+    case BlockKind::HdrStatic:
+        if (db.hdr)
+            writeHdr(w, *db.hdr);
+        break;
+    case BlockKind::Colorimetry:
+        for (const std::string &name : colorimetryNames(db.colorimetry))
+            w.line(2, name);
+        break;
+    case BlockKind::VideoCapability:
+        if (db.videoCapability) {
+            const VideoCapability &v = *db.videoCapability;
+            w.line(2, std::string("YCbCr quantization: ") + (v.qy ? "selectable" : "no data"));
+            w.line(2, std::string("RGB quantization: ") + (v.qs ? "selectable" : "no data"));
+            w.line(2, "PT scan behaviour: " + scanBehaviourText("PT", v.pt));
+            w.line(2, "IT scan behaviour: " + scanBehaviourText("IT", v.it));
+            w.line(2, "CE scan behaviour: " + scanBehaviourText("CE", v.ce));
+        }
+        break;
+    case BlockKind::Y420CapabilityMap:
+        if (db.y420AllVics)
+            w.line(2, "All video codes also support YCbCr 4:2:0");
+        for (unsigned vic : db.y420MapVics)
+            w.line(2, format("VIC %3u", vic));
+        break;
+    case BlockKind::Eeodb:
+        w.line(2, format("Extension block count: %u", db.eeodbCount));
+        break;
+    default:
+        w.line(2, format("%u bytes, not decoded", db.length));
+        break;
+    }
+}
+
+void writeExtension(Writer &w, const ExtensionBlock &ext, unsigned &dtdNumber)
+{
+    w.line(0, format("Block %u, %s:", ext.index, ext.name.c_str()));
+    if (ext.cta) {
+        const CtaExtension &c = *ext.cta;
+        w.line(1, format("Revision: %u", c.revision));
+        if (c.revision >= 2) {
+            if (c.underscan) w.line(1, "Underscans IT video formats by default");
+            if (c.basicAudio) w.line(1, "Basic audio support");
+            if (c.ycbcr444) w.line(1, "Supports YCbCr 4:4:4");
+            if (c.ycbcr422) w.line(1, "Supports YCbCr 4:2:2");
+            w.line(1, format("Native detailed timings: %u", c.nativeDtds));
+        }
+        for (const DataBlock &db : c.dataBlocks)
+            writeDataBlock(w, db);
+        if (!c.timings.empty()) {
+            w.line(1, "Detailed timings:");
+            for (const DetailedTiming &t : c.timings)
+                writeTiming(w, 2, dtdNumber++, t);
+        }
+    }
+    w.line(1, format("Checksum: 0x%02X%s", ext.checksum, ext.checksumOk ? "" : " (wrong)"));
+}
+
+} // namespace
+
+std::string edidReportText(const EdidReport &report)
+{
+    Writer w;
+    unsigned dtdNumber = 1;
+    w.line(0, format("EDID: %zu bytes", report.size));
+    if (report.hasBase)
+        writeBase(w, report.base, dtdNumber);
+    for (const ExtensionBlock &ext : report.extensions)
+        writeExtension(w, ext, dtdNumber);
+
+    unsigned errors = 0, warnings = 0;
+    if (!report.problems.empty()) {
+        w.line(0, "Problems:");
+        for (const Problem &p : report.problems) {
+            const bool error = p.severity == Severity::Error;
+            (error ? errors : warnings)++;
+            std::string where = p.block >= 0 ? format("Block %d", p.block) : std::string("Table");
+            if (p.offset >= 0)
+                where += format(", offset 0x%02X", unsigned(p.offset));
+            w.line(1, format("%s: %s, %s: %s", error ? "Error" : "Warning", where.c_str(), p.context.c_str(),
+                             p.message.c_str()));
+        }
+    }
+    w.line(0, format("Conformity: %s (%u error%s, %u warning%s)", errors ? "FAIL" : "PASS", errors,
+                     errors == 1 ? "" : "s", warnings, warnings == 1 ? "" : "s"));
+    return w.take();
+}
+
+} // namespace vantrel::edid
