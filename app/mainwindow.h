@@ -12,6 +12,7 @@
 
 #include <QMainWindow>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -132,11 +133,12 @@ private:
     void setupProgressBar();
     bool readEdidFrom(uint8_t fetchCode);
     bool uploadEdid();
-    bool parseEdidBox(uint8_t image[256]);
-    void showEdidHex(const uint8_t image[256]);
+    // The EDID box's text parsed; false (after "Hex Format Error") on a format error.
+    bool parseEdidBox(std::array<uint8_t, 256> &image);
+    void showEdidHex(const std::array<uint8_t, 256> &image);
     bool saveCecCommand(uint8_t code);
-    void writeSwitch(uint8_t reg, bool on, int imagePosition);
-    void writeSelector(uint8_t reg, int value);
+    // The setting slot's register write, worked out from the settings table.
+    void runSetting(const char *slot);
 
     Environment env_;
     std::unique_ptr<Feedback> ownedFeedback_;

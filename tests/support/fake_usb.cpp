@@ -284,8 +284,11 @@ SI_STATUS FakeUsb::checkQueue(HANDLE handle, DWORD *waiting, DWORD *status)
 
 Bytes settingsBlockReply(const std::array<uint8_t, frame::kSettingsSize> &settings, uint8_t status)
 {
-    Bytes out{frame::kBlock, status};
-    out.insert(out.end(), settings.begin(), settings.end());
+    // Sized up front: g++ 12 misreads the insert into a two-byte vector as an overflow.
+    Bytes out(2 + settings.size());
+    out[0] = frame::kBlock;
+    out[1] = status;
+    std::copy(settings.begin(), settings.end(), out.begin() + 2);
     return out;
 }
 

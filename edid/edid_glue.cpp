@@ -1,0 +1,176 @@
+// The EDID page: transfers, the checksum check, the hex view and the files.
+// The bytes always come from the text box, parsed afresh each time.
+#include "mainwindow.h"
+
+#include "edid_file.h"
+#include "edid_text.h"
+#include "edid_transfer.h"
+#include "feedback.h"
+#include "session.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QTextCharFormat>
+#include <QTextCursor>
+
+using namespace vantrel;
+
+namespace {
+
+// The box's text as the parser reads it: upper case, 8-bit.
+std::string boxBytes(const QString &plain)
+{
+    return plain.toUpper().toLatin1().toStdString();
+}
+
+void replaceText(QTextEdit *edit, const QString &text, const QColor &colour, int weight)
+{
+    edit->clear();
+    edit->setFontPointSize(8);
+    edit->setTextColor(colour);
+    edit->setFontWeight(weight);
+    edit->insertPlainText(text);
+}
+
+} // namespace
+
+bool MainWindow::readEdidFrom(uint8_t fetchCode)
+{
+    EdidTextBuffer.clear();
+    setupProgressBar();
+    Session s = session();
+    edid::EdidReadout r = edid::readEdid(s, fetchCode);
+    if (!r.ok)
+        return false;
+    EdidTextBuffer = r.text;
+    replaceText(ui->EDIDtext, QString::fromLatin1(EdidTextBuffer.c_str()), Qt::black, QFont::Normal);
+    return true;
+}
+
+void MainWindow::ReadEDID() { readEdidFrom(frame::kFetchBoxEdid); }
+void MainWindow::readTvEdidA() { readEdidFrom(frame::kFetchTxAEdid); }
+void MainWindow::readTvEdidB() { readEdidFrom(frame::kFetchTxBEdid); }
+
+void MainWindow::WriteEDID()
+{
+    if (ui->automixEDID->isChecked() || ui->fixedEDID->isChecked() || ui->cmBEdid->currentIndex() != 0) {
+        feedback_->warning(this, tr("VANTREL Utility"),
+                           tr("\nSelect CUSTOM EDID TABLE mode to upload an EDID table\n"));
+        return;
+    }
+    uploadEdid();
+}
+
+bool MainWindow::uploadEdid()
+{
+    setupProgressBar();
+    edid::EdidImage image{};
+    if (!parseEdidBox(image))
+        return false;
+    if (!edid::checkChecksums(image).ok() &&
+        !feedback_->question(tr("VANTREL Utility"), tr("The EDID Checksum is not correct."),
+                             tr("Write anyway?")))
+        return false;
+    Session s = session();
+    return edid::uploadEdid(s, image);
+}
+
+bool MainWindow::parseEdidBox(std::array<uint8_t, 256> &image)
+{
+    edid::EdidText parsed = edid::parseEdidText(boxBytes(ui->EDIDtext->toPlainText()));
+    if (!parsed.ok()) {
+        feedback_->warning(this, tr("VANTREL Utility"), tr("Hex Format Error"));
+        return false;
+    }
+    image = parsed.image;
+    return true;
+}
+
+void MainWindow::showEdidHex(const std::array<uint8_t, 256> &image)
+{
+    ui->EDIDtext->clear();
+    QTextCursor cursor(ui->EDIDtext->document());
+    QTextCharFormat normal;
+    normal.setForeground(QBrush(Qt::black, Qt::SolidPattern));
+    QTextCharFormat lineEnd;
+    lineEnd.setForeground(QBrush(Qt::black, Qt::SolidPattern));
+    for (int i = 0; i < 256; ++i) {
+        if (i % 16 != 15) {
+            cursor.insertText(QString::asprintf("%02X ", image[i]), normal);
+        } else {
+            // The two checksum bytes stand out in bold.
+            lineEnd.setFontWeight(i == 127 || i == 255 ? QFont::Bold : QFont::Normal);
+            cursor.insertText(QString::asprintf("%02X", image[i]), lineEnd);
+            cursor.insertText(QStringLiteral("\n"));
+        }
+    }
+}
+
+bool MainWindow::CalculateChkSum()
+{
+    edid::EdidImage image{};
+    if (!parseEdidBox(image))
+        return false;
+    if (edid::checkChecksums(image).ok()) {
+        showEdidHex(image);
+        return true;
+    }
+    if (!feedback_->question(QString(), tr("The EDID Checksum is not correct."),
+                             tr("Do you want to calculate a new checksum?")))
+        return false;
+    edid::repairChecksums(image);
+    showEdidHex(image);
+    return true;
+}
+
+bool MainWindow::LoadEDIDfromFile()
+{
+    const QString path =
+        feedback_->openFileName(this, tr("Open file"), tr("Binary Files (*.bin);;All files (*.*)"));
+    if (path.isEmpty())
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        feedback_->warning(this, tr("VANTREL Utility"),
+                           tr("Cannot read file %1:\n%2.").arg(path, file.errorString()));
+        return false;
+    }
+    const QByteArray data = file.read(edid::kMaxFileRead);
+    edid::LoadedEdidFile loaded =
+        edid::convertEdidFile(reinterpret_cast<const uint8_t *>(data.constData()), size_t(data.size()));
+    if (loaded.binary)
+        showEdidHex(loaded.image);
+    else
+        replaceText(ui->EDIDtext, QString::fromLatin1(loaded.text.c_str()), QColor(0, 0, 255, 255), QFont::Bold);
+    status(tr("File loaded"), 2000);
+    return true;
+}
+
+bool MainWindow::SaveEDIDtoFile()
+{
+    edid::EdidImage image{};
+    if (!parseEdidBox(image))
+        return false;
+    const QString path = feedback_->saveFileName(this, tr("Save File"), QString::fromLatin1(edid::kProposedFileName),
+                                                 tr("Binary file (*.bin)"));
+    if (path.isEmpty())
+        return false;
+    // Written beside the old file and swapped in whole, so a failed save keeps it.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        feedback_->warning(this, tr("VANTREL Utility"),
+                           tr("Cannot write file %1:\n%2.").arg(path, file.errorString()));
+        return false;
+    }
+    status(tr("Saving file..."), 2000);
+    const std::vector<uint8_t> bytes = edid::edidFileBytes(image);
+    const qint64 written = file.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size()));
+    if (written != qint64(bytes.size()) || !file.commit()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        feedback_->warning(this, tr("VANTREL Utility"), tr("Cannot write file %1:\n%2.").arg(path, why));
+        return false;
+    }
+    status(tr("File saved"), 2000);
+    return true;
+}
