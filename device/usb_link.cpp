@@ -83,6 +83,7 @@ bool UsbLink::Transact(uint8_t *reply, const uint8_t *request, DWORD minReply, D
     const uint32_t start = clock_.tickMs();
     bool result = true;
     busy_ = true;
+    lastReplyLength_ = 0;
     if (handle_ == noDevice()) {
         busy_ = false;
         return true;
@@ -109,6 +110,7 @@ bool UsbLink::Transact(uint8_t *reply, const uint8_t *request, DWORD minReply, D
         if (got > kMaxReply)
             got = kMaxReply; // a library must not claim more than it was given room for
         std::memcpy(reply, area, got);
+        lastReplyLength_ = got;
         if (got < minReply)
             result = false;
     }

@@ -30,6 +30,9 @@ public:
     // reply must have room for 64 bytes.
     bool Transact(uint8_t *reply, const uint8_t *request, DWORD minReply, DWORD requestLength);
 
+    // Bytes the last Transact handed over; 0 when nothing arrived.
+    DWORD lastReplyLength() const { return lastReplyLength_; }
+
     bool isOpen() const { return handle_ != noDevice(); }
     bool busy() const { return busy_; }
     HANDLE handle() const { return handle_; }
@@ -48,6 +51,7 @@ private:
     HANDLE handle_ = noDevice();
     DWORD index_ = 0;
     bool busy_ = false;
+    DWORD lastReplyLength_ = 0;
 };
 
 } // namespace vantrel

@@ -11,23 +11,13 @@ constexpr int kChunkRead = 16;
 constexpr int kChunkWrite = 8;
 constexpr int kMaxBusyCount = 500; // the wait ends after count 501: 502 reads
 
-// Fill for the chunk read's reply area. Transact reports success without
-// touching the area when nothing arrives (no device, or no answer within its
-// bound), and the chunk reply carries no echo byte to test; an area that
-// still holds this fill therefore means no data came.
-constexpr uint8_t kUnanswered[kChunkRead] = {0xA5, 0x5A, 0xC3, 0x3C, 0x96, 0x69, 0x0F, 0xF0,
-                                             0x5A, 0xA5, 0x3C, 0xC3, 0x69, 0x96, 0xF0, 0x0F};
-
+// The chunk reply carries no echo byte, and Transact reports success without
+// a reply (no device, or no answer within its bound): only the bytes that
+// actually arrived tell whether the chunk came.
 bool readChunk(Session &s, uint8_t offset, uint8_t *reply)
 {
-    if (!s.box.link().isOpen())
-        return false;
-    std::memset(reply, 0, UsbLink::kMaxReply);
-    std::memcpy(reply, kUnanswered, kChunkRead);
     const Bytes request = frame::edidChunkRead(offset);
-    if (!s.box.link().Transact(reply, request.data(), kChunkRead, static_cast<DWORD>(request.size())))
-        return false;
-    return std::memcmp(reply, kUnanswered, kChunkRead) != 0;
+    return s.box.exchange(reply, request, kChunkRead) && s.box.link().lastReplyLength() >= kChunkRead;
 }
 
 } // namespace
