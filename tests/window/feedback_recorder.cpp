@@ -9,6 +9,8 @@ void FeedbackRecorder::statusMessage(QStatusBar *bar, const QString &text, int m
 void FeedbackRecorder::linkAlert(const QString &text)
 {
     events.append({QStringLiteral("alert"), QStringLiteral(" "), text, QString(), 0});
+    if (onAlert)
+        onAlert();
 }
 
 void FeedbackRecorder::warning(QWidget *, const QString &title, const QString &text)

@@ -5,6 +5,8 @@
 #include "feedback.h"
 
 #include <QList>
+
+#include <functional>
 #include <QString>
 #include <QStringList>
 
@@ -22,6 +24,7 @@ public:
     QList<bool> questionAnswers;  // consumed in order; No when empty
     QStringList openAnswers;      // consumed in order; cancel when empty
     QStringList saveAnswers;
+    std::function<void()> onAlert; // runs inside the alert, as a nested loop would
 
     void statusMessage(QStatusBar *bar, const QString &text, int ms) override;
     void linkAlert(const QString &text) override;

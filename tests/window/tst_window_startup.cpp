@@ -145,6 +145,35 @@ private slots:
         QVERIFY(!rig.window->PendingEdidRead);
     }
 
+    void closingTheWindowEndsTheLoopWithZero()
+    {
+        Rig rig;
+        rig.start();
+        int loopStatus = -1;
+        QTimer::singleShot(0, rig.window.get(), [&] { rig.window->close(); });
+        loopStatus = QCoreApplication::exec();
+        QCOMPARE(loopStatus, 0);
+        QVERIFY(!rig.usb.isOpen());
+        QVERIFY(!rig.window->pollTimerRunning());
+        QVERIFY(rig.feedback.ofKind("alert").isEmpty());
+    }
+
+    void tickWhileTheLinkIsBusyDoesNothing()
+    {
+        // A tick delivered from inside an exchange (an alert's nested loop).
+        Rig rig;
+        rig.start();
+        rig.usb.failQueueQueries = 1;
+        int writesInside = -1;
+        rig.feedback.onAlert = [&] {
+            const int before = rig.usb.count("SI_Write");
+            rig.window->pollTick();
+            writesInside = rig.usb.count("SI_Write") - before;
+        };
+        rig.window->pollTick();
+        QCOMPARE(writesInside, 0);
+    }
+
     void fileExitClosesTheLinkAndExitsWithZero()
     {
         Rig rig;
