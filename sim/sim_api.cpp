@@ -78,6 +78,18 @@ void ensureBuilt()
         std::fprintf(stderr, "VANTREL_SIM: %s\n", e.c_str());
 }
 
+// One line per request, "11 0F E0 06", so another process can see what was sent.
+void appendWireLog(const std::string &path, const uint8_t *req, DWORD count)
+{
+    FILE *f = std::fopen(path.c_str(), "a");
+    if (!f)
+        return;
+    for (DWORD i = 0; i < count; ++i)
+        std::fprintf(f, i ? " %02X" : "%02X", req[i]);
+    std::fputc('\n', f);
+    std::fclose(f);
+}
+
 // A device that goes away does so between exchanges, not inside one.
 void settleGone()
 {
@@ -219,6 +231,8 @@ SI_STATUS SI_API writeData(HANDLE handle, void *buffer, DWORD count, DWORD *put,
     if (s.requests.size() >= 100000)
         s.requests.erase(s.requests.begin(), s.requests.begin() + 50000);
     s.requests.emplace_back(req, req + count);
+    if (!s.config.wireLogPath.empty())
+        appendWireLog(s.config.wireLogPath, req, count);
 
     FaultEffects fx = count >= 3 ? s.faults.onRequest(req[0], req[2]) : FaultEffects{};
     if (fx.writeFail)

@@ -21,6 +21,7 @@ struct SimConfig {
     std::string product = "VANTREL HDMI Processor";
     std::array<uint8_t, 4> firmware{1, 7, 3, 0};
     std::string statePath; // empty: nothing kept across restarts
+    std::string wireLogPath; // every request frame appended as a hex line
 
     std::map<int, uint8_t> factory; // settings positions overriding the defaults
 

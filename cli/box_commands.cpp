@@ -1,0 +1,296 @@
+// list, status, settings, set, reset: the box's settings and its header.
+#include "cli_error.h"
+#include "commands.h"
+
+#include "edid_transfer.h"
+#include "injection.h"
+#include "setting_commands.h"
+#include "setting_values.h"
+#include "status_decoder.h"
+
+#include <QJsonArray>
+
+#include <cstring>
+
+namespace vantrel::cli {
+
+namespace {
+
+QString latin1(const std::string &text) { return QString::fromLatin1(text.c_str()); }
+
+int runList(Invocation &inv)
+{
+    const UsbApi *api = chooseApi(inv.link);
+    DWORD count = 0;
+    if (api->GetNumDevices(&count) != SI_SUCCESS || count == 0)
+        throw CliError{kExitNoBox, "no device attached"};
+    QJsonArray devices;
+    bool chosen = false;
+    for (DWORD i = 0; i < count; ++i) {
+        char serial[SI_MAX_DEVICE_STRLEN + 1] = {};
+        char product[SI_MAX_DEVICE_STRLEN + 1] = {};
+        const bool serialRead = api->GetProductString(i, serial, SI_RETURN_SERIAL_NUMBER) == SI_SUCCESS;
+        api->GetProductString(i, product, SI_RETURN_DESCRIPTION);
+        // The window and every command use the first device with this serial.
+        const bool used = serialRead && !chosen && std::strcmp(serial, "2023") == 0;
+        chosen = chosen || used;
+        inv.out.line(QStringLiteral("%1  %2  %3%4")
+                         .arg(i)
+                         .arg(serialRead ? QString::fromLatin1(serial) : QStringLiteral("(serial not readable)"),
+                              QString::fromLatin1(product), used ? QStringLiteral("  [used]") : QString()));
+        QJsonObject d;
+        d.insert(QStringLiteral("index"), int(i));
+        d.insert(QStringLiteral("serial"), serialRead ? QJsonValue(QString::fromLatin1(serial)) : QJsonValue());
+        d.insert(QStringLiteral("product"), QString::fromLatin1(product));
+        d.insert(QStringLiteral("used"), used);
+        devices.append(d);
+    }
+    inv.out.set(QStringLiteral("devices"), devices);
+    return kExitOk;
+}
+
+int runStatus(Invocation &inv)
+{
+    BoxConnection b(inv.link);
+    uint8_t video[UsbLink::kMaxReply], source[UsbLink::kMaxReply], hdr[UsbLink::kMaxReply],
+        gate[UsbLink::kMaxReply];
+    // The window's four reads in its order; none of them may fail here.
+    const bool videoRead = b.box().ReadRegister(6, video, status::kVideoRecordLength);
+    const bool sourceRead = b.box().ReadRegister(0x15, source, status::kSourceRecordLength);
+    const bool hdrRead = b.box().ReadRegister(0x1E, hdr, status::kHdrRecordLength);
+    const bool gateRead = b.box().ReadRegister(0x1F, gate, 31);
+    b.require(videoRead && sourceRead && hdrRead && gateRead, "reading the status records failed");
+    const status::StatusTexts t = status::decodeStatus(
+        {video, status::kVideoRecordLength}, {source, status::kSourceRecordLength}, {hdr, status::kHdrRecordLength});
+    const QString infoframe = t.infoframeCaptured ? latin1(t.infoframe) : QString();
+    for (const std::string *line : {&t.input, &t.output, &t.colour, &t.source, &t.hdr})
+        inv.out.line(latin1(*line));
+    inv.out.line(QStringLiteral("HDR infoframe : %1").arg(t.infoframeCaptured ? infoframe : QStringLiteral("none")));
+    inv.out.set(QStringLiteral("input"), latin1(t.input));
+    inv.out.set(QStringLiteral("output"), latin1(t.output));
+    inv.out.set(QStringLiteral("colour"), latin1(t.colour));
+    inv.out.set(QStringLiteral("source"), latin1(t.source));
+    inv.out.set(QStringLiteral("hdr"), latin1(t.hdr));
+    inv.out.set(QStringLiteral("infoframe"), t.infoframeCaptured ? QJsonValue(infoframe) : QJsonValue());
+    return kExitOk;
+}
+
+QString hexBytes(const uint8_t *bytes, size_t count)
+{
+    QString text;
+    for (size_t i = 0; i < count; ++i)
+        text += QString::asprintf(i ? " %02X" : "%02X", bytes[i]);
+    return text;
+}
+
+int runSettings(Invocation &inv)
+{
+    BoxConnection b(inv.link);
+    const auto block = b.readSettings();
+    const QString raw = hexBytes(block.data(), block.size());
+    QJsonArray rows;
+    for (const config::Setting &s : config::settingsTable()) {
+        if (s.kind == config::Kind::Unused)
+            continue;
+        const uint8_t v = block[size_t(s.position)];
+        QJsonObject row;
+        row.insert(QStringLiteral("position"), s.position);
+        row.insert(QStringLiteral("value"), v);
+        if (s.cliName) {
+            const QString text = latin1(config::describeValue(s, v));
+            row.insert(QStringLiteral("name"), QString::fromLatin1(s.cliName));
+            row.insert(QStringLiteral("text"), text);
+            if (!inv.isSet(QStringLiteral("raw")))
+                inv.out.line(QStringLiteral("%1 %2").arg(QString::fromLatin1(s.cliName), -16).arg(text));
+        } else {
+            // The box's own permission flags: shown, never set.
+            const QString text = v == 1 ? QStringLiteral("yes") : QStringLiteral("no");
+            row.insert(QStringLiteral("caption"), QString::fromLatin1(s.caption));
+            row.insert(QStringLiteral("text"), text);
+            if (!inv.isSet(QStringLiteral("raw")))
+                inv.out.line(QStringLiteral("# %1: %2").arg(QString::fromLatin1(s.caption), text));
+        }
+        rows.append(row);
+    }
+    if (inv.isSet(QStringLiteral("raw")))
+        inv.out.line(raw);
+    inv.out.set(QStringLiteral("settings"), rows);
+    inv.out.set(QStringLiteral("raw"), raw);
+    return kExitOk;
+}
+
+void settingsOptions(QCommandLineParser &p)
+{
+    p.addOption({QStringLiteral("raw"), QStringLiteral("Print the 40 bytes of the block in hex instead.")});
+}
+
+// The widgets a setting's value shows in.
+std::vector<std::string> widgetsOf(const config::Setting &s)
+{
+    std::vector<std::string> names(s.objects.begin(), s.objects.end());
+    for (const config::Option &o : s.options)
+        names.emplace_back(o.object);
+    return names;
+}
+
+bool mentions(const std::vector<const char *> &list, const std::vector<std::string> &names)
+{
+    for (const char *item : list)
+        for (const std::string &n : names)
+            if (n == item)
+                return true;
+    return false;
+}
+
+// What keeps the window's controls for s disabled on this block, or empty.
+std::string lockOf(const config::Setting &s, const std::array<uint8_t, config::kBlockSize> &block)
+{
+    const std::vector<std::string> widgets = widgetsOf(s);
+    for (const config::Setting &other : config::settingsTable()) {
+        const uint8_t v = block[size_t(other.position)];
+        if (other.kind == config::Kind::EnableFlag && v != 1 && mentions(other.objects, widgets))
+            return std::string("the box does not allow it (\"") + other.caption + "\" is no)";
+        if (!other.dependents.empty() && !config::dependentsEnabled(other, v) && mentions(other.dependents, widgets))
+            return std::string("it applies only while ") + other.cliName + " is " +
+                   config::describeValue(other, uint8_t(other.enabledAt));
+    }
+    return {};
+}
+
+bool isGated(const config::Setting &s)
+{
+    const std::vector<std::string> widgets = widgetsOf(s);
+    for (const config::Setting &other : config::settingsTable())
+        if ((other.kind == config::Kind::EnableFlag && mentions(other.objects, widgets)) ||
+            mentions(other.dependents, widgets))
+            return true;
+    return false;
+}
+
+std::optional<config::RegisterWrite> writeFor(const config::Setting &s, uint8_t value)
+{
+    if (s.kind == config::Kind::Selector)
+        return config::selectorWrite(s, int(value) - s.listBase);
+    // The controls as a click that leaves the value showing would leave them.
+    return config::commandWrite(s, [&](const char *object) {
+        if (s.kind == config::Kind::CheckBox)
+            return value == 1 && std::strcmp(object, s.objects.front()) == 0;
+        const config::Option *o = s.optionFor(value);
+        return o && std::strcmp(object, o->object) == 0;
+    });
+}
+
+int runSet(Invocation &inv)
+{
+    const std::string name = inv.args[0].toStdString();
+    const config::Setting *s = config::findSetting(name);
+    if (!s || !s->writable()) {
+        std::string names;
+        for (const config::Setting &row : config::settingsTable())
+            if (row.cliName && row.writable())
+                names += std::string(names.empty() ? "" : ", ") + row.cliName;
+        usageError("no setting \"" + name + "\"; the settings are " + names);
+    }
+    const config::ParsedValue parsed = config::parseSettingValue(*s, inv.args[1].toStdString());
+    if (!parsed.ok)
+        usageError(parsed.error);
+    const bool on = parsed.value == 1;
+    if ((inv.isSet(QStringLiteral("hdr")) && s->followUp != config::FollowUp::SendHdrInfoframe) ||
+        (inv.isSet(QStringLiteral("avi")) && s->followUp != config::FollowUp::SendAviInfoframe))
+        usageError("--hdr goes with force-hdr, --avi with avi-replace");
+    const std::optional<config::RegisterWrite> write = writeFor(*s, parsed.value);
+    if (!write)
+        usageError(std::string("no register write for ") + s->cliName);
+
+    BoxConnection b(inv.link);
+    if (isGated(*s)) {
+        const std::string lock = lockOf(*s, b.readSettings());
+        if (!lock.empty())
+            throw CliError{kExitFailed, std::string(s->cliName) + " cannot be changed now: " + lock};
+    }
+    Session session = b.session();
+    if (s->followUp == config::FollowUp::SendHdrInfoframe && on) {
+        const std::string text = inv.isSet(QStringLiteral("hdr")) ? inv.value(QStringLiteral("hdr")).toStdString()
+                                                                   : b.storedHdrText();
+        inject::writeHdrInfoframe(session, text);
+    } else if (s->followUp == config::FollowUp::SendAviInfoframe && on) {
+        const std::string text = inv.isSet(QStringLiteral("avi")) ? inv.value(QStringLiteral("avi")).toStdString()
+                                                                   : b.storedAviText();
+        uint8_t imagePos33 = 0;
+        inject::sendAvi(session, text, true, imagePos33);
+    }
+    // A text the send refused leaves the box untouched: no half-done change.
+    b.requireTextAccepted(std::string("setting ") + s->cliName);
+    const bool written = b.box().WriteRegister(write->reg, write->value);
+    b.require(written, std::string("setting ") + s->cliName + " failed");
+    if (s->followUp == config::FollowUp::EdidRebuild) {
+        std::fprintf(stderr, "vantrelctl: EDID Writing Busy\n");
+        b.require(edid::waitEdidReady(session) < 502, "the box is still busy building its EDID");
+    }
+    b.requireNoFailure(std::string("setting ") + s->cliName);
+
+    const QString text = latin1(config::describeValue(*s, parsed.value));
+    inv.out.line(QStringLiteral("%1 %2").arg(QString::fromLatin1(s->cliName), -16).arg(text));
+    inv.out.set(QStringLiteral("name"), QString::fromLatin1(s->cliName));
+    inv.out.set(QStringLiteral("value"), parsed.value);
+    inv.out.set(QStringLiteral("text"), text);
+    return kExitOk;
+}
+
+void setOptions(QCommandLineParser &p)
+{
+    p.addOption({QStringLiteral("hdr"),
+                 QStringLiteral("force-hdr on: the HDR infoframe to send first (default: the one the box holds)."),
+                 QStringLiteral("TEXT")});
+    p.addOption({QStringLiteral("avi"),
+                 QStringLiteral("avi-replace on: the AVI infoframe to send first (default: the one the box holds)."),
+                 QStringLiteral("TEXT")});
+}
+
+int runReset(Invocation &inv)
+{
+    const QString what = inv.args[0];
+    const bool settings = what == QLatin1String("settings") || what == QLatin1String("all");
+    const bool edid = what == QLatin1String("edid") || what == QLatin1String("all");
+    if (!settings && !edid)
+        usageError("reset takes settings, edid or all, not \"" + what.toStdString() + "\"");
+    if (!inv.isSet(QStringLiteral("yes")))
+        usageError("reset " + what.toStdString() + " puts the box back to its factory state; add --yes to do it");
+    BoxConnection b(inv.link);
+    const uint8_t value = *config::factoryResetValue(settings, edid);
+    b.require(b.box().WriteRegister(config::kFactoryResetRegister, value), "the reset failed");
+    inv.out.line(QStringLiteral("reset %1 done").arg(what));
+    inv.out.set(QStringLiteral("reset"), what);
+    inv.out.set(QStringLiteral("value"), value);
+    return kExitOk;
+}
+
+void resetOptions(QCommandLineParser &p)
+{
+    p.addOption({QStringLiteral("yes"), QStringLiteral("Really reset.")});
+}
+
+} // namespace
+
+std::vector<Command> boxCommands()
+{
+    return {
+        {"list", "", "The attached devices: index, serial, product; [used] marks the box the commands use.", "",
+         0, 0, nullptr, runList},
+        {"status", "", "The signal status: input, output, colour, source, HDR and the captured HDR infoframe.",
+         "The six lines of the window's header.", 0, 0, nullptr, runStatus},
+        {"settings", "[--raw]", "Every setting of the box's block by name, in the words \"set\" takes.", "",
+         0, 0, settingsOptions, runSettings},
+        {"set", "NAME VALUE [--hdr TEXT] [--avi TEXT]", "Change one setting as the window's control does.",
+         "NAME: input, auto-switch, priority, audio, hdcp, edid-mode, edid-preset, edid-algo, edid-2ch,\n"
+         "edid-51, edid-no3d, edid-hdr, edid-full-audio, edid-bt2020, edid-ycbcr, cec, cec-type,\n"
+         "hdr-hotkey, force-hdr, hdr-style, avi-replace, green-led, blue-leds, out-420, avr-audio.\n"
+         "VALUE: a number, on/off, or the window's text for it (\"PORT B [BOT]\", \"JACK\", \"CUSTOM\").\n"
+         "edid-mode waits until the box has built its new EDID.",
+         2, 2, setOptions, runSet},
+        {"reset", "settings|edid|all --yes", "Factory reset of the settings, the EDID side, or both.", "",
+         1, 1, resetOptions, runReset},
+    };
+}
+
+} // namespace vantrel::cli

@@ -1,0 +1,174 @@
+#include "box_connection.h"
+
+#include "cli_error.h"
+#include "readback.h"
+#include "sim_api.h"
+#include "usb_library.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace vantrel::cli {
+
+namespace {
+
+constexpr const char *kDeviceId = "2023";
+
+void printError(const std::string &text)
+{
+    std::fprintf(stderr, "vantrelctl: %s\n", text.c_str());
+}
+
+std::string trimmed(const std::string &text)
+{
+    const size_t first = text.find_first_not_of("\r\n ");
+    if (first == std::string::npos)
+        return {};
+    const size_t last = text.find_last_not_of("\r\n ");
+    return text.substr(first, last - first + 1);
+}
+
+// The texts the sends show when they refuse what was typed, before sending.
+bool isInputRefusal(const std::string &text)
+{
+    return text == "Hex Format Error" || text.rfind("Error: min ", 0) == 0 || text == "CEC values not correct";
+}
+
+// The window's failure texts all say "Error"; a failed register read shows "...".
+bool isFailure(const std::string &text)
+{
+    return text == "..." || text.find("Error") != std::string::npos;
+}
+
+std::string colonHex(const uint8_t *bytes, int count)
+{
+    std::string text;
+    char pair[4];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(pair, sizeof pair, i ? ":%02x" : "%02x", bytes[i]);
+        text += pair;
+    }
+    return text;
+}
+
+} // namespace
+
+const UsbApi *chooseApi(const LinkOptions &options)
+{
+    const char *value = options.usbLibrary ? options.usbLibrary->c_str() : std::getenv("VANTREL_USB_LIBRARY");
+    UsbLibraryChoice choice = chooseUsbLibrary(value, sim::simulatorApi());
+    if (!choice.api)
+        throw CliError{kExitNoBox, choice.error};
+    return choice.api;
+}
+
+BoxConnection::BoxConnection(const LinkOptions &options) : options_(options)
+{
+    const UsbApi *api = chooseApi(options);
+    link_ = std::make_unique<UsbLink>(api, systemClock(), [](const std::string &text) { printError(text); });
+    box_ = std::make_unique<BoxRequests>(*link_, [this](const std::string &text, int) { onMessage(text); });
+    DWORD index = 0;
+    if (!link_->FindDevice(kDeviceId, index))
+        throw CliError{kExitNoBox, std::string("no box with serial ") + kDeviceId + " is attached"};
+    if (!link_->OpenDevice(index))
+        throw CliError{kExitNoBox, "Hardware not found"};
+}
+
+BoxConnection::~BoxConnection()
+{
+    link_->CloseDevice();
+}
+
+Session BoxConnection::session()
+{
+    Session s{*box_, link_->clock(), nullptr, nullptr};
+    s.diagnostic = [this](const std::string &line) {
+        const std::string text = trimmed(line);
+        // Failures are always told; the rest only with --verbose.
+        if (isFailure(text)) {
+            failures_.push_back(text);
+            printError(text);
+        } else if (options_.verbose && !text.empty()) {
+            std::fprintf(stderr, "%s\n", text.c_str());
+        }
+    };
+    return s;
+}
+
+void BoxConnection::onMessage(const std::string &text)
+{
+    if (isInputRefusal(text))
+        inputRefused_ = true;
+    else if (isFailure(text))
+        failures_.push_back(text);
+    // The read failure's "..." says nothing on a terminal; require() names it.
+    if (text == "...")
+        return;
+    if (isFailure(text) || inputRefused_)
+        printError(text);
+    else
+        std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+void BoxConnection::require(bool ok, const std::string &what) const
+{
+    if (!ok)
+        throw CliError{kExitExchange, what};
+}
+
+void BoxConnection::requireNoFailure(const std::string &what)
+{
+    requireTextAccepted(what);
+    if (!failures_.empty())
+        throw CliError{kExitExchange, what + " failed"};
+}
+
+void BoxConnection::requireTextAccepted(const std::string &what) const
+{
+    if (inputRefused_)
+        throw CliError{kExitUsage, what + ": the text was refused"};
+}
+
+void BoxConnection::clearFailures()
+{
+    failures_.clear();
+    inputRefused_ = false;
+}
+
+std::array<uint8_t, config::kBlockSize> BoxConnection::readSettings()
+{
+    uint8_t block[UsbLink::kMaxReply];
+    uint8_t status[UsbLink::kMaxReply];
+    const bool blockRead = box_->ReadBlock(block, frame::kSettingsBlockLength);
+    const bool statusRead = box_->ReadRegister(6, status, 14);
+    switch (config::readbackVerdict(block, config::kBlockReplyLength, blockRead, statusRead)) {
+    case config::ReadbackVerdict::Accept:
+        break;
+    case config::ReadbackVerdict::Busy:
+        throw CliError{kExitExchange, "the box is busy; try again in a moment"};
+    case config::ReadbackVerdict::StatusReadFailed:
+        throw CliError{kExitExchange, "reading the box's status failed"};
+    case config::ReadbackVerdict::NoEcho:
+        throw CliError{kExitExchange, "reading the settings block failed"};
+    }
+    std::array<uint8_t, config::kBlockSize> settings{};
+    std::memcpy(settings.data(), block + 2, settings.size());
+    return settings;
+}
+
+std::string BoxConnection::storedHdrText()
+{
+    uint8_t reply[UsbLink::kMaxReply];
+    require(box_->ReadRegister(0x23, reply, 33), "reading the stored HDR infoframe failed");
+    return colonHex(reply + 2, 31);
+}
+
+std::string BoxConnection::storedAviText()
+{
+    uint8_t reply[UsbLink::kMaxReply];
+    require(box_->ReadRegister(0x24, reply, 15), "reading the stored AVI infoframe failed");
+    return colonHex(reply + 2, 13);
+}
+
+} // namespace vantrel::cli

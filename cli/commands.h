@@ -1,0 +1,45 @@
+// The commands of vantrelctl: their words, their synopsis and options, and
+// what runs them. Each command file adds its rows to the table.
+#pragma once
+
+#include "box_connection.h"
+#include "output.h"
+
+#include <QCommandLineParser>
+#include <QStringList>
+
+#include <vector>
+
+namespace vantrel::cli {
+
+// A command as parsed: its own options and arguments, the link options and
+// where its output goes.
+struct Invocation {
+    QCommandLineParser &parser;
+    QStringList args; // the positional arguments after the command's words
+    LinkOptions link;
+    Output &out;
+
+    bool isSet(const QString &option) const { return parser.isSet(option); }
+    QString value(const QString &option) const { return parser.value(option); }
+};
+
+struct Command {
+    const char *words;    // "edid read"
+    const char *synopsis; // what follows the words: "[box|top|bottom] [-o FILE]"
+    const char *summary;  // one line for the command list
+    const char *details;  // more for its --help; may be empty
+    int minArgs, maxArgs;
+    void (*addOptions)(QCommandLineParser &); // its own options, or null
+    int (*run)(Invocation &);                 // the exit status
+};
+
+// The rows of each command file, in the order the help lists them.
+std::vector<Command> boxCommands();
+std::vector<Command> edidCommands();
+std::vector<Command> injectCommands();
+
+// Throws CliError(kExitUsage) with the text.
+[[noreturn]] void usageError(const std::string &text);
+
+} // namespace vantrel::cli

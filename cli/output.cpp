@@ -1,0 +1,43 @@
+#include "output.h"
+
+#include <QJsonDocument>
+
+#include <cstdio>
+
+namespace vantrel::cli {
+
+void Output::line(const QString &text) const
+{
+    if (json_)
+        return;
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fputc('\n', stdout);
+}
+
+void Output::raw(const std::string &text) const
+{
+    if (!json_)
+        std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+void Output::finish() const
+{
+    if (!json_)
+        return;
+    const QByteArray bytes = QJsonDocument(doc_).toJson(QJsonDocument::Indented);
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+void Output::finishWithError(const std::string &message, int status) const
+{
+    if (!json_)
+        return;
+    QJsonObject error;
+    error.insert(QStringLiteral("error"), QString::fromStdString(message));
+    error.insert(QStringLiteral("exitStatus"), status);
+    const QByteArray bytes = QJsonDocument(error).toJson(QJsonDocument::Indented);
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+} // namespace vantrel::cli

@@ -1,0 +1,33 @@
+// What a command prints: lines of text, or with --json one JSON document
+// built up as the command goes and printed when it ends.
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+
+namespace vantrel::cli {
+
+class Output {
+public:
+    explicit Output(bool json) : json_(json) {}
+    bool json() const { return json_; }
+
+    // Text mode only: one line on standard output.
+    void line(const QString &text) const;
+    // Raw bytes on standard output (a table's text), text mode only.
+    void raw(const std::string &text) const;
+
+    // JSON mode: the document's members.
+    QJsonObject &doc() { return doc_; }
+    void set(const QString &key, const QJsonValue &value) { doc_.insert(key, value); }
+
+    // Prints the document (JSON mode); for an error, {"error": ..., "exitStatus": n}.
+    void finish() const;
+    void finishWithError(const std::string &message, int status) const;
+
+private:
+    bool json_;
+    QJsonObject doc_;
+};
+
+} // namespace vantrel::cli
