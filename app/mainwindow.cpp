@@ -38,6 +38,7 @@ MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(pa
 {
     ui = new Ui_MainWindow;
     ui->setupUi(this);
+    setupToolsMenu();
 
     if (env_.feedback) {
         feedback_ = env_.feedback;

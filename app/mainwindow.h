@@ -18,7 +18,9 @@
 #include <memory>
 #include <string>
 
+class EdidDecodeDialog;
 class Feedback;
+class QAction;
 class QProgressBar;
 
 namespace vantrel {
@@ -57,6 +59,9 @@ public:
     bool pollTimerRunning() const { return pollTimerRunning_; }
     int pollIntervalMs() const { return pollIntervalMs_; }
     QProgressBar *progressBar() const { return progressBar_; }
+    // Tools > Decode EDID... and its window (null until first used).
+    QAction *decodeEdidAction() const { return decodeEdidAction_; }
+    EdidDecodeDialog *decodeDialog() const { return decodeDialog_; }
 
     // One poll tick, as the timer delivers it.
     void pollTick();
@@ -115,6 +120,7 @@ private slots:
     void set3D();
     void setEdidAlgo();
     void setAviPers();
+    void DecodeEdid();
 
 protected:
     void timerEvent(QTimerEvent *event) override;
@@ -131,6 +137,7 @@ private:
     void statusFromCore(const std::string &text, int ms);
     vantrel::Session session();
     void setupProgressBar();
+    void setupToolsMenu();
     bool readEdidFrom(uint8_t fetchCode);
     bool uploadEdid();
     // The EDID box's text parsed; false (after "Hex Format Error") on a format error.
@@ -147,6 +154,8 @@ private:
     std::unique_ptr<vantrel::UsbLink> link_;
     std::unique_ptr<vantrel::BoxRequests> box_;
     QProgressBar *progressBar_ = nullptr;
+    QAction *decodeEdidAction_ = nullptr;
+    EdidDecodeDialog *decodeDialog_ = nullptr;
     bool pollTimerRunning_ = false;
     int pollTimerId_ = 0;
     int pollIntervalMs_ = 0;

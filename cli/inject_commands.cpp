@@ -91,7 +91,7 @@ std::vector<Command> injectCommands()
     return {
         {"cec send", "TEXT", "Send a CEC message, colon hex (\"50:04\": from, to, opcode ...).", "", 1, 1, nullptr,
          runCecSend},
-        {"cec store", "sp|lp TEXT", "Store the command text the box sends on a short (sp) or long (lp) press.", "",
+        {"cec store", "sp|lp TEXT", "Store the CEC command the box's SP or LP button sends (the text as typed).", "",
          2, 2, nullptr, runCecStore},
         {"infoframe hdr", "TEXT", "Load and activate an HDR infoframe, colon hex (up to 31 bytes).", "", 1, 1,
          nullptr, runHdr},

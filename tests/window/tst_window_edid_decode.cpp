@@ -1,0 +1,134 @@
+// Tools > Decode EDID... on the simulated box: the report of the table in the
+// EDID box, in a window that stays open and follows the box on Refresh.
+#include "edid_decode_dialog.h"
+#include "edid_report.h"
+#include "feedback_recorder.h"
+#include "mainwindow.h"
+#include "sim_api.h"
+#include "ui_EdidDecodeDialog.h"
+#include "virtual_clock.h"
+
+#include <QMenuBar>
+#include <QtTest>
+
+using namespace vantrel;
+using namespace vantrel::test;
+
+namespace {
+
+struct Rig {
+    VirtualClock clock;
+    FeedbackRecorder feedback;
+    std::unique_ptr<MainWindow> window;
+
+    Rig()
+    {
+        sim::reset("busy_fetch_ms=0;busy_store_ms=0;busy_edid_ms=0");
+        sim::setClock(&clock);
+        MainWindow::Environment env;
+        env.api = sim::simulatorApi();
+        env.apiGiven = true;
+        env.clock = &clock;
+        env.feedback = &feedback;
+        window = std::make_unique<MainWindow>(env);
+        feedback.clear();
+    }
+    ~Rig() { sim::setClock(nullptr); }
+};
+
+QString reportOf(const std::vector<uint8_t> &bytes)
+{
+    return QString::fromStdString(edid::edidReportText(edid::decodeEdid(bytes)));
+}
+
+std::vector<uint8_t> bytesOfText(const QString &text)
+{
+    std::vector<uint8_t> out;
+    for (const QString &pair : text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
+        out.push_back(uint8_t(pair.toUInt(nullptr, 16)));
+    return out;
+}
+
+} // namespace
+
+class WindowEdidDecodeTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void theToolsMenuSitsBetweenFileAndHelp()
+    {
+        Rig rig;
+        const QList<QAction *> menus = rig.window->ui->menubar->actions();
+        QCOMPARE(menus.size(), 3);
+        QCOMPARE(menus[0], rig.window->ui->menuFile->menuAction());
+        QCOMPARE(menus[1]->text(), QStringLiteral("Tools"));
+        QCOMPARE(menus[2], rig.window->ui->menuHelp->menuAction());
+        QCOMPARE(menus[1]->menu()->actions(), QList<QAction *>{rig.window->decodeEdidAction()});
+        QCOMPARE(rig.window->decodeEdidAction()->text(), QStringLiteral("Decode EDID..."));
+    }
+
+    void decodesTheBoxTableInAWindowThatStaysOpen()
+    {
+        Rig rig;
+        const QString boxText = rig.window->ui->EDIDtext->toPlainText();
+        QCOMPARE(boxText.size(), 768); // the box's table, read at start-up
+        QVERIFY(!rig.window->decodeDialog());
+
+        rig.window->decodeEdidAction()->trigger();
+        EdidDecodeDialog *dialog = rig.window->decodeDialog();
+        QVERIFY(dialog);
+        QVERIFY(dialog->isVisible());
+        QVERIFY(!dialog->isModal());
+        QCOMPARE(dialog->ui->reportText->toPlainText(), reportOf(bytesOfText(boxText)));
+        QVERIFY(dialog->ui->reportText->toPlainText().contains(QLatin1String("Manufacturer:")));
+        QCOMPARE(dialog->ui->summaryLabel->text(), QStringLiteral("The table conforms."));
+        QVERIFY(rig.feedback.ofKind("warning").isEmpty());
+
+        // The main window still takes input while the report is open.
+        QVERIFY(rig.window->isEnabled());
+        rig.window->ui->EDIDtext->setPlainText(boxText.left(3 * 20) + QStringLiteral("00") + boxText.mid(3 * 20 + 2));
+        QTest::mouseClick(dialog->ui->refreshButton, Qt::LeftButton);
+        QVERIFY(dialog->ui->reportText->toPlainText().contains(QLatin1String("Problems:")));
+        QVERIFY(dialog->ui->summaryLabel->text().startsWith(QLatin1String("The table does not conform")));
+
+        // Choosing the menu again reuses the one window.
+        rig.window->decodeEdidAction()->trigger();
+        QCOMPARE(rig.window->decodeDialog(), dialog);
+        QTest::mouseClick(dialog->ui->closeButton, Qt::LeftButton);
+        QVERIFY(!dialog->isVisible());
+    }
+
+    void aBaseBlockAloneIsNotABrokenExtension()
+    {
+        Rig rig;
+        const QString boxText = rig.window->ui->EDIDtext->toPlainText();
+        rig.window->ui->EDIDtext->setPlainText(boxText.left(8 * 48));
+        rig.window->decodeEdidAction()->trigger();
+        const QString report = rig.window->decodeDialog()->ui->reportText->toPlainText();
+        const std::vector<uint8_t> all = bytesOfText(boxText);
+        QCOMPARE(report, reportOf(std::vector<uint8_t>(all.begin(), all.begin() + 128)));
+        QVERIFY(report.startsWith(QLatin1String("EDID: 128 bytes")));
+    }
+
+    void aFormatErrorSaysSoAndKeepsTheLastReport()
+    {
+        Rig rig;
+        rig.window->ui->EDIDtext->setPlainText(QStringLiteral("00 FF ZZ"));
+        rig.window->decodeEdidAction()->trigger();
+        QCOMPARE(rig.feedback.texts("warning"), QStringList{"Hex Format Error"});
+        QVERIFY(!rig.window->decodeDialog());
+
+        rig.feedback.clear();
+        const QString good = QStringLiteral("00 FF FF FF FF FF FF 00");
+        rig.window->ui->EDIDtext->setPlainText(good);
+        rig.window->decodeEdidAction()->trigger();
+        const QString shown = rig.window->decodeDialog()->ui->reportText->toPlainText();
+        rig.window->ui->EDIDtext->setPlainText(QStringLiteral("0"));
+        QTest::mouseClick(rig.window->decodeDialog()->ui->refreshButton, Qt::LeftButton);
+        QCOMPARE(rig.feedback.texts("warning"), QStringList{"Hex Format Error"});
+        QCOMPARE(rig.window->decodeDialog()->ui->reportText->toPlainText(), shown);
+    }
+};
+
+QTEST_MAIN(WindowEdidDecodeTest)
+#include "tst_window_edid_decode.moc"
