@@ -152,7 +152,9 @@ void MainWindow::PollStep()
     if (reply[1] & vantrel::frame::kBusyBit)
         return;
     PendingEdidRead = false;
-    ReadEDID();
+    // A re-read that fails stays due, or the box would keep the old table for good.
+    if (!readEdidFrom(vantrel::frame::kFetchBoxEdid))
+        PendingEdidRead = true;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

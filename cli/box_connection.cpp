@@ -15,8 +15,14 @@ namespace {
 
 constexpr const char *kDeviceId = "2023";
 
+// A send reports its failure both on the status bar and in its diagnostic
+// line; the terminal gets it once.
 void printError(const std::string &text)
 {
+    static std::string last;
+    if (text == last)
+        return;
+    last = text;
     std::fprintf(stderr, "vantrelctl: %s\n", text.c_str());
 }
 

@@ -23,6 +23,33 @@ mode_t currentUmask()
     return mask;
 }
 
+// A device or pipe has no old content to keep: it is written where it is.
+bool writeInPlace(const std::string &path, const std::vector<uint8_t> &bytes, std::string &error)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = std::strerror(n < 0 ? errno : EIO);
+            ::close(fd);
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (::close(fd) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 LoadedEdidFile convertEdidFile(const uint8_t *data, size_t size)
@@ -69,6 +96,10 @@ std::vector<uint8_t> edidFileBytes(const EdidImage &image) { return {image.begin
 
 bool atomicWriteFile(const std::string &path, const std::vector<uint8_t> &bytes, std::string &error)
 {
+    // The rename below would put a plain file in place of a device or pipe.
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode))
+        return writeInPlace(path, bytes, error);
     namespace fs = std::filesystem;
     const fs::path target(path);
     fs::path dir = target.parent_path();

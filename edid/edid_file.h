@@ -32,7 +32,8 @@ LoadedEdidFile convertEdidFile(const uint8_t *data, size_t size);
 std::vector<uint8_t> edidFileBytes(const EdidImage &image);
 
 // Writes through a temporary file in the same folder and a rename, so the
-// old file stays intact on any failure. error: the system's description.
+// old file stays intact on any failure; a device or pipe is written in
+// place. error: the system's description.
 bool atomicWriteFile(const std::string &path, const std::vector<uint8_t> &bytes, std::string &error);
 
 } // namespace vantrel::edid

@@ -9,6 +9,7 @@
 #include "session.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -155,8 +156,14 @@ bool MainWindow::SaveEDIDtoFile()
                                                  tr("Binary file (*.bin)"));
     if (path.isEmpty())
         return false;
-    // Written beside the old file and swapped in whole, so a failed save keeps it.
-    QSaveFile file(path);
+    // A file is written beside the old one and swapped in whole, so a failed
+    // save keeps it. A device or pipe cannot be swapped (the swap would put a
+    // plain file in its place): it is written where it is.
+    const QFileInfo target(path);
+    const bool inPlace = target.exists() && !target.isFile() && !target.isDir();
+    QSaveFile swapped(path);
+    QFile direct(path);
+    QFileDevice &file = inPlace ? static_cast<QFileDevice &>(direct) : swapped;
     if (!file.open(QIODevice::WriteOnly)) {
         feedback_->warning(this, tr("VANTREL Utility"),
                            tr("Cannot write file %1:\n%2.").arg(path, file.errorString()));
@@ -165,9 +172,10 @@ bool MainWindow::SaveEDIDtoFile()
     status(tr("Saving file..."), 2000);
     const std::vector<uint8_t> bytes = edid::edidFileBytes(image);
     const qint64 written = file.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size()));
-    if (written != qint64(bytes.size()) || !file.commit()) {
+    if (written != qint64(bytes.size()) || !(inPlace ? direct.flush() : swapped.commit())) {
         const QString why = file.errorString();
-        file.cancelWriting();
+        if (!inPlace)
+            swapped.cancelWriting();
         feedback_->warning(this, tr("VANTREL Utility"), tr("Cannot write file %1:\n%2.").arg(path, why));
         return false;
     }

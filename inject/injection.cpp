@@ -53,14 +53,19 @@ bool sendCec(Session &s, const std::string &typed)
     if (!parsed(s, line, true, bytes))
         return false;
     const Bytes load = cecMessageFrame(bytes);
-    if (send(s, load).acknowledged)
+    const bool loaded = send(s, load).acknowledged;
+    if (loaded)
         s.status("CEC values written...", 2000);
     else
         s.status("Error Writing CEC command.", 4000);
     s.clock.sleepMs(kPauseMs);
     const Outcome act = send(s, activationFrame(load, frame::kActivateCec));
-    if (!act.acknowledged)
+    if (!act.acknowledged) {
         s.diag("\nError Populating CEC values.\n");
+        // "written" must not stay up for a message that never went out.
+        if (loaded)
+            s.status("Error Populating CEC values.", 4000);
+    }
     return act.exchanged;
 }
 
@@ -90,7 +95,8 @@ bool writeHdrInfoframe(Session &s, const std::string &typed)
     if (!parsed(s, line, false, bytes))
         return false;
     const Bytes load = infoframeLoadFrame(frame::kHdrLoad, bytes);
-    if (send(s, load).acknowledged)
+    const bool loaded = send(s, load).acknowledged;
+    if (loaded)
         s.status("Infoframe values written...", 2000);
     else
         s.status("Error Writing Infoframe values.", 4000);
@@ -98,6 +104,8 @@ bool writeHdrInfoframe(Session &s, const std::string &typed)
     if (send(s, activationFrame(load, frame::kActivateHdr)).acknowledged)
         return true;
     s.diag("\nError Populating IF values.\n");
+    if (loaded)
+        s.status("Error Populating IF values.", 4000);
     return false;
 }
 
@@ -120,6 +128,7 @@ bool sendAvi(Session &s, const std::string &typed, bool replaceChecked, uint8_t 
     s.clock.sleepMs(kPauseMs);
     if (!send(s, activationFrame(load, frame::kActivateAvi)).acknowledged) {
         s.diag("\nError Activating AVI values.\n");
+        s.status("Error Activating AVI values.", 4000);
         return false;
     }
     const uint8_t value = replaceChecked ? 1 : 0;

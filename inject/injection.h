@@ -11,7 +11,9 @@
 namespace vantrel::inject {
 
 // Load the message (B2), 100 ms, activate it (B3 10). Result: the
-// activation's exchange outcome (its echo only decides the diagnostic line).
+// activation's exchange outcome. A failed activation after an acknowledged
+// load replaces "CEC values written..." with its own error; so do the
+// infoframe sends below.
 bool sendCec(Session &s, const std::string &typed);
 
 // Store "CEC " and the text for the SP (frame::kStoreCecSp) or LP
