@@ -5,26 +5,34 @@
 #include "frames.h"
 #include "injection.h"
 
+#include <functional>
+#include <optional>
+
 namespace vantrel::cli {
 
 namespace {
 
-void reportSent(Invocation &inv, const QString &what, const QString &text)
+// One send to the box: refused text, an unacknowledged step or a failed
+// exchange each end the command; otherwise it says what went out.
+int sendOne(Invocation &inv, const QString &what, const QString &text,
+            const std::function<bool(BoxConnection &, Session &)> &send)
 {
+    BoxConnection b(inv.link);
+    Session s = b.session();
+    const bool done = send(b, s);
+    b.requireNoFailure(what.toStdString());
+    b.require(done, what.toStdString() + " failed");
     inv.out.line(QStringLiteral("%1 sent").arg(what));
     inv.out.set(QStringLiteral("sent"), what);
     inv.out.set(QStringLiteral("text"), text);
+    return kExitOk;
 }
 
 int runCecSend(Invocation &inv)
 {
-    BoxConnection b(inv.link);
-    Session s = b.session();
-    const bool exchanged = inject::sendCec(s, inv.args[0].toStdString());
-    b.requireNoFailure("the CEC message");
-    b.require(exchanged, "the CEC message failed");
-    reportSent(inv, QStringLiteral("CEC message"), inv.args[0]);
-    return kExitOk;
+    const std::string text = inv.args[0].toStdString();
+    return sendOne(inv, QStringLiteral("CEC message"), inv.args[0],
+                   [&](BoxConnection &, Session &s) { return inject::sendCec(s, text); });
 }
 
 int runCecStore(Invocation &inv)
@@ -32,48 +40,38 @@ int runCecStore(Invocation &inv)
     const QString which = inv.args[0];
     if (which != QLatin1String("sp") && which != QLatin1String("lp"))
         usageError("cec store takes sp or lp, not \"" + which.toStdString() + "\"");
-    BoxConnection b(inv.link);
-    Session s = b.session();
     const uint8_t code = which == QLatin1String("sp") ? frame::kStoreCecSp : frame::kStoreCecLp;
-    const bool exchanged = inject::saveCecCommand(s, code, inv.args[1].toStdString());
-    b.requireNoFailure("storing the CEC command");
-    b.require(exchanged, "storing the CEC command failed");
-    reportSent(inv, QStringLiteral("CEC command for %1").arg(which.toUpper()), inv.args[1]);
-    return kExitOk;
+    const std::string text = inv.args[1].toStdString();
+    return sendOne(inv, QStringLiteral("CEC command for %1").arg(which.toUpper()), inv.args[1],
+                   [&](BoxConnection &, Session &s) { return inject::saveCecCommand(s, code, text); });
 }
 
 int runHdr(Invocation &inv)
 {
-    BoxConnection b(inv.link);
-    Session s = b.session();
-    const bool activated = inject::writeHdrInfoframe(s, inv.args[0].toStdString());
-    b.requireNoFailure("the HDR infoframe");
-    b.require(activated, "the HDR infoframe was not activated");
-    reportSent(inv, QStringLiteral("HDR infoframe"), inv.args[0]);
-    return kExitOk;
+    const std::string text = inv.args[0].toStdString();
+    return sendOne(inv, QStringLiteral("HDR infoframe"), inv.args[0],
+                   [&](BoxConnection &, Session &s) { return inject::writeHdrInfoframe(s, text); });
 }
 
 int runAvi(Invocation &inv)
 {
-    BoxConnection b(inv.link);
     // The window sends with its "replace" box as the readback left it.
-    bool replace = false;
+    std::optional<bool> replace;
     if (inv.isSet(QStringLiteral("replace"))) {
         const QString v = inv.value(QStringLiteral("replace"));
         if (v != QLatin1String("on") && v != QLatin1String("off"))
             usageError("--replace takes on or off");
         replace = v == QLatin1String("on");
-    } else {
-        replace = b.readSettings()[33] == 1;
     }
-    Session s = b.session();
-    uint8_t imagePos33 = 0;
-    const bool sent = inject::sendAvi(s, inv.args[0].toStdString(), replace, imagePos33);
-    b.requireNoFailure("the AVI infoframe");
-    b.require(sent, "the AVI infoframe was not acknowledged");
-    reportSent(inv, QStringLiteral("AVI infoframe"), inv.args[0]);
-    inv.out.set(QStringLiteral("replace"), replace);
-    return kExitOk;
+    const std::string text = inv.args[0].toStdString();
+    bool replaced = false;
+    const int status = sendOne(inv, QStringLiteral("AVI infoframe"), inv.args[0], [&](BoxConnection &b, Session &s) {
+        replaced = replace ? *replace : b.readSettings()[33] == 1;
+        uint8_t imagePos33 = 0;
+        return inject::sendAvi(s, text, replaced, imagePos33);
+    });
+    inv.out.set(QStringLiteral("replace"), replaced);
+    return status;
 }
 
 void aviOptions(QCommandLineParser &p)
