@@ -85,6 +85,11 @@ bool parseRule(std::string text, FaultRule &r, std::string &error)
     } else if ((code.size() == 2 || code.size() == 4) && parseHex(code, value)) {
         r.code = value & 0xFF;
         r.direction = code.size() == 4 ? (value >> 8) : -1;
+        // Any other direction would be a rule that never fires.
+        if (r.direction != -1 && r.direction != 0x10 && r.direction != 0x11) {
+            error = "bad direction in '" + code + "': 10 or 11";
+            return false;
+        }
     } else {
         error = "bad sub-code '" + code + "' in fault rule";
         return false;

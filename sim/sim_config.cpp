@@ -42,9 +42,18 @@ bool readTable(const std::string &path, EdidTable &t, std::string &error)
         error = "cannot read EDID file " + path;
         return false;
     }
-    std::vector<char> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (data.size() != 256) {
-        error = "EDID file " + path + " holds " + std::to_string(data.size()) + " bytes, not 256";
+    // At most one byte past a table: an endless file is not read to its end,
+    // and a read error (a directory) is a failed stream, not an exception.
+    char data[257];
+    in.read(data, sizeof data);
+    const std::streamsize got = in.gcount();
+    if (in.bad()) {
+        error = "cannot read EDID file " + path;
+        return false;
+    }
+    if (got != 256) {
+        error = "EDID file " + path + (got > 256 ? " holds more than 256 bytes"
+                                                 : " holds " + std::to_string(got) + " bytes, not 256");
         return false;
     }
     for (size_t i = 0; i < 256; ++i)

@@ -157,6 +157,8 @@ void SimFaults::rulesFromText_data()
     QTest::newRow("no kind") << "B0" << false;
     QTest::newRow("unknown kind") << "B0:explode" << false;
     QTest::newRow("bad code") << "XYZ:noreply" << false;
+    QTest::newRow("bad direction") << "05B0:wrongcode:1" << false;
+    QTest::newRow("direction 10") << "10B0:short" << true;
     QTest::newRow("latency needs ms") << "B0:latency" << false;
     QTest::newRow("bad skip") << "B0:short@x" << false;
 }

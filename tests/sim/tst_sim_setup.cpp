@@ -16,6 +16,7 @@ private slots:
     void moduleLoadsByPath();
     void configurationFile();
     void configurationErrorsAreReported();
+    void displayFilesThatAreNotTables();
     void factoryOverrides();
     void stateSurvivesARestart();
 };
@@ -64,6 +65,34 @@ void SimSetup::configurationErrorsAreReported()
     QCOMPARE(errors.size(), size_t(5));
     QVERIFY(QString::fromStdString(errors[1]).startsWith("nonsense"));
     QCOMPARE(sim::reset("missing-file.conf").size(), size_t(1));
+}
+
+void SimSetup::displayFilesThatAreNotTables()
+{
+    QTemporaryDir dir;
+    const auto file = [&](const char *name, size_t size) {
+        const std::string path = dir.filePath(name).toStdString();
+        std::ofstream(path, std::ios::binary) << std::string(size, '\x01');
+        return path;
+    };
+    const std::string folder = dir.path().toStdString();
+    const std::string small = file("small.bin", 100), big = file("big.bin", 300), table = file("table.bin", 256);
+
+    // A folder named by mistake is reported, not a crash; the display keeps
+    // its built-in table.
+    std::vector<std::string> errors = sim::reset("txa_edid=" + folder);
+    QCOMPARE(errors.size(), size_t(1));
+    QVERIFY(QString::fromStdString(errors[0]).contains("cannot read"));
+    QCOMPARE(*sim::box().displayTable(false), sim::buildEdid(sim::topDisplayCaps()));
+
+    errors = sim::reset("txa_edid=" + small + ";txb_edid=" + big);
+    QCOMPARE(errors.size(), size_t(2));
+    QVERIFY(QString::fromStdString(errors[0]).contains("holds 100 bytes"));
+    QVERIFY(QString::fromStdString(errors[1]).contains("more than 256 bytes"));
+
+    QVERIFY(sim::reset("txb_edid=" + table).empty());
+    QCOMPARE(int((*sim::box().displayTable(true))[200]), 1);
+    sim::reset();
 }
 
 void SimSetup::factoryOverrides()
