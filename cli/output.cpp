@@ -10,7 +10,12 @@ void Output::line(const QString &text) const
 {
     if (json_)
         return;
-    const QByteArray bytes = text.toUtf8();
+    // Texts from the box (a source's name) reach a terminal: no control bytes.
+    QString shown = text;
+    for (QChar &c : shown)
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char('?');
+    const QByteArray bytes = shown.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fputc('\n', stdout);
 }

@@ -62,6 +62,19 @@ private slots:
         QCOMPARE(QStringLiteral("HDR infoframe : ") + doc.value("infoframe").toString(), lines[5]);
     }
 
+    void aSourceNameCannotDriveTheTerminal()
+    {
+        CtlRunner ctl;
+        ctl.simConfig += QStringLiteral(";source_vendor=AB\x1b[2J");
+        const CtlRun r = ctl.run({QStringLiteral("status")});
+        EXPECT_STATUS(r, 0);
+        QVERIFY(!r.out.contains(QChar(0x1b)));
+        QVERIFY2(r.outLines().value(3).contains(QLatin1String("AB?[2J")), qPrintable(r.outLines().value(3)));
+        // JSON keeps the bytes, escaped.
+        const QJsonObject doc = QJsonDocument::fromJson(ctl.run({"status", "--json"}).out.toUtf8()).object();
+        QVERIFY(doc.value("source").toString().contains(QChar(0x1b)));
+    }
+
     void statusFailsWhenAReadFails()
     {
         CtlRunner ctl;
