@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "feedback.h"
+#include "injection.h"
 #include "process_usb.h"
 #include "session.h"
 #include "settings_table.h"
@@ -15,22 +16,6 @@
 #include <cstdlib>
 
 const char *const MainWindow::DeviceIdString = "2023";
-
-namespace {
-
-// Lower-case colon hex, as the infoframe boxes show the box's stored frames.
-QString colonHex(const uint8_t *bytes, int count)
-{
-    QString text;
-    for (int i = 0; i < count; ++i) {
-        if (i)
-            text += QLatin1Char(':');
-        text += QString::asprintf("%02x", bytes[i]);
-    }
-    return text;
-}
-
-} // namespace
 
 MainWindow::MainWindow(QWidget *parent) : MainWindow(Environment{}, parent) {}
 
@@ -79,11 +64,10 @@ void MainWindow::InitDevice()
     RefreshSettings();
 
     uint8_t version[vantrel::UsbLink::kMaxReply];
-    uint8_t hdr[vantrel::UsbLink::kMaxReply];
-    uint8_t avi[vantrel::UsbLink::kMaxReply];
+    std::string hdr, avi;
     const bool versionRead = ReadRegister(7, version, 8);
-    ReadRegister(0x23, hdr, 33);
-    ReadRegister(0x24, avi, 15);
+    vantrel::inject::readStoredInfoframe(*box_, vantrel::inject::kStoredHdr, hdr);
+    vantrel::inject::readStoredInfoframe(*box_, vantrel::inject::kStoredAvi, avi);
     // The version digits come from the item-7 read, so it alone decides.
     if (versionRead) {
         ui->labelFw1->setText(
@@ -101,8 +85,8 @@ void MainWindow::InitDevice()
     for (const char *text : automixList())
         ui->cmbEdidAlgo->addItem(QString::fromLatin1(text), QVariant());
 
-    ui->IFtext->setPlainText(colonHex(hdr + 2, 31));
-    ui->AVItext->setPlainText(colonHex(avi + 2, 13));
+    ui->IFtext->setPlainText(QString::fromStdString(hdr));
+    ui->AVItext->setPlainText(QString::fromStdString(avi));
     ui->CECtext->setPlainText(QStringLiteral("50:04"));
     ui->CECtext->setEnabled(true);
 

@@ -1,6 +1,7 @@
 #include "box_connection.h"
 
 #include "cli_error.h"
+#include "injection.h"
 #include "readback.h"
 #include "sim_api.h"
 #include "usb_library.h"
@@ -45,17 +46,6 @@ bool isInputRefusal(const std::string &text)
 bool isFailure(const std::string &text)
 {
     return text == "..." || text.find("Error") != std::string::npos;
-}
-
-std::string colonHex(const uint8_t *bytes, int count)
-{
-    std::string text;
-    char pair[4];
-    for (int i = 0; i < count; ++i) {
-        std::snprintf(pair, sizeof pair, i ? ":%02x" : "%02x", bytes[i]);
-        text += pair;
-    }
-    return text;
 }
 
 } // namespace
@@ -144,11 +134,8 @@ void BoxConnection::clearFailures()
 
 std::array<uint8_t, config::kBlockSize> BoxConnection::readSettings()
 {
-    uint8_t block[UsbLink::kMaxReply];
-    uint8_t status[UsbLink::kMaxReply];
-    const bool blockRead = box_->ReadBlock(block, frame::kSettingsBlockLength);
-    const bool statusRead = box_->ReadRegister(6, status, 14);
-    switch (config::readbackVerdict(block, config::kBlockReplyLength, blockRead, statusRead)) {
+    std::array<uint8_t, config::kBlockSize> settings{};
+    switch (config::readSettingsBlock(*box_, settings.data())) {
     case config::ReadbackVerdict::Accept:
         break;
     case config::ReadbackVerdict::Busy:
@@ -158,23 +145,21 @@ std::array<uint8_t, config::kBlockSize> BoxConnection::readSettings()
     case config::ReadbackVerdict::NoEcho:
         throw CliError{kExitExchange, "reading the settings block failed"};
     }
-    std::array<uint8_t, config::kBlockSize> settings{};
-    std::memcpy(settings.data(), block + 2, settings.size());
     return settings;
 }
 
 std::string BoxConnection::storedHdrText()
 {
-    uint8_t reply[UsbLink::kMaxReply];
-    require(box_->ReadRegister(0x23, reply, 33), "reading the stored HDR infoframe failed");
-    return colonHex(reply + 2, 31);
+    std::string text;
+    require(inject::readStoredInfoframe(*box_, inject::kStoredHdr, text), "reading the stored HDR infoframe failed");
+    return text;
 }
 
 std::string BoxConnection::storedAviText()
 {
-    uint8_t reply[UsbLink::kMaxReply];
-    require(box_->ReadRegister(0x24, reply, 15), "reading the stored AVI infoframe failed");
-    return colonHex(reply + 2, 13);
+    std::string text;
+    require(inject::readStoredInfoframe(*box_, inject::kStoredAvi, text), "reading the stored AVI infoframe failed");
+    return text;
 }
 
 } // namespace vantrel::cli

@@ -1,5 +1,7 @@
 #include "readback.h"
 
+#include <cstring>
+
 namespace vantrel::config {
 
 ReadbackVerdict readbackVerdict(const uint8_t *reply, std::size_t length, bool blockRead,
@@ -13,6 +15,18 @@ ReadbackVerdict readbackVerdict(const uint8_t *reply, std::size_t length, bool b
     if (!blockRead || at(0) != kBlockEcho || length < kBlockReplyLength)
         return ReadbackVerdict::NoEcho;
     return ReadbackVerdict::Accept;
+}
+
+ReadbackVerdict readSettingsBlock(BoxRequests &box, uint8_t settings[kBlockSize])
+{
+    uint8_t block[UsbLink::kMaxReply];
+    uint8_t status[UsbLink::kMaxReply];
+    const bool blockRead = box.ReadBlock(block, frame::kSettingsBlockLength);
+    const bool statusRead = box.ReadRegister(6, status, 14);
+    const ReadbackVerdict verdict = readbackVerdict(block, kBlockReplyLength, blockRead, statusRead);
+    if (verdict == ReadbackVerdict::Accept)
+        std::memcpy(settings, block + 2, kBlockSize);
+    return verdict;
 }
 
 namespace {

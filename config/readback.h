@@ -2,6 +2,7 @@
 // control updates it asks for, in the order the window applies them.
 #pragma once
 
+#include "box_requests.h"
 #include "settings_table.h"
 
 #include <cstddef>
@@ -46,6 +47,10 @@ struct ControlUpdate {
 // caller applies them with the toolkit's own setters, so its change
 // notifications (and the writes they drive) follow.
 std::vector<ControlUpdate> readbackUpdates(const uint8_t settings[kBlockSize]);
+
+// The readback's two reads (the block, then item 6) and their verdict; on
+// Accept, settings gets the block's 40 bytes and is left alone otherwise.
+ReadbackVerdict readSettingsBlock(BoxRequests &box, uint8_t settings[kBlockSize]);
 
 // The updates for one position alone, appended to out.
 void appendUpdates(const Setting &s, uint8_t value, std::vector<ControlUpdate> &out);

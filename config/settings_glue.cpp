@@ -11,20 +11,13 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include <cstring>
 
 using namespace vantrel;
 
 void MainWindow::RefreshSettings()
 {
-    uint8_t block[UsbLink::kMaxReply];
-    uint8_t status[UsbLink::kMaxReply];
-    const bool blockRead = ReadBlock(block, frame::kSettingsBlockLength);
-    const bool statusRead = ReadRegister(6, status, 14);
-    if (config::readbackVerdict(block, config::kBlockReplyLength, blockRead, statusRead) !=
-        config::ReadbackVerdict::Accept)
+    if (config::readSettingsBlock(*box_, SettingsImage) != config::ReadbackVerdict::Accept)
         return;
-    std::memcpy(SettingsImage, block + 2, sizeof SettingsImage);
     // Set the controls with their own setters, so their change notifications
     // (and the writes those drive) follow as with a user's change.
     for (const config::ControlUpdate &u : config::readbackUpdates(SettingsImage)) {

@@ -230,4 +230,17 @@ ColonHex parseColonHex(std::string_view text, int scanLength, bool withLength)
     return r;
 }
 
+std::string colonHexText(const uint8_t *bytes, size_t count)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (size_t i = 0; i < count; ++i) {
+        if (i)
+            text += ':';
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 0x0F];
+    }
+    return text;
+}
+
 } // namespace vantrel::edid

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -76,5 +77,8 @@ struct ColonHex {
 // including that CR. With withLength, position 1 holds the number of bytes
 // after the first pair. Anything after the last pair is ignored.
 ColonHex parseColonHex(std::string_view text, int scanLength, bool withLength);
+// The box's stored frames as the window shows them: lower-case pairs joined
+// by colons ("87:01:1a").
+std::string colonHexText(const uint8_t *bytes, size_t count);
 
 } // namespace vantrel::edid

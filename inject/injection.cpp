@@ -109,6 +109,14 @@ bool writeHdrInfoframe(Session &s, const std::string &typed)
     return false;
 }
 
+bool readStoredInfoframe(BoxRequests &box, const StoredInfoframe &which, std::string &text)
+{
+    uint8_t reply[UsbLink::kMaxReply];
+    const bool ok = box.ReadRegister(which.item, reply, which.replyLength);
+    text = edid::colonHexText(reply + 2, size_t(which.count));
+    return ok;
+}
+
 bool sendAvi(Session &s, const std::string &typed, bool replaceChecked, uint8_t &imagePos33)
 {
     const BoxLine line = boxLine(typed);

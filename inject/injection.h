@@ -30,4 +30,17 @@ bool writeHdrInfoframe(Session &s, const std::string &typed);
 // position 33). True only when load and activation were acknowledged.
 bool sendAvi(Session &s, const std::string &typed, bool replaceChecked, uint8_t &imagePos33);
 
+// The infoframes the box holds, read as start-up reads them: the register
+// item, the reply length, and how many payload bytes follow its two header bytes.
+struct StoredInfoframe {
+    uint8_t item;
+    uint8_t replyLength;
+    int count;
+};
+constexpr StoredInfoframe kStoredHdr{0x23, 33, 31};
+constexpr StoredInfoframe kStoredAvi{0x24, 15, 13};
+// One read; text: the payload as lower-case colon hex, zeros where the
+// (cleared) reply area got nothing. Result: the read's outcome.
+bool readStoredInfoframe(BoxRequests &box, const StoredInfoframe &which, std::string &text);
+
 } // namespace vantrel::inject
