@@ -141,7 +141,8 @@ private:
     bool readEdidFrom(uint8_t fetchCode);
     bool uploadEdid();
     // The EDID box's text parsed; false (after "Hex Format Error") on a format error.
-    bool parseEdidBox(std::array<uint8_t, 256> &image);
+    // count, if given: how many values the text holds.
+    bool parseEdidBox(std::array<uint8_t, 256> &image, int *count = nullptr);
     void showEdidHex(const std::array<uint8_t, 256> &image);
     bool saveCecCommand(uint8_t code);
     // The setting slot's register write, worked out from the settings table.

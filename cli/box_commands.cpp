@@ -142,29 +142,32 @@ bool mentions(const std::vector<const char *> &list, const std::vector<std::stri
     return false;
 }
 
-// What keeps the window's controls for s disabled on this block, or empty.
-std::string lockOf(const config::Setting &s, const std::array<uint8_t, config::kBlockSize> &block)
+// The settings whose values enable or disable the window's controls for s:
+// the box's permission flags and settings with dependents (auto-switch).
+std::vector<const config::Setting *> gatesOf(const config::Setting &s)
 {
     const std::vector<std::string> widgets = widgetsOf(s);
-    for (const config::Setting &other : config::settingsTable()) {
-        const uint8_t v = block[size_t(other.position)];
-        if (other.kind == config::Kind::EnableFlag && v != 1 && mentions(other.objects, widgets))
-            return std::string("the box does not allow it (\"") + other.caption + "\" is no)";
-        if (!other.dependents.empty() && !config::dependentsEnabled(other, v) && mentions(other.dependents, widgets))
-            return std::string("it applies only while ") + other.cliName + " is " +
-                   config::describeValue(other, uint8_t(other.enabledAt));
-    }
-    return {};
-}
-
-bool isGated(const config::Setting &s)
-{
-    const std::vector<std::string> widgets = widgetsOf(s);
+    std::vector<const config::Setting *> gates;
     for (const config::Setting &other : config::settingsTable())
         if ((other.kind == config::Kind::EnableFlag && mentions(other.objects, widgets)) ||
             mentions(other.dependents, widgets))
-            return true;
-    return false;
+            gates.push_back(&other);
+    return gates;
+}
+
+// What keeps those controls disabled on this block, or empty.
+std::string lockOf(const std::vector<const config::Setting *> &gates,
+                   const std::array<uint8_t, config::kBlockSize> &block)
+{
+    for (const config::Setting *gate : gates) {
+        const uint8_t v = block[size_t(gate->position)];
+        if (gate->kind == config::Kind::EnableFlag && v != 1)
+            return std::string("the box does not allow it (\"") + gate->caption + "\" is no)";
+        if (gate->kind != config::Kind::EnableFlag && !config::dependentsEnabled(*gate, v))
+            return std::string("it applies only while ") + gate->cliName + " is " +
+                   config::describeValue(*gate, uint8_t(gate->enabledAt));
+    }
+    return {};
 }
 
 std::optional<config::RegisterWrite> writeFor(const config::Setting &s, uint8_t value)
@@ -203,8 +206,9 @@ int runSet(Invocation &inv)
         usageError(std::string("no register write for ") + s->cliName);
 
     BoxConnection b(inv.link);
-    if (isGated(*s)) {
-        const std::string lock = lockOf(*s, b.readSettings());
+    const std::vector<const config::Setting *> gates = gatesOf(*s);
+    if (!gates.empty()) {
+        const std::string lock = lockOf(gates, b.readSettings());
         if (!lock.empty())
             throw CliError{kExitFailed, std::string(s->cliName) + " cannot be changed now: " + lock};
     }
@@ -224,8 +228,9 @@ int runSet(Invocation &inv)
     const bool written = b.box().WriteRegister(write->reg, write->value);
     b.require(written, std::string("setting ") + s->cliName + " failed");
     if (s->followUp == config::FollowUp::EdidRebuild) {
-        std::fprintf(stderr, "vantrelctl: EDID Writing Busy\n");
-        b.require(edid::waitEdidReady(session) < 502, "the box is still busy building its EDID");
+        // The window's own note on its status bar while the box rebuilds.
+        b.box().message("EDID Writing Busy", 2000);
+        b.require(edid::waitEdidReady(session) < edid::kMaxBusyReads, "the box is still busy building its EDID");
     }
     b.requireNoFailure(std::string("setting ") + s->cliName);
 

@@ -5,7 +5,6 @@
 #include "edid_decode_dialog.h"
 #include "edid_report.h"
 #include "edid_text.h"
-#include "feedback.h"
 
 #include <QMenuBar>
 
@@ -27,15 +26,13 @@ void MainWindow::setupToolsMenu()
 
 void MainWindow::DecodeEdid()
 {
-    const edid::EdidText parsed =
-        edid::parseEdidText(ui->EDIDtext->toPlainText().toUpper().toLatin1().toStdString());
-    if (!parsed.ok()) {
-        feedback_->warning(this, tr("VANTREL Utility"), tr("Hex Format Error"));
+    edid::EdidImage image{};
+    int values = 0;
+    if (!parseEdidBox(image, &values))
         return;
-    }
     // Only the bytes the box holds: a base block alone is not a broken extension.
-    const size_t count = size_t(std::min(parsed.count, edid::kEdidSize));
-    const edid::EdidReport report = edid::decodeEdid(parsed.image.data(), count);
+    const size_t count = size_t(std::min(values, edid::kEdidSize));
+    const edid::EdidReport report = edid::decodeEdid(image.data(), count);
     const int problems = int(std::count_if(report.problems.begin(), report.problems.end(),
                                            [](const edid::Problem &p) { return p.severity == edid::Severity::Error; }));
     if (!decodeDialog_) {

@@ -76,7 +76,7 @@ bool MainWindow::uploadEdid()
     return edid::uploadEdid(s, image);
 }
 
-bool MainWindow::parseEdidBox(std::array<uint8_t, 256> &image)
+bool MainWindow::parseEdidBox(std::array<uint8_t, 256> &image, int *count)
 {
     edid::EdidText parsed = edid::parseEdidText(boxBytes(ui->EDIDtext->toPlainText()));
     if (!parsed.ok()) {
@@ -84,6 +84,8 @@ bool MainWindow::parseEdidBox(std::array<uint8_t, 256> &image)
         return false;
     }
     image = parsed.image;
+    if (count)
+        *count = parsed.count;
     return true;
 }
 

@@ -9,7 +9,7 @@ namespace {
 
 constexpr int kChunkRead = 16;
 constexpr int kChunkWrite = 8;
-constexpr int kMaxBusyCount = 500; // the wait ends after count 501: 502 reads
+constexpr int kMaxBusyCount = kMaxBusyReads - 2; // the wait ends after count 501
 
 // The chunk reply carries no echo byte, and Transact reports success without
 // a reply (no device, or no answer within its bound): only the bytes that

@@ -19,8 +19,9 @@ struct EdidReadout {
     std::string text;  // canonicalEdidText(image) when ok
 };
 
-// Reads the 42-byte status block while its busy bit is set, at most 502
-// times, 10 ms apart. Returns the number of status reads.
+// Reads the 42-byte status block while its busy bit is set, at most
+// kMaxBusyReads times, 10 ms apart. Returns the number of status reads.
+constexpr int kMaxBusyReads = 502;
 int waitEdidReady(Session &s);
 
 // Fetch, 100 ms, busy wait, 16 chunk reads. A failing fetch only shows
