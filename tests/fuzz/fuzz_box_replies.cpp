@@ -6,6 +6,7 @@
 #include "box_requests.h"
 #include "edid_transfer.h"
 #include "fuzz_check.h"
+#include "fuzz_clock.h"
 #include "injection.h"
 #include "readback.h"
 #include "status_decoder.h"
@@ -17,17 +18,11 @@
 #include <string>
 
 using namespace vantrel;
+using vantrel::fuzz::FuzzClock;
 using vantrel::fuzz::printable;
 using vantrel::fuzz::require;
 
 namespace {
-
-class FuzzClock : public Clock {
-public:
-    uint32_t t = 0;
-    uint32_t tickMs() override { return t; }
-    void sleepMs(uint32_t ms) override { t += ms; }
-};
 
 // The script: library answers and operations share one stream of bytes.
 // Once it runs dry every call fails and time moves fast, so every wait ends.

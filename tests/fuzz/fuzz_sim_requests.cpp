@@ -5,6 +5,7 @@
 #include "edid_report.h"
 #include "edid_text.h"
 #include "fuzz_check.h"
+#include "fuzz_clock.h"
 #include "sim_api.h"
 #include "sim_edid.h"
 
@@ -15,17 +16,10 @@
 #include <vector>
 
 using namespace vantrel;
+using vantrel::fuzz::FuzzClock;
 using vantrel::fuzz::require;
 
 namespace {
-
-// Test time: only the box's own pauses move it.
-class FuzzClock : public Clock {
-public:
-    uint32_t t = 0;
-    uint32_t tickMs() override { return t; }
-    void sleepMs(uint32_t ms) override { t += ms; }
-};
 
 const char *const kConfigs[] = {
     "",
