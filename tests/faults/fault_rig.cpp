@@ -2,6 +2,7 @@
 
 #include "edid_text.h"
 #include "frames.h"
+#include "window_environment.h"
 
 #include <QtTest>
 
@@ -48,12 +49,7 @@ Rig::~Rig()
 
 void Rig::start()
 {
-    MainWindow::Environment env;
-    env.api = sim::simulatorApi();
-    env.apiGiven = true;
-    env.clock = &clock;
-    env.feedback = &feedback;
-    window = std::make_unique<MainWindow>(env);
+    window = std::make_unique<MainWindow>(testEnvironment(sim::simulatorApi(), clock, feedback));
 }
 
 void Rig::tick()

@@ -7,6 +7,7 @@
 #include "sim_api.h"
 #include "ui_EdidDecodeDialog.h"
 #include "virtual_clock.h"
+#include "window_environment.h"
 
 #include <QMenuBar>
 #include <QtTest>
@@ -25,12 +26,7 @@ struct Rig {
     {
         sim::reset("busy_fetch_ms=0;busy_store_ms=0;busy_edid_ms=0");
         sim::setClock(&clock);
-        MainWindow::Environment env;
-        env.api = sim::simulatorApi();
-        env.apiGiven = true;
-        env.clock = &clock;
-        env.feedback = &feedback;
-        window = std::make_unique<MainWindow>(env);
+        window = std::make_unique<MainWindow>(testEnvironment(sim::simulatorApi(), clock, feedback));
         feedback.clear();
     }
     ~Rig() { sim::setClock(nullptr); }

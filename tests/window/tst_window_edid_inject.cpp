@@ -5,6 +5,7 @@
 #include "feedback_recorder.h"
 #include "mainwindow.h"
 #include "virtual_clock.h"
+#include "window_environment.h"
 
 #include <QProgressBar>
 #include <QTemporaryDir>
@@ -34,12 +35,7 @@ struct Rig {
                 return FakeUsb::echo(settingsBlockReply(block));
             return FakeUsb::idleReply(r, usb.edid);
         };
-        MainWindow::Environment env;
-        env.api = usb.api();
-        env.apiGiven = true;
-        env.clock = &clock;
-        env.feedback = &feedback;
-        window = std::make_unique<MainWindow>(env);
+        window = std::make_unique<MainWindow>(testEnvironment(usb.api(), clock, feedback));
         window->pollTick();
         usb.clearRecord();
         feedback.clear();

@@ -5,6 +5,7 @@
 #include "feedback_recorder.h"
 #include "mainwindow.h"
 #include "virtual_clock.h"
+#include "window_environment.h"
 
 #include <QtTest>
 
@@ -33,12 +34,7 @@ struct Rig {
     }
     void start()
     {
-        MainWindow::Environment env;
-        env.api = usb.api();
-        env.apiGiven = true;
-        env.clock = &clock;
-        env.feedback = &feedback;
-        window = std::make_unique<MainWindow>(env);
+        window = std::make_unique<MainWindow>(testEnvironment(usb.api(), clock, feedback));
         usb.clearRecord();
     }
     // The register writes on the wire since the last clear.

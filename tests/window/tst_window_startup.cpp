@@ -5,6 +5,7 @@
 #include "feedback_recorder.h"
 #include "mainwindow.h"
 #include "virtual_clock.h"
+#include "window_environment.h"
 
 #include <QtTest>
 
@@ -22,11 +23,7 @@ struct Rig {
 
     void start()
     {
-        MainWindow::Environment env;
-        env.api = usb.api();
-        env.apiGiven = true;
-        env.clock = &clock;
-        env.feedback = &feedback;
+        MainWindow::Environment env = testEnvironment(usb.api(), clock, feedback);
         env.exitProcess = [this](int status) { exitStatus = status; };
         window = std::make_unique<MainWindow>(env);
     }

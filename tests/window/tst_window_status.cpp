@@ -4,6 +4,7 @@
 #include "feedback_recorder.h"
 #include "mainwindow.h"
 #include "virtual_clock.h"
+#include "window_environment.h"
 
 #include <QtTest>
 
@@ -30,12 +31,7 @@ struct Rig {
                 return FakeUsb::echo(bytesFromHex("E1 00"));
             return FakeUsb::idleReply(r, usb.edid);
         };
-        MainWindow::Environment env;
-        env.api = usb.api();
-        env.apiGiven = true;
-        env.clock = &clock;
-        env.feedback = &feedback;
-        window = std::make_unique<MainWindow>(env);
+        window = std::make_unique<MainWindow>(testEnvironment(usb.api(), clock, feedback));
     }
 };
 
