@@ -1,6 +1,7 @@
 // The one window: start-up, the poll tick, the exit paths and every slot the
-// form connects. The slots' bodies live next to their cores (config/, status/,
-// edid/, inject/ *_glue.cpp); this class only holds the state they share.
+// form connects. The slots' bodies live in window/, one file per page or area
+// (settings_page, status_area, edid_page, edid_decode_page, inject_page); this
+// class only holds the state they share.
 #pragma once
 
 #include "ui_VantrelForm.h"

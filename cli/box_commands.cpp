@@ -3,6 +3,7 @@
 #include "commands.h"
 
 #include "edid_transfer.h"
+#include "apply_setting.h"
 #include "injection.h"
 #include "setting_commands.h"
 #include "setting_values.h"
@@ -26,6 +27,7 @@ int runList(Invocation &inv)
         throw CliError{kExitNoBox, "no device attached"};
     QJsonArray devices;
     bool chosen = false;
+
     for (DWORD i = 0; i < count; ++i) {
         char serial[SI_MAX_DEVICE_STRLEN + 1] = {};
         char product[SI_MAX_DEVICE_STRLEN + 1] = {};
@@ -197,7 +199,6 @@ int runSet(Invocation &inv)
     const config::ParsedValue parsed = config::parseSettingValue(*s, inv.args[1].toStdString());
     if (!parsed.ok)
         usageError(parsed.error);
-    const bool on = parsed.value == 1;
     if ((inv.isSet(QStringLiteral("hdr")) && s->followUp != config::FollowUp::SendHdrInfoframe) ||
         (inv.isSet(QStringLiteral("avi")) && s->followUp != config::FollowUp::SendAviInfoframe))
         usageError("--hdr goes with force-hdr, --avi with avi-replace");
@@ -213,19 +214,25 @@ int runSet(Invocation &inv)
             throw CliError{kExitFailed, std::string(s->cliName) + " cannot be changed now: " + lock};
     }
     Session session = b.session();
-    if (s->followUp == config::FollowUp::SendHdrInfoframe && on) {
+    config::FollowUpSends sends;
+    sends.hdr = [&] {
         const std::string text = inv.isSet(QStringLiteral("hdr")) ? inv.value(QStringLiteral("hdr")).toStdString()
                                                                    : b.storedHdrText();
         inject::writeHdrInfoframe(session, text);
-    } else if (s->followUp == config::FollowUp::SendAviInfoframe && on) {
+        // A text the send refused leaves the box untouched: no half-done change.
+        b.requireTextAccepted(std::string("setting ") + s->cliName);
+        return true;
+    };
+    sends.avi = [&] {
         const std::string text = inv.isSet(QStringLiteral("avi")) ? inv.value(QStringLiteral("avi")).toStdString()
                                                                    : b.storedAviText();
         uint8_t imagePos33 = 0;
         inject::sendAvi(session, text, true, imagePos33);
-    }
-    // A text the send refused leaves the box untouched: no half-done change.
-    b.requireTextAccepted(std::string("setting ") + s->cliName);
-    const bool written = b.box().WriteRegister(write->reg, write->value);
+        b.requireTextAccepted(std::string("setting ") + s->cliName);
+        return true;
+    };
+    uint8_t image[config::kBlockSize] = {};
+    const bool written = config::applySetting(b.box(), *s, *write, image, sends) == config::ApplyResult::Written;
     b.require(written, std::string("setting ") + s->cliName + " failed");
     if (s->followUp == config::FollowUp::EdidRebuild) {
         // The window's own note on its status bar while the box rebuilds.

@@ -1,6 +1,6 @@
 // What each setting's slot writes, worked out from the state of its controls.
-// The window's slots read their widgets through the callbacks; the register
-// write, the image update and any follow-up (Setting::followUp) stay theirs.
+// The window's slots read their widgets through the callbacks; applySetting
+// (apply_setting.h) then sends the write with its follow-up.
 #pragma once
 
 #include "settings_table.h"

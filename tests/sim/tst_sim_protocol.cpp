@@ -1,6 +1,10 @@
 // Requests in, replies out: identity, settings registers, block, status
 // records, CEC and infoframes, all through UsbLink and BoxRequests.
+#include "settings_table.h"
 #include "sim_fixture.h"
+
+#include <algorithm>
+#include <set>
 
 #include <QtTest>
 
@@ -77,26 +81,45 @@ void SimProtocol::versionAndStoredInfoframes()
     QCOMPARE(std::vector<uint8_t>(avi.begin() + 2, avi.end()), box.model().storedAvi());
 }
 
+// The box keeps its own register map; hold it against the program's table:
+// every register the table writes lands at the table's position, and the box
+// takes no register the table does not know (but the factory reset).
 void SimProtocol::registerWritesLandAtTheirPositions()
 {
-    // Register, block position, a value other than the factory one.
-    const int map[][3] = {{0, 0, 4},    {1, 6, 1},    {2, 1, 3},    {3, 3, 3},    {4, 4, 1},   {5, 2, 3},
-                          {8, 13, 1},   {9, 14, 1},   {10, 15, 1},  {11, 16, 1},  {12, 17, 1}, {13, 18, 1},
-                          {14, 19, 25}, {16, 21, 1},  {17, 22, 1},  {19, 24, 1},  {22, 26, 0}, {23, 27, 0},
-                          {24, 28, 1},  {26, 29, 1},  {27, 5, 0},   {28, 30, 1},  {29, 31, 1}, {32, 32, 3},
-                          {33, 33, 1}};
-    for (const auto &m : map) {
+    std::set<int> known{config::kFactoryResetRegister};
+    for (const config::Setting &s : config::settingsTable()) {
+        if (!s.writable())
+            continue;
+        known.insert(s.reg);
+        std::vector<int> values;
+        if (s.kind == config::Kind::Selector)
+            for (size_t i = 0; i < s.list->size(); ++i)
+                values.push_back(s.listBase + int(i));
+        else if (s.kind == config::Kind::CheckBox)
+            values = {0, 1};
+        for (const config::Option &o : s.options)
+            values.push_back(o.value);
+
         SimBox box;
         auto before = box.readBlock();
-        QVERIFY(box.write(static_cast<uint8_t>(m[0]), static_cast<uint8_t>(m[2])));
-        QVERIFY2(box.messages.empty(), qPrintable(QString("register %1").arg(m[0])));
+        auto other = std::find_if(values.begin(), values.end(), [&](int v) { return v != before[2 + s.position]; });
+        QVERIFY2(other != values.end(), s.caption);
+        QVERIFY2(box.write(uint8_t(s.reg), uint8_t(*other)), s.caption);
+        QVERIFY2(box.messages.empty(), s.caption);
         box.clock.now += 5000; // past any busy time
         auto after = box.readBlock();
         QVERIFY(box.ok);
         for (int p = 0; p < 40; ++p) {
-            uint8_t want = p == m[1] ? static_cast<uint8_t>(m[2]) : before[2 + p];
-            QVERIFY2(after[2 + p] == want, qPrintable(QString("register %1, position %2").arg(m[0]).arg(p)));
+            uint8_t want = p == s.position ? uint8_t(*other) : before[2 + p];
+            QVERIFY2(after[2 + p] == want, qPrintable(QString("register %1, position %2").arg(s.reg).arg(p)));
         }
+    }
+    for (int reg = 0; reg < 64; ++reg) {
+        if (known.count(reg))
+            continue;
+        SimBox box;
+        auto r = box.exchange(frame::registerWrite(uint8_t(reg), 0));
+        QVERIFY2(r[1] & sim::kStatusRefused, qPrintable(QString("register %1 is not in the table").arg(reg)));
     }
 }
 

@@ -3,6 +3,7 @@
 // between the widgets and the box.
 #include "mainwindow.h"
 
+#include "apply_setting.h"
 #include "readback.h"
 #include "setting_commands.h"
 #include "settings_table.h"
@@ -58,10 +59,13 @@ void MainWindow::runSetting(const char *slot)
     }
     if (!write)
         return;
-    WriteRegister(write->reg, write->value);
-    // The box is the source of truth: the image follows the write whatever its outcome.
-    if (write->imagePosition != config::kNone)
-        SettingsImage[write->imagePosition] = write->value;
+    // The sends' own failures are on the status bar; the write goes out anyway.
+    config::FollowUpSends sends;
+    sends.hdr = [this] { WriteIF(); return true; };
+    sends.avi = [this] { sendAVI(); return true; };
+    config::applySetting(*box_, *s, *write, SettingsImage, sends);
+    if (s->followUp == config::FollowUp::EdidRebuild)
+        ui->EDIDtext->setEnabled(config::dependentsEnabled(*s, write->value));
 }
 
 void MainWindow::SetActivePort() { runSetting("SetActivePort"); }
@@ -89,37 +93,13 @@ void MainWindow::setEdidAlgo() { runSetting("setEdidAlgo"); }
 
 void MainWindow::SetEDID_Mode()
 {
-    const config::Setting *s = config::settingForSlot("SetEDID_Mode");
-    auto write = config::commandWrite(*s, [this](const char *object) {
-        auto *button = findChild<QAbstractButton *>(QString::fromLatin1(object));
-        return button && button->isChecked();
-    });
-    if (write) {
-        WriteRegister(write->reg, write->value);
-        SettingsImage[write->imagePosition] = write->value;
-        ui->EDIDtext->setEnabled(config::dependentsEnabled(*s, write->value));
-    }
+    runSetting("SetEDID_Mode");
     status(tr("EDID Writing Busy"), 2000);
     PendingEdidRead = true;
 }
 
-void MainWindow::hdrForceActivate()
-{
-    const bool on = ui->cbHdrForceMode->isChecked();
-    if (on)
-        WriteIF();
-    WriteRegister(17, on ? 1 : 0);
-    SettingsImage[22] = on ? 1 : 0;
-}
-
-void MainWindow::setAviPers()
-{
-    const bool on = ui->cbAviPersistent->isChecked();
-    if (on)
-        sendAVI();
-    WriteRegister(33, on ? 1 : 0);
-    SettingsImage[33] = on ? 1 : 0;
-}
+void MainWindow::hdrForceActivate() { runSetting("hdrForceActivate"); }
+void MainWindow::setAviPers() { runSetting("setAviPers"); }
 
 void MainWindow::factoryReset()
 {
