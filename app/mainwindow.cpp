@@ -5,9 +5,11 @@
 #include "process_usb.h"
 #include "session.h"
 #include "settings_table.h"
+#include "sim_api.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QTimerEvent>
@@ -38,6 +40,13 @@ MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(pa
     });
     box_ = std::make_unique<vantrel::BoxRequests>(
         *link_, [this](const std::string &text, int ms) { statusFromCore(text, ms); });
+    // Nobody should take the simulated box for a real one.
+    simulated_ = api && api == vantrel::sim::simulatorApi();
+    if (simulated_) {
+        auto *label = new QLabel(tr("Simulated box"), this);
+        label->setObjectName(QStringLiteral("simulatedBoxLabel"));
+        statusBar()->addPermanentWidget(label);
+    }
 
     InitDevice();
 }
@@ -100,7 +109,8 @@ void MainWindow::StartPollTimer(int intervalMs)
 {
     if (pollTimerRunning_)
         return;
-    pollTimerId_ = startTimer(intervalMs);
+    // Coarse timers may fire up to 5 % early or late; the ticks are meant 3 s apart.
+    pollTimerId_ = startTimer(intervalMs, Qt::PreciseTimer);
     pollIntervalMs_ = intervalMs;
     pollTimerRunning_ = true;
 }
@@ -136,9 +146,17 @@ void MainWindow::PollStep()
     if (reply[1] & vantrel::frame::kBusyBit)
         return;
     PendingEdidRead = false;
-    // A re-read that fails stays due, or the box would keep the old table for good.
-    if (!readEdidFrom(vantrel::frame::kFetchBoxEdid))
+    if (readEdidFrom(vantrel::frame::kFetchBoxEdid)) {
+        edidRereadTries_ = 0;
+        return;
+    }
+    // A transient failure stays due, or the box would keep the old table for
+    // good; a box that does not answer would block the window on every tick.
+    ++edidRereadTries_;
+    if (edidRereadTries_ < kMaxEdidRereadTries && !link_->lastTimedOut())
         PendingEdidRead = true;
+    else
+        edidRereadTries_ = 0;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -168,7 +186,8 @@ void MainWindow::FileAbout()
                      tr("<h2>VANTREL Utility Version 1.10</h2>"
                         "<p>Configuration and monitoring utility for the VANTREL HDMI signal processor: "
                         "input, audio, HDCP and EDID modes, signal status, EDID tables, CEC messages and "
-                        "HDR/AVI infoframes.</p>"));
+                        "HDR/AVI infoframes.</p>") +
+                         (simulated_ ? tr("<p>Connected to the simulated box: no hardware is used.</p>") : QString()));
 }
 
 bool MainWindow::ReadRegister(uint8_t item, uint8_t *reply, uint8_t length)

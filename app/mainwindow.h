@@ -52,6 +52,10 @@ public:
     Ui_MainWindow *ui = nullptr;
     bool SetupComplete = false;
     bool PendingEdidRead = true;
+    // Failed EDID re-reads since the last one was asked for.
+    int edidRereadTries_ = 0;
+    static constexpr int kMaxEdidRereadTries = 3;
+    bool simulated() const { return simulated_; }
     uint8_t SettingsImage[vantrel::frame::kSettingsSize] = {};
     std::string EdidTextBuffer;
 
@@ -155,6 +159,7 @@ private:
     vantrel::Clock *clock_ = nullptr;
     std::unique_ptr<vantrel::UsbLink> link_;
     std::unique_ptr<vantrel::BoxRequests> box_;
+    bool simulated_ = false;
     QProgressBar *progressBar_ = nullptr;
     QAction *decodeEdidAction_ = nullptr;
     EdidDecodeDialog *decodeDialog_ = nullptr;

@@ -7,6 +7,7 @@
 #include "injection.h"
 #include "setting_commands.h"
 #include "setting_values.h"
+#include "sim_api.h"
 #include "status_decoder.h"
 
 #include <QJsonArray>
@@ -27,7 +28,8 @@ int runList(Invocation &inv)
         throw CliError{kExitNoBox, "no device attached"};
     QJsonArray devices;
     bool chosen = false;
-
+    // Nobody should take the simulated box for a real one.
+    const bool simulated = api == sim::simulatorApi();
     for (DWORD i = 0; i < count; ++i) {
         char serial[SI_MAX_DEVICE_STRLEN + 1] = {};
         char product[SI_MAX_DEVICE_STRLEN + 1] = {};
@@ -36,15 +38,17 @@ int runList(Invocation &inv)
         // The window and every command use the first device with this serial.
         const bool used = serialRead && !chosen && std::strcmp(serial, "2023") == 0;
         chosen = chosen || used;
-        inv.out.line(QStringLiteral("%1  %2  %3%4")
+        inv.out.line(QStringLiteral("%1  %2  %3%4%5")
                          .arg(i)
                          .arg(serialRead ? QString::fromLatin1(serial) : QStringLiteral("(serial not readable)"),
-                              QString::fromLatin1(product), used ? QStringLiteral("  [used]") : QString()));
+                              QString::fromLatin1(product), simulated ? QStringLiteral(" (simulated)") : QString(),
+                              used ? QStringLiteral("  [used]") : QString()));
         QJsonObject d;
         d.insert(QStringLiteral("index"), int(i));
         d.insert(QStringLiteral("serial"), serialRead ? QJsonValue(QString::fromLatin1(serial)) : QJsonValue());
         d.insert(QStringLiteral("product"), QString::fromLatin1(product));
         d.insert(QStringLiteral("used"), used);
+        d.insert(QStringLiteral("simulated"), simulated);
         devices.append(d);
     }
     inv.out.set(QStringLiteral("devices"), devices);

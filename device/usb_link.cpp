@@ -84,6 +84,7 @@ bool UsbLink::Transact(uint8_t *reply, const uint8_t *request, DWORD minReply, D
     bool result = true;
     busy_ = true;
     lastReplyLength_ = 0;
+    lastTimedOut_ = false;
     if (handle_ == noDevice()) {
         busy_ = false;
         return true;
@@ -91,6 +92,7 @@ bool UsbLink::Transact(uint8_t *reply, const uint8_t *request, DWORD minReply, D
     api_->FlushBuffers(handle_, 1, 1);
     DWORD put = 0;
     if (!WriteData(request, requestLength, &put, kReplyBoundMs)) {
+        lastTimedOut_ = true;
         busy_ = false;
         return false;
     }
@@ -102,6 +104,7 @@ bool UsbLink::Transact(uint8_t *reply, const uint8_t *request, DWORD minReply, D
             result = false;
         }
     }
+    lastTimedOut_ = waiting < 1;
     if (result && waiting >= 1) {
         uint8_t area[kMaxReply];
         std::memset(area, 0, sizeof area);

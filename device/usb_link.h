@@ -32,6 +32,9 @@ public:
 
     // Bytes the last Transact handed over; 0 when nothing arrived.
     DWORD lastReplyLength() const { return lastReplyLength_; }
+    // Whether the last Transact got no answer at all: the write failed or no
+    // reply came within the bound. A box that does this is not worth retrying.
+    bool lastTimedOut() const { return lastTimedOut_; }
 
     bool isOpen() const { return handle_ != noDevice(); }
     bool busy() const { return busy_; }
@@ -52,6 +55,7 @@ private:
     DWORD index_ = 0;
     bool busy_ = false;
     DWORD lastReplyLength_ = 0;
+    bool lastTimedOut_ = false;
 };
 
 } // namespace vantrel

@@ -186,20 +186,21 @@ def standard_geometry():
     return g
 
 STANDARD_PAGES = {
-    # EDID page (362 x 453): the seven EDID options in rows of three.
+    # EDID page (362 x 453): the seven EDID options in the rows of the other
+    # form, three and four.
     'automixEDID': (5, 5, 352, 20),
     'cb2cForce': (5, 27, 115, 20), 'cb51': (125, 27, 115, 20), 'cbFull': (245, 27, 112, 20),
-    'cbYUV': (5, 48, 115, 20), 'cbBt2020': (125, 48, 115, 20), 'cbHdr': (245, 48, 112, 20),
-    'cb3D': (5, 69, 115, 20),
+    'cbYUV': (5, 48, 86, 20), 'cbBt2020': (93, 48, 80, 20), 'cbHdr': (175, 48, 92, 20),
+    'cb3D': (269, 48, 88, 20),
     'fixedEDID': (5, 92, 352, 20), 'customEDID': (5, 115, 125, 22), 'cmBEdid': (133, 115, 224, 22),
     'EDIDtext': (5, 141, 352, 246), 'layoutWidget': (3, 391, 356, 58),
     # CEC page
     'cbCec': (15, 10, 200, 20), 'label_26': (35, 32, 300, 20),
     'label_4': (5, 102, 200, 22), 'CECtext': (5, 126, 352, 36), 'ButWriteCEC': (247, 166, 110, 27),
-    'label_2': (5, 197, 352, 210), 'ButSaveCEC_1': (5, 414, 110, 27), 'ButSaveCEC_2': (120, 414, 110, 27),
+    'label_2': (5, 197, 237, 210), 'ButSaveCEC_1': (247, 197, 110, 27), 'ButSaveCEC_2': (247, 228, 110, 27),
     # HDR / IF page
     'cbHdrForceMode': (5, 4, 210, 20), 'bFullHdr': (217, 4, 141, 19), 'bSamHdr': (217, 23, 141, 19),
-    'label_36': (5, 43, 353, 15), 'cbAviPersistent': (5, 59, 200, 20), 'label_40': (5, 79, 353, 15),
+    'label_36': (5, 24, 210, 19), 'cbAviPersistent': (5, 59, 200, 20), 'label_40': (5, 79, 353, 15),
     'label_8': (5, 95, 200, 18), 'IFtext': (5, 114, 353, 44), 'label_39': (5, 160, 353, 15),
     'ButWriteIF': (278, 177, 80, 24), 'label_20': (5, 202, 353, 15), 'label_16': (5, 217, 353, 15),
     'label_32': (5, 232, 353, 15), 'label_9': (5, 249, 200, 18), 'AVItext': (5, 268, 353, 34),
@@ -310,6 +311,16 @@ def tree(variant):
 
 # ---------------------------------------------------------------- XML writer
 
+# Siblings are stacked in the order uic creates them, the last on top. Where
+# rectangles overlap, a label or frame must not lie over a control and take
+# its clicks: those go first, the controls after them.
+PASSIVE = ('QLabel', 'QFrame', 'Line')
+
+
+def stacked(children):
+    return sorted(children, key=lambda c: 0 if c['cls'] in PASSIVE else 1)
+
+
 class Writer:
     def __init__(self, variant):
         self.variant = variant
@@ -414,7 +425,7 @@ class Writer:
                 self.seen.append(pname)
                 self.w(d + 1, f'<widget class="QWidget" name="{pname}">')
                 self.w(d + 2, f'<attribute name="title">{self.string(self.text[pname])}</attribute>')
-                for c in children:
+                for c in stacked(children):
                     self.widget(d + 2, c)
                 self.w(d + 1, '</widget>')
         if 'layout' in node:
@@ -433,7 +444,7 @@ class Writer:
                 self.widget(d + 3, sub, in_layout=True)
                 self.w(d + 2, '</item>')
             self.w(d + 1, '</layout>')
-        for c in node.get('children', []):
+        for c in stacked(node.get('children', [])):
             self.widget(d + 1, c)
         self.w(d, '</widget>')
 

@@ -96,6 +96,7 @@ void MainWindow::SetEDID_Mode()
     runSetting("SetEDID_Mode");
     status(tr("EDID Writing Busy"), 2000);
     PendingEdidRead = true;
+    edidRereadTries_ = 0;
 }
 
 void MainWindow::hdrForceActivate() { runSetting("hdrForceActivate"); }

@@ -740,6 +740,29 @@ private slots:
         QCOMPARE(host->take(), QStringList{});
     }
 
+    // A user's click lands on whatever is drawn on top: every control must be
+    // the widget under the middle of the part of it that shows.
+    void everyControlTakesClicksWhereItIsDrawn()
+    {
+        QStringList hidden;
+        for (QWidget *w : formWidgets()) {
+            const bool control = qobject_cast<QAbstractButton *>(w) || qobject_cast<QComboBox *>(w) ||
+                                 qobject_cast<QLineEdit *>(w) || qobject_cast<QAbstractScrollArea *>(w);
+            if (!control)
+                continue;
+            reveal(w);
+            // The control's rectangle clipped by every ancestor, in window coordinates.
+            QRect visible(w->mapTo(host, QPoint(0, 0)), w->size());
+            for (QWidget *p = w->parentWidget(); p && p != host; p = p->parentWidget())
+                visible &= QRect(p->mapTo(host, QPoint(0, 0)), p->size());
+            QVERIFY2(!visible.isEmpty(), qPrintable(w->objectName() + " is not visible at all"));
+            QWidget *hit = host->childAt(visible.center());
+            if (hit != w && !w->isAncestorOf(hit))
+                hidden << QStringLiteral("%1 under %2").arg(w->objectName(), hit ? hit->objectName() : "nothing");
+        }
+        QVERIFY2(hidden.isEmpty(), qPrintable(hidden.join(", ")));
+    }
+
     void focusChain()
     {
         QSet<QString> chain;

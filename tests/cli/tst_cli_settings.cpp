@@ -266,12 +266,14 @@ private slots:
         const QStringList lines = r.outLines();
         QCOMPARE(lines.size(), 3);
         QVERIFY(!lines[0].contains(QLatin1String("[used]")));
-        QVERIFY(lines[1].startsWith(QLatin1String("1  2023  VANTREL HDMI Processor  [used]")));
+        // The simulated box says so, on every line.
+        QVERIFY(lines[1].startsWith(QLatin1String("1  2023  VANTREL HDMI Processor (simulated)  [used]")));
         QVERIFY(!lines[2].contains(QLatin1String("[used]"))); // the first match only
         const QJsonArray devices = QJsonDocument::fromJson(ctl.run({"list", "--json"}).out.toUtf8())["devices"].toArray();
         QCOMPARE(devices.size(), 3);
         QCOMPARE(devices[1].toObject().value("used").toBool(), true);
         QCOMPARE(devices[0].toObject().value("serial").toString(), QStringLiteral("2024"));
+        QCOMPARE(devices[0].toObject().value("simulated").toBool(), true);
     }
 
     void helpForTheToolAndEachCommand()

@@ -7,6 +7,7 @@
 #include "edid_text.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QStatusBar>
 #include <QtTest>
 
@@ -49,6 +50,10 @@ private slots:
     void pollTick();
     void settingClick_data();
     void settingClick();
+    void edidRereadGivesUp_data();
+    void edidRereadGivesUp();
+    void boxTextsStayPlainText();
+    void simulatedBoxSaysSo();
 };
 
 // The box reports "No 3D" on: a readback that is applied checks cb3D.
@@ -140,16 +145,18 @@ void FaultsWindow::pollTick_data()
     QTest::addColumn<bool>("pending"); // the EDID re-read is still due afterwards (it failed)
 
     const QStringList failed = {kRead, kWrite, kRegister};
-    QTest::newRow("noreply") << Fault::NoReply << failed << "..." << false << false << false << true;
+    // No answer at all (no reply, a failed write, a box gone): the re-read is
+    // not tried again, or a silent box would block the window on every tick.
+    QTest::newRow("noreply") << Fault::NoReply << failed << "..." << false << false << false << false;
     QTest::newRow("short") << Fault::ShortReply << failed << "..." << false << false << false << true;
     QTest::newRow("wrongcode") << Fault::WrongCode << QStringList{kRead, kWrite, kEdidRead, kRegister} << "..."
                                << true << false << false << false;
     QTest::newRow("busy") << Fault::Busy << QStringList{} << QString() << false << false << true << true;
     QTest::newRow("queuefail") << Fault::QueueFail << (QStringList{kQueue} + failed) << "..." << false << false
                                << false << true;
-    QTest::newRow("writefail") << Fault::WriteFail << failed << "..." << false << false << false << true;
+    QTest::newRow("writefail") << Fault::WriteFail << failed << "..." << false << false << false << false;
     // Gone halfway through the EDID chunks: the read ends silently, the rest fails.
-    QTest::newRow("gone") << Fault::Gone << QStringList{kRead, kRegister} << "..." << false << false << false << true;
+    QTest::newRow("gone") << Fault::Gone << QStringList{kRead, kRegister} << "..." << false << false << false << false;
 }
 
 void FaultsWindow::pollTick()
@@ -197,7 +204,7 @@ void FaultsWindow::pollTick()
     QVERIFY(headerLines(w) != oldHeader);
     if (header)
         QCOMPARE(faultedHeader, headerLines(w));
-    QCOMPARE(w.ui->EDIDtext->toPlainText(), newTable);
+    QCOMPARE(w.ui->EDIDtext->toPlainText(), edid || pending ? newTable : oldTable);
 }
 
 // A click on "No 3D": one register write. Gone: the box left before the click.
@@ -244,6 +251,62 @@ void FaultsWindow::settingClick()
     clickBox(w.ui->cb3D);
     QVERIFY(rig.feedback.events.isEmpty());
     QCOMPARE(int(rig.box().block()[15]), w.ui->cb3D->isChecked() ? 1 : 0);
+}
+
+// A box that fails its EDID chunk reads: the re-read after start-up is tried
+// on a few ticks at most, and not again once the box did not answer at all.
+void FaultsWindow::edidRereadGivesUp_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("fetches"); // EDID fetches over six ticks
+    QTest::newRow("silent") << int(vantrel::sim::FaultKind::NoReply) << 1;
+    QTest::newRow("short replies") << int(vantrel::sim::FaultKind::ShortReply) << 3;
+}
+
+void FaultsWindow::edidRereadGivesUp()
+{
+    QFETCH(int, kind);
+    QFETCH(int, fetches);
+    Rig rig;
+    rig.start();
+    QVERIFY(rig.window->PendingEdidRead);
+    vantrel::sim::FaultRule rule;
+    rule.code = vantrel::frame::kEdidChunk;
+    rule.direction = vantrel::frame::kAsk;
+    rule.kind = vantrel::sim::FaultKind(kind);
+    vantrel::sim::addFault(rule);
+    const size_t mark = rig.requestMark();
+    const uint32_t started = rig.clock.now;
+    for (int i = 0; i < 6; ++i)
+        rig.tick();
+    QCOMPARE(rig.requestsSince(mark, vantrel::frame::kSend, vantrel::frame::kFetchBoxEdid), fetches);
+    QVERIFY(!rig.window->PendingEdidRead);
+    // Six ticks 3 s apart and at most one 4 s wait of a silent box on each try.
+    QVERIFY(rig.clock.now - started <= uint32_t(6 * 3000 + fetches * 4000 + 1000));
+}
+
+// Names from the source are shown as they come, never as markup.
+void FaultsWindow::boxTextsStayPlainText()
+{
+    Rig rig("source_vendor=<b>V</b>;source_product=<i>x</i>");
+    rig.start();
+    QLabel *source = rig.window->ui->lblVideoSource;
+    QVERIFY(source->text().contains(QStringLiteral("<b>V</b>")));
+    QCOMPARE(source->textFormat(), Qt::PlainText);
+    for (QLabel *l : {rig.window->ui->label_video_format, rig.window->ui->lblOutput, rig.window->ui->lblCsc,
+                      rig.window->ui->lblHdrInput})
+        QCOMPARE(l->textFormat(), Qt::PlainText);
+}
+
+void FaultsWindow::simulatedBoxSaysSo()
+{
+    Rig rig;
+    rig.start();
+    auto *label = rig.window->statusBar()->findChild<QLabel *>(QStringLiteral("simulatedBoxLabel"));
+    QVERIFY(label);
+    QCOMPARE(label->text(), QStringLiteral("Simulated box"));
+    rig.window->ui->actionAbout->trigger();
+    QVERIFY(rig.feedback.texts(QStringLiteral("about")).join("").contains(QStringLiteral("simulated box")));
 }
 
 QTEST_MAIN(FaultsWindow)
