@@ -18,6 +18,8 @@
 #endif
 #include <windows.h>
 #define SI_API WINAPI
+#else
+#define SI_API
 #endif
 
 #ifdef __cplusplus
@@ -26,7 +28,6 @@ extern "C" {
 
 typedef int SI_STATUS;
 #ifndef _WIN32
-#define SI_API
 typedef uint32_t DWORD;
 typedef uint8_t BYTE;
 typedef void *HANDLE;

@@ -23,13 +23,13 @@ VANTREL_EXPORT SI_STATUS SI_API SI_Open(DWORD index, HANDLE *handle) { return si
 VANTREL_EXPORT SI_STATUS SI_API SI_Close(HANDLE handle) { return simulatorApi()->Close(handle); }
 
 VANTREL_EXPORT SI_STATUS SI_API SI_Read(HANDLE handle, void *buffer, DWORD bytesToRead, DWORD *bytesReturned,
-                                 void *overlapped)
+                                        void *overlapped)
 {
     return simulatorApi()->Read(handle, buffer, bytesToRead, bytesReturned, overlapped);
 }
 
 VANTREL_EXPORT SI_STATUS SI_API SI_Write(HANDLE handle, void *buffer, DWORD bytesToWrite, DWORD *bytesWritten,
-                                  void *overlapped)
+                                         void *overlapped)
 {
     return simulatorApi()->Write(handle, buffer, bytesToWrite, bytesWritten, overlapped);
 }

@@ -182,7 +182,8 @@ void checkExports(const UsbApi &api)
     static const int ordinals[10] = {1, 2, 3, 4, 6, 7, 9, 10, 11, 12};
     bool same = true;
     for (int i = 0; i < 10; ++i)
-        same = same && table[i] == reinterpret_cast<const void *>(GetProcAddress(module, MAKEINTRESOURCEA(ordinals[i])));
+        same = same &&
+               table[i] == reinterpret_cast<const void *>(GetProcAddress(module, MAKEINTRESOURCEA(ordinals[i])));
     check(same, "each table entry is the export at its ordinal");
 }
 
@@ -257,7 +258,8 @@ int main()
         return 1;
     checkExports(*choice.api);
 
-    const UsbLibraryChoice byPath = chooseUsbLibrary((directoryOf(modulePath(nullptr)) + "SiUSBXp.dll").c_str(), nullptr);
+    const std::string fullPath = directoryOf(modulePath(nullptr)) + "SiUSBXp.dll";
+    const UsbLibraryChoice byPath = chooseUsbLibrary(fullPath.c_str(), nullptr);
     check(byPath.api && byPath.api->Open == choice.api->Open, "the same library named by path");
     const UsbLibraryChoice partial = loadUsbLibrary("partial-usb.dll");
     check(!partial.api && partial.error == "USB library partial-usb.dll lacks SI_Read (ordinal 6)",
