@@ -60,7 +60,7 @@ struct StartUp {
     uint8_t version[UsbLink::kMaxReply] = {};
     bool hdrRead = false, aviRead = false;
     std::string hdr, avi;
-    bool gateRead = false;
+    bool statusRead = false; // all four status records
     status::StatusTexts status;
     edid::EdidReadout edid;
     uint8_t ledValue = 0; // what the register write sent
@@ -88,10 +88,9 @@ StartUp startUp(const UsbApi *api, const config::Setting &led)
 
     uint8_t video[UsbLink::kMaxReply], source[UsbLink::kMaxReply], hdr[UsbLink::kMaxReply],
         gate[UsbLink::kMaxReply];
-    box.ReadRegister(6, video, status::kVideoRecordLength);
-    box.ReadRegister(0x15, source, status::kSourceRecordLength);
-    box.ReadRegister(0x1E, hdr, status::kHdrRecordLength);
-    r.gateRead = box.ReadRegister(0x1F, gate, 31);
+    r.statusRead = box.ReadRegister(6, video, status::kVideoRecordLength) &&
+                   box.ReadRegister(0x15, source, status::kSourceRecordLength) &&
+                   box.ReadRegister(0x1E, hdr, status::kHdrRecordLength) && box.ReadRegister(0x1F, gate, 31);
     r.status = status::decodeStatus({video, status::kVideoRecordLength}, {source, status::kSourceRecordLength},
                                     {hdr, status::kHdrRecordLength});
 
@@ -114,7 +113,7 @@ void checkOnItsOwn(const StartUp &r, const config::Setting &led)
     check(r.versionRead && r.version[0] == frame::kRegister, "firmware version read",
           hex(r.version, 8));
     check(r.hdrRead && r.aviRead, "stored HDR and AVI infoframes read", r.hdr + " / " + r.avi);
-    check(r.gateRead, "status reads");
+    check(r.statusRead, "the four status reads");
     static const uint8_t header[8] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
     const edid::ChecksumCheck sums = edid::checkChecksums(r.edid.image);
     check(r.edid.ok && std::memcmp(r.edid.image.data(), header, 8) == 0 && sums.ok(),
