@@ -1,10 +1,10 @@
 #include "usb_library.h"
 
-#include "libusb_backend.h"
-
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include "libusb_backend.h"
+
 #include <dlfcn.h>
 #endif
 

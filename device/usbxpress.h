@@ -8,7 +8,16 @@
 #include <stdint.h>
 
 #ifdef _WIN32
-#define SI_API __stdcall
+/* DWORD, BYTE and HANDLE are the system's own types there (DWORD is an
+ * unsigned long, not a uint32_t). */
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#define SI_API WINAPI
 #else
 #define SI_API
 #endif
@@ -18,9 +27,11 @@ extern "C" {
 #endif
 
 typedef int SI_STATUS;
+#ifndef _WIN32
 typedef uint32_t DWORD;
 typedef uint8_t BYTE;
 typedef void *HANDLE;
+#endif
 
 #define SI_SUCCESS 0x00
 #define SI_DEVICE_NOT_FOUND 0xFF

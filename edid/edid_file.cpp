@@ -8,12 +8,15 @@
 #include <filesystem>
 #include <system_error>
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace vantrel::edid {
 
+#ifndef _WIN32
 namespace {
 
 mode_t currentUmask()
@@ -51,6 +54,7 @@ bool writeInPlace(const std::string &path, const std::vector<uint8_t> &bytes, st
 }
 
 } // namespace
+#endif
 
 LoadedEdidFile convertEdidFile(const uint8_t *data, size_t size)
 {
@@ -94,6 +98,7 @@ LoadedEdidFile convertEdidFile(const uint8_t *data, size_t size)
 
 std::vector<uint8_t> edidFileBytes(const EdidImage &image) { return {image.begin(), image.end()}; }
 
+#ifndef _WIN32 // atomic_write_win.cpp
 bool atomicWriteFile(const std::string &path, const std::vector<uint8_t> &bytes, std::string &error)
 {
     // The rename below would put a plain file in place of a device or pipe.
@@ -146,5 +151,6 @@ bool atomicWriteFile(const std::string &path, const std::vector<uint8_t> &bytes,
     }
     return true;
 }
+#endif
 
 } // namespace vantrel::edid

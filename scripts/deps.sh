@@ -5,6 +5,10 @@ fonts-liberation xvfb xauth xdotool imagemagick edid-decode desktop-file-utils d
 # Only the fuzz build (scripts/test) needs these: clang and its libFuzzer and
 # sanitizer runtimes.
 VANTREL_FUZZ_PACKAGES="clang-14 libclang-rt-14-dev"
+# Only the Windows cross build and its loader check (scripts/test) need these:
+# mingw-w64 with posix threads, and wine for both widths. wine32 comes from
+# dpkg's i386 architecture, which vantrel_install_windows_tools adds.
+VANTREL_WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64"
 
 vantrel_install_missing() {
     local missing=""
@@ -23,4 +27,24 @@ vantrel_configure_build() {
     local dir="$1"; shift
     cmake -S "$VANTREL_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
     cmake --build "$dir" -j "$(nproc)"
+}
+
+# The Windows packages, and wine32 where the i386 architecture can be had;
+# without it the 32-bit loader check is skipped (and says so).
+vantrel_install_windows_tools() {
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        if $sudo dpkg --add-architecture i386 && $sudo apt-get update -qq; then
+            :
+        else
+            echo "windows: cannot add the i386 architecture, so no wine32"
+        fi
+    fi
+    if dpkg --print-foreign-architectures | grep -qx i386 &&
+        vantrel_install_missing $VANTREL_WINDOWS_PACKAGES wine32:i386; then
+        return 0
+    fi
+    echo "windows: wine32 is not installable here; the 32-bit loader check will be skipped"
+    vantrel_install_missing $VANTREL_WINDOWS_PACKAGES
 }

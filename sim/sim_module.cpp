@@ -1,50 +1,55 @@
 // The simulated box as a loadable USB library: the ten calls exported by name,
-// for any program that loads its USB library by path.
+// for any program that loads its USB library by path. On Windows the .def
+// file exports them by ordinal instead.
 #include "sim_api.h"
 
+#ifdef _WIN32
+#define VANTREL_EXPORT extern "C"
+#else
 #define VANTREL_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 using vantrel::sim::simulatorApi;
 
-VANTREL_EXPORT SI_STATUS SI_GetNumDevices(DWORD *count) { return simulatorApi()->GetNumDevices(count); }
+VANTREL_EXPORT SI_STATUS SI_API SI_GetNumDevices(DWORD *count) { return simulatorApi()->GetNumDevices(count); }
 
-VANTREL_EXPORT SI_STATUS SI_GetProductString(DWORD index, void *buffer, DWORD flags)
+VANTREL_EXPORT SI_STATUS SI_API SI_GetProductString(DWORD index, void *buffer, DWORD flags)
 {
     return simulatorApi()->GetProductString(index, buffer, flags);
 }
 
-VANTREL_EXPORT SI_STATUS SI_Open(DWORD index, HANDLE *handle) { return simulatorApi()->Open(index, handle); }
+VANTREL_EXPORT SI_STATUS SI_API SI_Open(DWORD index, HANDLE *handle) { return simulatorApi()->Open(index, handle); }
 
-VANTREL_EXPORT SI_STATUS SI_Close(HANDLE handle) { return simulatorApi()->Close(handle); }
+VANTREL_EXPORT SI_STATUS SI_API SI_Close(HANDLE handle) { return simulatorApi()->Close(handle); }
 
-VANTREL_EXPORT SI_STATUS SI_Read(HANDLE handle, void *buffer, DWORD bytesToRead, DWORD *bytesReturned,
-                                 void *overlapped)
+VANTREL_EXPORT SI_STATUS SI_API SI_Read(HANDLE handle, void *buffer, DWORD bytesToRead, DWORD *bytesReturned,
+                                        void *overlapped)
 {
     return simulatorApi()->Read(handle, buffer, bytesToRead, bytesReturned, overlapped);
 }
 
-VANTREL_EXPORT SI_STATUS SI_Write(HANDLE handle, void *buffer, DWORD bytesToWrite, DWORD *bytesWritten,
-                                  void *overlapped)
+VANTREL_EXPORT SI_STATUS SI_API SI_Write(HANDLE handle, void *buffer, DWORD bytesToWrite, DWORD *bytesWritten,
+                                         void *overlapped)
 {
     return simulatorApi()->Write(handle, buffer, bytesToWrite, bytesWritten, overlapped);
 }
 
-VANTREL_EXPORT SI_STATUS SI_FlushBuffers(HANDLE handle, BYTE flushTransmit, BYTE flushReceive)
+VANTREL_EXPORT SI_STATUS SI_API SI_FlushBuffers(HANDLE handle, BYTE flushTransmit, BYTE flushReceive)
 {
     return simulatorApi()->FlushBuffers(handle, flushTransmit, flushReceive);
 }
 
-VANTREL_EXPORT SI_STATUS SI_SetTimeouts(DWORD readTimeoutMs, DWORD writeTimeoutMs)
+VANTREL_EXPORT SI_STATUS SI_API SI_SetTimeouts(DWORD readTimeoutMs, DWORD writeTimeoutMs)
 {
     return simulatorApi()->SetTimeouts(readTimeoutMs, writeTimeoutMs);
 }
 
-VANTREL_EXPORT SI_STATUS SI_GetTimeouts(DWORD *readTimeoutMs, DWORD *writeTimeoutMs)
+VANTREL_EXPORT SI_STATUS SI_API SI_GetTimeouts(DWORD *readTimeoutMs, DWORD *writeTimeoutMs)
 {
     return simulatorApi()->GetTimeouts(readTimeoutMs, writeTimeoutMs);
 }
 
-VANTREL_EXPORT SI_STATUS SI_CheckRXQueue(HANDLE handle, DWORD *bytesInQueue, DWORD *queueStatus)
+VANTREL_EXPORT SI_STATUS SI_API SI_CheckRXQueue(HANDLE handle, DWORD *bytesInQueue, DWORD *queueStatus)
 {
     return simulatorApi()->CheckRXQueue(handle, bytesInQueue, queueStatus);
 }

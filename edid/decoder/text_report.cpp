@@ -7,7 +7,12 @@
 namespace vantrel::edid {
 namespace {
 
+// MinGW's C++ library formats like glibc (%zu), not like the system's printf.
+#if defined(__MINGW32__)
+std::string format(const char *fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
+#elif defined(__GNUC__)
 std::string format(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+#endif
 std::string format(const char *fmt, ...)
 {
     char buffer[512];

@@ -1,0 +1,78 @@
+// atomicWriteFile on Windows: a new file beside the target, flushed, then
+// moved over it in one step. Paths are UTF-8, as the callers hand them.
+#include "edid_file.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+namespace vantrel::edid {
+
+namespace {
+
+std::string systemMessage(DWORD code)
+{
+    char *text = nullptr;
+    const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, 0, reinterpret_cast<char *>(&text), 0, nullptr);
+    std::string out = n && text ? std::string(text, n) : "error " + std::to_string(code);
+    LocalFree(text);
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == '.'))
+        out.pop_back();
+    return out;
+}
+
+} // namespace
+
+bool atomicWriteFile(const std::string &path, const std::vector<uint8_t> &bytes, std::string &error)
+{
+    namespace fs = std::filesystem;
+    const fs::path target = fs::u8path(path);
+    const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(L".");
+    const std::wstring stem = L"." + target.filename().wstring() + L".";
+    HANDLE file = INVALID_HANDLE_VALUE;
+    std::wstring temp;
+    // CREATE_NEW fails on a name already taken, so a few tries find a free one.
+    for (unsigned attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+        temp = (dir / (stem + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt))).wstring();
+        file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) {
+            error = systemMessage(GetLastError());
+            return false;
+        }
+    }
+    if (file == INVALID_HANDLE_VALUE) {
+        error = systemMessage(ERROR_FILE_EXISTS);
+        return false;
+    }
+    size_t done = 0;
+    bool ok = true;
+    while (ok && done < bytes.size()) {
+        DWORD put = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+        ok = WriteFile(file, bytes.data() + done, chunk, &put, nullptr) && put > 0;
+        done += put;
+    }
+    ok = ok && FlushFileBuffers(file);
+    DWORD code = ok ? 0 : GetLastError();
+    CloseHandle(file);
+    if (ok) {
+        ok = MoveFileExW(temp.c_str(), target.wstring().c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        code = ok ? 0 : GetLastError();
+    }
+    if (!ok) {
+        error = systemMessage(code ? code : ERROR_WRITE_FAULT);
+        DeleteFileW(temp.c_str());
+    }
+    return ok;
+}
+
+} // namespace vantrel::edid
