@@ -13,6 +13,7 @@
 #include <umockdev.h>
 
 #include <cerrno>
+#include <dlfcn.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -40,6 +41,14 @@ const char *kUsage = "usage: vantrel-usb-rig [--latency MS] [--late EXCHANGE:MS]
 {
     std::fprintf(stderr, "vantrel-usb-rig: SKIP: %s\n", why.c_str());
     std::exit(kCannotEmulate);
+}
+
+// The same from the forked child, which must not run the parent's exit handlers.
+[[noreturn]] void cannotInChild(const std::string &why)
+{
+    std::fprintf(stderr, "vantrel-usb-rig: SKIP: %s\n", why.c_str());
+    std::fflush(stderr);
+    _exit(kCannotEmulate);
 }
 
 bool parse(int argc, char **argv, RigOptions &o, int &program)
@@ -120,6 +129,8 @@ int main(int argc, char **argv)
         execv("/proc/self/exe", argv);
         cannot(std::string("cannot run again with umockdev's library: ") + std::strerror(errno));
     }
+    if (!dlopen("libumockdev-preload.so.0", RTLD_NOW | RTLD_NOLOAD))
+        cannot("umockdev's libumockdev-preload.so.0 did not load (Debian package umockdev)");
 
     // The model: its first device is the one on the bus.
     const UsbApi *sim = sim::simulatorApi();
@@ -152,10 +163,10 @@ int main(int argc, char **argv)
     if (child == 0) {
         if (options.noPermission) {
             if (!dropFileOverride())
-                cannot("cannot give up root's file access to refuse the device node");
+                cannotInChild("cannot give up root's file access to refuse the device node");
             const int fd = ::open(node.c_str(), O_RDWR);
             if (fd >= 0 || errno != EACCES)
-                cannot("the device node still opens without permission");
+                cannotInChild("the device node still opens without permission");
         }
         execvp(argv[program], argv + program);
         std::fprintf(stderr, "vantrel-usb-rig: cannot run %s: %s\n", argv[program], std::strerror(errno));
