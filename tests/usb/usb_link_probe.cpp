@@ -2,11 +2,11 @@
 // on the library VANTREL_USB_LIBRARY names), one line per exchange, with the
 // timing the usb tests and the benchmark look at:
 //
-//   vantrel-usb-probe [--pause MS] [--latency MS] ITEM[:LENGTH]...
-//   N ok|fail REPLY-HEX wall=MS cpu=MS
+//   vantrel-usb-probe [--pause MS] ITEM[:LENGTH]...
+//   N ok|fail REPLY-HEX wall=MS cpu=MS end=US
 //
-// --latency says how late the device queues each reply, so the line can also
-// give the time from the reply being queued to Transact returning (after=US).
+// end is when Transact returned, on the steady clock every process shares (the
+// rig logs when each reply became due on the same clock).
 #include "sim_api.h"
 #include "usb_library.h"
 #include "usb_link.h"
@@ -40,13 +40,11 @@ double wallMs()
 
 int main(int argc, char **argv)
 {
-    unsigned pauseMs = 0, latencyMs = 0;
+    unsigned pauseMs = 0;
     int first = 1;
     for (; first + 1 < argc && argv[first][0] == '-'; first += 2) {
         if (std::strcmp(argv[first], "--pause") == 0)
             pauseMs = static_cast<unsigned>(std::atoi(argv[first + 1]));
-        else if (std::strcmp(argv[first], "--latency") == 0)
-            latencyMs = static_cast<unsigned>(std::atoi(argv[first + 1]));
     }
     const UsbLibraryChoice choice = chooseUsbLibrary(std::getenv("VANTREL_USB_LIBRARY"), sim::simulatorApi());
     UsbLink link(choice.api, systemClock(), [](const std::string &text) { std::fprintf(stderr, "alert: %s\n", text.c_str()); });
@@ -60,15 +58,16 @@ int main(int argc, char **argv)
         uint8_t reply[UsbLink::kMaxReply] = {};
         const double wall0 = wallMs(), cpu0 = cpuMs();
         const bool ok = link.Transact(reply, request, length, sizeof request);
-        const double wall = wallMs() - wall0, cpu = cpuMs() - cpu0;
+        const double end = wallMs();
+        const double wall = end - wall0, cpu = cpuMs() - cpu0;
         std::string hex;
         char b[4];
         for (DWORD k = 0; k < link.lastReplyLength(); ++k) {
             std::snprintf(b, sizeof b, k ? " %02X" : "%02X", reply[k]);
             hex += b;
         }
-        std::printf("%d %s %s wall=%.1f cpu=%.1f after=%.0f\n", i - first + 1, ok ? "ok" : "fail",
-                    hex.empty() ? "-" : hex.c_str(), wall, cpu, (wall - latencyMs) * 1000.0);
+        std::printf("%d %s %s wall=%.1f cpu=%.1f end=%.0f\n", i - first + 1, ok ? "ok" : "fail",
+                    hex.empty() ? "-" : hex.c_str(), wall, cpu, end * 1000.0);
         std::fflush(stdout);
         if (pauseMs)
             std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));

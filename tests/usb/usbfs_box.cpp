@@ -19,10 +19,12 @@ namespace {
 constexpr uint32_t kCapabilities = USBDEVFS_CAP_ZERO_PACKET | USBDEVFS_CAP_BULK_CONTINUATION |
                                    USBDEVFS_CAP_NO_PACKET_SIZE_LIM | USBDEVFS_CAP_REAP_AFTER_DISCONNECT;
 
-uint64_t nowMs()
+// The monotonic clock every process shares, so a program's times can be set
+// against the rig's.
+uint64_t nowUs()
 {
     using namespace std::chrono;
-    return static_cast<uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    return static_cast<uint64_t>(duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 usbdevfs_urb *fields(UMockdevIoctlData *d) { return reinterpret_cast<usbdevfs_urb *>(d->data); }
@@ -325,8 +327,8 @@ void UsbfsBox::bulkOut(Urb &u)
     }
     DWORD put = 0;
     const bool taken = u.buffer && sim_->Write(simHandle_, u.buffer->data, static_cast<DWORD>(length), &put, nullptr) == SI_SUCCESS;
-    const uint64_t now = nowMs();
-    plannedReadyAt_ = now + options_.latencyMs + (exchanges_ == options_.lateExchange ? options_.lateMs : 0);
+    const uint64_t now = nowUs();
+    plannedReadyAt_ = now + 1000ull * (options_.latencyMs + (exchanges_ == options_.lateExchange ? options_.lateMs : 0));
     pullReplies(now);
     finish(u, taken ? 0 : -EPIPE, taken ? length : 0);
 }
@@ -337,15 +339,17 @@ void UsbfsBox::pullReplies(uint64_t now)
 {
     uint8_t b[512];
     DWORD got = 0;
-    if (sim_->Read(simHandle_, b, sizeof b, &got, nullptr) == SI_SUCCESS && got > 0)
+    if (sim_->Read(simHandle_, b, sizeof b, &got, nullptr) == SI_SUCCESS && got > 0) {
         replies_.push_back(Packet{std::vector<uint8_t>(b, b + got), std::max(now, plannedReadyAt_)});
+        log("reply due " + std::to_string(replies_.back().readyAt));
+    }
 }
 
 void UsbfsBox::service()
 {
     if (unplugged_)
         return;
-    const uint64_t now = nowMs();
+    const uint64_t now = nowUs();
     pullReplies(now);
     while (!inWaiting_.empty() && !replies_.empty() && replies_.front().readyAt <= now) {
         Urb u = inWaiting_.front();

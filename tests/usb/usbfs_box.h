@@ -52,7 +52,7 @@ private:
     };
     struct Packet {
         std::vector<uint8_t> bytes;
-        uint64_t readyAt = 0;
+        uint64_t readyAt = 0; // steady clock, microseconds
     };
 
     static gboolean onIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, gpointer self);
@@ -84,7 +84,7 @@ private:
     std::deque<Urb> inWaiting_; // bulk IN URBs the device has not answered yet
     std::deque<Urb> done_;      // URBs the host may reap
     std::deque<Packet> replies_; // what the device holds for its IN endpoint
-    uint64_t plannedReadyAt_ = 0;
+    uint64_t plannedReadyAt_ = 0; // microseconds
     uint32_t exchanges_ = 0;
     bool driverBound_ = false;
     bool unplugged_ = false;
