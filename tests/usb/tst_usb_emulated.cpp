@@ -125,27 +125,32 @@ void TestUsbEmulated::sameAsSimulatedBox_data()
     QTest::addColumn<QString>("simExtra");
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QStringList>("rigLog"); // lines the rig records, in this order
+    QTest::addColumn<QString>("libusbErr");  // what the libusb layer itself says on standard error
 
     const QStringList plain{};
     const QStringList openClose{"vendor 00 ffff", "vendor 02 0002", "vendor 02 0004", "release 0"};
-    QTest::newRow("list") << plain << QString() << QStringList{"list"} << QStringList{};
+    QTest::newRow("list") << plain << QString() << QStringList{"list"} << QStringList{} << QString();
     QTest::newRow("status") << plain << QString() << QStringList{"status"}
-                            << QStringList{"disconnect-claim 0", "clear-halt 81", "clear-halt 01"} + openClose;
-    QTest::newRow("settings") << plain << QString() << QStringList{"settings"} << openClose;
-    QTest::newRow("settings --raw, json") << plain << QString() << QStringList{"--json", "settings", "--raw"} << openClose;
-    QTest::newRow("edid read box") << plain << QString() << QStringList{"edid", "read", "box"} << openClose;
-    QTest::newRow("edid read bottom") << plain << QString() << QStringList{"edid", "read", "bottom"} << openClose;
-    QTest::newRow("set input") << plain << QString() << QStringList{"set", "input", "PORT B [BOT]"} << openClose;
-    QTest::newRow("set edid-mode waits for the box") << plain << QString() << QStringList{"set", "edid-mode", "fixed"} << openClose;
-    QTest::newRow("cec send") << plain << QString() << QStringList{"cec", "send", "50:04"} << openClose;
-    QTest::newRow("latency") << QStringList{"--latency", "150"} << QString() << QStringList{"status"} << openClose;
-    QTest::newRow("no reply") << plain << QStringLiteral("fault=11E0:noreply@1") << QStringList{"status"} << openClose;
+                            << QStringList{"disconnect-claim 0", "clear-halt 81", "clear-halt 01"} + openClose << QString();
+    QTest::newRow("settings") << plain << QString() << QStringList{"settings"} << openClose << QString();
+    QTest::newRow("settings --raw, json") << plain << QString() << QStringList{"--json", "settings", "--raw"} << openClose << QString();
+    QTest::newRow("edid read box") << plain << QString() << QStringList{"edid", "read", "box"} << openClose << QString();
+    QTest::newRow("edid read bottom") << plain << QString() << QStringList{"edid", "read", "bottom"} << openClose << QString();
+    QTest::newRow("set input") << plain << QString() << QStringList{"set", "input", "PORT B [BOT]"} << openClose << QString();
+    QTest::newRow("set edid-mode waits for the box") << plain << QString() << QStringList{"set", "edid-mode", "fixed"} << openClose << QString();
+    QTest::newRow("cec send") << plain << QString() << QStringList{"cec", "send", "50:04"} << openClose << QString();
+    QTest::newRow("latency") << QStringList{"--latency", "150"} << QString() << QStringList{"status"} << openClose << QString();
+    QTest::newRow("no reply") << plain << QStringLiteral("fault=11E0:noreply@1") << QStringList{"status"} << openClose << QString();
     QTest::newRow("stalled vendor requests")
         << QStringList{"--stall-vendor"} << QString() << QStringList{"status"}
-        << QStringList{"vendor 00 ffff stalled", "vendor 02 0002 stalled", "vendor 02 0004 stalled", "release 0"};
+        << QStringList{"vendor 00 ffff stalled", "vendor 02 0002 stalled", "vendor 02 0004 stalled", "release 0"}
+        << QStringLiteral("vantrel: libusb enable request: LIBUSB_ERROR_PIPE\n"
+                          "vantrel: libusb clear-to-send request: LIBUSB_ERROR_PIPE\n"
+                          "vantrel: libusb not-clear-to-send request: LIBUSB_ERROR_PIPE\n");
     QTest::newRow("kernel driver bound")
         << QStringList{"--driver", "cp210x"} << QString() << QStringList{"settings"}
-        << QStringList{"disconnect-claim 0 unbinding cp210x", "vendor 00 ffff", "vendor 02 0004", "release 0", "attach cp210x"};
+        << QStringList{"disconnect-claim 0 unbinding cp210x", "vendor 00 ffff", "vendor 02 0004", "release 0", "attach cp210x"}
+        << QString();
 }
 
 void TestUsbEmulated::sameAsSimulatedBox()
@@ -154,6 +159,7 @@ void TestUsbEmulated::sameAsSimulatedBox()
     QFETCH(QString, simExtra);
     QFETCH(QStringList, args);
     QFETCH(QStringList, rigLog);
+    QFETCH(QString, libusbErr);
     simExtra_ = simExtra;
 
     const Run usb = underRig(rigOptions, QStringLiteral(VANTRELCTL_PATH), args, QStringLiteral("usb"));
@@ -162,6 +168,11 @@ void TestUsbEmulated::sameAsSimulatedBox()
     QCOMPARE(usb.status, sim.status);
     QCOMPARE(usb.out, sim.out);
     QCOMPARE(withoutLibusbLines(usb.err), sim.err);
+    QString fromLibusb;
+    for (const QString &line : usb.err.split(QLatin1Char('\n')))
+        if (line.startsWith(QLatin1String("vantrel: libusb ")))
+            fromLibusb += line + QLatin1Char('\n');
+    QCOMPARE(fromLibusb, libusbErr);
     QCOMPARE(withoutRepeats(read(QStringLiteral("wire.usb"))), withoutRepeats(read(QStringLiteral("wire.sim"))));
 
     const QStringList log = read(QStringLiteral("rig.log")).split(QLatin1Char('\n'));
