@@ -150,8 +150,8 @@ void TestUsbEmulated::sameAsSimulatedBox_data()
                           "vantrel: libusb clear-to-send request: LIBUSB_ERROR_PIPE\n"
                           "vantrel: libusb not-clear-to-send request: LIBUSB_ERROR_PIPE\n");
     QTest::newRow("kernel driver bound")
-        << QStringList{"--driver", "cp210x"} << QString() << QStringList{"settings"}
-        << QStringList{"disconnect-claim 0 unbinding cp210x", "vendor 00 ffff", "vendor 02 0004", "release 0", "attach cp210x"}
+        << QStringList{"--driver", "usbserial_generic"} << QString() << QStringList{"settings"}
+        << QStringList{"disconnect-claim 0 unbinding usbserial_generic", "vendor 00 ffff", "vendor 02 0004", "release 0", "attach usbserial_generic"}
         << QString();
 }
 

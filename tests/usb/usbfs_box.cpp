@@ -60,6 +60,7 @@ UsbfsBox::~UsbfsBox()
         umockdev_testbed_detach_ioctl(testbed_, kDevNode, nullptr);
         g_object_unref(handler_);
     }
+    dropUrbs();
     if (fifo_ >= 0)
         ::close(fifo_);
     if (log_)
@@ -141,7 +142,14 @@ void UsbfsBox::onConnected(UMockdevIoctlBase *, UMockdevIoctlClient *, gpointer 
     auto *box = static_cast<UsbfsBox *>(self);
     std::lock_guard<std::mutex> lock(box->mutex_);
     // URBs of a client that went away can never be reaped.
-    for (auto *list : {&box->inWaiting_, &box->done_}) {
+    box->dropUrbs();
+    box->setReady(false);
+    box->log("open");
+}
+
+void UsbfsBox::dropUrbs()
+{
+    for (auto *list : {&inWaiting_, &done_}) {
         for (Urb &u : *list) {
             g_object_unref(u.urb);
             if (u.buffer)
@@ -149,8 +157,6 @@ void UsbfsBox::onConnected(UMockdevIoctlBase *, UMockdevIoctlClient *, gpointer 
         }
         list->clear();
     }
-    box->setReady(false);
-    box->log("open");
 }
 
 gboolean UsbfsBox::onIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, gpointer self)

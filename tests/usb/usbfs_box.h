@@ -65,6 +65,7 @@ private:
     void pullReplies(uint64_t now);
     void service();
     void unplug();
+    void dropUrbs();
     void setReady(bool ready);
     void log(const std::string &line);
     void pumpLoop();
