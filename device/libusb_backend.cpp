@@ -47,6 +47,7 @@ struct State {
     std::set<Device *> open;
     DWORD readMs = 1000, writeMs = 1000;
     bool permissionExplained = false;
+    ~State();
 };
 
 State &state()
@@ -94,6 +95,10 @@ void dropList(State &s)
         libusb_unref_device(d);
     s.list.clear();
 }
+
+// A device that was unplugged is no longer in libusb's own list: the last
+// enumeration holds its last reference, to be given back at the end.
+State::~State() { dropList(*this); }
 
 int enumerate(State &s)
 {
