@@ -184,7 +184,7 @@ void UsbfsBox::handle(UMockdevIoctlClient *client)
         error = ENODEV;
         ++refusedAfterUnplug_;
     } else if (request == USBDEVFS_SUBMITURB) {
-        submit(client, data);
+        submit(data);
         data = nullptr; // kept with the URB
     } else if (reap) {
         if (done_.empty()) {
@@ -266,14 +266,13 @@ void UsbfsBox::handle(UMockdevIoctlClient *client)
         g_object_unref(data);
 }
 
-void UsbfsBox::submit(UMockdevIoctlClient *client, UMockdevIoctlData *data)
+void UsbfsBox::submit(UMockdevIoctlData *data)
 {
     usbdevfs_urb *f = fields(data);
     Urb u;
     u.urb = data;
     if (f->buffer_length > 0)
         u.buffer = umockdev_ioctl_data_resolve(data, offsetof(usbdevfs_urb, buffer), f->buffer_length, nullptr);
-    (void)client;
     f->status = 0;
     f->actual_length = 0;
     if (f->type == USBDEVFS_URB_TYPE_CONTROL && u.buffer && f->buffer_length >= 8)

@@ -58,7 +58,7 @@ private:
     static gboolean onIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, gpointer self);
     static void onConnected(UMockdevIoctlBase *, UMockdevIoctlClient *, gpointer self);
     void handle(UMockdevIoctlClient *client);
-    void submit(UMockdevIoctlClient *client, UMockdevIoctlData *data);
+    void submit(UMockdevIoctlData *data);
     void control(Urb &urb);
     void bulkOut(Urb &urb);
     void finish(Urb &urb, int status, int length);
