@@ -1,6 +1,7 @@
 #include "box_connection.h"
 
 #include "cli_error.h"
+#include "device_log.h"
 #include "injection.h"
 #include "readback.h"
 #include "sim_api.h"
@@ -48,10 +49,29 @@ bool isFailure(const std::string &text)
     return text == "..." || text.find("Error") != std::string::npos;
 }
 
+// Set once the USB layer said the box is there but may not be opened.
+bool noPermissionSeen = false;
+
+// The USB layer's lines go to standard error as they are; a refused open is
+// remembered, so the tool can name the cause instead of "Hardware not found".
+void routeDeviceLog()
+{
+    static const bool routed = [] {
+        setDeviceLog([](DeviceLogKind kind, const std::string &text) {
+            if (kind == DeviceLogKind::NoPermission)
+                noPermissionSeen = true;
+            std::fputs(text.c_str(), stderr);
+        });
+        return true;
+    }();
+    (void)routed;
+}
+
 } // namespace
 
 const UsbApi *chooseApi(const LinkOptions &options)
 {
+    routeDeviceLog();
     const char *value = options.usbLibrary ? options.usbLibrary->c_str() : std::getenv("VANTREL_USB_LIBRARY");
     UsbLibraryChoice choice = chooseUsbLibrary(value, sim::simulatorApi());
     if (!choice.api)
@@ -67,8 +87,12 @@ BoxConnection::BoxConnection(const LinkOptions &options) : options_(options)
     DWORD index = 0;
     if (!link_->FindDevice(kDeviceId, index))
         throw CliError{kExitNoBox, std::string("no box with serial ") + kDeviceId + " is attached"};
-    if (!link_->OpenDevice(index))
+    if (!link_->OpenDevice(index)) {
+        if (noPermissionSeen)
+            throw CliError{kExitNoBox, std::string("the box with serial ") + kDeviceId +
+                                           " is attached but not accessible: no permission to open it"};
         throw CliError{kExitNoBox, "Hardware not found"};
+    }
 }
 
 BoxConnection::~BoxConnection()

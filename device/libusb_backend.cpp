@@ -1,9 +1,11 @@
 #include "libusb_backend.h"
 
+#include "device_log.h"
 #include "libusb_support.h"
 
 #include <libusb.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +13,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace vantrel {
@@ -44,6 +47,7 @@ struct State {
     std::set<Device *> open;
     DWORD readMs = 1000, writeMs = 1000;
     bool permissionExplained = false;
+    ~State();
 };
 
 State &state()
@@ -54,7 +58,7 @@ State &state()
 
 void logError(const char *what, int err)
 {
-    std::fprintf(stderr, "vantrel: libusb %s: %s\n", what, libusb_error_name(err));
+    deviceLog(DeviceLogKind::Diagnostic, std::string("vantrel: libusb ") + what + ": " + libusb_error_name(err) + "\n");
 }
 
 void explainPermission(State &s, libusb_device *dev)
@@ -64,7 +68,7 @@ void explainPermission(State &s, libusb_device *dev)
     s.permissionExplained = true;
     libusb_device_descriptor d{};
     libusb_get_device_descriptor(dev, &d);
-    std::fputs(usb::permissionHelp(d.idVendor, d.idProduct).c_str(), stderr);
+    deviceLog(DeviceLogKind::NoPermission, usb::permissionHelp(d.idVendor, d.idProduct));
 }
 
 // libusb starts on the first call, so a program that never touches USB never
@@ -75,7 +79,7 @@ bool ready(State &s)
         s.initTried = true;
         s.ids = usb::parseUsbIds(std::getenv("VANTREL_USB_IDS"));
         if (!s.ids.error.empty())
-            std::fprintf(stderr, "vantrel: %s\n", s.ids.error.c_str());
+            deviceLog(DeviceLogKind::Diagnostic, "vantrel: " + s.ids.error + "\n");
         int err = libusb_init(&s.ctx);
         if (err != LIBUSB_SUCCESS) {
             logError("init", err);
@@ -91,6 +95,10 @@ void dropList(State &s)
         libusb_unref_device(d);
     s.list.clear();
 }
+
+// A device that was unplugged is no longer in libusb's own list: the last
+// enumeration holds its last reference, to be given back at the end.
+State::~State() { dropList(*this); }
 
 int enumerate(State &s)
 {
@@ -293,7 +301,7 @@ SI_STATUS SI_API lOpen(DWORD index, HANDLE *handle)
         return fail(err, "open");
     }
     if (!findBulkEndpoints(dev, *d)) {
-        std::fputs("vantrel: the USB device has no bulk IN and OUT endpoints on interface 0\n", stderr);
+        deviceLog(DeviceLogKind::Diagnostic, "vantrel: the USB device has no bulk IN and OUT endpoints on interface 0\n");
         libusb_close(d->handle);
         libusb_unref_device(d->dev);
         delete d;
@@ -396,9 +404,20 @@ SI_STATUS SI_API lFlush(HANDLE handle, BYTE, BYTE flushReceive)
     Device *d = valid(s, handle);
     if (!d)
         return SI_INVALID_HANDLE;
-    // Writes complete before they return, so only the receive side holds anything.
-    if (flushReceive)
+    // Writes complete before they return, so only the receive side holds
+    // anything: the host buffer, and what the device still has pending. A
+    // reply that came after its exchange gave up must not be taken for the
+    // next one, so short reads go on until nothing arrives.
+    if (flushReceive) {
         d->rx.clear();
+        for (unsigned i = 0; i < usb::kMaxDrainReads; ++i) {
+            const int err = fill(*d, usb::kPollMs);
+            const bool arrived = !d->rx.empty();
+            d->rx.clear();
+            if (!arrived || (err != LIBUSB_SUCCESS && err != LIBUSB_ERROR_TIMEOUT))
+                break;
+        }
+    }
     return SI_SUCCESS;
 }
 
@@ -437,6 +456,9 @@ SI_STATUS SI_API lCheckRXQueue(HANDLE handle, DWORD *waiting, DWORD *queueStatus
     *queueStatus = d->rx.queueStatus();
     if (err == LIBUSB_SUCCESS || err == LIBUSB_ERROR_TIMEOUT || *waiting > 0)
         return SI_SUCCESS;
+    // A device that is gone fails at once; the caller polls until its bound,
+    // so the failure takes as long as an empty poll instead of spinning.
+    std::this_thread::sleep_for(std::chrono::milliseconds(usb::kPollMs));
     return usb::statusFromLibusb(err, UsbOp::Query);
 }
 

@@ -5,7 +5,9 @@
 // Time-outs (SI_SetTimeouts) apply per call: a read waits up to the read
 // time-out for the first bytes and returns as soon as any are buffered; a
 // read time-out of 0 is one short poll (about 1 ms), a write time-out of 0 a
-// wait of at most 1000 ms. The pair starts as 1000/1000.
+// wait of at most 1000 ms. The pair starts as 1000/1000. A receive flush
+// also reads away what the device still holds (1 ms reads until nothing
+// comes), and a receive-queue query that fails still takes about 1 ms.
 #pragma once
 
 #include "usbxpress.h"

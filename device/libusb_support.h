@@ -65,6 +65,9 @@ SI_STATUS statusFromLibusb(int libusbError, UsbOp op);
 // wait on writes.
 constexpr unsigned kPollMs = 1;
 constexpr unsigned kWriteDefaultMs = 1000;
+// Flush reads at most this many times what the device still sends, so a
+// device that never stops talking cannot hold it for ever.
+constexpr unsigned kMaxDrainReads = 64;
 unsigned bulkTimeoutMs(DWORD libraryTimeoutMs, UsbOp op);
 
 // The rule file that grants access, relative to the source tree, and where it

@@ -1,5 +1,6 @@
 // The hardware-independent parts of the libusb implementation, and the
 // implementation itself where no box is needed: bad handles and arguments.
+#include "device_log.h"
 #include "libusb_backend.h"
 #include "libusb_support.h"
 
@@ -22,6 +23,8 @@ using Ids = std::vector<UsbId>;
 class TestLibusbSupport : public QObject {
     Q_OBJECT
 private slots:
+    // First: the implementation reads VANTREL_USB_IDS once, on its first call.
+    void diagnosticsGoToTheChosenSink();
     void idList_data();
     void idList();
     void receiveBuffer();
@@ -33,6 +36,22 @@ private slots:
     void ruleGrantsTheDefaultId();
     void backendRefusesBadHandlesAndArguments();
 };
+
+void TestLibusbSupport::diagnosticsGoToTheChosenSink()
+{
+    std::vector<std::pair<DeviceLogKind, std::string>> lines;
+    const DeviceLog before = setDeviceLog([&](DeviceLogKind kind, const std::string &text) { lines.emplace_back(kind, text); });
+    QVERIFY(!before); // nobody chose one: standard error
+    qputenv("VANTREL_USB_IDS", "10C4-EA61");
+    DWORD count = 0;
+    libusbApi()->GetNumDevices(&count);
+    qunsetenv("VANTREL_USB_IDS");
+    QVERIFY(setDeviceLog(nullptr)); // the capture was in place, and is gone again
+    QVERIFY(!lines.empty());
+    QCOMPARE(int(lines.front().first), int(DeviceLogKind::Diagnostic));
+    QCOMPARE(QString::fromStdString(lines.front().second),
+             QStringLiteral("vantrel: VANTREL_USB_IDS: \"10C4-EA61\" is not vvvv:pppp in hex; using 10c4:ea61\n"));
+}
 
 void TestLibusbSupport::idList_data()
 {
