@@ -42,6 +42,21 @@ for size in 16x16 32x32 48x48 512x512; do
 done
 has /usr/share/icons/hicolor/scalable/apps/org.vantrel.Utility.svg
 has /usr/share/doc/vantrel/README.md
+has /usr/share/doc/vantrel/copyright
+has /usr/share/doc/vantrel/changelog.gz
+
+# Debian's own checks: any error or warning that is not overridden (with its
+# reason, in packaging/linux/lintian-overrides) fails.
+if command -v lintian >/dev/null 2>&1; then
+    lintian --tag-display-limit 0 "$deb" >"$tmp/lintian.log" 2>&1
+    if grep -q '^[EW]: ' "$tmp/lintian.log"; then
+        grep '^[EW]: ' "$tmp/lintian.log"
+        fail "lintian reports errors or warnings"
+    fi
+    echo "check-deb: lintian: $(grep -c '^[IN]: ' "$tmp/lintian.log") notes, no errors or warnings"
+else
+    fail "lintian is not installed"
+fi
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = vantrel ] || fail "Package: $(field Package)"

@@ -47,6 +47,9 @@ if [ -f "$rule" ]; then
     [ -n "$ids" ] || fail "default USB id not found in device/libusb_support.h"
     grep -v '^#' "$rule" | grep "ATTR{idVendor}==\"$vendor\"" | grep -q "ATTR{idProduct}==\"$product\"" ||
         fail "udev rule does not match $vendor:$product"
+    # Other products share the chip's ids: every line must also name the box's serial.
+    grep -v '^#' "$rule" | grep 'TAG+="uaccess"' | grep -vq 'ATTR{serial}=="2023"' &&
+        fail "a udev rule line grants access without matching the serial 2023"
     [ -x "$rule" ] && fail "udev rule is executable"
 else
     fail "lib/udev/rules.d/70-vantrel.rules missing"
@@ -55,8 +58,12 @@ fi
 desktop=$prefix/share/applications/$app_id.desktop
 if [ -f "$desktop" ]; then
     desktop-file-validate "$desktop" || fail "desktop-file-validate rejects $app_id.desktop"
-    exec_name=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
-    [ -x "$prefix/bin/$exec_name" ] || fail "Exec=$exec_name is not an installed program"
+    # The entry starts the standard form; its action the high-DPI one.
+    execs=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop" | tr '\n' ' ')
+    [ "$execs" = "vantrel-gui-standard vantrel-gui " ] || fail "Exec lines are '$execs'"
+    for exec_name in $execs; do
+        [ -x "$prefix/bin/$exec_name" ] || fail "Exec=$exec_name is not an installed program"
+    done
     icon=$(sed -n 's/^Icon=//p' "$desktop")
     [ "$icon" = "$app_id" ] || fail "Icon=$icon, expected $app_id"
     name=$(sed -n 's/^Name=//p' "$desktop")
