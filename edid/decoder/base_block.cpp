@@ -57,23 +57,32 @@ DetailedTiming decodeDetailedTiming(DecodeContext &ctx, int block, size_t o,
 
 namespace {
 
+// Text ends at the first line feed or NUL; a line feed is followed only by
+// spaces. Other control or non-ASCII bytes show as '?'.
 std::string descriptorText(DecodeContext &ctx, int block, size_t o, const std::string &context)
 {
     std::string text;
-    bool badChar = false;
-    for (size_t i = 5; i < 18; ++i) {
+    size_t i = 5;
+    for (; i < 18; ++i) {
         const uint8_t c = ctx.at(o + i);
-        if (c == 0x0A)
+        if (c == 0x0A || c == 0x00)
             break;
-        if (c < 0x20 || c > 0x7E) {
-            badChar = true;
-            text += '?';
-        } else {
-            text += char(c);
-        }
+        text += c < 0x20 || c > 0x7E ? '?' : char(c);
     }
-    if (badChar)
-        ctx.warning(block, o, context, "text holds characters that are not printable ASCII");
+    const bool ended = i < 18;
+    const uint8_t end = ended ? ctx.at(o + i) : 0x0A;
+    if (text.find('?') != std::string::npos || end == 0x00)
+        ctx.error(block, o, context, "text holds a character that is not printable ASCII");
+    else if (end == 0x0A && i == 5)
+        ctx.error(block, o, context, "empty text");
+    else if (!text.empty() && text.back() == ' ')
+        ctx.error(block, o, context, "text ends in spaces");
+    if (ended && end == 0x0A)
+        for (size_t k = i + 1; k < 18; ++k)
+            if (ctx.at(o + k) != 0x20) {
+                ctx.error(block, o, context, "bytes after the line feed are not spaces");
+                break;
+            }
     return text;
 }
 
@@ -115,7 +124,7 @@ void decodeDescriptor(DecodeContext &ctx, size_t o, unsigned slot, BaseBlock &ba
         base.dataStrings.push_back(descriptorText(ctx, 0, o, "Alphanumeric Data String"));
         break;
     case 0xFC:
-        base.displayName = descriptorText(ctx, 0, o, "Display Product Name");
+        base.displayNames.push_back(descriptorText(ctx, 0, o, "Display Product Name"));
         break;
     case 0xFD:
         decodeRangeLimits(ctx, o, base);
@@ -139,16 +148,19 @@ void decodeBase(DecodeContext &ctx, BaseBlock &base)
     if (!base.headerOk)
         ctx.error(0, 0, context, "header is not 00 FF FF FF FF FF FF 00");
 
+    // Letters 1 to 26 are A to Z; other values print as the characters next
+    // to them ('@' for 0, '[' to '_' for 27 to 31), as other tools show them.
     const unsigned id = (unsigned(ctx.at(8)) << 8) | ctx.at(9);
-    bool lettersOk = !(id & 0x8000);
+    bool lettersOk = true;
     for (int shift = 10; shift >= 0; shift -= 5) {
         const unsigned letter = (id >> shift) & 0x1F;
-        const bool ok = letter >= 1 && letter <= 26;
-        lettersOk = lettersOk && ok;
-        base.manufacturer += ok ? char('A' + letter - 1) : '?';
+        lettersOk = lettersOk && letter >= 1 && letter <= 26;
+        base.manufacturer += char('@' + letter);
     }
     if (!lettersOk)
         ctx.error(0, 8, context, "manufacturer id " + hex4(id) + " is not three letters");
+    else if (id & 0x8000)
+        ctx.warning(0, 8, context, "reserved bit 7 of the manufacturer id is set");
     base.productCode = ctx.le16(10);
     base.serialNumber = uint32_t(ctx.le16(12)) | (uint32_t(ctx.le16(14)) << 16);
     base.week = ctx.at(16);
@@ -290,7 +302,15 @@ EdidReport decodeEdid(const uint8_t *data, size_t size)
     }
 
     const size_t declaredBytes = (size_t(declared) + 1) * 128;
-    if (size < declaredBytes) {
+    const size_t baseDeclaredBytes = (size_t(report.base.extensionCount) + 1) * 128;
+    if (size < declaredBytes && size == baseDeclaredBytes && declared > report.base.extensionCount) {
+        // The image legacy readers get, and what the box stores: the base
+        // block's count, with the override block naming more.
+        ctx.warning(int(wholeBlocks), size, "Table",
+                    "the override data block declares " + std::to_string(declared) +
+                        " extension blocks; only the " + std::to_string(wholeBlocks - 1) +
+                        " the base block declares are present");
+    } else if (size < declaredBytes) {
         const size_t missingFrom = wholeBlocks;
         const size_t partial = size % 128;
         ctx.error(int(missingFrom), size, "Table",

@@ -349,25 +349,37 @@ void decodeDataBlock(DecodeContext &ctx, int block, DataBlock &db, bool firstOfF
     }
 }
 
-// Bit n of the map stands for the n-th short video descriptor of the video
-// blocks, counted over all of them in order.
+// Bit n of the map stands for the n-th short video descriptor byte of the
+// video blocks, counted over all of them in order, reserved bytes included:
+// a bit on a reserved byte marks no format.
 void resolveY420Map(DecodeContext &ctx, int block, CtaExtension &cta)
 {
-    std::vector<Vic *> svds;
-    for (DataBlock &db : cta.dataBlocks)
-        if (db.kind == BlockKind::Video)
-            for (Vic &v : db.vics)
-                svds.push_back(&v);
+    std::vector<Vic *> svds; // nullptr for a reserved byte
+    for (DataBlock &db : cta.dataBlocks) {
+        if (db.kind != BlockKind::Video)
+            continue;
+        auto next = db.vics.begin();
+        for (unsigned i = 0; i < db.length; ++i) {
+            const uint8_t value = ctx.at(size_t(db.offset) + 1 + i);
+            const bool reserved = value == 0 || value == 128;
+            svds.push_back(reserved || next == db.vics.end() ? nullptr : &*next++);
+        }
+    }
     for (DataBlock &db : cta.dataBlocks) {
         if (db.kind != BlockKind::Y420CapabilityMap)
             continue;
         if (svds.empty())
             ctx.error(block, size_t(db.offset), db.name, "no video data block to refer to");
         db.y420AllVics = db.length == 1;
+        bool anyBit = false;
+        for (unsigned byte = 2; byte <= db.length; ++byte)
+            anyBit = anyBit || ctx.at(size_t(db.offset) + byte);
+        if (db.length > 1 && !anyBit)
+            ctx.error(block, size_t(db.offset), db.name, "empty capability map");
         for (unsigned i = 0; i < svds.size(); ++i) {
             const unsigned byte = i / 8 + 2; // after the header and the extended tag
             const bool marked = db.y420AllVics || (byte <= db.length && (ctx.at(size_t(db.offset) + byte) >> (i % 8)) & 1);
-            if (marked) {
+            if (marked && svds[i]) {
                 svds[i]->ycbcr420Also = true;
                 db.y420MapVics.push_back(svds[i]->vic);
             }

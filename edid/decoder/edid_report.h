@@ -46,7 +46,7 @@ struct RangeLimits {
 
 struct BaseBlock {
     bool headerOk = false;
-    std::string manufacturer;      // three letters; '?' where a letter is invalid
+    std::string manufacturer;      // three letters; '@' or '[' to '_' where a letter is invalid
     uint16_t productCode = 0;
     uint32_t serialNumber = 0;
     unsigned week = 0;             // 0 = not given; 0xFF = year is the model year
@@ -59,7 +59,7 @@ struct BaseBlock {
     unsigned widthCm = 0, heightCm = 0;
     unsigned gammaHundredths = 0;  // 0 = given elsewhere (byte 0xFF)
     uint8_t features = 0;
-    std::string displayName;
+    std::vector<std::string> displayNames; // every product name descriptor, in order
     std::string serialText;
     std::vector<std::string> dataStrings;
     std::optional<RangeLimits> rangeLimits;

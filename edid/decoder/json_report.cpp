@@ -140,7 +140,10 @@ void base(Json &j, const BaseBlock &b)
         j.value("gamma", b.gammaHundredths / 100.0);
     else
         j.null("gamma");
-    j.value("displayName", b.displayName).value("serialText", b.serialText);
+    // "displayName" is the first name, kept for readers of older reports.
+    j.value("displayName", b.displayNames.empty() ? std::string() : b.displayNames.front());
+    strings(j, "displayNames", b.displayNames);
+    j.value("serialText", b.serialText);
     strings(j, "dataStrings", b.dataStrings);
     if (b.rangeLimits) {
         const RangeLimits &r = *b.rangeLimits;

@@ -102,8 +102,8 @@ void writeBase(Writer &w, const BaseBlock &b, unsigned &dtdNumber)
         w.line(1, format("Image size: %u cm x %u cm", b.widthCm, b.heightCm));
     if (b.gammaHundredths)
         w.line(1, format("Gamma: %.2f", b.gammaHundredths / 100.0));
-    if (!b.displayName.empty())
-        w.line(1, "Display name: '" + b.displayName + "'");
+    for (const std::string &name : b.displayNames)
+        w.line(1, "Display name: '" + name + "'");
     if (!b.serialText.empty())
         w.line(1, "Display serial: '" + b.serialText + "'");
     for (const std::string &s : b.dataStrings)
