@@ -77,8 +77,8 @@ FactSheet decoderFacts(const EdidReport &report)
     if (b.serialNumber)
         f["serial"] << QString::number(b.serialNumber);
     f["made"] << madeText(b);
-    if (!b.displayName.empty())
-        f["name"] << QString::fromStdString(b.displayName);
+    for (const std::string &name : b.displayNames)
+        f["name"] << QString::fromStdString(name);
     f["checksum"] << (b.checksumOk ? "ok" : "bad");
     addTimings(f, b.timings);
     for (const ExtensionBlock &ext : report.extensions) {

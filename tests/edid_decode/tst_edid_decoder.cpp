@@ -1,6 +1,7 @@
 // The decoder on hand-built tables: the facts of each block type, the
 // problems it reports with their location, and its behaviour on any input.
 #include "edid_report.h"
+#include "vic_names.h"
 #include "sample_tables.h"
 
 #include <QJsonArray>
@@ -56,7 +57,7 @@ private slots:
         QCOMPARE(b.week, 12u);
         QCOMPARE(b.year, 2021u);
         QCOMPARE(b.version * 10 + b.revision, 13u);
-        QCOMPARE(QString::fromStdString(b.displayName), QString("VANTREL TEST"));
+        QCOMPARE(b.displayNames, std::vector<std::string>{"VANTREL TEST"});
         QCOMPARE(QString::fromStdString(b.serialText), QString("SN0001"));
         QVERIFY(b.rangeLimits);
         QCOMPARE(b.rangeLimits->minVHz, 24u);
@@ -101,13 +102,19 @@ private slots:
             vics << v.vic;
         QCOMPARE(vics, (QList<unsigned>{16, 97, 117, 118, 199, 200}));
         QVERIFY(vdb->vics[0].native && !vdb->vics[1].native);
-        QCOMPARE(QString::fromStdString(vdb->vics[0].name), QString("1920x1080p60"));
-        QCOMPARE(QString::fromStdString(vdb->vics[1].name), QString("3840x2160p60"));
-        QVERIFY(vdb->vics[2].name.empty()); // above the named codes: number only
-
-        // Names follow the box's table, which repeats 64 for 65-80.
-        const EdidReport boxNames = decodeCta(CtaBuilder().block(2, {66}));
-        QCOMPARE(QString::fromStdString(findBlock(boxNames, BlockKind::Video)->vics[0].name), QString("1920x1080p100"));
+        // Names and timings of the standard's table, including the codes
+        // a box may name differently and the two ends of the upper range.
+        const QList<QPair<unsigned, const char *>> names = {
+            {16, "1920x1080p60"}, {5, "1920x1080i60"}, {1, "640x480p60"}, {8, "1440x240p60"},
+            {76, "1920x1080p60 64:27"}, {90, "2560x1080p60 64:27"}, {97, "3840x2160p60"},
+            {117, "3840x2160p100"}, {127, "5120x2160p100 64:27"}, {193, "5120x2160p120 64:27"},
+            {219, "4096x2160p120 256:135"}, {128, ""}, {192, ""}, {220, ""}, {0, ""}};
+        for (const auto &[vic, name] : names)
+            QVERIFY2(vicName(vic) == name, qPrintable(QString::number(vic)));
+        QCOMPARE(vicFormat(16)->hFreqKHz(), 67.5);
+        QCOMPARE(std::lround(vicFormat(5)->refreshHz() * 1000), 60000L);
+        QCOMPARE(vicFormat(97)->pixelClockKHz, 594000u);
+        QCOMPARE(QString::fromStdString(vdb->vics[2].name), QString("3840x2160p100"));
 
         const EdidReport reserved = decodeCta(CtaBuilder().block(2, {0x00, 0x80, 0xFF, 220}));
         QCOMPARE(problemsWith(reserved, "reserved video code").size(), 2);
