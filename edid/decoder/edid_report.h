@@ -94,6 +94,7 @@ struct HdmiVsdb {
     bool supportsAI = false, dc48 = false, dc36 = false, dc30 = false, dcY444 = false, dviDual = false;
     unsigned maxTmdsMHz = 0;       // 0 = not given
     std::optional<unsigned> videoLatency, audioLatency; // raw byte values
+    std::vector<unsigned> hdmiVics; // 1 3840x2160p30, 2 p25, 3 p24, 4 4096x2160p24
 };
 
 struct HdmiForumVsdb {

