@@ -214,6 +214,20 @@ void decodeHdmiForum(BlockCursor &c, bool sinkCapability)
         h.dc30_420 = g & 0x01;
         if (h.maxFrlRate > 6)
             c.error("reserved maximum FRL rate " + std::to_string(h.maxFrlRate));
+        // FRL needs the TMDS rates below it: 3 Gbps lanes 300 MHz, faster 600 MHz.
+        if (h.maxFrlRate == 1 && h.maxTmdsCharRateMHz < 300)
+            c.error("FRL at 3 Gbps, but a maximum TMDS character rate below 300 MHz");
+        else if (h.maxFrlRate >= 2 && h.maxTmdsCharRateMHz < 600)
+            c.error("FRL above 3 Gbps, but a maximum TMDS character rate below 600 MHz");
+    }
+    if (c.db.length >= 8) {
+        const uint8_t g = c.at(7);
+        h.allm = g & 0x02;
+        h.cinemaVrr = g & 0x10;
+    }
+    if (c.db.length >= 10) {
+        h.vrrMinHz = c.at(8) & 0x3F;
+        h.vrrMaxHz = ((c.at(8) & 0xC0) << 2) | c.at(9);
     }
     c.db.hdmiForum = h;
 }

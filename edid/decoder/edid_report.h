@@ -105,6 +105,8 @@ struct HdmiForumVsdb {
     bool independentView = false, dualView = false, osdDisparity = false;
     unsigned maxFrlRate = 0;
     bool dc48_420 = false, dc36_420 = false, dc30_420 = false;
+    bool allm = false, cinemaVrr = false;
+    unsigned vrrMinHz = 0, vrrMaxHz = 0; // 0 = not given
 };
 
 struct HdrStaticMetadata {
