@@ -179,6 +179,35 @@ struct EdidReport {
     std::vector<Vic> allVics() const;
 };
 
+// What matters for an HDMI chain, for the top of the reports.
+struct ModeSummary {
+    unsigned width = 0, height = 0;
+    bool interlaced = false;
+    std::vector<double> ratesHz;     // highest first; VICs at their nominal rate
+    std::vector<double> y420RatesHz; // rates also or only taken as YCbCr 4:2:0
+    bool native = false;
+};
+
+struct EdidSummary {
+    std::vector<ModeSummary> largestModes;   // up to three resolutions, largest first
+    std::vector<unsigned> deepColourBits;    // RGB/4:4:4: 10, 12, 16
+    std::vector<unsigned> deepColour420Bits;
+    std::vector<std::string> hdrFormats;     // "HDR10 (PQ)", "HLG", "HDR10+", "Dolby Vision"...
+    double maxLuminance = 0, maxFrameAvgLuminance = 0, minLuminance = 0; // cd/m^2, 0 = not given
+    std::vector<std::string> audio;          // "Linear PCM, 2 ch, 32-48 kHz, 16/20/24 bit"
+    bool hdmi = false, hdmiForum = false;
+    unsigned maxTmdsMHz = 0;                 // 0 = not given
+    unsigned maxFrlRate = 0;
+    bool allm = false;
+    unsigned vrrMinHz = 0, vrrMaxHz = 0;
+    unsigned errors = 0, warnings = 0;
+    std::vector<std::string> problems;       // the first errors
+};
+
+EdidSummary summarize(const EdidReport &report);
+std::string modeText(const ModeSummary &mode); // "3840x2160 at 60/50/30 Hz, 4:2:0 at 60/50 Hz"
+std::string frlText(unsigned rate);            // "12 Gbps x 4 lanes (48 Gbps)"
+
 // Decodes any number of bytes; never reads outside [data, data + size).
 EdidReport decodeEdid(const uint8_t *data, size_t size);
 inline EdidReport decodeEdid(const std::vector<uint8_t> &bytes)
