@@ -205,7 +205,8 @@ struct EdidSummary {
 };
 
 EdidSummary summarize(const EdidReport &report);
-std::string modeText(const ModeSummary &mode); // "3840x2160 at 60/50/30 Hz, 4:2:0 at 60/50 Hz"
+// "3840x2160 at 60/50/30 Hz, 4:2:0 at 60/50 Hz", "4096x2160 at 50 Hz, 4:2:0 only"
+std::string modeText(const ModeSummary &mode);
 std::string frlText(unsigned rate);            // "12 Gbps x 4 lanes (48 Gbps)"
 
 // Decodes any number of bytes; never reads outside [data, data + size).

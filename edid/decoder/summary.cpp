@@ -184,10 +184,12 @@ std::string modeText(const ModeSummary &m)
     char text[48];
     std::snprintf(text, sizeof text, "%ux%u%s", m.width, m.height, m.interlaced ? "i" : "");
     std::string out = text;
-    if (!m.ratesHz.empty())
+    if (m.ratesHz.empty())
+        out += " at " + rates(m.y420RatesHz) + " Hz, 4:2:0 only";
+    else
         out += " at " + rates(m.ratesHz) + " Hz";
-    if (!m.y420RatesHz.empty())
-        out += std::string(m.ratesHz.empty() ? " at " : ", ") + "4:2:0 at " + rates(m.y420RatesHz) + " Hz";
+    if (!m.ratesHz.empty() && !m.y420RatesHz.empty())
+        out += ", 4:2:0 at " + rates(m.y420RatesHz) + " Hz";
     if (m.native)
         out += " (native)";
     return out;
