@@ -500,6 +500,11 @@ private slots:
         QCOMPARE(r.allVics().size(), size_t(2));
         for (const Problem &p : r.problems)
             QVERIFY2(p.context != "Table", p.message.c_str());
+
+        // The 256 bytes the box stores and legacy readers get: a warning.
+        const EdidReport legacy = decodeEdid(table(baseBlock(), {first}));
+        QCOMPARE(problemsWith(legacy, "override data block declares 2"), QStringList{"2/256/W"});
+        QCOMPARE(problemsWith(legacy, "truncated"), QStringList{});
     }
 
     void reportsCarryTheFacts()
