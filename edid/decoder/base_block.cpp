@@ -48,54 +48,116 @@ DetailedTiming decodeDetailedTiming(DecodeContext &ctx, int block, size_t o,
 
     if (t.hActive == 0 || t.vActive == 0)
         ctx.error(block, o, context, "detailed timing with no active area");
-    if (t.hFront + t.hSync > t.hBlank)
-        ctx.error(block, o, context, "horizontal front porch and sync exceed the blanking");
-    if (t.vFront + t.vSync > t.vBlank)
-        ctx.error(block, o, context, "vertical front porch and sync exceed the blanking");
+    else if (!t.hBlank || !t.hFront || !t.hSync || !t.vBlank || !t.vSync || (!t.vFront && !t.interlaced))
+        ctx.error(block, o, context, "a blanking, porch or sync width is 0");
+    if (t.hFront + t.hSync >= t.hBlank)
+        ctx.error(block, o, context, "no horizontal back porch: front porch and sync fill the blanking");
+    if (t.vFront + t.vSync >= t.vBlank)
+        ctx.error(block, o, context, "no vertical back porch: front porch and sync fill the blanking");
     return t;
 }
 
 namespace {
 
+// Text ends at the first line feed or NUL; a line feed is followed only by
+// spaces. Other control or non-ASCII bytes show as '?'.
 std::string descriptorText(DecodeContext &ctx, int block, size_t o, const std::string &context)
 {
     std::string text;
-    bool badChar = false;
-    for (size_t i = 5; i < 18; ++i) {
+    size_t i = 5;
+    for (; i < 18; ++i) {
         const uint8_t c = ctx.at(o + i);
-        if (c == 0x0A)
+        if (c == 0x0A || c == 0x00)
             break;
-        if (c < 0x20 || c > 0x7E) {
-            badChar = true;
-            text += '?';
-        } else {
-            text += char(c);
-        }
+        text += c < 0x20 || c > 0x7E ? '?' : char(c);
     }
-    if (badChar)
-        ctx.warning(block, o, context, "text holds characters that are not printable ASCII");
+    const bool ended = i < 18;
+    const uint8_t end = ended ? ctx.at(o + i) : 0x0A;
+    if (text.find('?') != std::string::npos || end == 0x00)
+        ctx.error(block, o, context, "text holds a character that is not printable ASCII");
+    else if (end == 0x0A && i == 5)
+        ctx.error(block, o, context, "empty text");
+    else if (!text.empty() && text.back() == ' ')
+        ctx.error(block, o, context, "text ends in spaces");
+    if (ended && end == 0x0A)
+        for (size_t k = i + 1; k < 18; ++k)
+            if (ctx.at(o + k) != 0x20) {
+                ctx.error(block, o, context, "bytes after the line feed are not spaces");
+                break;
+            }
     return text;
 }
 
-void decodeRangeLimits(DecodeContext &ctx, size_t o, BaseBlock &base)
+void decodeRangeLimits(DecodeContext &ctx, int block, size_t o, BaseBlock &base)
 {
     const std::string context = "Display Range Limits";
     const uint8_t flags = ctx.at(o + 4);
     RangeLimits r;
-    r.minVHz = ctx.at(o + 5) + ((flags & 3) == 3 ? 255 : 0);
-    r.maxVHz = ctx.at(o + 6) + ((flags & 3) >= 2 ? 255 : 0);
-    r.minHKHz = ctx.at(o + 7) + (((flags >> 2) & 3) == 3 ? 255 : 0);
-    r.maxHKHz = ctx.at(o + 8) + (((flags >> 2) & 3) >= 2 ? 255 : 0);
+    // The offsets for rates above 255 exist from EDID 1.4 on.
+    const unsigned f = base.revision >= 4 ? flags : 0;
+    r.minVHz = ctx.at(o + 5) + ((f & 3) == 3 ? 255 : 0);
+    r.maxVHz = ctx.at(o + 6) + ((f & 3) >= 2 ? 255 : 0);
+    r.minHKHz = ctx.at(o + 7) + (((f >> 2) & 3) == 3 ? 255 : 0);
+    r.maxHKHz = ctx.at(o + 8) + (((f >> 2) & 3) >= 2 ? 255 : 0);
     r.maxPixelClockMHz = ctx.at(o + 9) * 10u;
     r.timingSupport = ctx.at(o + 10);
     if (r.minVHz > r.maxVHz)
-        ctx.error(0, o, context, "minimum vertical rate above the maximum");
+        ctx.error(block, o, context, "minimum vertical rate above the maximum");
     if (r.minHKHz > r.maxHKHz)
-        ctx.error(0, o, context, "minimum horizontal rate above the maximum");
+        ctx.error(block, o, context, "minimum horizontal rate above the maximum");
     if (base.rangeLimits)
-        ctx.error(0, o, context, "more than one range limits descriptor");
+        ctx.error(block, o, context, "more than one range limits descriptor");
+    // Without a secondary curve or CVT data the rest is a line feed and spaces.
+    if (r.timingSupport == 0 || r.timingSupport == 1) {
+        bool padded = ctx.at(o + 11) == 0x0A;
+        for (size_t i = 12; i < 18; ++i)
+            padded = padded && ctx.at(o + i) == 0x20;
+        if (!padded)
+            ctx.error(block, o + 11, context, "bytes 11 to 17 are not a line feed and spaces");
+    }
     base.rangeLimits = r;
 }
+
+} // namespace
+
+void decodeDisplayDescriptor(DecodeContext &ctx, int block, size_t o, BaseBlock &base)
+{
+    const std::string context = "Display Descriptor";
+    const uint8_t tag = ctx.at(o + 3);
+    bool allZero = true;
+    for (size_t i = 0; i < 18; ++i)
+        allZero = allZero && ctx.at(o + i) == 0;
+    if (allZero) {
+        ctx.error(block, o, context, "all bytes 0: an unused descriptor is a dummy descriptor (tag 0x10)");
+        return;
+    }
+    if (ctx.at(o + 2) != 0)
+        ctx.error(block, o + 2, context, "byte 2 is " + hex2(ctx.at(o + 2)) + ", not 0");
+    if (ctx.at(o + 4) != 0 && (base.revision < 4 || tag != 0xFD))
+        ctx.error(block, o + 4, context, "byte 4 is " + hex2(ctx.at(o + 4)) + ", not 0");
+    switch (tag) {
+    case 0xFF:
+        base.serialText = descriptorText(ctx, block, o, "Display Product Serial Number");
+        break;
+    case 0xFE:
+        base.dataStrings.push_back(descriptorText(ctx, block, o, "Alphanumeric Data String"));
+        break;
+    case 0xFC:
+        base.displayNames.push_back(descriptorText(ctx, block, o, "Display Product Name"));
+        break;
+    case 0xFD:
+        decodeRangeLimits(ctx, block, o, base);
+        break;
+    case 0xFB: case 0xFA: case 0xF9: case 0xF8: case 0xF7: case 0x10:
+        break; // colour points, timings and dummies: known, not shown
+    default:
+        if (tag > 0x0F)
+            ctx.error(block, o, context, "reserved display descriptor tag " + hex2(tag));
+        break;
+    }
+}
+
+namespace {
 
 void decodeDescriptor(DecodeContext &ctx, size_t o, unsigned slot, BaseBlock &base)
 {
@@ -103,30 +165,9 @@ void decodeDescriptor(DecodeContext &ctx, size_t o, unsigned slot, BaseBlock &ba
         base.timings.push_back(decodeDetailedTiming(ctx, 0, o, "Detailed Timing Descriptor"));
         return;
     }
-    const std::string context = "Display Descriptor";
     if (slot == 0)
-        ctx.error(0, o, context, "the first descriptor must be the preferred detailed timing");
-    const uint8_t tag = ctx.at(o + 3);
-    switch (tag) {
-    case 0xFF:
-        base.serialText = descriptorText(ctx, 0, o, "Display Product Serial Number");
-        break;
-    case 0xFE:
-        base.dataStrings.push_back(descriptorText(ctx, 0, o, "Alphanumeric Data String"));
-        break;
-    case 0xFC:
-        base.displayName = descriptorText(ctx, 0, o, "Display Product Name");
-        break;
-    case 0xFD:
-        decodeRangeLimits(ctx, o, base);
-        break;
-    case 0xFB: case 0xFA: case 0xF9: case 0xF8: case 0xF7: case 0x10:
-        break; // colour points, timings and dummies: known, not shown
-    default:
-        if (tag > 0x0F)
-            ctx.warning(0, o, context, "unknown display descriptor tag " + hex2(tag));
-        break;
-    }
+        ctx.error(0, o, "Display Descriptor", "the first descriptor must be the preferred detailed timing");
+    decodeDisplayDescriptor(ctx, 0, o, base);
 }
 
 void decodeBase(DecodeContext &ctx, BaseBlock &base)
@@ -139,16 +180,19 @@ void decodeBase(DecodeContext &ctx, BaseBlock &base)
     if (!base.headerOk)
         ctx.error(0, 0, context, "header is not 00 FF FF FF FF FF FF 00");
 
+    // Letters 1 to 26 are A to Z; other values print as the characters next
+    // to them ('@' for 0, '[' to '_' for 27 to 31), as other tools show them.
     const unsigned id = (unsigned(ctx.at(8)) << 8) | ctx.at(9);
-    bool lettersOk = !(id & 0x8000);
+    bool lettersOk = true;
     for (int shift = 10; shift >= 0; shift -= 5) {
         const unsigned letter = (id >> shift) & 0x1F;
-        const bool ok = letter >= 1 && letter <= 26;
-        lettersOk = lettersOk && ok;
-        base.manufacturer += ok ? char('A' + letter - 1) : '?';
+        lettersOk = lettersOk && letter >= 1 && letter <= 26;
+        base.manufacturer += char('@' + letter);
     }
     if (!lettersOk)
         ctx.error(0, 8, context, "manufacturer id " + hex4(id) + " is not three letters");
+    else if (id & 0x8000)
+        ctx.warning(0, 8, context, "reserved bit 7 of the manufacturer id is set");
     base.productCode = ctx.le16(10);
     base.serialNumber = uint32_t(ctx.le16(12)) | (uint32_t(ctx.le16(14)) << 16);
     base.week = ctx.at(16);
@@ -174,6 +218,9 @@ void decodeBase(DecodeContext &ctx, BaseBlock &base)
             ctx.error(0, 20, context, "reserved colour bit depth");
         if (base.interfaceType > 5)
             ctx.error(0, 20, context, "reserved digital interface " + hex2(base.interfaceType));
+    } else if (base.digital && (input & (base.revision >= 2 ? 0x7E : 0x7F))) {
+        // Before EDID 1.4 only bit 0 (DFP 1.x) has a meaning.
+        ctx.error(0, 20, context, "reserved digital interface bits " + hex2(input & 0x7F));
     }
     base.widthCm = ctx.at(21);
     base.heightCm = ctx.at(22);
@@ -228,7 +275,7 @@ bool allBytesAre(const DecodeContext &ctx, size_t start, size_t count, uint8_t v
     return true;
 }
 
-void decodeExtension(DecodeContext &ctx, unsigned index, ExtensionBlock &ext)
+void decodeExtension(DecodeContext &ctx, unsigned index, ExtensionBlock &ext, BaseBlock &base)
 {
     const size_t start = size_t(index) * 128;
     ext.index = index;
@@ -244,7 +291,7 @@ void decodeExtension(DecodeContext &ctx, unsigned index, ExtensionBlock &ext)
         ctx.error(int(index), start + 127, ext.name,
                   "bad checksum " + hex2(ext.checksum) + ", should be " + expectedChecksum(ctx, start));
     if (ext.tag == 0x02)
-        decodeCtaExtension(ctx, int(index), start, ext);
+        decodeCtaExtension(ctx, int(index), start, ext, base);
 }
 
 constexpr unsigned kMaxBlocks = 256; // the base block and up to 255 extensions
@@ -280,7 +327,7 @@ EdidReport decodeEdid(const uint8_t *data, size_t size)
         if (index > declared)
             break;
         ExtensionBlock ext;
-        decodeExtension(ctx, index, ext);
+        decodeExtension(ctx, index, ext, report.base);
         // An override block in the first extension replaces the count in the base block.
         if (index == 1 && ext.cta)
             for (const DataBlock &db : ext.cta->dataBlocks)
@@ -289,8 +336,18 @@ EdidReport decodeEdid(const uint8_t *data, size_t size)
         report.extensions.push_back(std::move(ext));
     }
 
+    checkConformity(ctx, report);
+
     const size_t declaredBytes = (size_t(declared) + 1) * 128;
-    if (size < declaredBytes) {
+    const size_t baseDeclaredBytes = (size_t(report.base.extensionCount) + 1) * 128;
+    if (size < declaredBytes && size == baseDeclaredBytes && declared > report.base.extensionCount) {
+        // The image legacy readers get, and what the box stores: the base
+        // block's count, with the override block naming more.
+        ctx.warning(int(wholeBlocks), size, "Table",
+                    "the override data block declares " + std::to_string(declared) +
+                        " extension blocks; only the " + std::to_string(wholeBlocks - 1) +
+                        " the base block declares are present");
+    } else if (size < declaredBytes) {
         const size_t missingFrom = wholeBlocks;
         const size_t partial = size % 128;
         ctx.error(int(missingFrom), size, "Table",

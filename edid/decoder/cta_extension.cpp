@@ -10,7 +10,6 @@ namespace {
 
 constexpr uint32_t kOuiHdmi = 0x000C03;
 constexpr uint32_t kOuiHdmiForum = 0xC45DD8;
-constexpr unsigned kLastKnownVic = 219;
 
 std::string ouiText(uint32_t oui)
 {
@@ -43,7 +42,7 @@ struct BlockCursor {
 std::optional<Vic> decodeSvd(BlockCursor &c, uint8_t value, bool nativeAllowed)
 {
     if (value == 0 || value == 128) {
-        c.error("reserved video code byte " + hex2(value));
+        c.warning("reserved video code byte " + hex2(value));
         return std::nullopt;
     }
     Vic v;
@@ -53,8 +52,8 @@ std::optional<Vic> decodeSvd(BlockCursor &c, uint8_t value, bool nativeAllowed)
     } else {
         v.vic = value;
     }
-    if (v.vic > kLastKnownVic)
-        c.warning("unknown VIC " + std::to_string(v.vic));
+    if (!vicFormat(v.vic))
+        c.error("unknown VIC " + std::to_string(v.vic));
     v.name = vicName(v.vic);
     return v;
 }
@@ -101,10 +100,16 @@ void decodeAudio(BlockCursor &c)
 {
     if (c.db.length == 0)
         c.warning("empty block");
-    if (c.db.length % 3)
+    if (c.db.length % 3) {
         c.error("length " + std::to_string(c.db.length) + " is not a multiple of 3");
+        return; // no telling where the descriptors start
+    }
     for (unsigned i = 0; i + 3 <= c.db.length; i += 3) {
         ShortAudio a = decodeSad(c, i);
+        if (!(a.format == 15 && a.extendedType == 13) && (c.at(i + 1) & 0x80))
+            c.error(a.name + ": reserved bit 7 of the rate byte is set");
+        if (a.format == 1 && (c.at(i + 2) & 0xF8))
+            c.error(a.name + ": reserved bits 3-7 of the sample size byte are set");
         if (a.format == 0)
             c.error("reserved audio format code 0");
         else if (a.format == 15 && a.name.rfind("Unknown", 0) == 0)
@@ -159,6 +164,19 @@ void decodeHdmi(BlockCursor &c)
             c.error("latency fields are announced but missing");
         }
     }
+    // After the latencies: the HDMI video byte, then the lengths of the
+    // HDMI VIC and 3D lists, then the HDMI VICs.
+    if (c.db.length >= 8 && (c.at(7) & 0x20)) {
+        unsigned i = 8 + ((c.at(7) & 0x80) ? 2 : 0) + ((c.at(7) & 0x40) ? 2 : 0);
+        if (i + 2 <= c.db.length) {
+            const unsigned count = c.at(i + 1) >> 5;
+            i += 2;
+            for (unsigned k = 0; k < count && i + k < c.db.length; ++k)
+                h.hdmiVics.push_back(c.at(i + k));
+            if (i + count > c.db.length)
+                c.error("the HDMI VIC list runs past the end of the block");
+        }
+    }
     c.db.hdmi = h;
 }
 
@@ -196,6 +214,20 @@ void decodeHdmiForum(BlockCursor &c, bool sinkCapability)
         h.dc30_420 = g & 0x01;
         if (h.maxFrlRate > 6)
             c.error("reserved maximum FRL rate " + std::to_string(h.maxFrlRate));
+        // FRL needs the TMDS rates below it: 3 Gbps lanes 300 MHz, faster 600 MHz.
+        if (h.maxFrlRate == 1 && h.maxTmdsCharRateMHz < 300)
+            c.error("FRL at 3 Gbps, but a maximum TMDS character rate below 300 MHz");
+        else if (h.maxFrlRate >= 2 && h.maxTmdsCharRateMHz < 600)
+            c.error("FRL above 3 Gbps, but a maximum TMDS character rate below 600 MHz");
+    }
+    if (c.db.length >= 8) {
+        const uint8_t g = c.at(7);
+        h.allm = g & 0x02;
+        h.cinemaVrr = g & 0x10;
+    }
+    if (c.db.length >= 10) {
+        h.vrrMinHz = c.at(8) & 0x3F;
+        h.vrrMaxHz = ((c.at(8) & 0xC0) << 2) | c.at(9);
     }
     c.db.hdmiForum = h;
 }
@@ -349,25 +381,50 @@ void decodeDataBlock(DecodeContext &ctx, int block, DataBlock &db, bool firstOfF
     }
 }
 
-// Bit n of the map stands for the n-th short video descriptor of the video
-// blocks, counted over all of them in order.
+bool y420Only(const CtaExtension &cta, unsigned vic)
+{
+    for (const DataBlock &db : cta.dataBlocks)
+        if (db.kind == BlockKind::Y420Video)
+            for (const Vic &v : db.vics)
+                if (v.vic == vic)
+                    return true;
+    return false;
+}
+
+// Bit n of the map stands for the n-th short video descriptor byte of the
+// video blocks, counted over all of them in order, reserved bytes included:
+// a bit on a reserved byte marks no format.
 void resolveY420Map(DecodeContext &ctx, int block, CtaExtension &cta)
 {
-    std::vector<Vic *> svds;
-    for (DataBlock &db : cta.dataBlocks)
-        if (db.kind == BlockKind::Video)
-            for (Vic &v : db.vics)
-                svds.push_back(&v);
+    std::vector<Vic *> svds; // nullptr for a reserved byte
+    for (DataBlock &db : cta.dataBlocks) {
+        if (db.kind != BlockKind::Video)
+            continue;
+        auto next = db.vics.begin();
+        for (unsigned i = 0; i < db.length; ++i) {
+            const uint8_t value = ctx.at(size_t(db.offset) + 1 + i);
+            const bool reserved = value == 0 || value == 128;
+            svds.push_back(reserved || next == db.vics.end() ? nullptr : &*next++);
+        }
+    }
     for (DataBlock &db : cta.dataBlocks) {
         if (db.kind != BlockKind::Y420CapabilityMap)
             continue;
         if (svds.empty())
             ctx.error(block, size_t(db.offset), db.name, "no video data block to refer to");
         db.y420AllVics = db.length == 1;
+        bool anyBit = false;
+        for (unsigned byte = 2; byte <= db.length; ++byte)
+            anyBit = anyBit || ctx.at(size_t(db.offset) + byte);
+        if (db.length > 1 && !anyBit)
+            ctx.error(block, size_t(db.offset), db.name, "empty capability map");
         for (unsigned i = 0; i < svds.size(); ++i) {
             const unsigned byte = i / 8 + 2; // after the header and the extended tag
             const bool marked = db.y420AllVics || (byte <= db.length && (ctx.at(size_t(db.offset) + byte) >> (i % 8)) & 1);
-            if (marked) {
+            if (marked && svds[i] && y420Only(cta, svds[i]->vic))
+                ctx.error(block, size_t(db.offset), db.name,
+                          "VIC " + std::to_string(svds[i]->vic) + " is also a 4:2:0-only VIC");
+            if (marked && svds[i]) {
                 svds[i]->ycbcr420Also = true;
                 db.y420MapVics.push_back(svds[i]->vic);
             }
@@ -414,7 +471,7 @@ void checkVicLists(DecodeContext &ctx, int block, const CtaExtension &cta)
 
 } // namespace
 
-void decodeCtaExtension(DecodeContext &ctx, int block, size_t start, ExtensionBlock &out)
+void decodeCtaExtension(DecodeContext &ctx, int block, size_t start, ExtensionBlock &out, BaseBlock &base)
 {
     CtaExtension cta;
     const std::string context = "CTA-861 Extension Block";
@@ -447,6 +504,11 @@ void decodeCtaExtension(DecodeContext &ctx, int block, size_t start, ExtensionBl
                       "truncated block: tag " + std::to_string(db.tag) + " block of " +
                           std::to_string(db.length) + " bytes runs past the end of the collection at " +
                           std::to_string(collectionEnd - start));
+            // Still inside the extension: what it says is readable.
+            if (pos + 1 + db.length <= start + 127) {
+                decodeDataBlock(ctx, block, db, block == 1 && pos == start + 4);
+                cta.dataBlocks.push_back(std::move(db));
+            }
             break;
         }
         decodeDataBlock(ctx, block, db, block == 1 && pos == start + 4);
@@ -456,13 +518,24 @@ void decodeCtaExtension(DecodeContext &ctx, int block, size_t start, ExtensionBl
     resolveY420Map(ctx, block, cta);
     checkVicLists(ctx, block, cta);
 
+    // The descriptors run to the first 18 zero bytes; one with pixel clock
+    // 0 is a display descriptor, as in the base block.
     size_t o = start + d;
     if (d >= 4 && d <= 127) {
-        for (; o + 18 <= start + 127 && ctx.le16(o) != 0; o += 18)
-            cta.timings.push_back(decodeDetailedTiming(ctx, block, o, "Detailed Timing Descriptor"));
+        for (; o + 18 <= start + 127; o += 18) {
+            bool zero = true;
+            for (size_t i = 0; i < 18; ++i)
+                zero = zero && ctx.at(o + i) == 0;
+            if (zero)
+                break;
+            if (ctx.le16(o) != 0)
+                cta.timings.push_back(decodeDetailedTiming(ctx, block, o, "Detailed Timing Descriptor"));
+            else
+                decodeDisplayDescriptor(ctx, block, o, base);
+        }
         for (size_t i = o; i < start + 127; ++i)
             if (ctx.at(i) != 0) {
-                ctx.warning(block, i, context, "padding after the detailed timings is not 0");
+                ctx.error(block, i, context, "padding after the detailed timings is not 0");
                 break;
             }
     }

@@ -44,7 +44,14 @@ private:
 DetailedTiming decodeDetailedTiming(DecodeContext &ctx, int block, size_t offset,
                                     const std::string &context);
 
-void decodeCtaExtension(DecodeContext &ctx, int block, size_t start, ExtensionBlock &out);
+// Rules across blocks; runs once every block is decoded.
+void checkConformity(DecodeContext &ctx, EdidReport &report);
+
+// An 18-byte display descriptor (pixel clock 0): texts and range limits go
+// to the base block's fields wherever the descriptor sits.
+void decodeDisplayDescriptor(DecodeContext &ctx, int block, size_t offset, BaseBlock &base);
+
+void decodeCtaExtension(DecodeContext &ctx, int block, size_t start, ExtensionBlock &out, BaseBlock &base);
 
 std::string hex2(unsigned value);
 std::string hex4(unsigned value);

@@ -46,7 +46,7 @@ struct RangeLimits {
 
 struct BaseBlock {
     bool headerOk = false;
-    std::string manufacturer;      // three letters; '?' where a letter is invalid
+    std::string manufacturer;      // three letters; '@' or '[' to '_' where a letter is invalid
     uint16_t productCode = 0;
     uint32_t serialNumber = 0;
     unsigned week = 0;             // 0 = not given; 0xFF = year is the model year
@@ -59,7 +59,7 @@ struct BaseBlock {
     unsigned widthCm = 0, heightCm = 0;
     unsigned gammaHundredths = 0;  // 0 = given elsewhere (byte 0xFF)
     uint8_t features = 0;
-    std::string displayName;
+    std::vector<std::string> displayNames; // every product name descriptor, in order
     std::string serialText;
     std::vector<std::string> dataStrings;
     std::optional<RangeLimits> rangeLimits;
@@ -94,6 +94,7 @@ struct HdmiVsdb {
     bool supportsAI = false, dc48 = false, dc36 = false, dc30 = false, dcY444 = false, dviDual = false;
     unsigned maxTmdsMHz = 0;       // 0 = not given
     std::optional<unsigned> videoLatency, audioLatency; // raw byte values
+    std::vector<unsigned> hdmiVics; // 1 3840x2160p30, 2 p25, 3 p24, 4 4096x2160p24
 };
 
 struct HdmiForumVsdb {
@@ -104,6 +105,8 @@ struct HdmiForumVsdb {
     bool independentView = false, dualView = false, osdDisparity = false;
     unsigned maxFrlRate = 0;
     bool dc48_420 = false, dc36_420 = false, dc30_420 = false;
+    bool allm = false, cinemaVrr = false;
+    unsigned vrrMinHz = 0, vrrMaxHz = 0; // 0 = not given
 };
 
 struct HdrStaticMetadata {
@@ -175,6 +178,36 @@ struct EdidReport {
     bool conforms() const;         // no problem of severity Error
     std::vector<Vic> allVics() const;
 };
+
+// What matters for an HDMI chain, for the top of the reports.
+struct ModeSummary {
+    unsigned width = 0, height = 0;
+    bool interlaced = false;
+    std::vector<double> ratesHz;     // highest first; VICs at their nominal rate
+    std::vector<double> y420RatesHz; // rates also or only taken as YCbCr 4:2:0
+    bool native = false;
+};
+
+struct EdidSummary {
+    std::vector<ModeSummary> largestModes;   // up to three resolutions, largest first
+    std::vector<unsigned> deepColourBits;    // RGB/4:4:4: 10, 12, 16
+    std::vector<unsigned> deepColour420Bits;
+    std::vector<std::string> hdrFormats;     // "HDR10 (PQ)", "HLG", "HDR10+", "Dolby Vision"...
+    double maxLuminance = 0, maxFrameAvgLuminance = 0, minLuminance = 0; // cd/m^2, 0 = not given
+    std::vector<std::string> audio;          // "Linear PCM, 2 ch, 32-48 kHz, 16/20/24 bit"
+    bool hdmi = false, hdmiForum = false;
+    unsigned maxTmdsMHz = 0;                 // 0 = not given
+    unsigned maxFrlRate = 0;
+    bool allm = false;
+    unsigned vrrMinHz = 0, vrrMaxHz = 0;
+    unsigned errors = 0, warnings = 0;
+    std::vector<std::string> problems;       // the first errors
+};
+
+EdidSummary summarize(const EdidReport &report);
+// "3840x2160 at 60/50/30 Hz, 4:2:0 at 60/50 Hz", "4096x2160 at 50 Hz, 4:2:0 only"
+std::string modeText(const ModeSummary &mode);
+std::string frlText(unsigned rate);            // "12 Gbps x 4 lanes (48 Gbps)"
 
 // Decodes any number of bytes; never reads outside [data, data + size).
 EdidReport decodeEdid(const uint8_t *data, size_t size);

@@ -140,7 +140,10 @@ void base(Json &j, const BaseBlock &b)
         j.value("gamma", b.gammaHundredths / 100.0);
     else
         j.null("gamma");
-    j.value("displayName", b.displayName).value("serialText", b.serialText);
+    // "displayName" is the first name, kept for readers of older reports.
+    j.value("displayName", b.displayNames.empty() ? std::string() : b.displayNames.front());
+    strings(j, "displayNames", b.displayNames);
+    j.value("serialText", b.serialText);
     strings(j, "dataStrings", b.dataStrings);
     if (b.rangeLimits) {
         const RangeLimits &r = *b.rangeLimits;
@@ -317,12 +320,45 @@ void extension(Json &j, const ExtensionBlock &ext)
     j.endObject();
 }
 
+void summary(Json &j, const EdidSummary &s)
+{
+    j.object("summary").array("largestModes");
+    for (const ModeSummary &m : s.largestModes) {
+        j.object().value("width", m.width).value("height", m.height).value("interlaced", m.interlaced)
+            .value("native", m.native).value("text", modeText(m)).array("ratesHz");
+        for (double r : m.ratesHz)
+            j.value(nullptr, r);
+        j.endArray().array("ycbcr420RatesHz");
+        for (double r : m.y420RatesHz)
+            j.value(nullptr, r);
+        j.endArray().endObject();
+    }
+    j.endArray().array("deepColourBits");
+    for (unsigned b : s.deepColourBits)
+        j.value(nullptr, b);
+    j.endArray().array("deepColour420Bits");
+    for (unsigned b : s.deepColour420Bits)
+        j.value(nullptr, b);
+    j.endArray();
+    strings(j, "hdrFormats", s.hdrFormats);
+    j.value("maxLuminance", s.maxLuminance).value("maxFrameAverageLuminance", s.maxFrameAvgLuminance)
+        .value("minLuminance", s.minLuminance);
+    strings(j, "audio", s.audio);
+    j.value("hdmi", s.hdmi).value("hdmiForum", s.hdmiForum).value("maxTmdsMHz", s.maxTmdsMHz)
+        .value("maxFrlRate", s.maxFrlRate).value("maxFrl", frlText(s.maxFrlRate)).value("allm", s.allm)
+        .value("vrrMinHz", s.vrrMinHz).value("vrrMaxHz", s.vrrMaxHz)
+        .value("errors", s.errors).value("warnings", s.warnings);
+    strings(j, "problems", s.problems);
+    j.endObject();
+}
+
 } // namespace
 
 std::string edidReportJson(const EdidReport &report)
 {
     Json j;
     j.object().raw("size", std::to_string(report.size)).value("conforms", report.conforms());
+    summary(j, summarize(report));
     if (report.hasBase)
         base(j, report.base);
     else

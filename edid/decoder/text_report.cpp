@@ -102,8 +102,8 @@ void writeBase(Writer &w, const BaseBlock &b, unsigned &dtdNumber)
         w.line(1, format("Image size: %u cm x %u cm", b.widthCm, b.heightCm));
     if (b.gammaHundredths)
         w.line(1, format("Gamma: %.2f", b.gammaHundredths / 100.0));
-    if (!b.displayName.empty())
-        w.line(1, "Display name: '" + b.displayName + "'");
+    for (const std::string &name : b.displayNames)
+        w.line(1, "Display name: '" + name + "'");
     if (!b.serialText.empty())
         w.line(1, "Display serial: '" + b.serialText + "'");
     for (const std::string &s : b.dataStrings)
@@ -293,6 +293,61 @@ void writeExtension(Writer &w, const ExtensionBlock &ext, unsigned &dtdNumber)
     w.line(1, format("Checksum: 0x%02X%s", ext.checksum, ext.checksumOk ? "" : " (wrong)"));
 }
 
+std::string bitsText(const std::vector<unsigned> &bits)
+{
+    std::vector<std::string> items;
+    for (unsigned b : bits)
+        items.push_back(std::to_string(b));
+    return join(items, ", ") + " bit";
+}
+
+void writeSummary(Writer &w, const EdidReport &report)
+{
+    const EdidSummary s = summarize(report);
+    w.line(0, "Summary:");
+    if (report.hasBase) {
+        std::string who = report.base.manufacturer;
+        for (const std::string &name : report.base.displayNames)
+            who += " " + name;
+        w.line(1, "Display: " + who);
+    }
+    for (const ModeSummary &m : s.largestModes)
+        w.line(1, "Mode: " + modeText(m));
+    if (!s.deepColourBits.empty() || !s.deepColour420Bits.empty()) {
+        std::string text = "Deep colour:";
+        if (!s.deepColourBits.empty())
+            text += " " + bitsText(s.deepColourBits) + " RGB/4:4:4" + (s.deepColour420Bits.empty() ? "" : ";");
+        if (!s.deepColour420Bits.empty())
+            text += " " + bitsText(s.deepColour420Bits) + " 4:2:0";
+        w.line(1, text);
+    }
+    if (!s.hdrFormats.empty()) {
+        std::string text = "HDR: " + join(s.hdrFormats, ", ");
+        if (s.maxLuminance > 0)
+            text += format("; luminance max %.0f, frame average %.0f, min %.3f cd/m^2", s.maxLuminance,
+                           s.maxFrameAvgLuminance, s.minLuminance);
+        w.line(1, text);
+    } else {
+        w.line(1, "HDR: none");
+    }
+    w.line(1, "Audio: " + (s.audio.empty() ? std::string("none listed") : join(s.audio, "; ")));
+    if (s.hdmi || s.hdmiForum) {
+        w.line(1, s.maxTmdsMHz ? format("Max TMDS clock: %u MHz", s.maxTmdsMHz) : std::string("Max TMDS clock: not given"));
+        w.line(1, "Max FRL rate: " + frlText(s.maxFrlRate));
+        if (s.allm || s.vrrMaxHz)
+            w.line(1, format("Gaming: %s%s", s.allm ? "ALLM" : "",
+                             s.vrrMaxHz ? format("%sVRR %u-%u Hz", s.allm ? ", " : "", s.vrrMinHz, s.vrrMaxHz).c_str() : ""));
+    } else {
+        w.line(1, "HDMI: no HDMI vendor block (DVI or other)");
+    }
+    w.line(1, format("Problems: %u error%s, %u warning%s", s.errors, s.errors == 1 ? "" : "s", s.warnings,
+                     s.warnings == 1 ? "" : "s"));
+    for (const std::string &p : s.problems)
+        w.line(2, p);
+    if (s.errors > s.problems.size())
+        w.line(2, format("... and %u more below", unsigned(s.errors - s.problems.size())));
+}
+
 } // namespace
 
 std::string edidReportText(const EdidReport &report)
@@ -300,6 +355,7 @@ std::string edidReportText(const EdidReport &report)
     Writer w;
     unsigned dtdNumber = 1;
     w.line(0, format("EDID: %zu bytes", report.size));
+    writeSummary(w, report);
     if (report.hasBase)
         writeBase(w, report.base, dtdNumber);
     for (const ExtensionBlock &ext : report.extensions)

@@ -68,6 +68,7 @@ Bytes baseBlock(unsigned extensionCount)
     b[16] = 12; b[17] = 2021 - 1990;
     b[18] = 1; b[19] = 3;
     b[20] = 0x80; b[21] = 60; b[22] = 34; b[23] = 120; b[24] = 0x0E;
+    b[35] = 0x20;                                    // 640x480p60, which every CTA-861 sink takes
     const uint8_t chroma[10] = {0xEE, 0x91, 0xA3, 0x54, 0x4C, 0x99, 0x26, 0x0F, 0x50, 0x54};
     for (int i = 0; i < 10; ++i)
         b[25 + i] = chroma[i];

@@ -1,4 +1,5 @@
 #include "peer_compare.h"
+#include "vic_names.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,6 +33,12 @@ void addTimings(FactSheet &f, const std::vector<DetailedTiming> &timings)
 {
     for (const DetailedTiming &t : timings)
         f["dtd"] << dtdFact(t.hActive, t.frameHeight(), t.interlaced, long(t.pixelClockKHz));
+}
+
+QString vicFormatFact(unsigned w, unsigned h, bool interlaced, double hz, unsigned ah, unsigned av, unsigned kHz)
+{
+    return QStringLiteral("%1x%2%3 %4 %5:%6 %7").arg(w).arg(h).arg(interlaced ? "i" : "").arg(hz, 0, 'f', 3)
+        .arg(ah).arg(av).arg(kHz);
 }
 
 QString shortSpeaker(const std::string &name)
@@ -72,13 +79,14 @@ FactSheet decoderFacts(const EdidReport &report)
     if (!report.hasBase)
         return f;
     const BaseBlock &b = report.base;
+    f["version"] << QStringLiteral("%1.%2").arg(b.version).arg(b.revision);
     f["manufacturer"] << QString::fromStdString(b.manufacturer);
     f["model"] << QString::number(b.productCode);
     if (b.serialNumber)
         f["serial"] << QString::number(b.serialNumber);
     f["made"] << madeText(b);
-    if (!b.displayName.empty())
-        f["name"] << QString::fromStdString(b.displayName);
+    for (const std::string &name : b.displayNames)
+        f["name"] << QString::fromStdString(name);
     f["checksum"] << (b.checksumOk ? "ok" : "bad");
     addTimings(f, b.timings);
     for (const ExtensionBlock &ext : report.extensions) {
@@ -88,8 +96,12 @@ FactSheet decoderFacts(const EdidReport &report)
         for (const DataBlock &db : ext.cta->dataBlocks) {
             switch (db.kind) {
             case BlockKind::Video:
-                for (const Vic &v : db.vics)
-                    f["vic"] << QString::number(v.vic);
+                for (const Vic &v : db.vics) {
+                    f["vic"] << QString::number(v.vic) + (v.native ? "*" : "");
+                    if (const VicFormat *fmt = vicFormat(v.vic))
+                        f["vicFormat"] << vicFormatFact(fmt->hActive, fmt->vActive, fmt->interlaced, fmt->refreshHz(),
+                                                        fmt->aspectH, fmt->aspectV, fmt->pixelClockKHz);
+                }
                 break;
             case BlockKind::Y420Video:
                 for (const Vic &v : db.vics)
@@ -103,19 +115,45 @@ FactSheet decoderFacts(const EdidReport &report)
                         f["y420map"] << QString::number(v);
                 break;
             case BlockKind::Audio:
-                for (const ShortAudio &a : db.audio)
+                for (const ShortAudio &a : db.audio) {
                     f["audio"] << QStringLiteral("%1/%2").arg(QString::fromStdString(a.name))
                                       .arg(a.channels ? QString::number(a.channels) : QStringLiteral("-"));
+                    if (a.format == 0)
+                        continue; // the peer prints nothing more for a reserved code
+                    QStringList rates, sizes;
+                    for (double r : a.ratesKHz())
+                        rates << QString::number(r);
+                    for (unsigned s : a.sizesBits())
+                        sizes << QString::number(s);
+                    f["audioRates"] << rates.join(' ') + (sizes.isEmpty() ? QString() : " / " + sizes.join(' '));
+                    if (a.format >= 2 && a.format <= 8)
+                        f["audioBitrate"] << QString::number(a.maxBitrateKbps);
+                }
                 break;
             case BlockKind::Speaker:
                 for (const std::string &s : speakerNames(db.speakers))
                     f["speakers"] << shortSpeaker(s);
                 break;
             case BlockKind::HdrStatic:
-                if (db.hdr)
+                if (db.hdr) {
                     for (int bit = 0; bit < 6; ++bit) // edid-decode reads no further
                         if (db.hdr->eotfs & (1 << bit))
                             f["eotf"] << QString::number(bit);
+                    const HdrStaticMetadata &h = *db.hdr;
+                    if (h.maxLuminanceCode)
+                        f["luminance"] << QStringLiteral("max %1").arg(h.maxLuminance(), 0, 'f', 3);
+                    if (h.maxFrameAvgCode)
+                        f["luminance"] << QStringLiteral("average %1").arg(h.maxFrameAvg(), 0, 'f', 3);
+                    if (h.minLuminanceCode)
+                        f["luminance"] << QStringLiteral("min %1").arg(h.minLuminance(), 0, 'f', 3);
+                }
+                break;
+            case BlockKind::VideoCapability:
+                if (db.videoCapability)
+                    f["rgbQuantization"] << (db.videoCapability->qs ? "selectable" : "no data");
+                break;
+            case BlockKind::Eeodb:
+                f["eeodb"] << QString::number(db.eeodbCount);
                 break;
             case BlockKind::Colorimetry:
                 for (const std::string &s : colorimetryNames(db.colorimetry))
@@ -127,14 +165,38 @@ FactSheet decoderFacts(const EdidReport &report)
             if (db.hdmi) {
                 const HdmiVsdb &h = *db.hdmi;
                 f["physical"] << QStringLiteral("%1.%2.%3.%4").arg(h.physA, 0, 16).arg(h.physB, 0, 16).arg(h.physC, 0, 16).arg(h.physD, 0, 16);
-                if (h.maxTmdsMHz)
+                if (db.length >= 7)
                     f["tmds"] << QString::number(h.maxTmdsMHz);
+                const std::pair<bool, const char *> flags[] = {{h.supportsAI, "Supports_AI"}, {h.dc48, "DC_48bit"},
+                    {h.dc36, "DC_36bit"}, {h.dc30, "DC_30bit"}, {h.dcY444, "DC_Y444"}, {h.dviDual, "DVI_Dual"}};
+                for (const auto &[on, name] : flags)
+                    if (on)
+                        f["hdmiFlags"] << name;
+                if (h.videoLatency && h.audioLatency)
+                    f["latency"] << QStringLiteral("%1 %2").arg(*h.videoLatency).arg(*h.audioLatency);
+                for (unsigned v : h.hdmiVics)
+                    f["hdmiVic"] << QString::number(v);
             }
             if (db.hdmiForum) {
-                if (db.hdmiForum->maxTmdsCharRateMHz)
-                    f["hfTmds"] << QString::number(db.hdmiForum->maxTmdsCharRateMHz);
-                if (db.hdmiForum->scdcPresent)
+                const HdmiForumVsdb &h = *db.hdmiForum;
+                f["hfVersion"] << QString::number(h.version);
+                if (h.maxTmdsCharRateMHz)
+                    f["hfTmds"] << QString::number(h.maxTmdsCharRateMHz);
+                if (h.scdcPresent)
                     f["scdc"] << "yes";
+                const std::pair<bool, const char *> flags[] = {{h.rrCapable, "read requests"},
+                    {h.lte340Scramble, "scrambling"}, {h.independentView, "3D independent"},
+                    {h.dualView, "3D dual"}, {h.osdDisparity, "3D OSD"}, {h.dc48_420, "DC48 4:2:0"},
+                    {h.dc36_420, "DC36 4:2:0"}, {h.dc30_420, "DC30 4:2:0"}, {h.allm, "ALLM"}};
+                for (const auto &[on, name] : flags)
+                    if (on)
+                        f["hfFlags"] << name;
+                if (h.maxFrlRate)
+                    f["frl"] << QString::number(h.maxFrlRate);
+                if (h.vrrMinHz)
+                    f["vrr"] << QStringLiteral("min %1").arg(h.vrrMinHz);
+                if (h.vrrMaxHz)
+                    f["vrr"] << QStringLiteral("max %1").arg(h.vrrMaxHz);
             }
         }
         addTimings(f, ext.cta->timings);
@@ -146,8 +208,14 @@ FactSheet peerFacts(const QString &peerOutput)
 {
     static const QRegularExpression dtdLine(QStringLiteral("^DTD\\s+\\d+:\\s+(\\d+)x(\\d+)(i?)\\s.*\\s([\\d.]+) MHz"));
     static const QRegularExpression vicLine(QStringLiteral("^(?:VIC\\s+|Unknown \\(VIC\\s*)(\\d+)"));
+    static const QRegularExpression vicTiming(QStringLiteral(
+        "^VIC\\s+\\d+:\\s+(\\d+)x(\\d+)(i?)\\s+([\\d.]+) Hz\\s+(\\d+):(\\d+)\\s+[\\d.]+ kHz\\s+([\\d.]+) MHz"));
+    static const QRegularExpression hdmiVicLine(QStringLiteral("^HDMI VIC (\\d+):"));
+    static const QRegularExpression luminanceLine(QStringLiteral(
+        "^Desired content (max|max frame-average|min) luminance: \\d+ \\(([\\d.]+) cd"));
+    static const QRegularExpression frlLine(QStringLiteral("^Max Fixed Rate Link: (.*)$"));
     static const QRegularExpression channelsLine(QStringLiteral("^Max channels: (\\d+)"));
-    static const QRegularExpression value(QStringLiteral("^([A-Za-z ]+): (.*)$"));
+    static const QRegularExpression value(QStringLiteral("^([A-Za-z &]+): (.*)$"));
     FactSheet f;
     QString section, subsection;
     QString audioFormat, audioChannels;
@@ -178,8 +246,10 @@ FactSheet peerFacts(const QString &peerOutput)
         if (indent == 0) {
             flushAudio();
             section.clear();
+            if (line == "Warnings:" || line == "Failures:" || line.startsWith("EDID conformity:"))
+                break; // the check's findings follow, not facts
         }
-        if (line.startsWith("Checksum: "))
+        if (indent == 0 && line.startsWith("Checksum: ")) // not the DisplayID section sums
             f["checksum"] << (line.contains("should be") ? "bad" : "ok");
 
         const QRegularExpressionMatch dtd = dtdLine.match(line);
@@ -188,20 +258,36 @@ FactSheet peerFacts(const QString &peerOutput)
             f["dtd"] << dtdFact(dtd.captured(1).toUInt(), dtd.captured(2).toUInt(), !dtd.captured(3).isEmpty(), kHz);
             continue;
         }
+        const QRegularExpressionMatch hdmiVic = hdmiVicLine.match(line);
+        if (hdmiVic.hasMatch()) {
+            f["hdmiVic"] << hdmiVic.captured(1);
+            continue;
+        }
         const QRegularExpressionMatch vic = vicLine.match(line);
         if (vic.hasMatch()) {
+            const QRegularExpressionMatch t = vicTiming.match(line);
+            if (section == "Video Data Block" && t.hasMatch())
+                f["vicFormat"] << vicFormatFact(t.captured(1).toUInt(), t.captured(2).toUInt(), !t.captured(3).isEmpty(),
+                                                t.captured(4).toDouble(), t.captured(5).toUInt(), t.captured(6).toUInt(),
+                                                unsigned(std::lround(t.captured(7).toDouble() * 1000)));
             if (section == "Video Data Block")
-                f["vic"] << vic.captured(1);
+                f["vic"] << vic.captured(1) + (line.contains("(native)") ? "*" : "");
             else if (section == "YCbCr 4:2:0 Video Data Block")
                 f["y420vic"] << vic.captured(1);
-            else if (section == "YCbCr 4:2:0 Capability Map Data Block")
-                f["y420map"] << vic.captured(1);
+            else if (section == "YCbCr 4:2:0 Capability Map Data Block" && vic.captured(1) != "0")
+                f["y420map"] << vic.captured(1); // a bit on a reserved SVD byte names no format
             continue;
         }
         if (section == "Audio Data Block") {
             const QRegularExpressionMatch ch = channelsLine.match(line);
             if (ch.hasMatch() && !audioFormat.isEmpty())
                 audioChannels = ch.captured(1);
+            if (line.startsWith("Supported sample rates (kHz):"))
+                f["audioRates"] << line.section(':', 1).trimmed();
+            else if (line.startsWith("Supported sample sizes (bits):") && !f["audioRates"].isEmpty())
+                f["audioRates"].last() += " / " + line.section(':', 1).trimmed();
+            else if (line.startsWith("Maximum bit rate:"))
+                f["audioBitrate"] << line.section(':', 1).trimmed().section(' ', 0, 0);
             continue;
         }
         if (section == "Speaker Allocation Data Block" && indent == 4) {
@@ -225,11 +311,63 @@ FactSheet peerFacts(const QString &peerOutput)
             f["scdc"] << "yes";
             continue;
         }
+        const QRegularExpressionMatch lum = luminanceLine.match(line);
+        if (lum.hasMatch()) {
+            const QString which = lum.captured(1) == "max frame-average" ? "average" : lum.captured(1);
+            f["luminance"] << which + " " + lum.captured(2);
+            continue;
+        }
+        if (section.startsWith("Vendor-Specific Data Block (HDMI)") && indent == 4) {
+            static const QStringList flags = {"Supports_AI", "DC_48bit", "DC_36bit", "DC_30bit", "DC_Y444", "DVI_Dual"};
+            if (flags.contains(line))
+                f["hdmiFlags"] << line;
+            // Printed as 1 + 2 * value ms; compared as the stored value.
+            if (line.startsWith("Video latency: ") && line.endsWith(" ms"))
+                f["latency"] << QString::number((line.section(' ', 2, 2).toUInt() - 1) / 2);
+            else if (line.startsWith("Audio latency: ") && line.endsWith(" ms") && !f["latency"].isEmpty())
+                f["latency"].last() += " " + QString::number((line.section(' ', 2, 2).toUInt() - 1) / 2);
+        }
+        if (section.startsWith("Vendor-Specific Data Block (HDMI Forum)") ||
+            section == "HDMI Forum Sink Capability Data Block") {
+            static const QList<QPair<QString, QString>> flags = {
+                {"SCDC Read Request Capable", "read requests"}, {"Supports scrambling for <= 340 Mcsc", "scrambling"},
+                {"Supports 3D Independent View signaling", "3D independent"},
+                {"Supports 3D Dual View signaling", "3D dual"}, {"Supports 3D OSD Disparity signaling", "3D OSD"},
+                {"Supports 16-bits/component Deep Color 4:2:0 Pixel Encoding", "DC48 4:2:0"},
+                {"Supports 12-bits/component Deep Color 4:2:0 Pixel Encoding", "DC36 4:2:0"},
+                {"Supports 10-bits/component Deep Color 4:2:0 Pixel Encoding", "DC30 4:2:0"},
+                {"Supports Auto Low-Latency Mode", "ALLM"}};
+            for (const auto &[text, name] : flags)
+                if (line == text)
+                    f["hfFlags"] << name;
+            const QRegularExpressionMatch frl = frlLine.match(line);
+            if (frl.hasMatch()) {
+                static const QStringList rates = {
+                    "3 Gbps per lane on 3 lanes", "3 and 6 Gbps per lane on 3 lanes",
+                    "3 and 6 Gbps per lane on 3 lanes, 6 Gbps on 4 lanes",
+                    "3 and 6 Gbps per lane on 3 lanes, 6 and 8 Gbps on 4 lanes",
+                    "3 and 6 Gbps per lane on 3 lanes, 6, 8 and 10 Gbps on 4 lanes",
+                    "3 and 6 Gbps per lane on 3 lanes, 6, 8, 10 and 12 Gbps on 4 lanes"};
+                f["frl"] << QString::number(rates.indexOf(frl.captured(1)) + 1);
+            }
+            if (line.startsWith("VRRmin: "))
+                f["vrr"] << "min " + line.section(' ', 1, 1);
+            if (line.startsWith("VRRmax: "))
+                f["vrr"] << "max " + line.section(' ', 1, 1);
+            if (line.startsWith("Version: "))
+                f["hfVersion"] << line.section(' ', 1, 1);
+        }
+        if (section == "Video Capability Data Block" && line.startsWith("RGB quantization: "))
+            f["rgbQuantization"] << (line.contains("Selectable") ? "selectable" : "no data");
+        if (section == "HDMI Forum EDID Extension Override Data Block" && line.startsWith("EDID Extension Block Count: "))
+            f["eeodb"] << line.section(' ', 4, 4);
         const QRegularExpressionMatch kv = value.match(line);
         if (!kv.hasMatch())
             continue;
         const QString key = kv.captured(1), text = kv.captured(2);
-        if (key == "Manufacturer")
+        if (key == "EDID Structure Version & Revision")
+            f["version"] << text;
+        else if (key == "Manufacturer")
             f["manufacturer"] << text;
         else if (key == "Model")
             f["model"] << text;
@@ -270,7 +408,7 @@ bool peerAvailable()
     return !QStandardPaths::findExecutable(QStringLiteral("edid-decode")).isEmpty();
 }
 
-QString runPeer(const QByteArray &table, QString *error)
+QString runPeer(const QByteArray &table, QString *error, bool check)
 {
     QTemporaryFile file;
     if (!file.open() || file.write(table) != table.size() || !file.flush()) {
@@ -278,7 +416,10 @@ QString runPeer(const QByteArray &table, QString *error)
         return QString();
     }
     QProcess peer;
-    peer.start(QStringLiteral("edid-decode"), {QStringLiteral("--skip-hex-dump"), file.fileName()});
+    QStringList arguments = {QStringLiteral("--skip-hex-dump"), file.fileName()};
+    if (check)
+        arguments.prepend(QStringLiteral("--check"));
+    peer.start(QStringLiteral("edid-decode"), arguments);
     if (!peer.waitForFinished(20000)) {
         peer.kill();
         peer.waitForFinished(2000);
@@ -296,6 +437,39 @@ QStringList comparePeer(const QByteArray &table)
         return {error.isEmpty() ? QStringLiteral("edid-decode printed nothing") : error};
     const EdidReport report = decodeEdid(reinterpret_cast<const uint8_t *>(table.constData()), size_t(table.size()));
     return compareFacts(decoderFacts(report), peerFacts(output));
+}
+
+QStringList TableComparison::categories() const
+{
+    QStringList keys = decoder.keys() + peer.keys();
+    keys.removeDuplicates();
+    return keys;
+}
+
+QStringList TableComparison::mismatchedCategories() const
+{
+    QStringList out;
+    for (const QString &key : categories())
+        if (decoder.value(key) != peer.value(key))
+            out << key;
+    return out;
+}
+
+TableComparison compareTable(const QByteArray &table)
+{
+    TableComparison c;
+    const QString output = runPeer(table, &c.error, true);
+    if (output.isEmpty()) {
+        if (c.error.isEmpty())
+            c.error = QStringLiteral("edid-decode printed nothing");
+        return c;
+    }
+    const EdidReport report = decodeEdid(reinterpret_cast<const uint8_t *>(table.constData()), size_t(table.size()));
+    c.decoder = decoderFacts(report);
+    c.peer = peerFacts(output);
+    c.decoderConforms = report.conforms();
+    c.peerConforms = output.contains(QStringLiteral("EDID conformity: PASS"));
+    return c;
 }
 
 DirectoryComparison compareDirectory(const QString &directory)

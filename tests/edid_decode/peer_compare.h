@@ -20,10 +20,21 @@ FactSheet peerFacts(const QString &peerOutput);
 QStringList compareFacts(const FactSheet &decoder, const FactSheet &peer);
 
 bool peerAvailable();
-// Runs the peer on the table; empty text and *error set when it cannot run.
-QString runPeer(const QByteArray &table, QString *error);
+// Runs the peer on the table (with its conformity check when asked); empty
+// text and *error set when it cannot run.
+QString runPeer(const QByteArray &table, QString *error, bool check = false);
 // Mismatches for one table; a failed peer run is one mismatch line.
 QStringList comparePeer(const QByteArray &table);
+
+// Facts and verdict of both sides for one table.
+struct TableComparison {
+    QString error;                 // the peer did not run
+    FactSheet decoder, peer;
+    bool decoderConforms = false, peerConforms = false;
+    QStringList mismatchedCategories() const;
+    QStringList categories() const; // present on either side
+};
+TableComparison compareTable(const QByteArray &table);
 
 struct DirectoryComparison {
     int tables = 0;
