@@ -33,7 +33,9 @@ std::vector<uint8_t> edidFileBytes(const EdidImage &image);
 
 // Writes through a temporary file in the same folder and a rename, so the
 // old file stays intact on any failure; a device or pipe is written in
-// place. error: the system's description.
+// place. A symbolic link is followed (its target is replaced, the link
+// stays); a file that is not writable is refused, as the window's save
+// refuses it. error: the system's description.
 bool atomicWriteFile(const std::string &path, const std::vector<uint8_t> &bytes, std::string &error);
 
 } // namespace vantrel::edid
