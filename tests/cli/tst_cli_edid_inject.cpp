@@ -38,10 +38,32 @@ int countPrefix(const QStringList &wire, const QString &prefix)
     return n;
 }
 
+// Sets every whole block's checksum right.
+QByteArray withChecksums(QByteArray t)
+{
+    for (int b = 0; b + 128 <= t.size(); b += 128) {
+        uint8_t sum = 0;
+        for (int i = 0; i < 127; ++i)
+            sum = uint8_t(sum + uint8_t(t[b + i]));
+        t[b + 127] = char(uint8_t(-sum));
+    }
+    return t;
+}
+
+// Hex lines of `perLine` bytes, lower case, as other tools print them.
+QByteArray hexText(const QByteArray &t, int perLine, const char *sep, const QByteArray &indent = {})
+{
+    QByteArray out;
+    for (int i = 0; i < t.size(); i += perLine)
+        out += indent + t.mid(i, perLine).toHex(*sep) + "\n";
+    return out;
+}
+
 } // namespace
 
 class CliEdidInject : public QObject {
     Q_OBJECT
+    QByteArray bottom_; // the simulated display's table on TX B
 
 private slots:
     void readSaveUploadAndReadBack()
@@ -113,6 +135,180 @@ private slots:
         const CtlRun garbage = ctl.run({"edid", "write", file});
         EXPECT_STATUS(garbage, 1);
         QVERIFY(garbage.err.contains(QLatin1String("Hex Format Error")));
+    }
+
+    void initTestCase()
+    {
+        CtlRunner ctl;
+        EXPECT_STATUS(ctl.run({"edid", "read", "bottom", "-o", ctl.path("b.bin")}), 0);
+        bottom_ = fileBytes(ctl.path("b.bin"));
+        QCOMPARE(bottom_.size(), 256);
+    }
+
+    // The README's recipe with no display on TX A stops at its first step.
+    void recipeStopsWithoutADisplay_data()
+    {
+        QTest::addColumn<QString>("sim");
+        QTest::addColumn<QStringList>("read");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("TX A, no display") << "txa_edid=none" << QStringList{"top"} << "no display EDID on TX A";
+        QTest::newRow("TX B, no display") << "txb_edid=none" << QStringList{"bottom"} << "no display EDID on TX B";
+        QTest::newRow("--force keeps the bytes, still fails")
+            << "txa_edid=none" << QStringList{"top", "--force"} << "no display EDID on TX A";
+    }
+    void recipeStopsWithoutADisplay()
+    {
+        QFETCH(QString, sim);
+        QFETCH(QStringList, read);
+        QFETCH(QString, message);
+        CtlRunner ctl;
+        ctl.simConfig += ";" + sim;
+        const QString file = ctl.path("tv.bin");
+        const QList<QStringList> recipe = {QStringList{"edid", "read"} + read + QStringList{"-o", file},
+                                           {"set", "edid-mode", "custom"}, {"edid", "write", file}};
+        int step = 0;
+        CtlRun r;
+        while (step < recipe.size() && (r = ctl.run(recipe[step])).status == 0) // the shell's &&
+            ++step;
+        QCOMPARE(step, 0);
+        EXPECT_STATUS(r, 1);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QCOMPARE(QFile::exists(file), read.contains("--force"));
+        if (QFile::exists(file))
+            QCOMPARE(fileBytes(file), QByteArray(256, '\0'));
+        QCOMPARE(countPrefix(ctl.takeWire(), "10 08 B0 "), 0);
+    }
+
+    void uploadGuards_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("force");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message"); // on standard error; empty: no warning at all
+        QTest::addColumn<QByteArray>("stored"); // what the box holds afterwards; empty: unchanged
+
+        const QByteArray good = bottom_;
+        QByteArray one = good.left(128);
+        one[126] = 0;
+        one = withChecksums(one);
+        QByteArray announcing = withChecksums(good.left(128));
+        QByteArray noTiming = good;
+        noTiming[0x38] = 0;
+        noTiming[0x3A] = char(noTiming[0x3A] & 0x0F);
+        noTiming = withChecksums(noTiming);
+        QByteArray three = good + withChecksums(QByteArray(128, '\x02'));
+        three[126] = 2;
+        three = withChecksums(three);
+        const QByteArray listing = "\tEDID:\n" + hexText(good, 16, "", "\t\t");
+        const QByteArray padded = one + QByteArray(128, '\0');
+
+        QTest::newRow("zeros") << QByteArray(256, '\0') << false << 1 << "no EDID header" << QByteArray();
+        QTest::newRow("zeros, forced") << QByteArray(256, '\0') << true << 0 << "warning:" << QByteArray(256, '\0');
+        QTest::newRow("all FF") << QByteArray(256, '\xFF') << false << 1 << "no EDID header" << QByteArray();
+        QTest::newRow("one block announcing an extension") << announcing << false << 1 << "announces 1 extension block, the table holds 0" << QByteArray();
+        QTest::newRow("one block") << one << false << 0 << "" << padded;
+        QTest::newRow("decoder complaint is a warning") << noTiming << false << 0 << "warning: block 0, offset 0x36" << noTiming;
+        QTest::newRow("three blocks, even forced") << three << true << 1 << "at most 256 bytes" << QByteArray();
+        QTest::newRow("output listing text") << listing << false << 0 << "" << good;
+        QTest::newRow("decoder dump, CR LF")
+            << QByteArray("edid-decode (hex):\r\n\r\n" + hexText(good.left(128), 16, " ") + "\n" + hexText(good.mid(128), 16, " ")).replace("\n", "\r\n")
+            << false << 0 << "" << good;
+        QTest::newRow("format error names line and column")
+            << QByteArray("00 ff ff ff ff ff ff 00\n00 FG\n") << false << 1 << "line 2, column 5" << QByteArray();
+    }
+    void uploadGuards()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, force);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        QFETCH(QByteArray, stored);
+        CtlRunner ctl;
+        EXPECT_STATUS(ctl.run({"set", "edid-mode", "custom"}), 0);
+        const QString before = ctl.run({"edid", "read", "--force"}).out;
+        const QString path = ctl.path("table");
+        writeBytes(path, file);
+        ctl.takeWire();
+        const CtlRun r = ctl.run(force ? QStringList{"edid", "write", path, "--force"} : QStringList{"edid", "write", path});
+        EXPECT_STATUS(r, status);
+        if (message.isEmpty())
+            QVERIFY2(!r.err.contains("warning"), qPrintable(r.err));
+        else
+            QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QCOMPARE(countPrefix(ctl.takeWire(), "10 08 B0 "), stored.isEmpty() ? 0 : 32);
+        QCOMPARE(ctl.run({"edid", "read", "--force"}).out, stored.isEmpty() ? before : layout(stored));
+    }
+
+    // check speaks of the blocks the file has; --fix changes only checksums.
+    void checkKeepsTheFilesForm_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<int>("status");
+
+        QByteArray one = bottom_.left(128);
+        one[126] = 0;
+        one = withChecksums(one);
+        one[127] = char(one[127] ^ 0x0F);
+        QByteArray three = bottom_ + withChecksums(QByteArray(128, '\x02'));
+        three[383] = 0;
+        QTest::newRow("128-byte binary") << one << QStringList{"block 0 checksum"} << 1;
+        QTest::newRow("384-byte binary") << three << QStringList{"block 0", "block 1", "block 2 checksum 00 wrong"} << 1;
+        QTest::newRow("128 values as text") << hexText(one, 16, " ") << QStringList{"block 0 checksum"} << 1;
+        QTest::newRow("listing text") << "\tEDID:\n" + hexText(three, 16, "", "\t\t")
+                                      << QStringList{"block 0", "block 1", "block 2 checksum 00 wrong"} << 1;
+        QTest::newRow("not whole blocks") << bottom_.left(200) << QStringList{} << 1;
+    }
+    void checkKeepsTheFilesForm()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, lines);
+        QFETCH(int, status);
+        CtlRunner ctl;
+        const QString path = ctl.path("table");
+        writeBytes(path, file);
+        const CtlRun check = ctl.run({"edid", "check", path});
+        EXPECT_STATUS(check, status);
+        QCOMPARE(check.outLines().size(), lines.size());
+        for (int i = 0; i < lines.size(); ++i)
+            QVERIFY2(check.outLines()[i].startsWith(lines[i]), qPrintable(check.out));
+
+        const CtlRun fix = ctl.run({"edid", "check", path, "--fix"});
+        const QByteArray after = fileBytes(path);
+        if (lines.isEmpty()) {
+            EXPECT_STATUS(fix, 1);
+            QVERIFY(fix.err.contains("not whole 128-byte blocks"));
+            QCOMPARE(after, file);
+            return;
+        }
+        EXPECT_STATUS(fix, 0);
+        QCOMPARE(after.size(), file.size());
+        int changed = 0;
+        for (int i = 0; i < file.size(); ++i)
+            changed += after[i] != file[i] ? 1 : 0;
+        QVERIFY(changed >= 1 && changed <= 2); // one wrong checksum: one byte or its two digits
+        EXPECT_STATUS(ctl.run({"edid", "check", path}), 0);
+    }
+
+    void fileWriterKeepsReadOnlyFilesAndLinks()
+    {
+        CtlRunner ctl;
+        const QString real = ctl.path("real.bin"), link = ctl.path("link.bin");
+        writeBytes(real, "old");
+        QVERIFY(QFile::link(real, link));
+        EXPECT_STATUS(ctl.run({"edid", "read", "top", "-o", link}), 0);
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(fileBytes(real).size(), 256);
+
+        QVERIFY(QFile::setPermissions(real, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+        writeBytes(ctl.path("t.txt"), layout(fileBytes(real)).toLatin1());
+        for (const QStringList &args : {QStringList{"edid", "read", "bottom", "-o", real},
+                                         QStringList{"edid", "read", "bottom", "-o", link}}) {
+            const CtlRun r = ctl.run(args);
+            EXPECT_STATUS(r, 1);
+            QVERIFY2(r.err.contains("read-only"), qPrintable(r.err));
+        }
+        QCOMPARE(layout(fileBytes(real)).toLatin1(), fileBytes(ctl.path("t.txt")));
     }
 
     void aFailedChunkReadIsAnErrorNotATable()
