@@ -115,6 +115,49 @@ LoadedEdidFile convertEdidFile(const uint8_t *data, size_t size)
     return out;
 }
 
+namespace {
+
+// A table whose base block announces more than the one extension the box keeps.
+std::string tooLong(const std::vector<uint8_t> &bytes)
+{
+    const ExtensionCount c = extensionCount(bytes);
+    if (bytes.size() <= size_t(kEdidSize) || !hasEdidHeader(bytes) || c.announced < 2)
+        return {};
+    return "The table has " + std::to_string(c.announced + 1) +
+           " blocks; the box stores two (256 bytes). vantrelctl edid decode shows the whole table.";
+}
+
+} // namespace
+
+TextBoxLoad loadForTextBox(const uint8_t *data, size_t size)
+{
+    TextBoxLoad out;
+    const LoadedEdidFile loaded = convertEdidFile(data, size);
+    if (loaded.binary) {
+        out.problem = tooLong({data, data + size});
+        out.kind = out.problem.empty() ? TextBoxLoad::Binary : TextBoxLoad::Refused;
+        out.image = loaded.image;
+        return out;
+    }
+    out.kind = TextBoxLoad::Text;
+    out.text = loaded.text;
+    if (parseEdidText(upperLatin1(normalizeLineBreaks(loaded.text))).ok())
+        return out;
+    const TableFile file = readTableFile(data, std::min(size, kMaxTextFileRead));
+    if (!file.ok()) {
+        out.problem = file.where();
+    } else if (file.binary) {
+        out.problem = "the file is neither hex text nor a table starting with 00";
+    } else if (file.bytes.empty()) {
+        out.problem = "the file holds no hex values";
+    } else if (!(out.problem = tooLong(file.bytes)).empty()) {
+        out.kind = TextBoxLoad::Refused;
+    } else {
+        out.text = edidTextOf(file.bytes.data(), std::min(file.bytes.size(), size_t(kEdidSize)));
+    }
+    return out;
+}
+
 std::vector<uint8_t> edidFileBytes(const EdidImage &image) { return {image.begin(), image.end()}; }
 
 #ifndef _WIN32 // atomic_write_win.cpp

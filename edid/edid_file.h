@@ -3,6 +3,7 @@
 // writer for callers without QSaveFile.
 #pragma once
 
+#include "edid_import.h"
 #include "edid_text.h"
 
 #include <cstddef>
@@ -27,6 +28,19 @@ struct LoadedEdidFile {
 // such change is a space before CR LF or LF, those bytes become one LF. The
 // text ends at the first NUL.
 LoadedEdidFile convertEdidFile(const uint8_t *data, size_t size);
+
+// What the window's Load puts in its text box. A file in the box's own
+// format loads as it always did (a binary table through showEdidHex, a text
+// unparsed); a text in another tool's form is brought to the box's layout; a
+// table longer than the box's two blocks is refused.
+constexpr size_t kMaxTextFileRead = 64 * 1024; // a hex dump with its whole report
+struct TextBoxLoad {
+    enum Kind { Binary, Text, Refused } kind = Binary;
+    EdidImage image{};   // Binary
+    std::string text;    // Text
+    std::string problem; // Refused: why; Text: the format error to tell (the text is the file's own)
+};
+TextBoxLoad loadForTextBox(const uint8_t *data, size_t size);
 
 // What saving writes: the 256 table bytes, nothing else.
 std::vector<uint8_t> edidFileBytes(const EdidImage &image);
