@@ -92,65 +92,6 @@ private slots:
         QCOMPARE(load(std::string("00 01\0 02", 9)).text, std::string("00 01"));
     }
 
-    // The window's Load: its own forms as before, other tools' text in its
-    // layout, tables longer than the box's two blocks refused.
-    void textBoxLoad_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QByteArray>("text");    // Text: the box's text
-        QTest::addColumn<QString>("problem");    // a part of it; empty: none
-
-        std::string table(384, '\x11');
-        const char header[] = "\x00\xFF\xFF\xFF\xFF\xFF\xFF\x00";
-        table.replace(0, 8, header, 8);
-        table[126] = 2;
-        std::string hex;
-        char pair[4];
-        for (size_t i = 0; i < 256; ++i) {
-            std::snprintf(pair, sizeof pair, "%02x", uint8_t(table[i]));
-            hex += pair;
-            hex += i % 16 == 15 ? "\n" : "";
-        }
-        const std::string boxLayout = canonicalEdidText(load(table.substr(0, 256)).image);
-        const QByteArray same = QByteArray::fromStdString(lines(16, 16, "\r\n"));
-        QTest::newRow("box layout, CR LF: as always") << same << int(TextBoxLoad::Text)
-                                                      << QByteArray::fromStdString(load(same.toStdString()).text) << "";
-        QTest::newRow("listing with heading") << QByteArray::fromStdString("\tEDID:\n" + hex) << int(TextBoxLoad::Text)
-                                              << QByteArray::fromStdString(boxLayout) << "";
-        EdidImage counting{};
-        for (int i = 0; i < kEdidSize; ++i)
-            counting[i] = uint8_t(i);
-        QTest::newRow("8 groups a line") << QByteArray::fromStdString(lines(8, 32, "\r\n")) << int(TextBoxLoad::Text)
-                                         << QByteArray::fromStdString(canonicalEdidText(counting)) << "";
-        QTest::newRow("not hex: loaded for editing, error told")
-            << QByteArray("00 FF\n00 FG\n") << int(TextBoxLoad::Text) << QByteArray("00 FF\n00 FG\n") << "line 2, column 5";
-        QTest::newRow("binary 384 announcing 2 extensions") << QByteArray::fromStdString(table) << int(TextBoxLoad::Refused)
-                                                            << QByteArray() << "3 blocks";
-        QTest::newRow("text of 3 blocks") << QByteArray::fromStdString(hex + hex) << int(TextBoxLoad::Refused)
-                                          << QByteArray() << "3 blocks";
-        QTest::newRow("binary 256") << QByteArray::fromStdString(table.substr(0, 256)) << int(TextBoxLoad::Binary)
-                                    << QByteArray() << "";
-        QTest::newRow("2000 bytes without a header") << QByteArray(2000, '\0') << int(TextBoxLoad::Binary) << QByteArray() << "";
-    }
-    void textBoxLoad()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(int, kind);
-        QFETCH(QByteArray, text);
-        QFETCH(QString, problem);
-        const TextBoxLoad l = loadForTextBox(reinterpret_cast<const uint8_t *>(file.constData()), size_t(file.size()));
-        QCOMPARE(int(l.kind), kind);
-        QVERIFY2(QString::fromStdString(l.problem).contains(problem), l.problem.c_str());
-        QCOMPARE(l.problem.empty(), problem.isEmpty());
-        if (kind == TextBoxLoad::Binary)
-            QVERIFY(std::equal(l.image.begin(), l.image.end(), reinterpret_cast<const uint8_t *>(file.constData())));
-        if (kind == TextBoxLoad::Text && !text.isEmpty())
-            QCOMPARE(QByteArray::fromStdString(l.text), text);
-        if (kind == TextBoxLoad::Text && problem.isEmpty())
-            QVERIFY(parseEdidText(upperLatin1(normalizeLineBreaks(l.text))).ok());
-    }
-
     void atomicWrite()
     {
         QTemporaryDir dir;

@@ -195,6 +195,7 @@ private slots:
         QByteArray three = table + QByteArray(128, '\x02');
         three[126] = 2;
         QTest::newRow("output listing") << listing << text << "";
+        QTest::newRow("the box's layout, CR LF, as always") << text.toLatin1().replace("\n", " \r\n") << text << "";
         QTest::newRow("three blocks") << three << "" << "The table has 3 blocks";
         QTest::newRow("not hex") << QByteArray("00 FF\n00 FG") << "00 FF\n00 FG" << "line 2, column 5";
     }
