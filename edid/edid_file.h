@@ -1,6 +1,7 @@
-// EDID files: a raw 256-byte table, or on loading also a hex text file.
-// The conversion works on bytes already read; atomicWriteFile is a plain
-// writer for callers without QSaveFile.
+// EDID files as the window's text box meets them: a raw 256-byte table, or on
+// loading also a hex text file (its own layout or another tool's). The
+// conversions work on bytes already read; atomicWriteFile is a plain writer
+// for callers without QSaveFile.
 #pragma once
 
 #include "edid_import.h"
