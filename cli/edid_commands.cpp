@@ -4,45 +4,66 @@
 #include "edid_input.h"
 
 #include "edid_file.h"
+#include "edid_import.h"
 #include "edid_report.h"
 #include "edid_transfer.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <cstdio>
+
 namespace vantrel::cli {
 
 namespace {
 
-QJsonArray checksumRows(const edid::EdidImage &image, const edid::ChecksumCheck &check)
+QJsonArray checksumRows(const std::vector<edid::BlockChecksum> &sums)
 {
     QJsonArray rows;
-    for (int b = 0; b < 2; ++b) {
+    for (size_t b = 0; b < sums.size(); ++b) {
         QJsonObject row;
-        row.insert(QStringLiteral("block"), b);
-        row.insert(QStringLiteral("stored"), image[size_t(b * 128 + 127)]);
-        row.insert(QStringLiteral("computed"), check.computed[b]);
-        row.insert(QStringLiteral("ok"), check.valid[b]);
+        row.insert(QStringLiteral("block"), int(b));
+        row.insert(QStringLiteral("stored"), sums[b].stored);
+        row.insert(QStringLiteral("computed"), sums[b].computed);
+        row.insert(QStringLiteral("ok"), sums[b].ok());
         rows.append(row);
     }
     return rows;
 }
 
+// The two blocks the box holds, as every table it gives or takes has them.
+QJsonArray checksumRows(const edid::EdidImage &image)
+{
+    return checksumRows(edid::blockChecksums({image.begin(), image.end()}));
+}
+
+std::string blocksText(size_t n) { return std::to_string(n) + (n == 1 ? " block" : " blocks"); }
+
 int runRead(Invocation &inv)
 {
     const QString which = inv.args.value(0, QStringLiteral("box"));
     uint8_t code = frame::kFetchBoxEdid;
-    if (which == QLatin1String("top"))
+    std::string missing = "the box holds no EDID table (its table has no EDID header)";
+    if (which == QLatin1String("top")) {
         code = frame::kFetchTxAEdid;
-    else if (which == QLatin1String("bottom"))
+        missing = "no display EDID on TX A";
+    } else if (which == QLatin1String("bottom")) {
         code = frame::kFetchTxBEdid;
-    else if (which != QLatin1String("box"))
+        missing = "no display EDID on TX B";
+    } else if (which != QLatin1String("box")) {
         usageError("edid read takes box, top or bottom, not \"" + which.toStdString() + "\"");
+    }
 
     BoxConnection b(inv.link);
     Session s = b.session();
     const edid::EdidReadout r = edid::readEdid(s, code);
     b.require(r.ok, "reading the EDID failed: the box did not send the whole table");
+
+    // A port with no display reads as zeros: that is no table to save or upload.
+    const bool table = edid::hasEdidHeader({r.image.begin(), r.image.end()});
+    const bool force = inv.isSet(QStringLiteral("force"));
+    if (!table && !force)
+        throw CliError{kExitFailed, missing + " (the bytes read have no EDID header; --force keeps them anyway)"};
 
     const QString file = inv.value(QStringLiteral("output"));
     if (!file.isEmpty()) {
@@ -51,9 +72,12 @@ int runRead(Invocation &inv)
     } else {
         inv.out.raw(r.text);
     }
+    if (!table)
+        throw CliError{kExitFailed, missing + (file.isEmpty() ? std::string(" (the bytes read are shown above)")
+                                                              : " (the bytes read are in " + file.toStdString() + ")")};
     inv.out.set(QStringLiteral("source"), which);
     inv.out.set(QStringLiteral("hex"), QString::fromLatin1(r.text.c_str()));
-    inv.out.set(QStringLiteral("checksums"), checksumRows(r.image, edid::checkChecksums(r.image)));
+    inv.out.set(QStringLiteral("checksums"), checksumRows(r.image));
     return kExitOk;
 }
 
@@ -62,11 +86,32 @@ void readOptions(QCommandLineParser &p)
     p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
                  QStringLiteral("Save the 256 bytes to FILE instead of printing the hex text."),
                  QStringLiteral("FILE")});
+    p.addOption({QStringLiteral("force"),
+                 QStringLiteral("Save or print the bytes even when they are no EDID table (no display attached).")});
+}
+
+// What the decoder finds wrong; real displays often break a rule or two, so
+// this never stops an upload.
+void warnAboutConformity(const std::vector<uint8_t> &bytes)
+{
+    for (const edid::Problem &p : edid::decodeEdid(bytes).problems) {
+        if (p.severity != edid::Severity::Error)
+            continue;
+        std::string where = p.block >= 0 ? "block " + std::to_string(p.block) : std::string("table");
+        if (p.offset >= 0)
+            where += QString::asprintf(", offset 0x%02X", unsigned(p.offset)).toStdString();
+        std::fprintf(stderr, "vantrelctl: warning: %s, %s: %s\n", where.c_str(), p.context.c_str(), p.message.c_str());
+    }
 }
 
 int runWrite(Invocation &inv)
 {
     const EdidInput in = loadEdidInput(inv.args[0]);
+    const std::string name = inv.args[0].toStdString();
+    if (in.bytes.size() > size_t(edid::kEdidSize))
+        throw CliError{kExitFailed, name + " holds " + std::to_string(in.bytes.size()) + " bytes (" +
+                                        blocksText((in.bytes.size() + 127) / 128) +
+                                        "); the box stores at most 256 bytes (2 blocks), so it cannot take this table"};
     const edid::ChecksumCheck check = edid::checkChecksums(in.image);
     BoxConnection b(inv.link);
     // The window's upload gate: CUSTOM mode with the first preset selected.
@@ -74,50 +119,63 @@ int runWrite(Invocation &inv)
     if (block[2] != 3 || block[19] != 1)
         throw CliError{kExitFailed, "Select CUSTOM EDID TABLE mode to upload an EDID table "
                                     "(vantrelctl set edid-mode custom; vantrelctl set edid-preset 1)"};
-    if (!check.ok() && !inv.isSet(QStringLiteral("force")))
+    const bool force = inv.isSet(QStringLiteral("force"));
+    if (!force && !edid::hasEdidHeader(in.bytes))
+        throw CliError{kExitFailed, name + ": the table has no EDID header (00 FF FF FF FF FF FF 00); "
+                                           "--force writes it anyway"};
+    const edid::ExtensionCount ext = edid::extensionCount(in.bytes);
+    if (!force && !ext.matches())
+        throw CliError{kExitFailed, name + ": the base block announces " + std::to_string(ext.announced) +
+                                        " extension block" + (ext.announced == 1 ? "" : "s") + ", the table holds " +
+                                        std::to_string(ext.present) + "; --force writes it anyway"};
+    if (!check.ok() && !force)
         throw CliError{kExitFailed, "The EDID Checksum is not correct. (--force writes it anyway; "
                                     "\"vantrelctl edid check --fix\" repairs the file)"};
+    warnAboutConformity(in.bytes);
     Session s = b.session();
     const bool stored = edid::uploadEdid(s, in.image);
     b.require(stored, "the EDID upload failed");
     b.requireNoFailure("the EDID upload");
     inv.out.set(QStringLiteral("written"), true);
-    inv.out.set(QStringLiteral("checksums"), checksumRows(in.image, check));
+    inv.out.set(QStringLiteral("checksums"), checksumRows(in.image));
     return kExitOk;
 }
 
 void writeOptions(QCommandLineParser &p)
 {
-    p.addOption({QStringLiteral("force"), QStringLiteral("Upload even when a checksum is wrong.")});
+    p.addOption({QStringLiteral("force"), QStringLiteral("Upload even when a checksum is wrong, the EDID header is "
+                                                         "missing or the extension count does not match.")});
 }
 
 int runCheck(Invocation &inv)
 {
     const QString path = inv.args[0];
-    EdidInput in = loadEdidInput(path);
-    const edid::ChecksumCheck check = edid::checkChecksums(in.image);
-    for (int b = 0; b < 2; ++b) {
-        const uint8_t stored = in.image[size_t(b * 128 + 127)];
-        inv.out.line(check.valid[b] ? QString::asprintf("block %d checksum %02X correct", b, stored)
-                                    : QString::asprintf("block %d checksum %02X wrong, should be %02X", b, stored,
-                                                        check.computed[b]));
+    const EdidInput in = loadEdidInput(path);
+    if (in.bytes.size() % edid::kBlockSize != 0)
+        throw CliError{kExitFailed, path.toStdString() + " holds " + std::to_string(in.bytes.size()) +
+                                        " bytes, not whole 128-byte blocks"};
+    const std::vector<edid::BlockChecksum> sums = edid::blockChecksums(in.bytes);
+    bool ok = true;
+    for (size_t b = 0; b < sums.size(); ++b) {
+        const edid::BlockChecksum &c = sums[b];
+        ok = ok && c.ok();
+        inv.out.line(c.ok() ? QString::asprintf("block %d checksum %02X correct", int(b), c.stored)
+                            : QString::asprintf("block %d checksum %02X wrong, should be %02X", int(b), c.stored,
+                                                c.computed));
     }
-    inv.out.set(QStringLiteral("checksums"), checksumRows(in.image, check));
-    inv.out.set(QStringLiteral("ok"), check.ok());
-    if (check.ok())
+    inv.out.set(QStringLiteral("checksums"), checksumRows(sums));
+    inv.out.set(QStringLiteral("ok"), ok);
+    if (ok)
         return kExitOk;
     if (!inv.isSet(QStringLiteral("fix")))
         return kExitFailed;
     if (path == QLatin1String("-"))
         usageError("--fix needs a file, not standard input");
-    edid::repairChecksums(in.image);
-    // Written back in the form it came in.
-    if (in.binary) {
-        writeFileAtomically(path, edid::edidFileBytes(in.image));
-    } else {
-        const std::string text = edid::canonicalEdidText(in.image);
-        writeFileAtomically(path, std::vector<uint8_t>(text.begin(), text.end()));
-    }
+    // Written back in the form it came in: only the checksum bytes change.
+    std::vector<uint8_t> fixed = in.bytes;
+    edid::repairBlockChecksums(fixed);
+    writeFileAtomically(path, edid::rewriteTableFile(reinterpret_cast<const uint8_t *>(in.raw.constData()),
+                                                     size_t(in.raw.size()), in.file, fixed));
     inv.out.line(QStringLiteral("checksums repaired in %1").arg(path));
     inv.out.set(QStringLiteral("fixed"), true);
     return kExitOk;
@@ -147,13 +205,19 @@ int runDecode(Invocation &inv)
 std::vector<Command> edidCommands()
 {
     return {
-        {"edid read", "[box|top|bottom] [-o FILE]", "Read the box's EDID, or the display's on TX A (top) or TX B (bottom).",
-         "Prints the table in the window's hex layout, or saves the 256 bytes to FILE.", 0, 1, readOptions, runRead},
-        {"edid write", "FILE [--force]", "Upload a table (256-byte file or hex text) as the custom EDID.",
-         "The box must be in CUSTOM mode with the first preset; both checksums must be right unless --force.",
+        {"edid read", "[box|top|bottom] [-o FILE] [--force]",
+         "Read the box's EDID, or the display's on TX A (top) or TX B (bottom).",
+         "Prints the table in the window's hex layout, or saves the 256 bytes to FILE. Bytes without the EDID "
+         "header (no display attached) are refused with exit status 1; --force still prints or saves them.",
+         0, 1, readOptions, runRead},
+        {"edid write", "FILE [--force]", "Upload a table (binary file or hex text) as the custom EDID.",
+         "The box must be in CUSTOM mode with the first preset. Unless --force: the table must start with the "
+         "EDID header, its extension count must match its blocks and both checksums must be right. A table "
+         "longer than 256 bytes is refused. What the decoder finds wrong is printed as warnings.",
          1, 1, writeOptions, runWrite},
-        {"edid check", "FILE [--fix]", "Check both checksums of a table file; --fix repairs them in the file.",
-         "Exit status 1 when a checksum is wrong and was not repaired.", 1, 1, checkOptions, runCheck},
+        {"edid check", "FILE [--fix]", "Check the checksum of every block of a table file; --fix repairs them.",
+         "The file must hold whole 128-byte blocks; --fix changes only the checksum bytes and keeps the file's "
+         "form. Exit status 1 when a checksum is wrong and was not repaired.", 1, 1, checkOptions, runCheck},
         {"edid decode", "FILE|-", "What a table advertises: identity, timings, video, audio, HDR, colorimetry.",
          "Exit status 1 when the table does not conform.", 1, 1, nullptr, runDecode},
     };

@@ -5,12 +5,15 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace vantrel::cli {
 
 namespace {
 
-// A table with every extension is 128 x 256 bytes; nothing sensible is longer.
-constexpr qint64 kMaxTableFile = 128 * 256;
+// A table with every extension is 128 x 256 bytes; as hex text with a
+// heading, spaces and line ends it stays well under four times that.
+constexpr qint64 kMaxTableFile = 4 * 128 * 256;
 
 } // namespace
 
@@ -21,30 +24,22 @@ EdidInput loadEdidInput(const QString &path)
     const bool opened = stdinInput ? file.open(stdin, QIODevice::ReadOnly) : file.open(QIODevice::ReadOnly);
     if (!opened)
         throw CliError{kExitFailed, "cannot read " + path.toStdString() + ": " + file.errorString().toStdString()};
-    // A pipe is read to its end; a file only as far as a table can reach.
-    QByteArray data = stdinInput ? file.readAll() : file.read(kMaxTableFile);
-    if (data.size() > kMaxTableFile)
-        data.truncate(kMaxTableFile);
-    if (data.isEmpty())
+    EdidInput in;
+    in.raw = stdinInput ? file.readAll() : file.read(kMaxTableFile + 1);
+    if (in.raw.size() > kMaxTableFile)
+        throw CliError{kExitFailed, path.toStdString() + " is longer than any EDID table file"};
+    if (in.raw.isEmpty())
         throw CliError{kExitFailed, path.toStdString() + " is empty"};
 
-    const auto *raw = reinterpret_cast<const uint8_t *>(data.constData());
-    const edid::LoadedEdidFile loaded = edid::convertEdidFile(raw, size_t(data.size()));
-    EdidInput in;
-    in.binary = loaded.binary;
-    if (loaded.binary) {
-        in.image = loaded.image;
-        in.bytes.assign(raw, raw + data.size());
-        return in;
-    }
-    // The text goes through the parser "Write EDID" uses on the window's box.
-    const edid::EdidText parsed = edid::parseEdidText(edid::upperLatin1(loaded.text));
-    if (!parsed.ok())
-        throw CliError{kExitFailed, path.toStdString() + ": Hex Format Error"};
-    if (parsed.count == 0)
+    const auto *raw = reinterpret_cast<const uint8_t *>(in.raw.constData());
+    in.file = edid::readTableFile(raw, size_t(in.raw.size()));
+    if (!in.file.ok())
+        throw CliError{kExitFailed, path.toStdString() + ": Hex Format Error, " + in.file.where()};
+    if (in.file.bytes.empty())
         throw CliError{kExitFailed, path.toStdString() + " holds no EDID bytes"};
-    in.image = parsed.image;
-    in.bytes.assign(parsed.image.begin(), parsed.image.begin() + std::min(parsed.count, edid::kEdidSize));
+    in.binary = in.file.binary;
+    in.bytes = in.file.bytes;
+    std::copy_n(in.bytes.begin(), std::min(in.bytes.size(), size_t(edid::kEdidSize)), in.image.begin());
     return in;
 }
 

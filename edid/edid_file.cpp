@@ -53,6 +53,25 @@ bool writeInPlace(const std::string &path, const std::vector<uint8_t> &bytes, st
     return true;
 }
 
+// The file a path names once symbolic links are followed: the link stays a
+// link and its target is what gets replaced. A dangling link names the file
+// it points at.
+std::string followLinks(std::string path)
+{
+    namespace fs = std::filesystem;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            break;
+        std::error_code ec;
+        const fs::path target = fs::read_symlink(path, ec);
+        if (ec)
+            break;
+        path = target.is_absolute() ? target.string() : (fs::path(path).parent_path() / target).string();
+    }
+    return path;
+}
+
 } // namespace
 #endif
 
@@ -96,15 +115,72 @@ LoadedEdidFile convertEdidFile(const uint8_t *data, size_t size)
     return out;
 }
 
+namespace {
+
+// A table whose base block announces more than the one extension the box keeps.
+std::string tooLong(const std::vector<uint8_t> &bytes)
+{
+    const ExtensionCount c = extensionCount(bytes);
+    if (bytes.size() <= size_t(kEdidSize) || !hasEdidHeader(bytes) || c.announced < 2)
+        return {};
+    return "The table has " + std::to_string(c.announced + 1) +
+           " blocks; the box stores two (256 bytes). vantrelctl edid decode shows the whole table.";
+}
+
+} // namespace
+
+TextBoxLoad loadForTextBox(const uint8_t *data, size_t size)
+{
+    TextBoxLoad out;
+    const LoadedEdidFile loaded = convertEdidFile(data, size);
+    if (loaded.binary) {
+        out.problem = tooLong({data, data + size});
+        out.kind = out.problem.empty() ? TextBoxLoad::Binary : TextBoxLoad::Refused;
+        out.image = loaded.image;
+        return out;
+    }
+    out.kind = TextBoxLoad::Text;
+    out.text = loaded.text;
+    if (parseEdidText(upperLatin1(normalizeLineBreaks(loaded.text))).ok())
+        return out;
+    const TableFile file = readTableFile(data, std::min(size, kMaxTextFileRead));
+    if (!file.ok()) {
+        out.problem = file.where();
+    } else if (file.binary) {
+        out.problem = "the file is neither hex text nor a table starting with 00";
+    } else if (file.bytes.empty()) {
+        out.problem = "the file holds no hex values";
+    } else if (!(out.problem = tooLong(file.bytes)).empty()) {
+        out.kind = TextBoxLoad::Refused;
+    } else {
+        out.text = edidTextOf(file.bytes.data(), std::min(file.bytes.size(), size_t(kEdidSize)));
+    }
+    return out;
+}
+
 std::vector<uint8_t> edidFileBytes(const EdidImage &image) { return {image.begin(), image.end()}; }
 
 #ifndef _WIN32 // atomic_write_win.cpp
-bool atomicWriteFile(const std::string &path, const std::vector<uint8_t> &bytes, std::string &error)
+bool atomicWriteFile(const std::string &linkPath, const std::vector<uint8_t> &bytes, std::string &error)
 {
+    const std::string path = followLinks(linkPath);
     // The rename below would put a plain file in place of a device or pipe.
     struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode))
+    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode))
         return writeInPlace(path, bytes, error);
+    // The rename only needs the folder's permission; a file its owner made
+    // read-only (even to root) is kept.
+    if (exists && S_ISREG(existing.st_mode)) {
+        if ((existing.st_mode & 0222) == 0) {
+            error = "the file is read-only";
+            return false;
+        }
+        if (::access(path.c_str(), W_OK) != 0) {
+            error = std::strerror(errno);
+            return false;
+        }
+    }
     namespace fs = std::filesystem;
     const fs::path target(path);
     fs::path dir = target.parent_path();

@@ -174,15 +174,17 @@ void repairChecksums(EdidImage &image)
     image[kEdidSize - 1] = c.computed[1];
 }
 
-std::string canonicalEdidText(const EdidImage &image)
+std::string canonicalEdidText(const EdidImage &image) { return edidTextOf(image.data(), image.size()); }
+
+std::string edidTextOf(const uint8_t *bytes, size_t count)
 {
     std::string out;
-    out.reserve(3 * kEdidSize);
+    out.reserve(3 * count);
     char group[4];
-    for (int i = 0; i < kEdidSize; ++i) {
-        std::snprintf(group, sizeof group, "%02X", image[i]);
+    for (size_t i = 0; i < count; ++i) {
+        std::snprintf(group, sizeof group, "%02X", bytes[i]);
         out += group;
-        out += (i % 16 == 15) ? '\n' : ' ';
+        out += (i % 16 == 15 || i + 1 == count) ? '\n' : ' ';
     }
     return out;
 }

@@ -62,6 +62,8 @@ void repairChecksums(EdidImage &image);
 // 16 lines of 16 "%02X" groups joined by single spaces, each line ended by
 // a line feed: 768 characters.
 std::string canonicalEdidText(const EdidImage &image);
+// The same layout for any number of values; the last line may be short.
+std::string edidTextOf(const uint8_t *bytes, size_t count);
 
 // Colon hex text.
 constexpr int kColonHexArea = 100;

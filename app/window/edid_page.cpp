@@ -3,6 +3,7 @@
 #include "mainwindow.h"
 
 #include "edid_file.h"
+#include "edid_import.h"
 #include "edid_text.h"
 #include "edid_transfer.h"
 #include "feedback.h"
@@ -67,6 +68,11 @@ bool MainWindow::uploadEdid()
     setupProgressBar();
     edid::EdidImage image{};
     if (!parseEdidBox(image))
+        return false;
+    // A display that is not attached reads as zeros; the box would then offer
+    // the source a table it cannot use.
+    if (!edid::hasEdidHeader({image.begin(), image.end()}) &&
+        !feedback_->question(tr("VANTREL Utility"), tr("The table has no EDID header."), tr("Write anyway?")))
         return false;
     if (!edid::checkChecksums(image).ok() &&
         !feedback_->question(tr("VANTREL Utility"), tr("The EDID Checksum is not correct."),
@@ -138,14 +144,23 @@ bool MainWindow::LoadEDIDfromFile()
                            tr("Cannot read file %1:\n%2.").arg(path, file.errorString()));
         return false;
     }
-    const QByteArray data = file.read(edid::kMaxFileRead);
-    edid::LoadedEdidFile loaded =
-        edid::convertEdidFile(reinterpret_cast<const uint8_t *>(data.constData()), size_t(data.size()));
-    if (loaded.binary)
+    const QByteArray data = file.read(qint64(edid::kMaxTextFileRead));
+    const edid::TextBoxLoad loaded =
+        edid::loadForTextBox(reinterpret_cast<const uint8_t *>(data.constData()), size_t(data.size()));
+    if (loaded.kind == edid::TextBoxLoad::Refused) {
+        feedback_->warning(this, tr("VANTREL Utility"),
+                           tr("Cannot load file %1:\n%2").arg(path, QString::fromStdString(loaded.problem)));
+        return false;
+    }
+    if (loaded.kind == edid::TextBoxLoad::Binary)
         showEdidHex(loaded.image);
     else
         replaceText(ui->EDIDtext, QString::fromLatin1(loaded.text.c_str()), QColor(0, 0, 255, 255), QFont::Bold);
     status(tr("File loaded"), 2000);
+    // The text is in the box for editing; where it goes wrong is said now.
+    if (!loaded.problem.empty())
+        feedback_->warning(this, tr("VANTREL Utility"),
+                           tr("Hex Format Error in %1:\n%2").arg(path, QString::fromStdString(loaded.problem)));
     return true;
 }
 

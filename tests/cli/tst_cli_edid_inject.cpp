@@ -38,10 +38,32 @@ int countPrefix(const QStringList &wire, const QString &prefix)
     return n;
 }
 
+// Sets every whole block's checksum right.
+QByteArray withChecksums(QByteArray t)
+{
+    for (int b = 0; b + 128 <= t.size(); b += 128) {
+        uint8_t sum = 0;
+        for (int i = 0; i < 127; ++i)
+            sum = uint8_t(sum + uint8_t(t[b + i]));
+        t[b + 127] = char(uint8_t(-sum));
+    }
+    return t;
+}
+
+// Hex lines of `perLine` bytes, lower case, as other tools print them.
+QByteArray hexText(const QByteArray &t, int perLine, const char *sep, const QByteArray &indent = {})
+{
+    QByteArray out;
+    for (int i = 0; i < t.size(); i += perLine)
+        out += indent + t.mid(i, perLine).toHex(*sep) + "\n";
+    return out;
+}
+
 } // namespace
 
 class CliEdidInject : public QObject {
     Q_OBJECT
+    QByteArray bottom_; // the simulated display's table on TX B
 
 private slots:
     void readSaveUploadAndReadBack()
@@ -113,6 +135,135 @@ private slots:
         const CtlRun garbage = ctl.run({"edid", "write", file});
         EXPECT_STATUS(garbage, 1);
         QVERIFY(garbage.err.contains(QLatin1String("Hex Format Error")));
+    }
+
+    void initTestCase()
+    {
+        CtlRunner ctl;
+        EXPECT_STATUS(ctl.run({"edid", "read", "bottom", "-o", ctl.path("b.bin")}), 0);
+        bottom_ = fileBytes(ctl.path("b.bin"));
+        QCOMPARE(bottom_.size(), 256);
+    }
+
+    // The README's recipe with no display on TX A stops at its first step.
+    void recipeStopsWithoutADisplay_data()
+    {
+        QTest::addColumn<QString>("sim");
+        QTest::addColumn<QStringList>("read");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("TX A, no display") << "txa_edid=none" << QStringList{"top"} << "no display EDID on TX A";
+        QTest::newRow("--force keeps the bytes, still fails")
+            << "txa_edid=none" << QStringList{"top", "--force"} << "no display EDID on TX A";
+    }
+    void recipeStopsWithoutADisplay()
+    {
+        QFETCH(QString, sim);
+        QFETCH(QStringList, read);
+        QFETCH(QString, message);
+        CtlRunner ctl;
+        ctl.simConfig += ";" + sim;
+        const QString file = ctl.path("tv.bin");
+        const QList<QStringList> recipe = {QStringList{"edid", "read"} + read + QStringList{"-o", file},
+                                           {"set", "edid-mode", "custom"}, {"edid", "write", file}};
+        int step = 0;
+        CtlRun r;
+        while (step < recipe.size() && (r = ctl.run(recipe[step])).status == 0) // the shell's &&
+            ++step;
+        QCOMPARE(step, 0);
+        EXPECT_STATUS(r, 1);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QCOMPARE(QFile::exists(file), read.contains("--force"));
+        if (QFile::exists(file))
+            QCOMPARE(fileBytes(file), QByteArray(256, '\0'));
+        QCOMPARE(countPrefix(ctl.takeWire(), "10 08 B0 "), 0);
+    }
+
+    // Table files through write, check and check --fix. FILE stands for the file.
+    void tableFiles_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("said");      // in the output; empty: no warning at all
+        QTest::addColumn<QByteArray>("stored"); // write: what the box holds afterwards; empty: unchanged
+
+        const QByteArray good = bottom_;
+        QByteArray one = good.left(128);
+        one[126] = 0;
+        one = withChecksums(one);
+        QByteArray noTiming = good;
+        noTiming[0x38] = 0;
+        noTiming[0x3A] = char(noTiming[0x3A] & 0x0F);
+        noTiming = withChecksums(noTiming);
+        QByteArray three = good + withChecksums(QByteArray(128, '\x02'));
+        three[126] = 2;
+        three = withChecksums(three);
+        QByteArray badOne = one, badThree = three;
+        badOne[127] = char(badOne[127] ^ 0x0F);
+        badThree[383] = 0;
+        const QByteArray listing = "\tEDID:\n" + hexText(good, 16, "", "\t\t");
+        const QByteArray padded = one + QByteArray(128, '\0');
+        const QStringList write{"write", "FILE"}, force{"write", "FILE", "--force"}, check{"check", "FILE"},
+            fix{"check", "FILE", "--fix"};
+
+        QTest::newRow("zeros") << QByteArray(256, '\0') << write << 1 << "no EDID header" << QByteArray();
+        QTest::newRow("zeros, forced") << QByteArray(256, '\0') << force << 0 << "warning:" << QByteArray(256, '\0');
+        QTest::newRow("all FF") << QByteArray(256, '\xFF') << write << 1 << "no EDID header" << QByteArray();
+        QTest::newRow("one block announcing an extension")
+            << withChecksums(good.left(128)) << write << 1 << "announces 1 extension block, the table holds 0" << QByteArray();
+        QTest::newRow("one block") << one << write << 0 << "" << padded;
+        QTest::newRow("one block padded, as the window saves") << padded << write << 0 << "" << padded;
+        QTest::newRow("decoder complaint is a warning") << noTiming << write << 0 << "warning: block 0, offset 0x36" << noTiming;
+        QTest::newRow("three blocks, even forced") << three << force << 1 << "at most 256 bytes" << QByteArray();
+        QTest::newRow("output listing") << listing << write << 0 << "" << good;
+        QTest::newRow("decoder dump, CR LF")
+            << QByteArray("edid-decode (hex):\n\n" + hexText(good.left(128), 16, " ") + "\n" + hexText(good.mid(128), 16, " ")).replace("\n", "\r\n")
+            << write << 0 << "" << good;
+        QTest::newRow("format error: line and column")
+            << QByteArray("00 ff ff ff ff ff ff 00\n00 FG\n") << write << 1 << "line 2, column 5" << QByteArray();
+        QTest::newRow("check 128 bytes: block 0 only") << badOne << check << 1 << "block 0 checksum" << QByteArray();
+        QTest::newRow("check 384 bytes: block 2 too") << badThree << check << 1 << "block 2 checksum 00 wrong" << QByteArray();
+        QTest::newRow("check: not whole blocks") << good.left(200) << fix << 1 << "not whole 128-byte blocks" << QByteArray();
+        QTest::newRow("fix 128-byte binary") << badOne << fix << 0 << "" << QByteArray();
+        QTest::newRow("fix 384-byte binary") << badThree << fix << 0 << "" << QByteArray();
+        QTest::newRow("fix 128 values as text") << hexText(badOne, 16, " ") << fix << 0 << "" << QByteArray();
+        QTest::newRow("fix listing of 3 blocks") << "\tEDID:\n" + hexText(badThree, 16, "", "\t\t") << fix << 0 << "" << QByteArray();
+    }
+    void tableFiles()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QString, said);
+        QFETCH(QByteArray, stored);
+        CtlRunner ctl;
+        const QString path = ctl.path("table");
+        writeBytes(path, file);
+        const bool writing = args[0] == "write";
+        QString before;
+        if (writing) {
+            EXPECT_STATUS(ctl.run({"set", "edid-mode", "custom"}), 0);
+            before = ctl.run({"edid", "read", "--force"}).out;
+            ctl.takeWire();
+        }
+        const CtlRun r = ctl.run(QStringList{"edid"} + args.replaceInStrings("FILE", path));
+        EXPECT_STATUS(r, status);
+        QVERIFY2(said.isEmpty() ? !r.err.contains("warning") : (r.out + r.err).contains(said), qPrintable(r.out + r.err));
+        const QByteArray after = fileBytes(path);
+        if (writing) {
+            QCOMPARE(countPrefix(ctl.takeWire(), "10 08 B0 "), stored.isEmpty() ? 0 : 32);
+            QCOMPARE(ctl.run({"edid", "read", "--force"}).out, stored.isEmpty() ? before : layout(stored));
+        } else if (args.contains("--fix") && status == 0) {
+            QCOMPARE(after.size(), file.size()); // the same form: one byte or two digits changed
+            int changed = 0;
+            for (int i = 0; i < file.size(); ++i)
+                changed += after[i] != file[i] ? 1 : 0;
+            QVERIFY(changed >= 1 && changed <= 2);
+            EXPECT_STATUS(ctl.run({"edid", "check", path}), 0);
+        } else {
+            QCOMPARE(after, file);
+            QCOMPARE(r.outLines().size(), (file.size() / 128) * (file.size() % 128 ? 0 : 1)); // blocks it has
+        }
     }
 
     void aFailedChunkReadIsAnErrorNotATable()

@@ -112,6 +112,38 @@ private slots:
         QVERIFY(!atomicWriteFile((target.parent_path() / "missing" / "x.bin").string(), edidFileBytes(image), error));
         QVERIFY(!error.empty());
     }
+
+    // As the window's save: a link is written through, a read-only file is kept.
+    void writeThroughLinksRefuseReadOnly()
+    {
+        namespace fs = std::filesystem;
+        QTemporaryDir dir;
+        const fs::path base(dir.path().toStdString());
+        fs::create_directory(base / "tables");
+        const fs::path real = base / "tables" / "tv.bin";
+        std::ofstream(real) << "old";
+        fs::create_symlink("tables/tv.bin", base / "link.bin");
+        fs::create_symlink("link.bin", base / "chain.bin");
+        fs::create_symlink("tables/new.bin", base / "dangling.bin");
+        const std::vector<uint8_t> bytes(256, 0x5A);
+        std::string error;
+        for (const char *name : {"link.bin", "chain.bin", "dangling.bin"}) {
+            QVERIFY2(atomicWriteFile((base / name).string(), bytes, error), name);
+            QVERIFY(fs::is_symlink(base / name));
+            QCOMPARE(readAll(base / name), std::string(256, 'Z'));
+        }
+        QCOMPARE(readAll(real), std::string(256, 'Z'));
+        QCOMPARE(readAll(base / "tables" / "new.bin"), std::string(256, 'Z'));
+
+        fs::permissions(real, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+        for (const char *name : {"tables/tv.bin", "link.bin"}) {
+            error.clear();
+            QVERIFY(!atomicWriteFile((base / name).string(), std::vector<uint8_t>(256, 0), error));
+            QVERIFY(!error.empty());
+        }
+        QCOMPARE(readAll(real), std::string(256, 'Z'));
+        QVERIFY(fs::is_symlink(base / "link.bin"));
+    }
 };
 
 QTEST_APPLESS_MAIN(TestEdidFile)

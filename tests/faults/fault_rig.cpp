@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+#include <algorithm>
+
 using namespace vantrel;
 
 namespace faults {
@@ -144,6 +146,8 @@ std::array<uint8_t, 256> foreignTable()
     std::array<uint8_t, 256> t{};
     for (int i = 0; i < 256; ++i)
         t[i] = uint8_t(i * 7 + 3);
+    const uint8_t header[8] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
+    std::copy(header, header + 8, t.begin()); // no question before the upload
     edid::repairChecksums(t);
     return t;
 }

@@ -50,12 +50,15 @@ struct Rig {
     }
 };
 
-// A valid table: both checksums right.
-QString validTableText()
+// A valid table: the EDID header, both checksums right.
+QString validTableText(int headerByte = 0xFF)
 {
     std::array<uint8_t, 256> t{};
     for (int i = 0; i < 256; ++i)
         t[i] = uint8_t(i * 7);
+    for (int i = 1; i < 7; ++i)
+        t[i] = uint8_t(headerByte);
+    t[0] = t[7] = 0;
     for (int b = 0; b < 2; ++b) {
         uint8_t sum = 0;
         for (int i = 0; i < 127; ++i)
@@ -132,6 +135,89 @@ private slots:
         QTest::mouseClick(rig.window->ui->ButLoadEDID, Qt::LeftButton);
         QCOMPARE(rig.window->ui->EDIDtext->toPlainText(), text);
         QCOMPARE(rig.feedback.texts("status").last(), QStringLiteral("File loaded"));
+    }
+
+    // Write EDID asks before sending a table without the EDID header (what a
+    // read of a missing display gives), then the checksum question as before.
+    void writeAsksWithoutAHeader_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<bool>>("answers");
+        QTest::addColumn<QStringList>("asked");
+        QTest::addColumn<bool>("sent");
+        const QString header = QStringLiteral("The table has no EDID header.");
+        const QString checksum = QStringLiteral("The EDID Checksum is not correct.");
+        QString zeros, ff;
+        for (int i = 0; i < 256; ++i) {
+            zeros += i % 16 == 15 ? "00\n" : "00 ";
+            ff += i % 16 == 15 ? "FF\n" : "FF ";
+        }
+        QTest::newRow("with header: no question") << validTableText() << QList<bool>{} << QStringList{} << true;
+        QTest::newRow("zeros, No") << zeros << QList<bool>{false} << QStringList{header} << false;
+        QTest::newRow("zeros, Yes") << zeros << QList<bool>{true} << QStringList{header} << true;
+        QTest::newRow("all FF, Yes then No") << ff << QList<bool>{true, false} << QStringList{header, checksum} << false;
+        QTest::newRow("all FF, Yes twice") << ff << QList<bool>{true, true} << QStringList{header, checksum} << true;
+        QTest::newRow("one header byte off") << validTableText(0xFE) << QList<bool>{false} << QStringList{header} << false;
+    }
+    void writeAsksWithoutAHeader()
+    {
+        QFETCH(QString, text);
+        QFETCH(QList<bool>, answers);
+        QFETCH(QStringList, asked);
+        QFETCH(bool, sent);
+        Rig rig;
+        rig.window->ui->EDIDtext->setPlainText(text);
+        rig.feedback.questionAnswers = answers;
+        QTest::mouseClick(rig.window->ui->ButWriteEDID, Qt::LeftButton);
+        const QList<FeedbackEvent> questions = rig.feedback.ofKind("question");
+        QCOMPARE(rig.feedback.texts("question"), asked);
+        if (!asked.isEmpty()) {
+            QCOMPARE(questions.first().title, QStringLiteral("VANTREL Utility"));
+            QCOMPARE(questions.first().informative, QStringLiteral("Write anyway?"));
+        }
+        QCOMPARE(rig.framesWith(0xB0).size(), size_t(sent ? 32 : 0));
+        QCOMPARE(rig.framesWith(0xB1).size(), size_t(sent ? 1 : 0));
+    }
+
+    // Load: other tools' text in the box's layout, a long table refused.
+    void loadOtherToolsFiles_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("shown");   // the box afterwards; empty: unchanged
+        QTest::addColumn<QString>("warning"); // a part of it; empty: none
+        const QString text = validTableText();
+        QByteArray listing = "\tEDID:\n";
+        QByteArray table;
+        for (const QString &line : text.split('\n', Qt::SkipEmptyParts)) {
+            listing += "\t\t" + line.toLatin1().replace(' ', "").toLower() + "\n";
+            table += QByteArray::fromHex(line.toLatin1());
+        }
+        QByteArray three = table + QByteArray(128, '\x02');
+        three[126] = 2;
+        QTest::newRow("output listing") << listing << text << "";
+        QTest::newRow("the box's layout, CR LF, as always") << text.toLatin1().replace("\n", " \r\n") << text << "";
+        QTest::newRow("three blocks") << three << "" << "The table has 3 blocks";
+        QTest::newRow("not hex") << QByteArray("00 FF\n00 FG") << "00 FF\n00 FG" << "line 2, column 5";
+    }
+    void loadOtherToolsFiles()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, shown);
+        QFETCH(QString, warning);
+        Rig rig;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("table"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(file);
+        f.close();
+        rig.window->ui->EDIDtext->setPlainText(QStringLiteral("before"));
+        rig.feedback.openAnswers = {path};
+        QTest::mouseClick(rig.window->ui->ButLoadEDID, Qt::LeftButton);
+        QCOMPARE(rig.window->ui->EDIDtext->toPlainText(), shown.isEmpty() ? QStringLiteral("before") : shown);
+        QCOMPARE(rig.feedback.ofKind("warning").size(), warning.isEmpty() ? 0 : 1);
+        if (!warning.isEmpty())
+            QVERIFY2(rig.feedback.texts("warning").first().contains(warning), qPrintable(rig.feedback.texts("warning").first()));
     }
 
     void failedSaveKeepsTheOldFile()

@@ -1,0 +1,239 @@
+#include "edid_import.h"
+
+#include "edid_text.h"
+
+#include <algorithm>
+
+namespace vantrel::edid {
+
+namespace {
+
+constexpr uint8_t kHeader[8] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
+
+bool isBlank(uint8_t c) { return c == ' ' || c == '\t' || c == '\f' || c == '\v'; }
+
+// Length of the UTF-8 sequence starting at data[i], 0 when it is malformed.
+size_t utf8Length(const uint8_t *data, size_t size, size_t i)
+{
+    const uint8_t b = data[i];
+    size_t n = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
+    if (n == 0 || b == 0xC0 || b == 0xC1 || i + n > size)
+        return 0;
+    for (size_t k = 1; k < n; ++k)
+        if ((data[i + k] & 0xC0) != 0x80)
+            return 0;
+    return n;
+}
+
+bool looksBinary(const uint8_t *data, size_t size)
+{
+    for (size_t i = 0; i < size;) {
+        const uint8_t b = data[i];
+        if ((b < 0x20 && !isBlank(b) && b != '\n' && b != '\r') || b == 0x7F)
+            return true;
+        const size_t n = utf8Length(data, size, i);
+        if (n == 0)
+            return true;
+        i += n;
+    }
+    return false;
+}
+
+int hexValue(uint8_t c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+class TextReader {
+public:
+    TextReader(const uint8_t *data, size_t size, TableFile &out) : data_(data), size_(size), out_(out) {}
+
+    void run()
+    {
+        size_t i = 0;
+        if (size_ >= 3 && data_[0] == 0xEF && data_[1] == 0xBB && data_[2] == 0xBF)
+            i = 3; // a byte order mark some editors write
+        int line = 1;
+        while (i <= size_) {
+            size_t end = i;
+            while (end < size_ && data_[end] != '\n' && data_[end] != '\r')
+                ++end;
+            if (!readLine(i, end, line) || done_)
+                return;
+            if (end >= size_)
+                return;
+            i = end + ((data_[end] == '\r' && end + 1 < size_ && data_[end + 1] == '\n') ? 2 : 1);
+            ++line;
+        }
+    }
+
+private:
+    bool readLine(size_t begin, size_t end, int line)
+    {
+        size_t first = begin;
+        while (first < end && isBlank(data_[first]))
+            ++first;
+        size_t last = end;
+        while (last > first && isBlank(data_[last - 1]))
+            --last;
+        if (first == last)
+            return true; // blank lines separate blocks
+        if (out_.bytes.empty() && isHeading(first, last))
+            return true;
+        if (!out_.bytes.empty() && isDashes(first, last)) {
+            done_ = true;
+            return true;
+        }
+        for (size_t i = first; i < last;) {
+            if (isBlank(data_[i])) {
+                ++i;
+                continue;
+            }
+            size_t token = i;
+            while (i < last && !isBlank(data_[i])) {
+                if (hexValue(data_[i]) < 0)
+                    return fail(line, begin, i, quoted(i) + " is not a hex digit");
+                ++i;
+            }
+            if ((i - token) % 2 != 0)
+                return fail(line, begin, token, "an odd number of hex digits (" + std::to_string(i - token) + ")");
+            for (size_t k = token; k < i; k += 2) {
+                out_.bytes.push_back(uint8_t(hexValue(data_[k]) * 16 + hexValue(data_[k + 1])));
+                out_.digitsAt.push_back(k);
+            }
+        }
+        return true;
+    }
+
+    // "edid-decode (hex):", "EDID:": ends in a colon and is not just hex.
+    bool isHeading(size_t first, size_t last) const
+    {
+        if (data_[last - 1] != ':')
+            return false;
+        for (size_t i = first; i + 1 < last; ++i)
+            if (hexValue(data_[i]) < 0 && !isBlank(data_[i]))
+                return true;
+        return false;
+    }
+
+    bool isDashes(size_t first, size_t last) const
+    {
+        return last - first >= 3 && std::all_of(data_ + first, data_ + last, [](uint8_t c) { return c == '-'; });
+    }
+
+    std::string quoted(size_t i) const
+    {
+        const size_t n = std::max<size_t>(1, utf8Length(data_, size_, i));
+        return "\"" + std::string(reinterpret_cast<const char *>(data_ + i), n) + "\"";
+    }
+
+    bool fail(int line, size_t lineBegin, size_t at, const std::string &what)
+    {
+        int column = 1;
+        for (size_t i = lineBegin; i < at; ++i)
+            column += (data_[i] & 0xC0) != 0x80 ? 1 : 0;
+        out_.error = what;
+        out_.line = line;
+        out_.column = column;
+        out_.bytes.clear();
+        out_.digitsAt.clear();
+        return false;
+    }
+
+    const uint8_t *data_;
+    size_t size_;
+    TableFile &out_;
+    bool done_ = false;
+};
+
+} // namespace
+
+std::string TableFile::where() const
+{
+    return "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + error;
+}
+
+TableFile readTableFile(const uint8_t *data, size_t size)
+{
+    TableFile out;
+    if (size == 0 || looksBinary(data, size)) {
+        out.binary = true;
+        out.bytes.assign(data, data + size);
+        return out;
+    }
+    TextReader(data, size, out).run();
+    return out;
+}
+
+std::vector<uint8_t> rewriteTableFile(const uint8_t *data, size_t size, const TableFile &file,
+                                      const std::vector<uint8_t> &bytes)
+{
+    if (file.binary)
+        return bytes;
+    std::vector<uint8_t> out(data, data + size);
+    // Letters in the case the file's own digits use.
+    bool lower = false;
+    for (size_t at : file.digitsAt) {
+        const uint8_t c[2] = {data[at], data[at + 1]};
+        if (std::any_of(c, c + 2, [](uint8_t d) { return hexValue(d) >= 10; })) {
+            lower = std::any_of(c, c + 2, [](uint8_t d) { return d >= 'a' && d <= 'f'; });
+            break;
+        }
+    }
+    const char *digits = lower ? "0123456789abcdef" : "0123456789ABCDEF";
+    for (size_t i = 0; i < bytes.size() && i < file.bytes.size(); ++i) {
+        if (bytes[i] == file.bytes[i])
+            continue;
+        out[file.digitsAt[i]] = uint8_t(digits[bytes[i] >> 4]);
+        out[file.digitsAt[i] + 1] = uint8_t(digits[bytes[i] & 0x0F]);
+    }
+    return out;
+}
+
+bool hasEdidHeader(const std::vector<uint8_t> &bytes)
+{
+    return bytes.size() >= sizeof kHeader && std::equal(kHeader, kHeader + sizeof kHeader, bytes.begin());
+}
+
+std::vector<BlockChecksum> blockChecksums(const std::vector<uint8_t> &bytes)
+{
+    std::vector<BlockChecksum> rows;
+    for (size_t b = 0; (b + 1) * kBlockSize <= bytes.size(); ++b) {
+        const uint8_t *block = bytes.data() + b * kBlockSize;
+        rows.push_back({block[kBlockSize - 1], edidBlockChecksum(block)});
+    }
+    return rows;
+}
+
+void repairBlockChecksums(std::vector<uint8_t> &bytes)
+{
+    for (size_t b = 0; (b + 1) * kBlockSize <= bytes.size(); ++b)
+        bytes[b * kBlockSize + kBlockSize - 1] = edidBlockChecksum(bytes.data() + b * kBlockSize);
+}
+
+ExtensionCount extensionCount(const std::vector<uint8_t> &bytes)
+{
+    ExtensionCount c;
+    if (bytes.size() < size_t(kBlockSize))
+        return c;
+    c.announced = bytes[kBlockSize - 2];
+    // Blocks after the base, a partial last one included, less zero padding.
+    size_t blocks = (bytes.size() + kBlockSize - 1) / kBlockSize;
+    while (blocks > 1) {
+        const auto from = bytes.begin() + long((blocks - 1) * kBlockSize);
+        const auto to = bytes.begin() + long(std::min(bytes.size(), blocks * kBlockSize));
+        if (!std::all_of(from, to, [](uint8_t b) { return b == 0; }))
+            break;
+        --blocks;
+    }
+    c.present = int(blocks) - 1;
+    return c;
+}
+
+} // namespace vantrel::edid
