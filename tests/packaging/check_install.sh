@@ -66,7 +66,7 @@ if [ -f "$desktop" ]; then
     done
     icon=$(sed -n 's/^Icon=//p' "$desktop")
     [ "$icon" = "$app_id" ] || fail "Icon=$icon, expected $app_id"
-    name=$(sed -n 's/^Name=//p' "$desktop")
+    name=$(sed -n 's/^Name=//p' "$desktop" | head -n 1)
     title=$(sed -n 's/.*name="windowTitle"><string>\([^<]*\)<.*/\1/p' "$src/ui/hidpi/VantrelForm.ui")
     if [ -z "$title" ] || [ "$name" != "$title" ]; then
         fail "Name=$name, the window is titled '$title'"
