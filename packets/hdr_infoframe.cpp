@@ -211,6 +211,38 @@ std::string light(const std::optional<unsigned> &v)
 
 } // namespace
 
+std::string hdrInfoframeSummary(const HdrInfoframe &f)
+{
+    std::vector<std::string> parts;
+    if (f.eotf)
+        parts.push_back(eotfName(*f.eotf));
+    const std::string gamut = gamutName(f);
+    if (!gamut.empty())
+        parts.push_back(gamut);
+    else if (f.primaries[0] && f.primaries[1] && f.primaries[2])
+        parts.push_back("other primaries");
+    if (f.whitePoint && !whitePointName(*f.whitePoint).empty())
+        parts.push_back(whitePointName(*f.whitePoint));
+    if (f.maxMasteringLuminance && f.minMasteringCode) {
+        if (*f.maxMasteringLuminance || *f.minMasteringCode)
+            parts.push_back(format("mastering %u / %.4f cd/m2", *f.maxMasteringLuminance, *f.minMasteringLuminance()));
+        else
+            parts.push_back("mastering unknown");
+    }
+    if (f.maxCll)
+        parts.push_back("MaxCLL " + light(f.maxCll));
+    if (f.maxFall)
+        parts.push_back("MaxFALL " + light(f.maxFall));
+    std::string text;
+    for (const std::string &p : parts)
+        text += (text.empty() ? "" : ", ") + p;
+    if (text.empty())
+        text = "nothing decoded";
+    if (!f.conforms())
+        text += "; does not conform";
+    return text;
+}
+
 std::string hdrInfoframeText(const HdrInfoframe &f)
 {
     TextReport w;

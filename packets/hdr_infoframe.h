@@ -68,6 +68,9 @@ std::array<const char *, 3> primaryColours(const HdrInfoframe &frame);
 std::string gamutName(const HdrInfoframe &frame);
 std::string whitePointName(const Chromaticity &white);
 
+// One line: "SMPTE ST 2084, DCI-P3, D65, mastering 1000 / 0.0050 cd/m2,
+// MaxCLL 1000 cd/m2, MaxFALL 400 cd/m2".
+std::string hdrInfoframeSummary(const HdrInfoframe &frame);
 std::string hdrInfoframeText(const HdrInfoframe &frame);
 std::string hdrInfoframeJson(const HdrInfoframe &frame);
 

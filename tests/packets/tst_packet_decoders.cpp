@@ -171,6 +171,11 @@ private slots:
         QCOMPARE(doc.value("maxFall").toInt(), 400);
         QCOMPARE(doc.value("primaries").toArray().at(2).toObject().value("colour").toString(), QStringLiteral("red"));
         QCOMPARE(doc.value("whitePoint").toObject().value("x").toDouble(), 0.3127);
+        QCOMPARE(hdrInfoframeSummary(decodeHdrInfoframe(whole.data(), whole.size())),
+                 std::string("SMPTE ST 2084, DCI-P3, D65, mastering 1000 / 0.0050 cd/m2, MaxCLL 1000 cd/m2, "
+                             "MaxFALL 400 cd/m2"));
+        QCOMPARE(hdrInfoframeSummary(decodeHdrInfoframe(whole.data(), 8)),
+                 std::string("SMPTE ST 2084; does not conform"));
 
         // The status record carries type, length and the payload only; its
         // colon text (txtHdrIf) decodes to the same facts.
