@@ -169,6 +169,28 @@ std::string colorimetryText(const AviInfoframe &f)
 
 } // namespace
 
+std::string aviInfoframeSummary(const AviInfoframe &f)
+{
+    std::vector<std::string> parts;
+    if (f.colourFormat)
+        parts.push_back(colourFormatName(*f.colourFormat));
+    if (f.colorimetry && *f.colorimetry)
+        parts.push_back(*f.colorimetry == 3 && f.extendedColorimetry ? extendedColorimetryName(*f.extendedColorimetry)
+                                                                     : colorimetryName(*f.colorimetry));
+    if (f.vic && *f.vic) {
+        const std::string name = aviVicName(*f.vic);
+        parts.push_back(name.empty() ? format("VIC %u", *f.vic) : format("%s (VIC %u)", name.c_str(), *f.vic));
+    }
+    std::string text;
+    for (const std::string &p : parts)
+        text += (text.empty() ? "" : ", ") + p;
+    if (text.empty())
+        text = "nothing decoded";
+    if (!f.conforms())
+        text += "; does not conform";
+    return text;
+}
+
 std::string aviInfoframeText(const AviInfoframe &f)
 {
     TextReport w;

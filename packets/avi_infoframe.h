@@ -54,6 +54,8 @@ std::string barInfoName(unsigned b);
 std::string pixelRepetitionName(unsigned pr);
 std::string aviVicName(unsigned vic); // "3840x2160p60", or empty where the box's table has none
 
+// One line: "YCbCr 4:2:0, ITU-R BT.2020, 3840x2160p60 (VIC 97)".
+std::string aviInfoframeSummary(const AviInfoframe &frame);
 std::string aviInfoframeText(const AviInfoframe &frame);
 std::string aviInfoframeJson(const AviInfoframe &frame);
 

@@ -205,6 +205,7 @@ private slots:
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<bool>("pass");
         QTest::addColumn<QString>("problem");
+        QTest::addColumn<QString>("summary");
 
         QTest::newRow("BT.2020 4K 4:2:0 (the box's example)") << "60:c8:60:61:00"
             << QStringList{"AVI infoframe (5 data bytes):", "Colour format: YCbCr 4:2:0",
@@ -212,34 +213,39 @@ private slots:
                            "Active format: not given", "VIC: 97 (3840x2160p60)", "YCC quantization: limited",
                            "IT content: no", "Pixel repetition: none", "Bar information: none",
                            "RGB quantization: default", "Scan information: no data"}
-            << true << "";
+            << true << "" << "YCbCr 4:2:0, ITU-R BT.2020, 3840x2160p60 (VIC 97)";
         QTest::newRow("box store, 13 bytes") << "60:c8:60:61:00:00:00:00:00:00:00:00:00"
-            << QStringList{"AVI infoframe (13 data bytes):", "VIC: 97 (3840x2160p60)"} << true << "";
+            << QStringList{"AVI infoframe (13 data bytes):", "VIC: 97 (3840x2160p60)"} << true << ""
+            << "YCbCr 4:2:0, ITU-R BT.2020, 3840x2160p60 (VIC 97)";
         QTest::newRow("1080p RGB full range game") << "12:a8:88:10:30"
             << QStringList{"Colour format: RGB", "Scan information: underscanned", "Colorimetry: ITU-R BT.709",
                            "Picture aspect: 16:9", "Active format: same as the picture",
                            "Extended colorimetry: xvYCC601 (not in use: colorimetry is not extended)",
                            "RGB quantization: full", "VIC: 16 (1920x1080p60)", "IT content: yes, game"}
-            << true << "";
+            << true << "" << "RGB, ITU-R BT.709, 1920x1080p60 (VIC 16)";
         QTest::newRow("letterbox bars") << "5d:9a:04:04:01:8a:00:f6:03:00:00:00:00"
             << QStringList{"Colour format: YCbCr 4:4:4", "Bar information: all four bars",
                            "Colorimetry: ITU-R BT.709", "Active format: 16:9 (centre)", "Picture aspect: 4:3",
                            "Top bar ends at line 138, bottom bar starts at line 1014",
                            "Left bar ends at pixel 0, right bar starts at pixel 0", "Non-uniform scaling: none known",
                            "RGB quantization: limited", "Pixel repetition: each pixel sent 2 times"}
-            << true << "";
+            << true << "" << "YCbCr 4:4:4, ITU-R BT.709, 1280x720p60 (VIC 4)";
         QTest::newRow("bars announced, missing") << "08:a8:00:10:00"
             << QStringList{"Bar information: top and bottom bars"} << false
-            << "Top and bottom bars announced, but data bytes 6 to 9 are missing";
+            << "Top and bottom bars announced, but data bytes 6 to 9 are missing"
+            << "RGB, ITU-R BT.709, 1920x1080p60 (VIC 16); does not conform";
         QTest::newRow("reserved values") << "93:bf:0c:80:ba"
             << QStringList{"Colour format: reserved (4)", "Picture aspect: reserved (3)", "VIC: 128",
                            "Pixel repetition: reserved (10)"}
-            << true << "Scan information 3 is reserved";
+            << true << "Scan information 3 is reserved"
+            << "reserved (4), ITU-R BT.709, VIC 128";
         QTest::newRow("two bytes") << "40:58" << QStringList{"Colour format: YCbCr 4:4:4", "Colorimetry: SMPTE 170M",
                                                             "Picture aspect: 4:3", "Active format: not given"}
-                                   << true << "the fields of data bytes 3 to 5 are missing";
+                                   << true << "the fields of data bytes 3 to 5 are missing"
+                                   << "YCbCr 4:4:4, SMPTE 170M";
         QTest::newRow("content type without IT") << "00:00:00:04:20" << QStringList{"IT content: no"} << true
-                                                 << "Content type given without the IT content flag";
+                                                 << "Content type given without the IT content flag"
+                                                 << "RGB, 1280x720p60 (VIC 4)";
     }
 
     void avi()
@@ -256,6 +262,8 @@ private slots:
         checkVerdict(report, json, f.notes, pass, problem);
         const QJsonObject doc = parsed(json);
         QCOMPARE(doc.value("colourFormat").toObject().value("value").toInt(), int(b[0] >> 5));
+        QFETCH(QString, summary);
+        QCOMPARE(QString::fromStdString(aviInfoframeSummary(f)), summary);
         if (b.size() >= 4)
             QCOMPARE(doc.value("vic").toObject().value("value").toInt(), int(b[3]));
         else
