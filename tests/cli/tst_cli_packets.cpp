@@ -62,9 +62,7 @@ private slots:
     {
         CtlRunner ctl;
         const QJsonObject hdr = json(ctl.run({"--json", "infoframe", "decode", "hdr", kPlayerHdr}));
-        QCOMPARE(hdr.value("eotfName").toString(), QStringLiteral("SMPTE ST 2084"));
         QCOMPARE(hdr.value("maxCll").toInt(), 1000);
-        QCOMPARE(hdr.value("minMasteringLuminance").toDouble(), 0.005);
         const QJsonObject avi = json(ctl.run({"infoframe", "decode", "avi", "60:c8:60:61:00", "--json"}));
         QCOMPARE(avi.value("vic").toObject().value("name").toString(), QStringLiteral("3840x2160p60"));
         const CtlRun bad = ctl.run({"--json", "cec", "decode", "4f:84:10"});

@@ -375,7 +375,6 @@ private slots:
             QCOMPARE(findCecOpcode(t[i].code), &t[i]);
         }
         QCOMPARE(findCecOpcode(0x01), nullptr);
-        QCOMPARE(t.size(), size_t(75));
     }
 
     void inputText_data()
@@ -387,9 +386,6 @@ private slots:
         QTest::newRow("upper case, blanks around") << "  87:01:1A\n" << "87:01:1a" << "";
         QTest::newRow("text after the pairs") << "50:04 on" << "50:04" << " ON";
         QTest::newRow("no colon") << "5004" << "" << "";
-        QTest::newRow("early colon") << "5:04" << "" << "";
-        QTest::newRow("not hex") << "50:0g" << "" << "";
-        QTest::newRow("cut pair") << "50:0" << "" << "";
         QTest::newRow("empty") << "" << "" << "";
     }
 
