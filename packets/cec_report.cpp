@@ -39,8 +39,9 @@ std::string cecMessageText(const CecMessage &m)
     }
     if (m.opcode) {
         if (m.known)
-            w.line(1, format("Opcode: 0x%02x %s (%s, CEC %s)", *m.opcode, m.known->name,
-                             cecAddressingName(m.known->addressing), m.known->since));
+            w.line(1, format("Opcode: 0x%02x %s (%s%s)", *m.opcode, m.known->name,
+                             cecAddressingName(m.known->addressing),
+                             std::string(m.known->since) == "2.0" ? ", added in CEC 2.0" : ""));
         else
             w.line(1, format("Opcode: 0x%02x (not defined by CEC)", *m.opcode));
     } else if (!m.bytes.empty()) {

@@ -281,7 +281,7 @@ private slots:
         // The examples beside the CEC box.
         QTest::newRow("0f:36") << "0f:36" << "TV to Broadcast: Standby"
                                << QStringList{"From: TV (0)", "To: Broadcast (15)",
-                                              "Opcode: 0x36 Standby (direct or broadcast, CEC 1.4)"}
+                                              "Opcode: 0x36 Standby (direct or broadcast)"}
                                << true << "";
         QTest::newRow("50:04") << "50:04" << "Audio System to TV: Image View On"
                                << QStringList{"From: Audio System (5)", "To: TV (0)"} << true << "";
@@ -317,7 +317,7 @@ private slots:
                                          << QStringList{} << true << "";
         QTest::newRow("report features") << "4f:a6:06:10:00:00"
             << "Playback Device 1 to Broadcast: Report Features (2.0, Playback Device, 00:00)"
-            << QStringList{"Opcode: 0xa6 Report Features (broadcast, CEC 2.0)"} << true << "";
+            << QStringList{"Opcode: 0xa6 Report Features (broadcast, added in CEC 2.0)"} << true << "";
         QTest::newRow("vendor command with id") << "4f:a0:00:00:f0:12:34"
             << "Playback Device 1 to Broadcast: Vendor Command With ID (00-00-F0 (Samsung), 12:34)"
             << QStringList{"Vendor data: 12:34"} << true << "";
