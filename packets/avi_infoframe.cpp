@@ -88,10 +88,10 @@ AviInfoframe decodeAviInfoframe(const uint8_t *data, size_t size)
     const std::vector<uint8_t> &b = f.bytes;
     const size_t n = b.size();
     if (n < 5)
-        warn(f, format("%zu data byte%s: the fields of data bytes %zu to 5 are missing", n, n == 1 ? "" : "s",
-                       n + 1));
+        warn(f, format("%u data byte%s: the fields of data bytes %u to 5 are missing", unsigned(n), n == 1 ? "" : "s",
+                       unsigned(n + 1)));
     if (n > kAviDataBytes)
-        warn(f, format("%zu data bytes: those after byte 13 are not part of a version 2 AVI infoframe", n));
+        warn(f, format("%u data bytes: those after byte 13 are not part of a version 2 AVI infoframe", unsigned(n)));
     if (n >= 1) {
         f.colourFormat = unsigned(b[0] >> 5);
         f.activeFormatPresent = (b[0] & 0x10) != 0;
@@ -194,7 +194,7 @@ std::string aviInfoframeSummary(const AviInfoframe &f)
 std::string aviInfoframeText(const AviInfoframe &f)
 {
     TextReport w;
-    w.line(0, format("AVI infoframe (%zu data byte%s):", f.bytes.size(), f.bytes.size() == 1 ? "" : "s"));
+    w.line(0, format("AVI infoframe (%u data byte%s):", unsigned(f.bytes.size()), f.bytes.size() == 1 ? "" : "s"));
     if (f.colourFormat) {
         w.line(1, "Colour format: " + colourFormatName(*f.colourFormat));
         w.line(1, "Scan information: " + scanInfoName(*f.scanInfo));

@@ -231,7 +231,7 @@ CecMessage decodeCecMessage(const uint8_t *data, size_t size)
     m.initiator = m.bytes[0] >> 4;
     m.destination = m.bytes[0] & 0x0F;
     if (m.bytes.size() > kCecMaxMessage)
-        m.notes.push_back({Severity::Error, format("%zu bytes: a CEC message has at most 16", m.bytes.size())});
+        m.notes.push_back({Severity::Error, format("%u bytes: a CEC message has at most 16", unsigned(m.bytes.size()))});
     if (m.bytes.size() == 1)
         return m; // polling: who answers it decides whether the address is taken
     m.opcode = m.bytes[1];
@@ -252,9 +252,9 @@ CecMessage decodeCecMessage(const uint8_t *data, size_t size)
                                                      op.name, logicalAddressName(m.destination, true).c_str())});
     const size_t n = m.operandBytes.size();
     if (n < op.minOperands) {
-        m.notes.push_back({Severity::Error, format("%s needs %s%u operand byte%s, has %zu", op.name,
+        m.notes.push_back({Severity::Error, format("%s needs %s%u operand byte%s, has %u", op.name,
                                                    op.minOperands == op.maxOperands ? "" : "at least ",
-                                                   unsigned(op.minOperands), op.minOperands == 1 ? "" : "s", n)});
+                                                   unsigned(op.minOperands), op.minOperands == 1 ? "" : "s", unsigned(n))});
         return m;
     }
     if (n > op.maxOperands && op.maxOperands < 14)

@@ -31,7 +31,7 @@ std::string cecSummary(const CecMessage &m)
 std::string cecMessageText(const CecMessage &m)
 {
     TextReport w;
-    w.line(0, format("CEC message (%zu byte%s): %s", m.bytes.size(), m.bytes.size() == 1 ? "" : "s",
+    w.line(0, format("CEC message (%u byte%s): %s", unsigned(m.bytes.size()), m.bytes.size() == 1 ? "" : "s",
                      hexText(m.bytes).c_str()));
     if (!m.bytes.empty()) {
         w.line(1, "From: " + who(m.initiator, false));

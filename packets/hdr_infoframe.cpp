@@ -89,7 +89,7 @@ HdrInfoframe decodeHdrInfoframe(const uint8_t *data, size_t size)
             f.version = data[1];
         if (size > 2)
             f.length = data[2];
-        fail(f, format("%zu byte%s: the header alone (type, version, length, checksum) has 4", size,
+        fail(f, format("%u byte%s: the header alone (type, version, length, checksum) has 4", unsigned(size),
                        size == 1 ? "" : "s"));
         return f;
     }
@@ -105,11 +105,11 @@ HdrInfoframe decodeHdrInfoframe(const uint8_t *data, size_t size)
     const size_t present = std::min<size_t>(f.length, size - 4);
     f.payload.assign(data + 4, data + 4 + present);
     if (present < f.length)
-        fail(f, format("Length %u, but only %zu payload bytes follow the header", f.length, present));
+        fail(f, format("Length %u, but only %u payload bytes follow the header", f.length, unsigned(present)));
     const size_t extra = size_t(std::count_if(data + 4 + present, data + size, [](uint8_t b) { return b != 0; }));
     if (extra)
-        warn(f, format("%zu bytes after the payload are not zero; they are not part of the infoframe",
-                       extra));
+        warn(f, format("%u bytes after the payload are not zero; they are not part of the infoframe",
+                       unsigned(extra)));
 
     unsigned sum = unsigned(data[0]) + data[1] + data[2];
     for (uint8_t b : f.payload)
@@ -129,7 +129,7 @@ HdrInfoframe decodeHdrPayload(const uint8_t *payload, size_t size, unsigned decl
     const size_t present = payload ? std::min<size_t>(size, declaredLength) : 0;
     f.payload.assign(payload, payload + present);
     if (present < declaredLength)
-        warn(f, format("Length %u, but only %zu payload bytes were captured", declaredLength, present));
+        warn(f, format("Length %u, but only %u payload bytes were captured", declaredLength, unsigned(present)));
     decodePayload(f);
     return f;
 }
@@ -271,7 +271,7 @@ std::string hdrInfoframeText(const HdrInfoframe &f)
             if (f.primaries[k])
                 w.line(2, *colours[k] ? format("%-6s %s", (std::string(colours[k]) + ":").c_str(),
                                                 coordinates(*f.primaries[k]).c_str())
-                                      : format("%zu:     %s", k, coordinates(*f.primaries[k]).c_str()));
+                                      : format("%u:     %s", unsigned(k), coordinates(*f.primaries[k]).c_str()));
         if (*colours[0])
             w.line(2, format("Order in the frame: %s, %s, %s", colours[0], colours[1], colours[2]));
     }
