@@ -14,7 +14,10 @@ std::string pick(unsigned v, std::initializer_list<const char *> names)
     return format("reserved (%u)", v);
 }
 
-void warn(AviInfoframe &f, std::string text) { f.notes.push_back({Severity::Warning, std::move(text)}); }
+void warn(AviInfoframe &f, std::string text)
+{
+    f.notes.push_back({Severity::Warning, std::move(text)});
+}
 
 } // namespace
 
@@ -25,7 +28,10 @@ std::string colourFormatName(unsigned y)
     return pick(y, {"RGB", "YCbCr 4:2:2", "YCbCr 4:4:4", "YCbCr 4:2:0"});
 }
 
-std::string colorimetryName(unsigned c) { return pick(c, {"no data", "SMPTE 170M", "ITU-R BT.709", "extended"}); }
+std::string colorimetryName(unsigned c)
+{
+    return pick(c, {"no data", "SMPTE 170M", "ITU-R BT.709", "extended"});
+}
 
 std::string extendedColorimetryName(unsigned ec)
 {
@@ -34,29 +40,55 @@ std::string extendedColorimetryName(unsigned ec)
                      "ITU-R BT.2020", "additional colorimetry extension"});
 }
 
-std::string pictureAspectName(unsigned m) { return pick(m, {"no data", "4:3", "16:9"}); }
+std::string pictureAspectName(unsigned m)
+{
+    return pick(m, {"no data", "4:3", "16:9"});
+}
 
 std::string activeFormatName(unsigned r)
 {
     switch (r) {
-    case 2: return "box 16:9 (top)";
-    case 3: return "box 14:9 (top)";
-    case 4: return "box wider than 16:9 (centre)";
-    case 8: return "same as the picture";
-    case 9: return "4:3 (centre)";
-    case 10: return "16:9 (centre)";
-    case 11: return "14:9 (centre)";
-    case 13: return "4:3 (shoot and protect 14:9 centre)";
-    case 14: return "16:9 (shoot and protect 14:9 centre)";
-    case 15: return "16:9 (shoot and protect 4:3 centre)";
-    default: return format("reserved (%u)", r);
+    case 2:
+        return "box 16:9 (top)";
+    case 3:
+        return "box 14:9 (top)";
+    case 4:
+        return "box wider than 16:9 (centre)";
+    case 8:
+        return "same as the picture";
+    case 9:
+        return "4:3 (centre)";
+    case 10:
+        return "16:9 (centre)";
+    case 11:
+        return "14:9 (centre)";
+    case 13:
+        return "4:3 (shoot and protect 14:9 centre)";
+    case 14:
+        return "16:9 (shoot and protect 14:9 centre)";
+    case 15:
+        return "16:9 (shoot and protect 4:3 centre)";
+    default:
+        return format("reserved (%u)", r);
     }
 }
 
-std::string scanInfoName(unsigned s) { return pick(s, {"no data", "overscanned", "underscanned"}); }
-std::string rgbQuantizationName(unsigned q) { return pick(q, {"default", "limited", "full"}); }
-std::string yccQuantizationName(unsigned yq) { return pick(yq, {"limited", "full"}); }
-std::string contentTypeName(unsigned cn) { return pick(cn, {"graphics", "photo", "cinema", "game"}); }
+std::string scanInfoName(unsigned s)
+{
+    return pick(s, {"no data", "overscanned", "underscanned"});
+}
+std::string rgbQuantizationName(unsigned q)
+{
+    return pick(q, {"default", "limited", "full"});
+}
+std::string yccQuantizationName(unsigned yq)
+{
+    return pick(yq, {"limited", "full"});
+}
+std::string contentTypeName(unsigned cn)
+{
+    return pick(cn, {"graphics", "photo", "cinema", "game"});
+}
 
 std::string scalingName(unsigned sc)
 {
@@ -225,8 +257,7 @@ std::string aviInfoframeText(const AviInfoframe &f)
     if (f.topBarEnd && f.bottomBarStart && (*f.barInfo & 2))
         w.line(1, format("Top bar ends at line %u, bottom bar starts at line %u", *f.topBarEnd, *f.bottomBarStart));
     if (f.leftBarEnd && f.rightBarStart && (*f.barInfo & 1))
-        w.line(1, format("Left bar ends at pixel %u, right bar starts at pixel %u", *f.leftBarEnd,
-                         *f.rightBarStart));
+        w.line(1, format("Left bar ends at pixel %u, right bar starts at pixel %u", *f.leftBarEnd, *f.rightBarStart));
     w.notes(f.notes);
     return w.take();
 }

@@ -29,9 +29,9 @@ struct AviInfoframe {
     std::optional<unsigned> rgbQuantization;     // Q1 Q0
     std::optional<unsigned> scaling;             // SC1 SC0
     std::optional<unsigned> vic;
-    std::optional<unsigned> yccQuantization;     // YQ1 YQ0
-    std::optional<unsigned> contentType;         // CN1 CN0
-    std::optional<unsigned> pixelRepetition;     // PR3..PR0: sent (value + 1) times
+    std::optional<unsigned> yccQuantization; // YQ1 YQ0
+    std::optional<unsigned> contentType;     // CN1 CN0
+    std::optional<unsigned> pixelRepetition; // PR3..PR0: sent (value + 1) times
     std::optional<unsigned> topBarEnd, bottomBarStart, leftBarEnd, rightBarStart;
 
     std::vector<Note> notes;

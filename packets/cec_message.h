@@ -27,14 +27,14 @@ struct CecOperand {
 struct CecMessage {
     std::vector<uint8_t> bytes;
     unsigned initiator = 0, destination = 0;
-    std::optional<uint8_t> opcode;     // none: a polling message (the header alone)
-    const CecOpcode *known = nullptr;  // null for an opcode CEC does not define
+    std::optional<uint8_t> opcode;    // none: a polling message (the header alone)
+    const CecOpcode *known = nullptr; // null for an opcode CEC does not define
     std::vector<uint8_t> operandBytes;
-    std::vector<CecOperand> operands;  // what the operand bytes say, where decoded
+    std::vector<CecOperand> operands; // what the operand bytes say, where decoded
     std::vector<Note> notes;
 
     bool broadcast() const { return destination == 15; }
-    std::string opcodeName() const;    // "Image View On", or "unknown opcode 0x12"
+    std::string opcodeName() const; // "Image View On", or "unknown opcode 0x12"
     bool conforms() const { return packets::conforms(notes); }
 };
 

@@ -17,6 +17,7 @@ constexpr uint8_t kRest = 14; // operands run to the end of the message
 
 const std::vector<CecOpcode> &cecOpcodes()
 {
+    // clang-format off
     static const std::vector<CecOpcode> table = {
         {0x00, "Feature Abort", D, 2, 2, "1.4"},
         {0x04, "Image View On", D, 0, 0, "1.4"},
@@ -94,33 +95,40 @@ const std::vector<CecOpcode> &cecOpcodes()
         {0xF8, "CDC Message", B, 3, kRest, "1.4"},
         {0xFF, "Abort", D, 0, 0, "1.4"},
     };
+    // clang-format on
     return table;
 }
 
 const char *cecAddressingName(CecAddressing a)
 {
     switch (a) {
-    case CecAddressing::Direct: return "directly addressed";
-    case CecAddressing::Broadcast: return "broadcast";
-    default: return "direct or broadcast";
+    case CecAddressing::Direct:
+        return "directly addressed";
+    case CecAddressing::Broadcast:
+        return "broadcast";
+    default:
+        return "direct or broadcast";
     }
 }
 
 const CecOpcode *findCecOpcode(uint8_t code)
 {
     const std::vector<CecOpcode> &t = cecOpcodes();
-    const auto it = std::lower_bound(t.begin(), t.end(), code, [](const CecOpcode &o, uint8_t c) { return o.code < c; });
+    const auto it =
+        std::lower_bound(t.begin(), t.end(), code, [](const CecOpcode &o, uint8_t c) { return o.code < c; });
     return it != t.end() && it->code == code ? &*it : nullptr;
 }
 
 std::string logicalAddressName(unsigned address, bool asDestination)
 {
+    // clang-format off
     static const char *const names[16] = {
         "TV",           "Recording Device 1", "Recording Device 2", "Tuner 1",
         "Playback Device 1", "Audio System",  "Tuner 2",            "Tuner 3",
         "Playback Device 2", "Recording Device 3", "Tuner 4",       "Playback Device 3",
         "Backup 1",     "Backup 2",           "Specific Use",       "Unregistered",
     };
+    // clang-format on
     if (address > 15)
         return format("address %u", address);
     return address == 15 && asDestination ? "Broadcast" : names[address];
@@ -151,6 +159,7 @@ std::string lookup(const Name (&table)[N], uint8_t code)
 
 std::string uiCommandName(uint8_t code)
 {
+    // clang-format off
     static const Name names[] = {
         {0x00, "Select"}, {0x01, "Up"}, {0x02, "Down"}, {0x03, "Left"}, {0x04, "Right"}, {0x05, "Right-Up"},
         {0x06, "Right-Down"}, {0x07, "Left-Up"}, {0x08, "Left-Down"}, {0x09, "Device Root Menu"},
@@ -175,57 +184,70 @@ std::string uiCommandName(uint8_t code)
         {0x6D, "Power On Function"}, {0x71, "F1 (Blue)"}, {0x72, "F2 (Red)"}, {0x73, "F3 (Green)"},
         {0x74, "F4 (Yellow)"}, {0x75, "F5"}, {0x76, "Data"},
     };
+    // clang-format on
     return lookup(names, code);
 }
 
 std::string powerStatusName(uint8_t status)
 {
+    // clang-format off
     static const Name names[] = {
         {0, "On"}, {1, "Standby"}, {2, "In transition Standby to On"}, {3, "In transition On to Standby"}};
+    // clang-format on
     return lookup(names, status);
 }
 
 std::string deviceTypeName(uint8_t type)
 {
+    // clang-format off
     static const Name names[] = {{0, "TV"},           {1, "Recording Device"},  {2, "Reserved"},
                                  {3, "Tuner"},        {4, "Playback Device"},   {5, "Audio System"},
                                  {6, "Pure CEC Switch"}, {7, "Video Processor"}};
+    // clang-format on
     return lookup(names, type);
 }
 
 std::string abortReasonName(uint8_t reason)
 {
+    // clang-format off
     static const Name names[] = {{0, "Unrecognized opcode"}, {1, "Not in correct mode to respond"},
                                  {2, "Cannot provide source"}, {3, "Invalid operand"},
                                  {4, "Refused"},             {5, "Unable to determine"}};
+    // clang-format on
     return lookup(names, reason);
 }
 
 std::string cecVersionName(uint8_t version)
 {
+    // clang-format off
     static const Name names[] = {{0, "1.1"}, {1, "1.2"}, {2, "1.2a"}, {3, "1.3"},
                                  {4, "1.3a"}, {5, "1.4"}, {6, "2.0"}};
+    // clang-format on
     return lookup(names, version);
 }
 
 std::string deckInfoName(uint8_t info)
 {
+    // clang-format off
     static const Name names[] = {
         {0x11, "Play"},          {0x12, "Record"},        {0x13, "Play Reverse"},        {0x14, "Still"},
         {0x15, "Slow"},          {0x16, "Slow Reverse"},  {0x17, "Fast Forward"},        {0x18, "Fast Reverse"},
         {0x19, "No Media"},      {0x1A, "Stop"},          {0x1B, "Skip Forward / Wind"}, {0x1C, "Skip Reverse / Rewind"},
         {0x1D, "Index Search Forward"}, {0x1E, "Index Search Reverse"}, {0x1F, "Other Status"}};
+    // clang-format on
     return lookup(names, info);
 }
 
 std::string playModeName(uint8_t mode)
 {
+    // clang-format off
     static const Name names[] = {
         {0x24, "Play Forward"},     {0x20, "Play Reverse"},     {0x25, "Play Still"},
         {0x05, "Fast Forward Min Speed"}, {0x06, "Fast Forward Medium Speed"}, {0x07, "Fast Forward Max Speed"},
         {0x09, "Fast Reverse Min Speed"}, {0x0A, "Fast Reverse Medium Speed"}, {0x0B, "Fast Reverse Max Speed"},
         {0x15, "Slow Forward Min Speed"}, {0x16, "Slow Forward Medium Speed"}, {0x17, "Slow Forward Max Speed"},
         {0x19, "Slow Reverse Min Speed"}, {0x1A, "Slow Reverse Medium Speed"}, {0x1B, "Slow Reverse Max Speed"}};
+    // clang-format on
     return lookup(names, mode);
 }
 
@@ -236,12 +258,14 @@ std::string vendorName(uint32_t id)
         const char *name;
     };
     // Vendor ids (IEEE OUIs) that CEC devices commonly announce.
+    // clang-format off
     static const Vendor vendors[] = {
         {0x000039, "Toshiba"}, {0x0000F0, "Samsung"}, {0x0005CD, "Denon"},    {0x000678, "Marantz"},
         {0x0009B0, "Onkyo"},   {0x0010FA, "Apple"},   {0x001A11, "Google"},   {0x008045, "Panasonic"},
         {0x00903E, "Philips"}, {0x00A0DE, "Yamaha"},  {0x00E036, "Pioneer"},  {0x00E091, "LG"},
         {0x08001F, "Sharp"},   {0x080046, "Sony"},    {0x6B746D, "Vizio"},
     };
+    // clang-format on
     for (const Vendor &v : vendors)
         if (v.id == id)
             return v.name;
@@ -251,8 +275,8 @@ std::string vendorName(uint32_t id)
 std::string vendorIdText(uint32_t id)
 {
     const std::string name = vendorName(id);
-    const std::string hex = format("%02X-%02X-%02X", unsigned(id >> 16 & 0xFF), unsigned(id >> 8 & 0xFF),
-                                   unsigned(id & 0xFF));
+    const std::string hex =
+        format("%02X-%02X-%02X", unsigned(id >> 16 & 0xFF), unsigned(id >> 8 & 0xFF), unsigned(id & 0xFF));
     return name.empty() ? hex : hex + " (" + name + ")";
 }
 

@@ -39,9 +39,9 @@ std::string cecMessageText(const CecMessage &m)
     }
     if (m.opcode) {
         if (m.known)
-            w.line(1, format("Opcode: 0x%02x %s (%s%s)", *m.opcode, m.known->name,
-                             cecAddressingName(m.known->addressing),
-                             std::string(m.known->since) == "2.0" ? ", added in CEC 2.0" : ""));
+            w.line(1,
+                   format("Opcode: 0x%02x %s (%s%s)", *m.opcode, m.known->name, cecAddressingName(m.known->addressing),
+                          std::string(m.known->since) == "2.0" ? ", added in CEC 2.0" : ""));
         else
             w.line(1, format("Opcode: 0x%02x (not defined by CEC)", *m.opcode));
     } else if (!m.bytes.empty()) {
@@ -73,7 +73,10 @@ std::string cecMessageJson(const CecMessage &m)
     }
     j.value("broadcast", !m.bytes.empty() && m.broadcast());
     if (m.opcode) {
-        j.object("opcode").value("code", unsigned(*m.opcode)).value("name", m.opcodeName()).value("known", m.known != nullptr);
+        j.object("opcode")
+            .value("code", unsigned(*m.opcode))
+            .value("name", m.opcodeName())
+            .value("known", m.known != nullptr);
         if (m.known)
             j.value("addressing", cecAddressingName(m.known->addressing)).value("since", m.known->since);
         j.endObject();

@@ -9,8 +9,14 @@ namespace vantrel::packets {
 
 namespace {
 
-void warn(HdrInfoframe &f, std::string text) { f.notes.push_back({Severity::Warning, std::move(text)}); }
-void fail(HdrInfoframe &f, std::string text) { f.notes.push_back({Severity::Error, std::move(text)}); }
+void warn(HdrInfoframe &f, std::string text)
+{
+    f.notes.push_back({Severity::Warning, std::move(text)});
+}
+void fail(HdrInfoframe &f, std::string text)
+{
+    f.notes.push_back({Severity::Error, std::move(text)});
+}
 
 constexpr unsigned kChromaticityMax = 50000; // 1.0 in units of 0.00002
 const char *const kValueNames[] = {"primary 0",   "primary 0",   "primary 1", "primary 1", "primary 2", "primary 2",
@@ -63,8 +69,8 @@ void decodePayload(HdrInfoframe &f)
     f.maxCll = v[10];
     f.maxFall = v[11];
     if (v[8] && v[9] && *v[8] && *v[9] >= *v[8] * 10000u)
-        warn(f, format("Minimum mastering luminance %.4f cd/m2 is not below the maximum %u cd/m2", *v[9] * 0.0001,
-                       *v[8]));
+        warn(f,
+             format("Minimum mastering luminance %.4f cd/m2 is not below the maximum %u cd/m2", *v[9] * 0.0001, *v[8]));
     if (v[10] && v[11] && *v[10] && *v[11] > *v[10])
         warn(f, format("MaxFALL %u cd/m2 is above MaxCLL %u cd/m2", *v[11], *v[10]));
 }
@@ -108,8 +114,7 @@ HdrInfoframe decodeHdrInfoframe(const uint8_t *data, size_t size)
         fail(f, format("Length %u, but only %u payload bytes follow the header", f.length, unsigned(present)));
     const size_t extra = size_t(std::count_if(data + 4 + present, data + size, [](uint8_t b) { return b != 0; }));
     if (extra)
-        warn(f, format("%u bytes after the payload are not zero; they are not part of the infoframe",
-                       unsigned(extra)));
+        warn(f, format("%u bytes after the payload are not zero; they are not part of the infoframe", unsigned(extra)));
 
     unsigned sum = unsigned(data[0]) + data[1] + data[2];
     for (uint8_t b : f.payload)
@@ -137,11 +142,16 @@ HdrInfoframe decodeHdrPayload(const uint8_t *payload, size_t size, unsigned decl
 std::string eotfName(unsigned eotf)
 {
     switch (eotf) {
-    case 0: return "Traditional gamma, SDR luminance range";
-    case 1: return "Traditional gamma, HDR luminance range";
-    case 2: return "SMPTE ST 2084";
-    case 3: return "Hybrid Log-Gamma";
-    default: return format("reserved (%u)", eotf);
+    case 0:
+        return "Traditional gamma, SDR luminance range";
+    case 1:
+        return "Traditional gamma, HDR luminance range";
+    case 2:
+        return "SMPTE ST 2084";
+    case 3:
+        return "Hybrid Log-Gamma";
+    default:
+        return format("reserved (%u)", eotf);
     }
 }
 
@@ -200,7 +210,10 @@ std::string whitePointName(const Chromaticity &white)
 
 namespace {
 
-std::string coordinates(const Chromaticity &c) { return format("x %.4f, y %.4f", c.x(), c.y()); }
+std::string coordinates(const Chromaticity &c)
+{
+    return format("x %.4f, y %.4f", c.x(), c.y());
+}
 
 std::string light(const std::optional<unsigned> &v)
 {
@@ -250,19 +263,18 @@ std::string hdrInfoframeText(const HdrInfoframe &f)
     if (f.withHeader) {
         w.line(1, format("Type 0x%02x, version %u, length %u", f.type, unsigned(f.version), f.length));
         if (f.headerComplete)
-            w.line(1, f.checksumOk ? format("Checksum: 0x%02x, correct", f.checksum)
-                                   : format("Checksum: 0x%02x, wrong (0x%02x expected)", f.checksum,
-                                            f.checksumExpected));
+            w.line(1, f.checksumOk
+                          ? format("Checksum: 0x%02x, correct", f.checksum)
+                          : format("Checksum: 0x%02x, wrong (0x%02x expected)", f.checksum, f.checksumExpected));
     } else {
-        w.line(1, format("Payload of %u byte%s (captured; no header or checksum)", f.length,
-                         f.length == 1 ? "" : "s"));
+        w.line(1, format("Payload of %u byte%s (captured; no header or checksum)", f.length, f.length == 1 ? "" : "s"));
     }
     if (f.eotf)
         w.line(1, format("EOTF: %s", eotfName(*f.eotf).c_str()));
     if (f.descriptorId)
-        w.line(1, *f.descriptorId == 0 ? std::string("Static metadata: type 1")
-                                       : format("Static metadata: descriptor %u (not defined)",
-                                                unsigned(*f.descriptorId)));
+        w.line(1, *f.descriptorId == 0
+                      ? std::string("Static metadata: type 1")
+                      : format("Static metadata: descriptor %u (not defined)", unsigned(*f.descriptorId)));
     const std::array<const char *, 3> colours = primaryColours(f);
     const std::string gamut = gamutName(f);
     if (f.primaries[0] || f.primaries[1] || f.primaries[2]) {
@@ -270,7 +282,7 @@ std::string hdrInfoframeText(const HdrInfoframe &f)
         for (size_t k = 0; k < 3; ++k)
             if (f.primaries[k])
                 w.line(2, *colours[k] ? format("%-6s %s", (std::string(colours[k]) + ":").c_str(),
-                                                coordinates(*f.primaries[k]).c_str())
+                                               coordinates(*f.primaries[k]).c_str())
                                       : format("%u:     %s", unsigned(k), coordinates(*f.primaries[k]).c_str()));
         if (*colours[0])
             w.line(2, format("Order in the frame: %s, %s, %s", colours[0], colours[1], colours[2]));

@@ -27,17 +27,17 @@ struct HdrInfoframe {
     // Whole frame (the HDR IF box): type, version, length and checksum were
     // there. Payload only (the captured infoframe of the status): they were not.
     bool withHeader = false;
-    bool headerComplete = false;  // all four header bytes were there
+    bool headerComplete = false; // all four header bytes were there
     uint8_t type = kHdrInfoframeType;
     uint8_t version = 0;
-    unsigned length = 0;         // payload length as declared
+    unsigned length = 0; // payload length as declared
     uint8_t checksum = 0;
     uint8_t checksumExpected = 0;
     bool checksumOk = false;
     std::vector<uint8_t> payload; // the payload bytes present, at most `length`
 
-    std::optional<uint8_t> eotf;          // data byte 1, bits 2-0
-    std::optional<uint8_t> descriptorId;  // data byte 2, bits 2-0; 0 = static metadata type 1
+    std::optional<uint8_t> eotf;         // data byte 1, bits 2-0
+    std::optional<uint8_t> descriptorId; // data byte 2, bits 2-0; 0 = static metadata type 1
     // Static metadata type 1, each field only when all its bytes are present.
     std::array<std::optional<Chromaticity>, 3> primaries; // in frame order
     std::optional<Chromaticity> whitePoint;

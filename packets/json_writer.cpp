@@ -44,7 +44,10 @@ JsonWriter &JsonWriter::close(char bracket)
     return *this;
 }
 
-JsonWriter &JsonWriter::value(const char *key, const std::string &v) { return raw(key, quoted(v)); }
+JsonWriter &JsonWriter::value(const char *key, const std::string &v)
+{
+    return raw(key, quoted(v));
+}
 
 JsonWriter &JsonWriter::value(const char *key, double v)
 {
@@ -55,7 +58,10 @@ JsonWriter &JsonWriter::value(const char *key, double v)
     return raw(key, text);
 }
 
-JsonWriter &JsonWriter::bytes(const char *key, const std::vector<uint8_t> &data) { return value(key, hexText(data)); }
+JsonWriter &JsonWriter::bytes(const char *key, const std::vector<uint8_t> &data)
+{
+    return value(key, hexText(data));
+}
 
 JsonWriter &JsonWriter::raw(const char *key, const std::string &text)
 {

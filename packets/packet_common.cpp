@@ -20,7 +20,8 @@ PacketBytes parsePacketText(std::string_view utf8)
 {
     PacketBytes r;
     // Blank space around the text is what a pasted line brings along.
-    while (!utf8.empty() && (utf8.front() == ' ' || utf8.front() == '\t' || utf8.front() == '\n' || utf8.front() == '\r'))
+    while (!utf8.empty() &&
+           (utf8.front() == ' ' || utf8.front() == '\t' || utf8.front() == '\n' || utf8.front() == '\r'))
         utf8.remove_prefix(1);
     while (!utf8.empty() && (utf8.back() == ' ' || utf8.back() == '\t' || utf8.back() == '\n' || utf8.back() == '\r'))
         utf8.remove_suffix(1);

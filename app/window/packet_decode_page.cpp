@@ -14,7 +14,10 @@ using namespace vantrel;
 
 namespace {
 
-QString fromStd(const std::string &text) { return QString::fromStdString(text); }
+QString fromStd(const std::string &text)
+{
+    return QString::fromStdString(text);
+}
 
 } // namespace
 
@@ -93,8 +96,7 @@ void MainWindow::RefreshCapturedDecode()
     if (!packetDialog_ || !packetDialog_->isVisible())
         return;
     // The capture box holds the payload alone: no header, no checksum.
-    showPacketDecode(PacketDecodeDialog::CapturedHdr, ui->txtHdrIf->toPlainText(),
-                     tr("No HDR infoframe captured."),
+    showPacketDecode(PacketDecodeDialog::CapturedHdr, ui->txtHdrIf->toPlainText(), tr("No HDR infoframe captured."),
                      [](const std::vector<uint8_t> &b, std::string &summary, std::string &report) {
                          const packets::HdrInfoframe f =
                              packets::decodeHdrPayload(b.data(), b.size(), unsigned(b.size()));

@@ -10,7 +10,10 @@ namespace {
 
 const char kPlayerHdr[] = "87:01:1a:74:02:00:c2:33:c4:86:4c:1d:b8:0b:d0:84:80:3e:13:3d:42:40:e8:03:32:00:e8:03:90:01";
 
-QJsonObject json(const CtlRun &r) { return QJsonDocument::fromJson(r.out.toUtf8()).object(); }
+QJsonObject json(const CtlRun &r)
+{
+    return QJsonDocument::fromJson(r.out.toUtf8()).object();
+}
 
 } // namespace
 
@@ -79,9 +82,13 @@ private slots:
         // The simulated source's metadata: BT.2020 mastering, HDR10 levels.
         const QString hdr10 = QStringLiteral(", ITU-R BT.2020, D65, mastering 1000 / 0.0050 cd/m2, MaxCLL 1000 cd/m2, "
                                              "MaxFALL 400 cd/m2");
-        QTest::newRow("HDR10 source") << "hdr=pq" << "SMPTE ST 2084" << hdr10;
-        QTest::newRow("HLG source") << "hdr=hlg" << "Hybrid Log-Gamma" << hdr10;
-        QTest::newRow("SDR source") << "hdr=none" << "" << "";
+        QTest::newRow("HDR10 source") << "hdr=pq"
+                                      << "SMPTE ST 2084" << hdr10;
+        QTest::newRow("HLG source") << "hdr=hlg"
+                                    << "Hybrid Log-Gamma" << hdr10;
+        QTest::newRow("SDR source") << "hdr=none"
+                                    << ""
+                                    << "";
     }
     void statusDecodesTheCapturedInfoframe()
     {
@@ -95,7 +102,8 @@ private slots:
         const QStringList lines = text.outLines();
         QCOMPARE(lines.value(5).startsWith(QLatin1String("HDR infoframe : ")), true);
         QCOMPARE(lines.size(), 7);
-        QCOMPARE(lines.value(6), eotf.isEmpty() ? QStringLiteral("HDR metadata  : none") : "HDR metadata  : " + eotf + summary);
+        QCOMPARE(lines.value(6),
+                 eotf.isEmpty() ? QStringLiteral("HDR metadata  : none") : "HDR metadata  : " + eotf + summary);
         const QJsonObject doc = json(ctl.run({"--json", "status"}));
         const QJsonValue decoded = doc.value("infoframeDecoded");
         QCOMPARE(decoded.isNull(), eotf.isEmpty());
@@ -113,10 +121,12 @@ private slots:
         QCOMPARE(quiet.outLines(), QStringList{"CEC message sent"});
         const CtlRun verbose = ctl.run({"--verbose", "cec", "send", "5b:44:40"});
         EXPECT_STATUS(verbose, 0);
-        QCOMPARE(verbose.outLines(), (QStringList{"CEC message sent",
-                                                  "  Audio System to Playback Device 3: User Control Pressed (Power)"}));
+        QCOMPARE(
+            verbose.outLines(),
+            (QStringList{"CEC message sent", "  Audio System to Playback Device 3: User Control Pressed (Power)"}));
         const QJsonObject doc = json(ctl.run({"--json", "cec", "send", "0f:36"}));
-        QCOMPARE(doc.value("decoded").toObject().value("summary").toString(), QStringLiteral("TV to Broadcast: Standby"));
+        QCOMPARE(doc.value("decoded").toObject().value("summary").toString(),
+                 QStringLiteral("TV to Broadcast: Standby"));
         // A send that fails says nothing about what it would have sent.
         ctl.simConfig = QStringLiteral("fault=B2:wrongcode");
         const CtlRun failed = ctl.run({"--verbose", "cec", "send", "50:04"});

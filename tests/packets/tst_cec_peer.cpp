@@ -60,7 +60,8 @@ private slots:
     void opcodes()
     {
         // "Send REPORT_PHYSICAL_ADDR message (0x84, bcast)"
-        static const QRegularExpression send(QStringLiteral("Send ([A-Z0-9_]+) message \\((0x[0-9a-f]{2})(, bcast)?\\)"));
+        static const QRegularExpression send(
+            QStringLiteral("Send ([A-Z0-9_]+) message \\((0x[0-9a-f]{2})(, bcast)?\\)"));
         std::map<int, std::pair<QString, bool>> peer;
         for (auto it = send.globalMatch(help_); it.hasNext();) {
             const QRegularExpressionMatch m = it.next();

@@ -45,10 +45,19 @@ struct Rig {
 
 using Section = PacketDecodeDialog::Section;
 
-QString summary(PacketDecodeDialog *d, Section s) { return d->summaryLabel(s)->text(); }
-QString report(PacketDecodeDialog *d, Section s) { return d->reportText(s)->toPlainText(); }
+QString summary(PacketDecodeDialog *d, Section s)
+{
+    return d->summaryLabel(s)->text();
+}
+QString report(PacketDecodeDialog *d, Section s)
+{
+    return d->reportText(s)->toPlainText();
+}
 
-std::vector<uint8_t> bytesOf(const QString &text) { return packets::parsePacketText(text.toStdString()).bytes; }
+std::vector<uint8_t> bytesOf(const QString &text)
+{
+    return packets::parsePacketText(text.toStdString()).bytes;
+}
 
 const QString kSourceHdr10 = QStringLiteral(
     "SMPTE ST 2084, ITU-R BT.2020, D65, mastering 1000 / 0.0050 cd/m2, MaxCLL 1000 cd/m2, MaxFALL 400 cd/m2");
@@ -71,8 +80,8 @@ private slots:
         // and the source's infoframe the first status read captured.
         QCOMPARE(summary(d, Section::Cec), QStringLiteral("Audio System to TV: Image View On"));
         const std::vector<uint8_t> cec = bytesOf(rig.window->ui->CECtext->toPlainText());
-        QCOMPARE(report(d, Section::Cec), QString::fromStdString(packets::cecMessageText(
-                                              packets::decodeCecMessage(cec.data(), cec.size()))));
+        QCOMPARE(report(d, Section::Cec),
+                 QString::fromStdString(packets::cecMessageText(packets::decodeCecMessage(cec.data(), cec.size()))));
         QCOMPARE(summary(d, Section::HdrIf), QStringLiteral("SMPTE ST 2084, DCI-P3, D65, mastering 1000 / 0.0050 "
                                                             "cd/m2, MaxCLL 1000 cd/m2, MaxFALL 400 cd/m2"));
         QVERIFY(report(d, Section::HdrIf).contains(QLatin1String("Checksum: 0x")));
@@ -110,10 +119,12 @@ private slots:
     {
         QTest::addColumn<int>("eotf"); // -1: the source sends no HDR infoframe
         QTest::addColumn<QString>("summary");
-        QTest::newRow("HLG") << 3 << "Hybrid Log-Gamma, ITU-R BT.2020, D65, mastering 1000 / 0.0050 cd/m2, "
-                                     "MaxCLL 1000 cd/m2, MaxFALL 400 cd/m2";
-        QTest::newRow("SDR") << 0 << "Traditional gamma, SDR luminance range, ITU-R BT.2020, D65, mastering 1000 / "
-                                     "0.0050 cd/m2, MaxCLL 1000 cd/m2, MaxFALL 400 cd/m2";
+        QTest::newRow("HLG") << 3
+                             << "Hybrid Log-Gamma, ITU-R BT.2020, D65, mastering 1000 / 0.0050 cd/m2, "
+                                "MaxCLL 1000 cd/m2, MaxFALL 400 cd/m2";
+        QTest::newRow("SDR") << 0
+                             << "Traditional gamma, SDR luminance range, ITU-R BT.2020, D65, mastering 1000 / "
+                                "0.0050 cd/m2, MaxCLL 1000 cd/m2, MaxFALL 400 cd/m2";
         QTest::newRow("none") << -1 << "No HDR infoframe captured.";
     }
     void theCaptureFollowsEveryPoll()
