@@ -1,7 +1,7 @@
 #include "avi_infoframe.h"
 
 #include "json_writer.h"
-#include "timing_table.h"
+#include "vic_names.h"
 
 namespace vantrel::packets {
 
@@ -109,7 +109,7 @@ std::string pixelRepetitionName(unsigned pr)
 
 std::string aviVicName(unsigned vic)
 {
-    return vic >= 1 && vic <= status::kLastTimingCode ? status::timingLongName(vic) : std::string();
+    return edid::vicName(vic);
 }
 
 AviInfoframe decodeAviInfoframe(const uint8_t *data, size_t size)
@@ -153,8 +153,8 @@ AviInfoframe decodeAviInfoframe(const uint8_t *data, size_t size)
     }
     if (n >= 4) {
         f.vic = b[3];
-        if ((*f.vic >= 128 && *f.vic <= 192) || *f.vic >= 220)
-            warn(f, format("VIC %u is reserved", *f.vic));
+        if (*f.vic && !edid::vicFormat(*f.vic))
+            warn(f, format("VIC %u is not defined", *f.vic));
     }
     if (n >= 5) {
         f.yccQuantization = unsigned(b[4] >> 6);

@@ -52,7 +52,7 @@ std::string contentTypeName(unsigned cn);
 std::string scalingName(unsigned sc);
 std::string barInfoName(unsigned b);
 std::string pixelRepetitionName(unsigned pr);
-std::string aviVicName(unsigned vic); // "3840x2160p60", or empty where the box's table has none
+std::string aviVicName(unsigned vic); // "3840x2160p60", or empty for a code CTA-861 does not define
 
 // One line: "YCbCr 4:2:0, ITU-R BT.2020, 3840x2160p60 (VIC 97)".
 std::string aviInfoframeSummary(const AviInfoframe &frame);

@@ -237,6 +237,9 @@ private slots:
                                                                              "Scan information: no data"}
                                                               << true << ""
                                                               << "YCbCr 4:2:0, ITU-R BT.2020, 3840x2160p60 (VIC 97)";
+        // Past the codes the box's own status table names.
+        QTest::newRow("4K120, BT.2020") << "60:c8:60:76:00" << QStringList{"VIC: 118 (3840x2160p120)"} << true << ""
+                                        << "YCbCr 4:2:0, ITU-R BT.2020, 3840x2160p120 (VIC 118)";
         QTest::newRow("box store, 13 bytes")
             << "60:c8:60:61:00:00:00:00:00:00:00:00:00"
             << QStringList{"AVI infoframe (13 data bytes):", "VIC: 97 (3840x2160p60)"} << true << ""
