@@ -61,19 +61,6 @@ private slots:
         QVERIFY(ctl.takeWire().isEmpty());
     }
 
-    void decodesAsJson()
-    {
-        CtlRunner ctl;
-        const QJsonObject hdr = json(ctl.run({"--json", "infoframe", "decode", "hdr", kPlayerHdr}));
-        QCOMPARE(hdr.value("maxCll").toInt(), 1000);
-        const QJsonObject avi = json(ctl.run({"infoframe", "decode", "avi", "60:c8:60:61:00", "--json"}));
-        QCOMPARE(avi.value("vic").toObject().value("name").toString(), QStringLiteral("3840x2160p60"));
-        const CtlRun bad = ctl.run({"--json", "cec", "decode", "4f:84:10"});
-        EXPECT_STATUS(bad, 1);
-        QCOMPARE(json(bad).value("conforms").toBool(), false);
-        QCOMPARE(json(bad).value("problems").toArray().size(), 1);
-    }
-
     void statusDecodesTheCapturedInfoframe_data()
     {
         QTest::addColumn<QString>("sim");
