@@ -21,7 +21,9 @@
 
 class EdidDecodeDialog;
 class Feedback;
+class PacketDecodeDialog;
 class QAction;
+class QMenu;
 class QProgressBar;
 
 namespace vantrel {
@@ -67,6 +69,9 @@ public:
     // Tools > Decode EDID... and its window (null until first used).
     QAction *decodeEdidAction() const { return decodeEdidAction_; }
     EdidDecodeDialog *decodeDialog() const { return decodeDialog_; }
+    // Tools > Decode packets... and its window (null until first used).
+    QAction *decodePacketsAction() const { return decodePacketsAction_; }
+    PacketDecodeDialog *packetDialog() const { return packetDialog_; }
 
     // One poll tick, as the timer delivers it.
     void pollTick();
@@ -126,6 +131,9 @@ private slots:
     void setEdidAlgo();
     void setAviPers();
     void DecodeEdid();
+    void DecodePackets();
+    void RefreshPacketDecodes();
+    void RefreshCapturedDecode();
 
 protected:
     void timerEvent(QTimerEvent *event) override;
@@ -143,6 +151,9 @@ private:
     vantrel::Session session();
     void setupProgressBar();
     void setupToolsMenu();
+    void addPacketDecodeAction(QMenu *tools);
+    template <typename Decode>
+    void showPacketDecode(int section, const QString &text, const QString &empty, Decode decode);
     bool readEdidFrom(uint8_t fetchCode);
     bool uploadEdid();
     // The EDID box's text parsed; false (after "Hex Format Error") on a format error.
@@ -163,6 +174,8 @@ private:
     QProgressBar *progressBar_ = nullptr;
     QAction *decodeEdidAction_ = nullptr;
     EdidDecodeDialog *decodeDialog_ = nullptr;
+    QAction *decodePacketsAction_ = nullptr;
+    PacketDecodeDialog *packetDialog_ = nullptr;
     bool pollTimerRunning_ = false;
     int pollTimerId_ = 0;
     int pollIntervalMs_ = 0;

@@ -78,6 +78,7 @@ int runStatus(Invocation &inv)
     inv.out.set(QStringLiteral("source"), latin1(t.source));
     inv.out.set(QStringLiteral("hdr"), latin1(t.hdr));
     inv.out.set(QStringLiteral("infoframe"), t.infoframeCaptured ? QJsonValue(infoframe) : QJsonValue());
+    addCapturedInfoframe(inv, hdr, status::kHdrRecordLength);
     return kExitOk;
 }
 
@@ -293,8 +294,9 @@ std::vector<Command> boxCommands()
     return {
         {"list", "", "The attached devices: index, serial, product; [used] marks the box the commands use.", "",
          0, 0, nullptr, runList},
-        {"status", "", "The signal status: input, output, colour, source, HDR and the captured HDR infoframe.",
-         "The six lines of the window's header.", 0, 0, nullptr, runStatus},
+        {"status", "", "The signal status: input, output, colour, source, HDR and the captured HDR infoframe, decoded.",
+         "The six lines of the window's header, and a seventh: what the captured HDR infoframe holds.", 0, 0, nullptr,
+         runStatus},
         {"settings", "[--raw]", "Every setting of the box's block by name, in the words \"set\" takes.", "",
          0, 0, settingsOptions, runSettings},
         {"set", "NAME VALUE [--hdr TEXT] [--avi TEXT]", "Change one setting as the window's control does.",

@@ -38,6 +38,14 @@ struct Command {
 std::vector<Command> boxCommands();
 std::vector<Command> edidCommands();
 std::vector<Command> injectCommands();
+std::vector<Command> packetCommands();
+
+// What status and cec send add from the packet decoders: a line saying what
+// the captured HDR infoframe of the status record holds (all of it in JSON);
+// the CEC message by name
+// (a line with --verbose, "decoded" in JSON).
+void addCapturedInfoframe(Invocation &inv, const uint8_t *hdrRecord, size_t length);
+void describeCecSent(Invocation &inv, const QString &text);
 
 // Throws CliError(kExitUsage) with the text.
 [[noreturn]] void usageError(const std::string &text);

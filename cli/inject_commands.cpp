@@ -31,8 +31,10 @@ int sendOne(Invocation &inv, const QString &what, const QString &text,
 int runCecSend(Invocation &inv)
 {
     const std::string text = inv.args[0].toStdString();
-    return sendOne(inv, QStringLiteral("CEC message"), inv.args[0],
-                   [&](BoxConnection &, Session &s) { return inject::sendCec(s, text); });
+    const int status = sendOne(inv, QStringLiteral("CEC message"), inv.args[0],
+                               [&](BoxConnection &, Session &s) { return inject::sendCec(s, text); });
+    describeCecSent(inv, inv.args[0]);
+    return status;
 }
 
 int runCecStore(Invocation &inv)
@@ -87,8 +89,9 @@ void aviOptions(QCommandLineParser &p)
 std::vector<Command> injectCommands()
 {
     return {
-        {"cec send", "TEXT", "Send a CEC message, colon hex (\"50:04\": from, to, opcode ...).", "", 1, 1, nullptr,
-         runCecSend},
+        {"cec send", "TEXT", "Send a CEC message, colon hex (\"50:04\": from, to, opcode ...).",
+         "With --verbose it also says what was sent by name (\"Audio System to TV: Image View On\").", 1, 1,
+         nullptr, runCecSend},
         {"cec store", "sp|lp TEXT", "Store the CEC command the box's SP or LP button sends (the text as typed).", "",
          2, 2, nullptr, runCecStore},
         {"infoframe hdr", "TEXT", "Load and activate an HDR infoframe, colon hex (up to 31 bytes).", "", 1, 1,

@@ -15,7 +15,7 @@ const std::vector<Command> &allCommands()
 {
     static const std::vector<Command> all = [] {
         std::vector<Command> v = boxCommands();
-        for (auto part : {edidCommands(), injectCommands()})
+        for (auto part : {edidCommands(), injectCommands(), packetCommands()})
             v.insert(v.end(), part.begin(), part.end());
         return v;
     }();

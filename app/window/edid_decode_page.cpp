@@ -20,6 +20,7 @@ void MainWindow::setupToolsMenu()
     decodeEdidAction_ = tools->addAction(tr("Decode EDID..."));
     decodeEdidAction_->setObjectName(QStringLiteral("actionDecodeEdid"));
     decodeEdidAction_->setFont(ui->actionAbout->font());
+    addPacketDecodeAction(tools);
     ui->menubar->insertMenu(ui->menuHelp->menuAction(), tools);
     connect(decodeEdidAction_, &QAction::triggered, this, &MainWindow::DecodeEdid);
 }

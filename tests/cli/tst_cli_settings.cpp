@@ -43,11 +43,12 @@ private slots:
         const CtlRun r = ctl.run({QStringLiteral("status")});
         EXPECT_STATUS(r, 0);
         const QStringList lines = r.outLines();
-        QCOMPARE(lines.size(), 6);
+        QCOMPARE(lines.size(), 7);
         QVERIFY2(lines[0].startsWith(QLatin1String("Input : 1920x1080p60")), qPrintable(lines[0]));
         QVERIFY2(lines[0].endsWith(QLatin1String("HDCP 1.4")), qPrintable(lines[0]));
         QVERIFY(lines[3].contains(QLatin1String("ACME")));
         QVERIFY(lines[5].startsWith(QLatin1String("HDR infoframe : ")));
+        QVERIFY(lines[6].startsWith(QLatin1String("HDR metadata  : SMPTE ST 2084")));
         QCOMPARE(ctl.takeWire(), (QStringList{"11 0F E0 06", "11 1F E0 15", "11 1F E0 1E", "11 1F E0 1F"}));
 
         // The same texts in the JSON document.

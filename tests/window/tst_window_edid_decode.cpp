@@ -59,7 +59,8 @@ private slots:
         QCOMPARE(menus[0], rig.window->ui->menuFile->menuAction());
         QCOMPARE(menus[1]->text(), QStringLiteral("Tools"));
         QCOMPARE(menus[2], rig.window->ui->menuHelp->menuAction());
-        QCOMPARE(menus[1]->menu()->actions(), QList<QAction *>{rig.window->decodeEdidAction()});
+        QCOMPARE(menus[1]->menu()->actions(),
+                 (QList<QAction *>{rig.window->decodeEdidAction(), rig.window->decodePacketsAction()}));
         QCOMPARE(rig.window->decodeEdidAction()->text(), QStringLiteral("Decode EDID..."));
     }
 
