@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "edid_decode_dialog.h"
 
 #include "ui_EdidDecodeDialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Tools menu's EDID decode: a window beside the main one that shows what
 // the table in the EDID box advertises. It stays open while the user edits
 // the table; Refresh decodes the box again.

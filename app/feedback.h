@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Everything the window tells or asks the user goes through here, so tests can
 // record it and answer questions and file dialogs from a script.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application font each form is laid out for. The standard form's
 // rectangles fit a compact dialog font; the wider desktop default would clip
 // its tab bar and button texts. The high-DPI form sets every font it needs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one window: start-up, the poll tick, the exit paths and every slot the
 // form connects. The slots' bodies live in window/, one file per page or area
 // (settings_page, status_area, edid_page, edid_decode_page, inject_page); this

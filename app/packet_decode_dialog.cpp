@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "packet_decode_dialog.h"
 
 #include "ui_PacketDecodeDialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tools > Decode packets...: a window beside the main one that says what the
 // CEC, HDR IF and AVI boxes and the captured HDR infoframe hold. Refresh
 // decodes the three boxes again; the captured one follows every poll.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The USB library this process uses, chosen once from VANTREL_USB_LIBRARY.
 #pragma once
 

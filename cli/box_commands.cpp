@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // list, status, settings, set, reset: the box's settings and its header.
 #include "cli_error.h"
 #include "commands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one box a vantrelctl command talks to: the USB library chosen as the
 // window chooses it, the link opened on the "2023" device, and the window's
 // status-bar messages turned into lines on standard error.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Exit statuses of vantrelctl and the error that carries one to main().
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands of vantrelctl: their words, their synopsis and options, and
 // what runs them. Each command file adds its rows to the table.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // edid read, write, check and decode.
 #include "cli_error.h"
 #include "commands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // cec send/store and infoframe hdr/avi: the texts go to the box as typed.
 #include "cli_error.h"
 #include "commands.h"

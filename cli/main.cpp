@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrelctl: the window's work from a terminal or a script. The first words
 // pick the command; options may come before or after them.
 #include "cli_error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a command prints: lines of text, or with --json one JSON document
 // built up as the command goes and printed when it ends.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // infoframe decode and cec decode: what the bytes of a box's text say; and
 // the decoded forms that status and cec send add to their output.
 #include "cli_error.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # 32-bit Windows with Debian's mingw-w64 (g++-mingw-w64-i686-posix), where the
 # USB library's calls are __stdcall:
 #   cmake -S . -B build-win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # 64-bit Windows with Debian's mingw-w64 (g++-mingw-w64-x86-64-posix):
 #   cmake -S . -B build-win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 # Builds what needs no Qt: device, cores, simulated box, the loader check.

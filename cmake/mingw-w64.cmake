@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared part of the two mingw-w64 toolchain files; VANTREL_MINGW_TRIPLET is
 # set by the file that includes this one.
 set(CMAKE_SYSTEM_NAME Windows)

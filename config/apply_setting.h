@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Applying one setting to the box, the same way from the window's slots and
 // from vantrelctl: the follow-up send first, then the register write, then
 // the image update. Waiting for an EDID rebuild stays the caller's choice.

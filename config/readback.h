@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings readback as data: whether a block reply is taken, and the
 // control updates it asks for, in the order the window applies them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What each setting's slot writes, worked out from the state of its controls.
 // The window's slots read their widgets through the callbacks; applySetting
 // (apply_setting.h) then sends the write with its follow-up.

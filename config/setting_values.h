@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Setting values as people type and read them: vantrelctl takes a number, a
 // switch word (on/off, enable/disable) or the window's own text for a value
 // ("PORT B [BOT]", "JACK", "2.2", "CUSTOM"), case-insensitively, and shows a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The box's 40-byte settings block, described once: what each position holds,
 // which controls show it, which register and slot change it, and the name
 // vantrelctl knows it by. The readback, the setting commands and the

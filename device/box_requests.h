@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four register and block operations every part of the program uses,
 // reporting failures as status-bar messages through a callback.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time as the link and the transfers see it: a 32-bit millisecond tick that
 // wraps, and a blocking pause. Tests substitute a virtual clock.
 #pragma once

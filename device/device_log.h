@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the USB layer's diagnostics go. device/ never prints itself: the
 // window, vantrelctl and the tests choose the sink; without one the lines go
 // to standard error as they are.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Request frames of the box's protocol: direction, length byte, sub-code,
 // operands. The reply starts with the echoed sub-code and a status byte whose
 // bit 0 means busy (the EDID chunk read answers with raw bytes instead).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built-in implementation of the ten calls on top of libusb-1.0: the
 // devices whose vid:pid is in VANTREL_USB_IDS (default 10C4:EA61), reached
 // through their bulk endpoints on interface 0.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parts of the libusb implementation that need no hardware: the device
 // id list, the host-side receive buffer, the mapping of libusb errors onto the
 // library's status codes, and the texts and paths it uses.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a multi-step operation (EDID transfer, CEC or infoframe send) needs
 // besides the link: the status-bar messages of BoxRequests, pauses, the
 // diagnostic lines for standard output and the transfer progress.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which implementation of the USB library the process talks to, chosen once
 // from VANTREL_USB_LIBRARY (or vantrelctl's --usb-library).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one link to the box: picks it among the attached devices, keeps the one
 // handle open and runs every request/reply exchange (Transact).
 #pragma once

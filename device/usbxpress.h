@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* The USB bulk-transfer library the box is reached through: the ten calls the
  * program uses, in the library's own C form, and a table of pointers to them so
  * that the built-in libusb code, the simulated box, a test double or a library

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // atomicWriteFile on Windows: a new file beside the target, flushed, then
 // moved over it in one step. Paths are UTF-8, as the callers hand them.
 #include "edid_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // EDID files as the window's text box meets them: a raw 256-byte table, or on
 // loading also a hex text file (its own layout or another tool's). The
 // conversions work on bytes already read; atomicWriteFile is a plain writer

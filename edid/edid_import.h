@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // EDID tables as files hold them, whoever wrote them: the raw bytes (the
 // window's save, a display's edid file under /sys/class/drm), or hex text in
 // the forms people paste (the window's layout, the hex dump at the top of a

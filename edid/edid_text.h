@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two hex text forms of the window: the EDID text (two hex characters per
 // byte, each followed by a space or a line feed) and the colon form used for
 // CEC messages and infoframes ("50:04"). Plus the block checksum and the

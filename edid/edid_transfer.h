@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // EDID tables between the box and the window: fetch one of the box's three
 // tables into its transfer buffer, wait while it is busy, read the buffer in
 // 16 chunks; or fill the buffer in 32 chunks and have the box store it.

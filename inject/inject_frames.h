@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Requests of the CEC tab and the HDR / IF tab, built from the typed text.
 #pragma once
 

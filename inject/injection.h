@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CEC messages and stored commands, HDR and AVI infoframes. Each takes the
 // text as typed in its box (UTF-8), reports on the status bar and the
 // diagnostic lines of the session, and pauses on the session's clock.

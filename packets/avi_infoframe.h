@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The AVI infoframe's data bytes as the AVI box holds them: no header and
 // no checksum, data byte 1 first.
 #pragma once

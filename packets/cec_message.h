@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A CEC message as the CEC box holds it ("50:04"): the header block
 // (initiator, destination), the opcode and its operands.
 #pragma once

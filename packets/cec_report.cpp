@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The CEC message as one line, as a report and as JSON.
 #include "cec_message.h"
 

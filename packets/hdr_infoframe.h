@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Dynamic Range and Mastering InfoFrame (type 0x87): the EOTF and, for
 // static metadata type 1, the mastering display and the content light levels.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A JSON document written in one pass: the caller names keys and values,
 // commas and nesting are tracked here.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the packet decoders share: the text a box holds turned into bytes, and
 // the notes a decode leaves on what does not conform.
 #pragma once

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by scripts/run and scripts/test: install the Debian packages the
 # build, the tests and the window need, only those that are missing.
 VANTREL_PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libusb-1.0-0-dev \

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One simulated box: its settings block, EDID store and transfer buffer, CEC
 // and infoframe stores, and the answer it gives to each request frame.
 #pragma once

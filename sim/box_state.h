@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The state file that lets a simulated box keep its settings, custom EDID,
 // stored CEC commands and infoframes across restarts: one key=hex line each.
 #pragma once

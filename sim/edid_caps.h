@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What an EDID announces, in the terms the box mixes and the presets are
 // described in, and the two directions: building a 256-byte table (base block
 // and one CTA-861 extension) from it, and reading it back from a table.

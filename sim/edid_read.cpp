@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a table back into capabilities, and the block checksums.
 #include "edid_caps.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The video timings the simulated box and its displays can announce, by
 // CTA-861 video identification code, with what a detailed timing descriptor
 // needs to describe them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Planned misbehaviour of the simulated link, per request kind: what a test
 // (or a user trying the error paths) wants the box to get wrong.
 #pragma once

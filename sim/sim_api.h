@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated box behind the ten USB library calls, and the handles tests
 // use to set it up and look inside it.
 #pragma once

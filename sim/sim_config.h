@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the simulated box is set up: parsed from VANTREL_SIM (compact
 // "key=value;key=value" text, or the path of a file with one key=value per
 // line) or from the same text handed over by a test.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tables the box knows: the two displays it is attached to, the 24
 // built-in presets, the fixed table, the custom store's default, and the
 // automix table it builds from the displays and its EDID options.

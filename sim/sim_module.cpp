@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated box as a loadable USB library: the ten calls exported by name,
 // for any program that loads its USB library by path. On Windows the .def
 // file exports them by ordinal instead.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The incoming signal the simulated box reports, and the status records it
 // builds from it (register items 6, 21, 30 and 31).
 #pragma once

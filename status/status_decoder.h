@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Turns the box's status records into the six texts of the window's status
 // area. Plain C++, shared by the window, vantrelctl and the fuzzers.
 //

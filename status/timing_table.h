@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Names of the video timing codes the box reports (CTA-861 video
 // identification codes), as the status lines show them.
 #pragma once

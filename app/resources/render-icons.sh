@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the window icons and the application icon from vantrel.svg.
 # Needs rsvg-convert (librsvg2-bin) and ImageMagick (convert).
 set -eu

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tools > Decode EDID...: the table in the EDID box, parsed as "Write EDID"
 // parses it, decoded into a window that stays open beside the main one.
 #include "mainwindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The EDID page: transfers, the checksum check, the hex view and the files.
 // The bytes always come from the text box, parsed afresh each time.
 #include "mainwindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CEC and infoframe buttons: the typed text goes to the sends as it stands.
 #include "mainwindow.h"
 

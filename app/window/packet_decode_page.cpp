@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tools > Decode packets...: the CEC, HDR IF and AVI boxes read as their sends
 // read them, and the captured HDR infoframe, decoded into a window that stays
 // open beside the main one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings readback and the setting slots of the window: the table in
 // settings_table.h says what each control means; this file only moves values
 // between the widgets and the box.

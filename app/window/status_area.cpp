@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status area: four reads, the decoder, then the labels in order.
 #include "mainwindow.h"
 

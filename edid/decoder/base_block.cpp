@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The base block, detailed timings, and the walk over the blocks of a table.
 #include "decode_context.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rules that span blocks: the display size against the timings, the range
 // limits against every advertised timing, native timings, and the blocks a
 // CTA-861 extension must or may only once carry. Severities follow what

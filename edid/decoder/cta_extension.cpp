@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The CTA-861 extension: header flags, the data block collection and the
 // detailed timings after it.
 #include "decode_context.h"

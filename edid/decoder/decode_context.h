@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared by the block decoders: bounded byte access and the problem list.
 #pragma once
 

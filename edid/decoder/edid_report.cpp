@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Derived values and the display texts both reports use.
 #include "edid_report.h"
 

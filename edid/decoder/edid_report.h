@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What an EDID table advertises, decoded into plain values, and what in it
 // does not conform. Filled by decodeEdid(); read by the text and JSON reports.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The JSON report: the same facts as the text report, for tools.
 #include "edid_report.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The timings a base block names by bit or by standard timing code, for
 // the checks that need their rates.
 #include "legacy_timings.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timings the base block names by established timing bit or standard
 // timing code, with the rates the range limits are checked against.
 #pragma once

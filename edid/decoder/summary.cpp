@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What matters for an HDMI chain, gathered from the decoded blocks.
 #include "edid_report.h"
 #include "vic_names.h"

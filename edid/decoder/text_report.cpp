@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The readable report: one section per block, then what does not conform.
 #include "edid_report.h"
 

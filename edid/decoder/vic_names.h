@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The video identification codes of CTA-861 and their timings.
 #pragma once
 

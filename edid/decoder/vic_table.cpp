@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The video identification codes of CTA-861 (1 to 127 and 193 to 219) with
 // their timings: what a display advertises by code.
 #include "vic_names.h"

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from a finished build and checks it: the files it
 # holds, its control fields, and that the unpacked programs start.
 # Usage: packaging/linux/check-deb.sh BUILD_DIR

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in for the main window: the same slot names and signatures, each
 // recording that it ran, so the form's wiring can be checked on its own.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The form on its own: object names, texts, fonts, rectangles, wiring, focus
 // chain and button groups, checked against a host with the window's slots.
 // Built once per form variant; VANTREL_FORM_STANDARD selects the standard one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the built vantrelctl against the simulated box in a throwaway folder:
 // the box keeps its state in a file there between runs, and writes every
 // request it gets to a wire log the test reads back.

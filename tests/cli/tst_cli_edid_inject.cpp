@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrelctl's EDID and injection commands against the simulated box: files
 // written and read back, the upload gate, checksum repair, the decoder, and
 // the CEC and infoframe frames on the wire.

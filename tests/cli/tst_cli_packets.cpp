@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrelctl's packet decodes: infoframe decode and cec decode need no box;
 // status decodes the captured HDR infoframe; cec send names what it sent.
 #include "ctl_runner.h"

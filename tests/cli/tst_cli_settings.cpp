@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrelctl's status, settings, set, reset and list as a terminal user meets
 // them: what is printed, the exit status, and the frames the box received.
 #include "ctl_runner.h"

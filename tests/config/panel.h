@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in for the window's controls: remembers what the readback last set
 // on each object, the way the widgets would (exclusive groups aside).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A USB library loaded by path: one idle box with serial "2023" that echoes
 // every request, and a record of the calls it received for the test to read
 // through fakelib_calls(). Built a second time without SI_CheckRXQueue.

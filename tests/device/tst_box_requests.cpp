@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four register and block operations: the frames they send, how they
 // judge the reply and what they report.
 #include "box_requests.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hardware-independent parts of the libusb implementation, and the
 // implementation itself where no box is needed: bad handles and arguments.
 #include "device_log.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Choosing the USB library: a library loaded by path carries the link's
 // calls through unchanged; an incomplete or missing one is refused by name.
 #include "libusb_backend.h"

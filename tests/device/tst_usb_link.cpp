@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // UsbLink against the stand-in library on virtual time: which device it
 // picks, open and close, and every way an exchange can end.
 #include "bytes_print.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A Session on the stand-in USB library and a virtual clock, recording the
 // status messages, diagnostic lines and progress calls.
 #pragma once

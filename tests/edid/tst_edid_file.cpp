@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading binary and text EDID files, and the atomic writer.
 #include "edid_file.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Table files as other tools write them: which bytes they hold, or where
 // their text goes wrong.
 #include "edid_import.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // EDID hex text, checksums, the canonical layout and the colon hex form.
 #include "edid_text.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the box's EDID tables and uploading one, against the stand-in box.
 #include "edid_transfer.h"
 #include "session_rig.h"

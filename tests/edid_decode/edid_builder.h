@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hand-built EDID tables for the decoder tests: a base block with sane
 // defaults and CTA-861 extensions assembled from data blocks.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Compares what the decoder reads from a table with what the installed
 // edid-decode tool prints for it: the facts both report, normalised to one
 // text form per category ("vic": "16 4 31", "dtd": "1920x1080 148500", ...).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tables both suites use: each one exercises a family of blocks.
 #pragma once
 

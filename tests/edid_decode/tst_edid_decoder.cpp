@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The decoder on hand-built tables: the facts of each block type, the
 // problems it reports with their location, and its behaviour on any input.
 #include "edid_report.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Agreement with the installed edid-decode on the facts both print and on
 // the conformity verdict, for the hand-built tables, every table the
 // simulated box can present, the corpus of real display tables in

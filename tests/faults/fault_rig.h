@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real window on the simulated box, both on one virtual clock, with the
 // box's fault plan in reach: one rig per cell of the fault matrix.
 #pragma once

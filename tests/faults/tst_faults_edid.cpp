@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fault matrix for the EDID page: the three reads and the upload against
 // every fault kind of the simulated box, and the save against the places a
 // file cannot go. A failed transfer must leave the text box as it was and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fault matrix for the CEC and infoframe sends: each send is a load and
 // an activation, and the window must not end on "written" unless both went
 // through. Gone: the box leaves between the two.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fault matrix for start-up, the poll tick and a setting click: every
 // fault kind of the simulated box against the real window. Each row checks
 // what the user is told, that nothing half-received is shown, and that the

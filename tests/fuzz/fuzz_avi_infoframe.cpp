@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer entry: the AVI infoframe decoder on data bytes, raw or typed as
 // the AVI box's text.
 #include "avi_infoframe.h"

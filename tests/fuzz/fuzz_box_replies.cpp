@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer entry: a box (or USB library) that answers anything. The fuzz
 // bytes script every library call: statuses, queue counts, reply bytes, how
 // much time passes. The program's own operations run against it: device

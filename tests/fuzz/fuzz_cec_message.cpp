@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer entry: the CEC message decoder on any bytes, raw or typed as the
 // CEC box's text.
 #include "cec_message.h"

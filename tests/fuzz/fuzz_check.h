@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every fuzz target uses to stop on a broken invariant: libFuzzer keeps
 // the input that made it abort.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The clock of the fuzz targets that drive the link.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer entry: any text typed into a CEC or infoframe box, through the
 // line conversion, the colon hex parser and the load frames built from it.
 #include "edid_text.h"

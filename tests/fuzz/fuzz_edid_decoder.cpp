@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer entry: any bytes through the decoder and both reports. The
 // reports are ASCII whatever the table holds, and the JSON has no raw
 // control characters.

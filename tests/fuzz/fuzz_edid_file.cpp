@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer entry: the bytes of any file opened as an EDID file, through the
 // conversion and on to the hex text parser, as the window loads it.
 #include "edid_file.h"

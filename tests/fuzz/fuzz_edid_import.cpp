@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer entry: any file read as a table file of another tool, and the
 // rewrite --fix makes of it.
 #include "edid_import.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer entry: any bytes typed into the EDID text box, through the
 // conversion the window applies and the hex text parser.
 #include "edid_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer entry: the HDR infoframe decoder on whole frames (the HDR IF box)
 // and on captured payloads (the status record), raw or typed as text.
 #include "fuzz_packets.h"

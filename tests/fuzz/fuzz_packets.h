@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the three packet decoders' fuzz targets check alike: the input as a
 // box's text or as raw bytes, reports that stay printable, a JSON document
 // of the right shape, and the verdict the same in every rendering.

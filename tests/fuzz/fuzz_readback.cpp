@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer entry: any block reply (any length) through the readback verdict
 // and the control updates, plus the value words vantrelctl takes and shows
 // for each setting.

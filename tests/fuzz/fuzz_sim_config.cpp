@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer entry: any VANTREL_SIM text through the configuration parser,
 // then a simulated box built from it answering the start-up reads, and its
 // status records through the window's decoder. Texts that would name a file

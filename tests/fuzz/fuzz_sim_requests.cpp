@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer entry: any sequence of frames, reads, queue queries and flushes
 // sent to the simulated box through its ten library calls. The box must keep
 // its replies the size the protocol gives, its own permission flags, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer entry: any three status records (of any length) through the
 // decoder, as the window and vantrelctl decode them.
 #include "fuzz_check.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs one fuzzer for SECONDS on a fresh copy of SEEDS in WORK; a crash, a
 # sanitizer report or a broken invariant fails the test, and the input that
 # did it is left in WORK/artifacts.

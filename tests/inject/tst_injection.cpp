@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CEC messages, stored CEC commands and the two infoframes, against the
 // stand-in box.
 #include "injection.h"

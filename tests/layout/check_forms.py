@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The committed forms must be exactly what ui/make_forms.py writes, so an
 edit made in Qt Designer is caught here instead of lost at the next run."""
 import filecmp, os, subprocess, sys, tempfile

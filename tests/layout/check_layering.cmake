@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The device layer, the cores and the simulated box are plain C++: none of
 # their files may include a Qt header or anything of the window's.
 set(folders device config status edid inject packets sim)

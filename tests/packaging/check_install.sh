@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a throwaway prefix and checks that every file sits
 # where the desktop, udev and the user look for it.
 # Usage: check_install.sh BUILD_DIR SOURCE_DIR

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The CEC names against those of the installed cec-ctl (v4l-utils), read from
 // its --help-all: every opcode it can send, whether it broadcasts it, and
 // the UI commands of User Control Pressed. Offline; no CEC device needed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three decoders on known packets, through the text the boxes hold, to
 // the reports people and tools read.
 #include "avi_infoframe.h"

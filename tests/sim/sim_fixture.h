@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A simulated box reached through the real link and request layer, on a
 // virtual clock that only moves when something waits.
 #pragma once

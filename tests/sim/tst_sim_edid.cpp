@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The box's EDID side: the transfer buffer round trip, busy periods, which
 // table each mode presents, how automix mixes, and that every table it can
 // produce passes edid-decode's conformity check.

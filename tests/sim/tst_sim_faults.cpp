@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fault plan and the link's timing, seen from UsbLink and BoxRequests as
 // the program sees them.
 #include "sim_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Requests in, replies out: identity, settings registers, block, status
 // records, CEC and infoframes, all through UsbLink and BoxRequests.
 #include "settings_table.h"

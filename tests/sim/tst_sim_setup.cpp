@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Setting the box up: the loadable module, configuration text and files, and
 // the state file that carries settings across a restart.
 #include "sim_fixture.h"

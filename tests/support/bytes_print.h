@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lets QCOMPARE print byte vectors as hex pairs, and std::strings and lists
 // of them as text, when they differ.
 #pragma once

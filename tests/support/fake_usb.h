@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A scriptable stand-in for the USB library: attached devices by serial,
 // per-call failures, replies decided per written request and delivered on
 // virtual time, and a record of every call with its arguments.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A clock that moves only when told to or when something pauses on it, so
 // the link's 4000 ms bound and the long busy waits run in no real time.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the emulated box shows of itself on the bus: the descriptors as
 // sysfs publishes them, its string descriptors and the umockdev text that
 // puts it in the fake sysfs and /dev.

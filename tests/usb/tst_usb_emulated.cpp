@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The libusb path end to end: vantrelctl and the link with VANTREL_USB_LIBRARY
 // unset, against the box emulated at the usbfs interface (vantrel-usb-rig),
 // next to the same programs on the in-process simulated box.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The libusb path under emulation, measured: processor time of one exchange
 # that waits the whole 4000 ms for a reply that never comes; the time from a
 # reply being queued at the device to Transact returning; and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel-usb-rig: runs a program against the box emulated at the usbfs
 // interface (umockdev), with the simulated box model behind it.
 //

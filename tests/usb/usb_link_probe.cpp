@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel-usb-probe: register reads through the program's own link (UsbLink
 // on the library VANTREL_USB_LIBRARY names), one line per exchange, with the
 // timing the usb tests and the benchmark look at:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The box at the kernel's usbfs interface, for umockdev: answers the ioctls
 // libusb sends to /dev/bus/usb/001/002 (URBs on endpoint 0 and the two bulk
 // endpoints, claims, the kernel driver) and carries the bulk frames to the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "feedback_recorder.h"
 
 void FeedbackRecorder::statusMessage(QStatusBar *bar, const QString &text, int ms)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Records what the window tells the user and answers its questions and file
 // dialogs from a script. Status texts still reach the real status bar.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tools > Decode EDID... on the simulated box: the report of the table in the
 // EDID box, in a window that stays open and follows the box on Refresh.
 #include "edid_decode_dialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The EDID page and the CEC / infoframe buttons, pressed as a user presses
 // them, against the scripted USB library.
 #include "bytes_print.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tools > Decode packets... on the simulated box: the CEC, HDR IF and AVI
 // boxes decoded on Refresh, the captured HDR infoframe on every poll, in a
 // window that stays open beside the main one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings through the real window: the readback's own writes, the slots'
 // registers as a user drives them, the selector gate and the factory reset.
 #include "bytes_print.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real window against the scripted USB library: what start-up sends,
 // what it shows, and how a click reaches the wire.
 #include "bytes_print.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The header lines as the window shows them for the box's status records.
 #include "bytes_print.h"
 #include "fake_usb.h"

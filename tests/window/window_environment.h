@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every window test hands the real MainWindow: a given USB library (the
 // scripted one or the simulated box), test time and the feedback recorder.
 #pragma once

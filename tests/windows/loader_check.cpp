@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows path end to end: SiUSBXp.dll beside this program is the
 // simulated box exporting the ten calls by ordinal only. It is loaded the way
 // the window loads it (chooseUsbLibrary with the variable unset), then the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a cross-built Windows test program under wine: run-under-wine.sh BITS EXE.
 # Exit 77 (a skipped test) with one line saying why when wine cannot run this
 # width here. WINEPREFIX, when set, is reused (scripts/test shares one between
