@@ -2,6 +2,7 @@
 // list, status, settings, set, reset: the box's settings and its header.
 #include "cli_error.h"
 #include "commands.h"
+#include "nearest_name.h"
 
 #include "edid_transfer.h"
 #include "apply_setting.h"
@@ -197,10 +198,13 @@ int runSet(Invocation &inv)
     const config::Setting *s = config::findSetting(name);
     if (!s || !s->writable()) {
         std::string names;
+        std::vector<std::string> list;
         for (const config::Setting &row : config::settingsTable())
-            if (row.cliName && row.writable())
+            if (row.cliName && row.writable()) {
                 names += std::string(names.empty() ? "" : ", ") + row.cliName;
-        usageError("no setting \"" + name + "\"; the settings are " + names);
+                list.emplace_back(row.cliName);
+            }
+        usageError("no setting \"" + name + "\"" + didYouMean(name, list) + "; the settings are " + names);
     }
     const config::ParsedValue parsed = config::parseSettingValue(*s, inv.args[1].toStdString());
     if (!parsed.ok)
@@ -219,6 +223,7 @@ int runSet(Invocation &inv)
         if (!lock.empty())
             throw CliError{kExitFailed, std::string(s->cliName) + " cannot be changed now: " + lock};
     }
+    b.clearOutcome();
     Session session = b.session();
     config::FollowUpSends sends;
     sends.hdr = [&] {
@@ -226,7 +231,7 @@ int runSet(Invocation &inv)
                                                                    : b.storedHdrText();
         inject::writeHdrInfoframe(session, text);
         // A text the send refused leaves the box untouched: no half-done change.
-        b.requireTextAccepted(std::string("setting ") + s->cliName);
+        b.requireAccepted(std::string("setting ") + s->cliName);
         return true;
     };
     sends.avi = [&] {
@@ -234,7 +239,7 @@ int runSet(Invocation &inv)
                                                                    : b.storedAviText();
         uint8_t imagePos33 = 0;
         inject::sendAvi(session, text, true, imagePos33);
-        b.requireTextAccepted(std::string("setting ") + s->cliName);
+        b.requireAccepted(std::string("setting ") + s->cliName);
         return true;
     };
     uint8_t image[config::kBlockSize] = {};
@@ -245,7 +250,7 @@ int runSet(Invocation &inv)
         b.box().message("EDID Writing Busy", 2000);
         b.require(edid::waitEdidReady(session) < edid::kMaxBusyReads, "the box is still busy building its EDID");
     }
-    b.requireNoFailure(std::string("setting ") + s->cliName);
+    b.requireDone(std::string("setting ") + s->cliName);
 
     const QString text = latin1(config::describeValue(*s, parsed.value));
     inv.out.line(QStringLiteral("%1 %2").arg(QString::fromLatin1(s->cliName), -16).arg(text));
@@ -276,7 +281,9 @@ int runReset(Invocation &inv)
         usageError("reset " + what.toStdString() + " puts the box back to its factory state; add --yes to do it");
     BoxConnection b(inv.link);
     const uint8_t value = *config::factoryResetValue(settings, edid);
-    b.require(b.box().WriteRegister(config::kFactoryResetRegister, value), "the reset failed");
+    // Done only when the box acknowledged it.
+    b.box().WriteRegister(config::kFactoryResetRegister, value);
+    b.requireDone("the reset");
     inv.out.line(QStringLiteral("reset %1 done").arg(what));
     inv.out.set(QStringLiteral("reset"), what);
     inv.out.set(QStringLiteral("value"), value);

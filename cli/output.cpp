@@ -7,6 +7,12 @@
 
 namespace vantrel::cli {
 
+void writeStdout(const std::vector<uint8_t> &bytes)
+{
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    std::fflush(stdout);
+}
+
 void Output::line(const QString &text) const
 {
     if (json_)

@@ -6,7 +6,13 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <cstdint>
+#include <vector>
+
 namespace vantrel::cli {
+
+// Binary bytes on standard output (a table for a pipe).
+void writeStdout(const std::vector<uint8_t> &bytes);
 
 class Output {
 public:
