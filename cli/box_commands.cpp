@@ -10,7 +10,6 @@
 #include "setting_commands.h"
 #include "setting_values.h"
 #include "sim_api.h"
-#include "status_decoder.h"
 
 #include <QJsonArray>
 
@@ -54,33 +53,6 @@ int runList(Invocation &inv)
         devices.append(d);
     }
     inv.out.set(QStringLiteral("devices"), devices);
-    return kExitOk;
-}
-
-int runStatus(Invocation &inv)
-{
-    BoxConnection b(inv.link);
-    uint8_t video[UsbLink::kMaxReply], source[UsbLink::kMaxReply], hdr[UsbLink::kMaxReply],
-        gate[UsbLink::kMaxReply];
-    // The window's four reads in its order; none of them may fail here.
-    const bool videoRead = b.box().ReadRegister(6, video, status::kVideoRecordLength);
-    const bool sourceRead = b.box().ReadRegister(0x15, source, status::kSourceRecordLength);
-    const bool hdrRead = b.box().ReadRegister(0x1E, hdr, status::kHdrRecordLength);
-    const bool gateRead = b.box().ReadRegister(0x1F, gate, 31);
-    b.require(videoRead && sourceRead && hdrRead && gateRead, "reading the status records failed");
-    const status::StatusTexts t = status::decodeStatus(
-        {video, status::kVideoRecordLength}, {source, status::kSourceRecordLength}, {hdr, status::kHdrRecordLength});
-    const QString infoframe = t.infoframeCaptured ? latin1(t.infoframe) : QString();
-    for (const std::string *line : {&t.input, &t.output, &t.colour, &t.source, &t.hdr})
-        inv.out.line(latin1(*line));
-    inv.out.line(QStringLiteral("HDR infoframe : %1").arg(t.infoframeCaptured ? infoframe : QStringLiteral("none")));
-    inv.out.set(QStringLiteral("input"), latin1(t.input));
-    inv.out.set(QStringLiteral("output"), latin1(t.output));
-    inv.out.set(QStringLiteral("colour"), latin1(t.colour));
-    inv.out.set(QStringLiteral("source"), latin1(t.source));
-    inv.out.set(QStringLiteral("hdr"), latin1(t.hdr));
-    inv.out.set(QStringLiteral("infoframe"), t.infoframeCaptured ? QJsonValue(infoframe) : QJsonValue());
-    addCapturedInfoframe(inv, hdr, status::kHdrRecordLength);
     return kExitOk;
 }
 
@@ -299,12 +271,9 @@ void resetOptions(QCommandLineParser &p)
 
 std::vector<Command> boxCommands()
 {
-    return {
+    std::vector<Command> rows = {
         {"list", "", "The attached devices: index, serial, product; [used] marks the box the commands use.", "",
          0, 0, nullptr, runList},
-        {"status", "", "The signal status: input, output, colour, source, HDR and the captured HDR infoframe, decoded.",
-         "The six lines of the window's header, and a seventh: what the captured HDR infoframe holds.", 0, 0, nullptr,
-         runStatus},
         {"settings", "[--raw]", "Every setting of the box's block by name, in the words \"set\" takes.", "",
          0, 0, settingsOptions, runSettings},
         {"set", "NAME VALUE [--hdr TEXT] [--avi TEXT]", "Change one setting as the window's control does.",
@@ -317,6 +286,9 @@ std::vector<Command> boxCommands()
         {"reset", "settings|edid|all --yes", "Factory reset of the settings, the EDID side, or both.", "",
          1, 1, resetOptions, runReset},
     };
+    const std::vector<Command> status = statusCommands();
+    rows.insert(rows.begin() + 1, status.begin(), status.end());
+    return rows;
 }
 
 } // namespace vantrel::cli

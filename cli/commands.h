@@ -37,6 +37,7 @@ struct Command {
 
 // The rows of each command file, in the order the help lists them.
 std::vector<Command> boxCommands();
+std::vector<Command> statusCommands();
 std::vector<Command> edidCommands();
 std::vector<Command> injectCommands();
 std::vector<Command> packetCommands();

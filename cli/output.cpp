@@ -35,7 +35,7 @@ void Output::raw(const std::string &text) const
 
 void Output::finish() const
 {
-    if (!json_)
+    if (!json_ || streamed_)
         return;
     const QByteArray bytes = QJsonDocument(doc_).toJson(QJsonDocument::Indented);
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);

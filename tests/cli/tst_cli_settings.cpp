@@ -182,7 +182,7 @@ private slots:
 
         // A refused text sends nothing at all, not even the register.
         const CtlRun bad = ctl.run({"set", "force-hdr", "on", "--hdr", "87-01"});
-        EXPECT_STATUS(bad, 2);
+        EXPECT_STATUS(bad, 1);
         QVERIFY(ctl.takeWire().isEmpty());
 
         // EDID mode: the write, then block reads until the box is no longer busy.
