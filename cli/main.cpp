@@ -16,30 +16,6 @@ using namespace vantrel::cli;
 
 namespace {
 
-const std::vector<Command> &allCommands()
-{
-    static const std::vector<Command> all = [] {
-        std::vector<Command> v = boxCommands();
-        for (auto part : {edidCommands(), injectCommands(), packetCommands()})
-            v.insert(v.end(), part.begin(), part.end());
-        return v;
-    }();
-    return all;
-}
-
-void addCommonOptions(QCommandLineParser &p)
-{
-    p.addOption({QStringLiteral("usb-library"),
-                 QStringLiteral("USB library: empty for the built-in one, \"simulator\" for the simulated box, or "
-                                "the path of a library (wins over VANTREL_USB_LIBRARY)."),
-                 QStringLiteral("VALUE")});
-    p.addOption({QStringLiteral("json"), QStringLiteral("Print one JSON document.")});
-    p.addOption({QStringLiteral("verbose"), QStringLiteral("Also print the box's diagnostic lines.")});
-    p.addOption({{QStringLiteral("q"), QStringLiteral("quiet")},
-                 QStringLiteral("No success messages on standard error; errors still.")});
-    p.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help.")});
-}
-
 // Whether the run asked for JSON, known before its command line is parsed:
 // every run with --json prints one document, a parse error included.
 bool g_json = false;
@@ -194,6 +170,12 @@ int runCommand(const Command &c, const QStringList &rest, const QCommandLinePars
 
 int run(const QStringList &arguments)
 {
+    // The bash completion's question: what may follow these words.
+    if (arguments.value(1) == QLatin1String("__complete")) {
+        for (const std::string &c : completionCandidates(arguments.value(2), arguments.mid(3)))
+            std::printf("%s\n", c.c_str());
+        return kExitOk;
+    }
     QCommandLineParser global;
     global.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     global.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -243,6 +225,30 @@ int run(const QStringList &arguments)
 } // namespace
 
 namespace vantrel::cli {
+
+const std::vector<Command> &allCommands()
+{
+    static const std::vector<Command> all = [] {
+        std::vector<Command> v = boxCommands();
+        for (auto part : {edidCommands(), injectCommands(), packetCommands()})
+            v.insert(v.end(), part.begin(), part.end());
+        return v;
+    }();
+    return all;
+}
+
+void addCommonOptions(QCommandLineParser &p)
+{
+    p.addOption({QStringLiteral("usb-library"),
+                 QStringLiteral("USB library: empty for the built-in one, \"simulator\" for the simulated box, or "
+                                "the path of a library (wins over VANTREL_USB_LIBRARY)."),
+                 QStringLiteral("VALUE")});
+    p.addOption({QStringLiteral("json"), QStringLiteral("Print one JSON document.")});
+    p.addOption({QStringLiteral("verbose"), QStringLiteral("Also print the box's diagnostic lines.")});
+    p.addOption({{QStringLiteral("q"), QStringLiteral("quiet")},
+                 QStringLiteral("No success messages on standard error; errors still.")});
+    p.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help.")});
+}
 
 void usageError(const std::string &text)
 {
