@@ -121,6 +121,41 @@ private slots:
         }
     }
 
+    void pipesAndQuietRuns()
+    {
+        CtlRunner ctl;
+        // -o -: the 256 bytes on standard output, the same as in a file.
+        const QString file = ctl.path(QStringLiteral("top.bin"));
+        EXPECT_STATUS(ctl.run({"edid", "read", "top", "-o", file}), 0);
+        QFile saved(file);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const QByteArray table = saved.readAll();
+        QCOMPARE(table.size(), 256);
+        QProcess p;
+        p.setProcessEnvironment(ctl.environment());
+        p.start(QStringLiteral(VANTRELCTL_PATH), ctl.arguments({"edid", "read", "top", "-o", "-"}));
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(p.readAllStandardOutput(), table);
+        EXPECT_STATUS(ctl.run({"--json", "edid", "read", "-o", "-"}), 2); // bytes and a document do not mix
+
+        // edid decode without FILE reads standard input.
+        const CtlRun fromFile = ctl.run({"edid", "decode", file});
+        const CtlRun fromInput = ctl.run({"edid", "decode"}, table);
+        QCOMPARE(fromInput.status, fromFile.status);
+        QVERIFY(!fromInput.out.isEmpty());
+        QCOMPARE(fromInput.out, fromFile.out);
+
+        // --quiet drops what went well, not what went wrong.
+        QVERIFY(ctl.run({"cec", "send", "50:04"}).err.contains(QLatin1String("CEC values written")));
+        const CtlRun quiet = ctl.run({"--quiet", "cec", "send", "50:04"});
+        EXPECT_STATUS(quiet, 0);
+        QCOMPARE(quiet.err, QString());
+        const CtlRun quietFailure = ctl.run({"cec", "send", "50:0", "-q"});
+        EXPECT_STATUS(quietFailure, 1);
+        QVERIFY(quietFailure.err.contains(QLatin1String("min 2")));
+    }
+
     void statusJsonCarriesTheDecodedFacts_data()
     {
         QTest::addColumn<QString>("signal");
