@@ -192,8 +192,11 @@ int run(const QStringList &arguments)
     if (!words.isEmpty() && words.front() == QLatin1String("help"))
         words.removeFirst();
     if (words.isEmpty()) {
-        if (!help)
-            usageError("no command given (see \"vantrelctl --help\")\n\n" + toolHelp().toStdString());
+        if (!help) {
+            if (!g_json)
+                print(stderr, toolHelp() + QLatin1Char('\n'));
+            usageError("no command given (see \"vantrelctl --help\")");
+        }
         show(QStringLiteral("help"), toolHelp());
         return kExitOk;
     }
@@ -270,7 +273,7 @@ int main(int argc, char **argv)
     } catch (const CliError &e) {
         if (!e.message.empty())
             std::fprintf(stderr, "vantrelctl: %s\n", e.message.c_str());
-        Output(g_json).finishWithError(e.message, e.status);
+        Output(g_json).finishWithError(e.message.empty() ? std::string("the command failed") : e.message, e.status);
         return e.status;
     }
 }

@@ -60,7 +60,7 @@ private slots:
         QTest::newRow("follow-up text refused") << QStringList{"set", "force-hdr", "on", "--hdr", "87-01"} << "" << "" << 1 << "refused" << "";
         QTest::newRow("locked control") << QStringList{"set", "priority", "forced"} << "" << "" << 1 << "auto-switch" << "";
         // Usage.
-        QTest::newRow("no command") << QStringList{} << "" << "" << 2 << "Usage: vantrelctl" << "";
+        QTest::newRow("no command") << QStringList{} << "" << "" << 2 << "no command given" << "";
         QTest::newRow("unknown command") << QStringList{"stauts"} << "" << "" << 2 << "did you mean \"status\"" << "";
         QTest::newRow("group without its word") << QStringList{"edid"} << "" << "" << 2 << "edid read" << "";
         QTest::newRow("unknown word in a group") << QStringList{"edid", "raed"} << "" << "" << 2 << "did you mean \"read\"" << "";
