@@ -101,7 +101,7 @@ grep -q '<svg' "$svg" 2>/dev/null || fail "scalable icon missing or not SVG"
 # bash-completion loads it on demand (the file is named after the command).
 while read -r program; do
     [ -n "$program" ] || continue
-    [ -s "$prefix/share/man/man1/$program.1" ] || fail "share/man/man1/$program.1 missing"
+    [ -s "$prefix/share/man/man1/$program.1.gz" ] || fail "share/man/man1/$program.1.gz missing"
 done <"$build/packaging/programs.txt"
 completion=$prefix/share/bash-completion/completions/vantrelctl
 grep -q 'complete .*-F _vantrelctl vantrelctl' "$completion" 2>/dev/null || fail "bash completion for vantrelctl missing"
