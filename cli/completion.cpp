@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The candidates the bash completion offers. The tool answers from its own
 // tables, so commands, options and setting values never drift from it.
 #include "commands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Did you mean ...": the known name closest to a mistyped one.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // status and status --watch: the window's header, its texts and the facts
 // behind them.
 #include "cli_error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What an operation on the box came to. The window shows the message and goes
 // on; vantrelctl turns the verdict into its exit status.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The facts behind the status texts, for programs that read them rather
 // than show them (vantrelctl status --json). Decoded from the same records
 // as the texts; a fact the texts leave unsaid stays empty or zero here.

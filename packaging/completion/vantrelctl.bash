@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # bash completion for vantrelctl. The tool itself answers what may come next
 # (vantrelctl __complete CURRENT WORDS...), so commands, options, setting
 # names and their values follow the installed version.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrelctl as scripts use it: the exit status of every kind of outcome, in
 // text and JSON alike; the facts status --json adds; status --watch on a
 // changing source; the bash completion and the manual page.
