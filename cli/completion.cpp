@@ -107,6 +107,8 @@ std::vector<std::string> completionCandidates(const QString &current, const QStr
         return {"settings", "edid", "all"};
     if (name == "edid read" && args.isEmpty())
         return {"box", "top", "bottom"};
+    if (name == "infoframe decode" && args.isEmpty())
+        return {"hdr", "avi"};
     if (name == "cec store" && args.isEmpty())
         return {"sp", "lp"};
     return out; // a file, or a text only the user knows

@@ -265,6 +265,7 @@ private slots:
         QTest::newRow("switch") << "vantrelctl set cec o" << QStringList{"on", "off"};
         QTest::newRow("reset") << "vantrelctl reset " << QStringList{"settings", "edid", "all"};
         QTest::newRow("edid source") << "vantrelctl edid read t" << QStringList{"top"};
+        QTest::newRow("infoframe kind") << "vantrelctl infoframe decode " << QStringList{"hdr", "avi"};
         QTest::newRow("command options") << "vantrelctl status --w" << QStringList{"--watch"};
         QTest::newRow("option value") << "vantrelctl --usb-library " << QStringList{"simulator"};
         QTest::newRow("a text: nothing") << "vantrelctl cec send " << QStringList{};
@@ -320,7 +321,8 @@ private slots:
         for (const char *group : {"edid", "cec", "infoframe"})
             for (const QString &word : ctl.run({"__complete", "", group}).outLines())
                 names += QLatin1String(group) + QLatin1Char(' ') + word;
-        for (const char *c : {"status", "settings", "edid read", "edid write", "edid check", "infoframe avi"})
+        for (const char *c : {"status", "settings", "edid read", "edid write", "edid check", "infoframe avi",
+                              "infoframe decode"})
             names += ctl.run(QStringList{"__complete", "--"} + QString::fromLatin1(c).split(QLatin1Char(' '))).outLines();
         names += QStringList{"VANTREL_USB_LIBRARY", "VANTREL_SIM", "VANTREL_USB_IDS"};
         for (const QString &name : names)
