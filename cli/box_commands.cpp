@@ -2,6 +2,7 @@
 // list, status, settings, set, reset: the box's settings and its header.
 #include "cli_error.h"
 #include "commands.h"
+#include "nearest_name.h"
 
 #include "edid_transfer.h"
 #include "apply_setting.h"
@@ -9,7 +10,6 @@
 #include "setting_commands.h"
 #include "setting_values.h"
 #include "sim_api.h"
-#include "status_decoder.h"
 
 #include <QJsonArray>
 
@@ -53,33 +53,6 @@ int runList(Invocation &inv)
         devices.append(d);
     }
     inv.out.set(QStringLiteral("devices"), devices);
-    return kExitOk;
-}
-
-int runStatus(Invocation &inv)
-{
-    BoxConnection b(inv.link);
-    uint8_t video[UsbLink::kMaxReply], source[UsbLink::kMaxReply], hdr[UsbLink::kMaxReply],
-        gate[UsbLink::kMaxReply];
-    // The window's four reads in its order; none of them may fail here.
-    const bool videoRead = b.box().ReadRegister(6, video, status::kVideoRecordLength);
-    const bool sourceRead = b.box().ReadRegister(0x15, source, status::kSourceRecordLength);
-    const bool hdrRead = b.box().ReadRegister(0x1E, hdr, status::kHdrRecordLength);
-    const bool gateRead = b.box().ReadRegister(0x1F, gate, 31);
-    b.require(videoRead && sourceRead && hdrRead && gateRead, "reading the status records failed");
-    const status::StatusTexts t = status::decodeStatus(
-        {video, status::kVideoRecordLength}, {source, status::kSourceRecordLength}, {hdr, status::kHdrRecordLength});
-    const QString infoframe = t.infoframeCaptured ? latin1(t.infoframe) : QString();
-    for (const std::string *line : {&t.input, &t.output, &t.colour, &t.source, &t.hdr})
-        inv.out.line(latin1(*line));
-    inv.out.line(QStringLiteral("HDR infoframe : %1").arg(t.infoframeCaptured ? infoframe : QStringLiteral("none")));
-    inv.out.set(QStringLiteral("input"), latin1(t.input));
-    inv.out.set(QStringLiteral("output"), latin1(t.output));
-    inv.out.set(QStringLiteral("colour"), latin1(t.colour));
-    inv.out.set(QStringLiteral("source"), latin1(t.source));
-    inv.out.set(QStringLiteral("hdr"), latin1(t.hdr));
-    inv.out.set(QStringLiteral("infoframe"), t.infoframeCaptured ? QJsonValue(infoframe) : QJsonValue());
-    addCapturedInfoframe(inv, hdr, status::kHdrRecordLength);
     return kExitOk;
 }
 
@@ -197,10 +170,13 @@ int runSet(Invocation &inv)
     const config::Setting *s = config::findSetting(name);
     if (!s || !s->writable()) {
         std::string names;
+        std::vector<std::string> list;
         for (const config::Setting &row : config::settingsTable())
-            if (row.cliName && row.writable())
+            if (row.cliName && row.writable()) {
                 names += std::string(names.empty() ? "" : ", ") + row.cliName;
-        usageError("no setting \"" + name + "\"; the settings are " + names);
+                list.emplace_back(row.cliName);
+            }
+        usageError("no setting \"" + name + "\"" + didYouMean(name, list) + "; the settings are " + names);
     }
     const config::ParsedValue parsed = config::parseSettingValue(*s, inv.args[1].toStdString());
     if (!parsed.ok)
@@ -219,6 +195,7 @@ int runSet(Invocation &inv)
         if (!lock.empty())
             throw CliError{kExitFailed, std::string(s->cliName) + " cannot be changed now: " + lock};
     }
+    b.clearOutcome();
     Session session = b.session();
     config::FollowUpSends sends;
     sends.hdr = [&] {
@@ -226,7 +203,7 @@ int runSet(Invocation &inv)
                                                                    : b.storedHdrText();
         inject::writeHdrInfoframe(session, text);
         // A text the send refused leaves the box untouched: no half-done change.
-        b.requireTextAccepted(std::string("setting ") + s->cliName);
+        b.requireAccepted(std::string("setting ") + s->cliName);
         return true;
     };
     sends.avi = [&] {
@@ -234,7 +211,7 @@ int runSet(Invocation &inv)
                                                                    : b.storedAviText();
         uint8_t imagePos33 = 0;
         inject::sendAvi(session, text, true, imagePos33);
-        b.requireTextAccepted(std::string("setting ") + s->cliName);
+        b.requireAccepted(std::string("setting ") + s->cliName);
         return true;
     };
     uint8_t image[config::kBlockSize] = {};
@@ -245,7 +222,7 @@ int runSet(Invocation &inv)
         b.box().message("EDID Writing Busy", 2000);
         b.require(edid::waitEdidReady(session) < edid::kMaxBusyReads, "the box is still busy building its EDID");
     }
-    b.requireNoFailure(std::string("setting ") + s->cliName);
+    b.requireDone(std::string("setting ") + s->cliName);
 
     const QString text = latin1(config::describeValue(*s, parsed.value));
     inv.out.line(QStringLiteral("%1 %2").arg(QString::fromLatin1(s->cliName), -16).arg(text));
@@ -276,7 +253,9 @@ int runReset(Invocation &inv)
         usageError("reset " + what.toStdString() + " puts the box back to its factory state; add --yes to do it");
     BoxConnection b(inv.link);
     const uint8_t value = *config::factoryResetValue(settings, edid);
-    b.require(b.box().WriteRegister(config::kFactoryResetRegister, value), "the reset failed");
+    // Done only when the box acknowledged it.
+    b.box().WriteRegister(config::kFactoryResetRegister, value);
+    b.requireDone("the reset");
     inv.out.line(QStringLiteral("reset %1 done").arg(what));
     inv.out.set(QStringLiteral("reset"), what);
     inv.out.set(QStringLiteral("value"), value);
@@ -292,12 +271,9 @@ void resetOptions(QCommandLineParser &p)
 
 std::vector<Command> boxCommands()
 {
-    return {
+    std::vector<Command> rows = {
         {"list", "", "The attached devices: index, serial, product; [used] marks the box the commands use.", "",
          0, 0, nullptr, runList},
-        {"status", "", "The signal status: input, output, colour, source, HDR and the captured HDR infoframe, decoded.",
-         "The six lines of the window's header, and a seventh: what the captured HDR infoframe holds.", 0, 0, nullptr,
-         runStatus},
         {"settings", "[--raw]", "Every setting of the box's block by name, in the words \"set\" takes.", "",
          0, 0, settingsOptions, runSettings},
         {"set", "NAME VALUE [--hdr TEXT] [--avi TEXT]", "Change one setting as the window's control does.",
@@ -310,6 +286,9 @@ std::vector<Command> boxCommands()
         {"reset", "settings|edid|all --yes", "Factory reset of the settings, the EDID side, or both.", "",
          1, 1, resetOptions, runReset},
     };
+    const std::vector<Command> status = statusCommands();
+    rows.insert(rows.begin() + 1, status.begin(), status.end());
+    return rows;
 }
 
 } // namespace vantrel::cli

@@ -38,18 +38,6 @@ std::string trimmed(const std::string &text)
     return text.substr(first, last - first + 1);
 }
 
-// The texts the sends show when they refuse what was typed, before sending.
-bool isInputRefusal(const std::string &text)
-{
-    return text == "Hex Format Error" || text.rfind("Error: min ", 0) == 0 || text == "CEC values not correct";
-}
-
-// The window's failure texts all say "Error"; a failed register read shows "...".
-bool isFailure(const std::string &text)
-{
-    return text == "..." || text.find("Error") != std::string::npos;
-}
-
 // Set once the USB layer said the box is there but may not be opened.
 bool noPermissionSeen = false;
 
@@ -106,30 +94,21 @@ Session BoxConnection::session()
     Session s{*box_, link_->clock(), nullptr, nullptr};
     s.diagnostic = [this](const std::string &line) {
         const std::string text = trimmed(line);
-        // Failures are always told; the rest only with --verbose.
-        if (isFailure(text)) {
-            failures_.push_back(text);
-            printError(text);
-        } else if (options_.verbose && !text.empty()) {
+        if (options_.verbose && !text.empty())
             std::fprintf(stderr, "%s\n", text.c_str());
-        }
     };
     return s;
 }
 
 void BoxConnection::onMessage(const std::string &text)
 {
-    if (isInputRefusal(text))
-        inputRefused_ = true;
-    else if (isFailure(text))
-        failures_.push_back(text);
-    // The read failure's "..." says nothing on a terminal; require() names it.
-    if (text == "...")
-        return;
-    if (isFailure(text) || inputRefused_)
-        printError(text);
-    else
+    if (box_->messageVerdict() != Verdict::Done) {
+        // The read failure's "..." says nothing on a terminal; the command names it.
+        if (text != "...")
+            printError(text);
+    } else if (!options_.quiet) {
         std::fprintf(stderr, "%s\n", text.c_str());
+    }
 }
 
 void BoxConnection::require(bool ok, const std::string &what) const
@@ -138,23 +117,24 @@ void BoxConnection::require(bool ok, const std::string &what) const
         throw CliError{kExitExchange, what};
 }
 
-void BoxConnection::requireNoFailure(const std::string &what)
+void BoxConnection::requireDone(const std::string &what)
 {
-    requireTextAccepted(what);
-    if (!failures_.empty())
+    const Outcome o = box_->takeOutcome();
+    if (o.verdict == Verdict::Refused)
+        throw CliError{kExitFailed, what + ": the text was refused"};
+    if (o.verdict == Verdict::Failed)
         throw CliError{kExitExchange, what + " failed"};
 }
 
-void BoxConnection::requireTextAccepted(const std::string &what) const
+void BoxConnection::requireAccepted(const std::string &what) const
 {
-    if (inputRefused_)
-        throw CliError{kExitUsage, what + ": the text was refused"};
+    if (box_->outcome().verdict == Verdict::Refused)
+        throw CliError{kExitFailed, what + ": the text was refused"};
 }
 
-void BoxConnection::clearFailures()
+void BoxConnection::clearOutcome()
 {
-    failures_.clear();
-    inputRefused_ = false;
+    box_->takeOutcome();
 }
 
 std::array<uint8_t, config::kBlockSize> BoxConnection::readSettings()

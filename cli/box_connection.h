@@ -21,6 +21,7 @@ namespace vantrel::cli {
 struct LinkOptions {
     std::optional<std::string> usbLibrary; // --usb-library; wins over VANTREL_USB_LIBRARY
     bool verbose = false;                  // also print the diagnostic lines
+    bool quiet = false;                    // no success messages on standard error
 };
 
 // The table the options name; throws CliError(kExitNoBox) when none can be had.
@@ -39,13 +40,13 @@ public:
 
     // Throws CliError(kExitExchange) with what, unless ok.
     void require(bool ok, const std::string &what) const;
-    // After a multi-step operation: throws when it reported a failure on the
-    // status bar or in its diagnostics (kExitUsage for a refused text).
-    void requireNoFailure(const std::string &what);
-    // Throws CliError(kExitUsage) when a send refused its text before sending.
-    void requireTextAccepted(const std::string &what) const;
-    // Forgets the failures reported so far.
-    void clearFailures();
+    // After an operation: throws CliError(kExitFailed) when it refused its
+    // text, CliError(kExitExchange) when a step failed; then starts afresh.
+    void requireDone(const std::string &what);
+    // Throws CliError(kExitFailed) when a send refused its text, before sending.
+    void requireAccepted(const std::string &what) const;
+    // Forgets the outcome so far (reads that a command handles itself).
+    void clearOutcome();
 
     // The settings block as the readback takes it (block read, then the
     // item-6 read); throws when the readback would not accept it.
@@ -61,8 +62,6 @@ private:
     LinkOptions options_;
     std::unique_ptr<UsbLink> link_;
     std::unique_ptr<BoxRequests> box_;
-    std::vector<std::string> failures_;
-    bool inputRefused_ = false;
 };
 
 } // namespace vantrel::cli

@@ -9,6 +9,7 @@
 #include <QCommandLineParser>
 #include <QStringList>
 
+#include <string>
 #include <vector>
 
 namespace vantrel::cli {
@@ -37,6 +38,7 @@ struct Command {
 
 // The rows of each command file, in the order the help lists them.
 std::vector<Command> boxCommands();
+std::vector<Command> statusCommands();
 std::vector<Command> edidCommands();
 std::vector<Command> injectCommands();
 std::vector<Command> packetCommands();
@@ -47,6 +49,15 @@ std::vector<Command> packetCommands();
 // (a line with --verbose, "decoded" in JSON).
 void addCapturedInfoframe(Invocation &inv, const uint8_t *hdrRecord, size_t length);
 void describeCecSent(Invocation &inv, const QString &text);
+
+// Every command, in the order the help lists them.
+const std::vector<Command> &allCommands();
+// --usb-library, --json, --verbose, --quiet, --help.
+void addCommonOptions(QCommandLineParser &p);
+
+// What may follow typed (the words after the program's name) where the word
+// being typed is current: commands, options, setting names and values.
+std::vector<std::string> completionCandidates(const QString &current, const QStringList &typed);
 
 // Throws CliError(kExitUsage) with the text.
 [[noreturn]] void usageError(const std::string &text);

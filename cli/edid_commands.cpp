@@ -55,10 +55,14 @@ int runRead(Invocation &inv)
         usageError("edid read takes box, top or bottom, not \"" + which.toStdString() + "\"");
     }
 
+    if (inv.out.json() && inv.value(QStringLiteral("output")) == QLatin1String("-"))
+        usageError("-o - puts the table's bytes on standard output; it does not go with --json");
     BoxConnection b(inv.link);
     Session s = b.session();
     const edid::EdidReadout r = edid::readEdid(s, code);
     b.require(r.ok, "reading the EDID failed: the box did not send the whole table");
+    // An unacknowledged fetch leaves whatever table the box fetched last.
+    b.requireDone("fetching the EDID");
 
     // A port with no display reads as zeros: that is no table to save or upload.
     const bool table = edid::hasEdidHeader({r.image.begin(), r.image.end()});
@@ -67,7 +71,9 @@ int runRead(Invocation &inv)
         throw CliError{kExitFailed, missing + " (the bytes read have no EDID header; --force keeps them anyway)"};
 
     const QString file = inv.value(QStringLiteral("output"));
-    if (!file.isEmpty()) {
+    if (file == QLatin1String("-")) {
+        writeStdout(edid::edidFileBytes(r.image));
+    } else if (!file.isEmpty()) {
         writeFileAtomically(file, edid::edidFileBytes(r.image));
         inv.out.set(QStringLiteral("file"), file);
     } else {
@@ -85,7 +91,7 @@ int runRead(Invocation &inv)
 void readOptions(QCommandLineParser &p)
 {
     p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
-                 QStringLiteral("Save the 256 bytes to FILE instead of printing the hex text."),
+                 QStringLiteral("Save the 256 bytes to FILE (\"-\": standard output) instead of printing the hex text."),
                  QStringLiteral("FILE")});
     p.addOption({QStringLiteral("force"),
                  QStringLiteral("Save or print the bytes even when they are no EDID table (no display attached).")});
@@ -136,7 +142,7 @@ int runWrite(Invocation &inv)
     Session s = b.session();
     const bool stored = edid::uploadEdid(s, in.image);
     b.require(stored, "the EDID upload failed");
-    b.requireNoFailure("the EDID upload");
+    b.requireDone("the EDID upload");
     inv.out.set(QStringLiteral("written"), true);
     inv.out.set(QStringLiteral("checksums"), checksumRows(in.image));
     return kExitOk;
@@ -189,7 +195,7 @@ void checkOptions(QCommandLineParser &p)
 
 int runDecode(Invocation &inv)
 {
-    const EdidInput in = loadEdidInput(inv.args[0]);
+    const EdidInput in = loadEdidInput(inv.args.value(0, QStringLiteral("-")));
     const edid::EdidReport report = edid::decodeEdid(in.bytes);
     if (inv.out.json()) {
         // The decoder's own document, whole, as the command's document.
@@ -219,8 +225,9 @@ std::vector<Command> edidCommands()
         {"edid check", "FILE [--fix]", "Check the checksum of every block of a table file; --fix repairs them.",
          "The file must hold whole 128-byte blocks; --fix changes only the checksum bytes and keeps the file's "
          "form. Exit status 1 when a checksum is wrong and was not repaired.", 1, 1, checkOptions, runCheck},
-        {"edid decode", "FILE|-", "What a table advertises: identity, timings, video, audio, HDR, colorimetry.",
-         "Exit status 1 when the table does not conform.", 1, 1, nullptr, runDecode},
+        {"edid decode", "[FILE|-]", "What a table advertises: identity, timings, video, audio, HDR, colorimetry.",
+         "Without FILE (or with -) the table comes on standard input.\n"
+         "Exit status 1 when the table does not conform.", 0, 1, nullptr, runDecode},
     };
 }
 

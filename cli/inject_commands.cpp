@@ -21,7 +21,7 @@ int sendOne(Invocation &inv, const QString &what, const QString &text,
     BoxConnection b(inv.link);
     Session s = b.session();
     const bool done = send(b, s);
-    b.requireNoFailure(what.toStdString());
+    b.requireDone(what.toStdString());
     b.require(done, what.toStdString() + " failed");
     inv.out.line(QStringLiteral("%1 sent").arg(what));
     inv.out.set(QStringLiteral("sent"), what);

@@ -7,6 +7,12 @@
 
 namespace vantrel::cli {
 
+void writeStdout(const std::vector<uint8_t> &bytes)
+{
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    std::fflush(stdout);
+}
+
 void Output::line(const QString &text) const
 {
     if (json_)
@@ -29,7 +35,7 @@ void Output::raw(const std::string &text) const
 
 void Output::finish() const
 {
-    if (!json_)
+    if (!json_ || streamed_)
         return;
     const QByteArray bytes = QJsonDocument(doc_).toJson(QJsonDocument::Indented);
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);

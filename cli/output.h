@@ -6,7 +6,13 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <cstdint>
+#include <vector>
+
 namespace vantrel::cli {
+
+// Binary bytes on standard output (a table for a pipe).
+void writeStdout(const std::vector<uint8_t> &bytes);
 
 class Output {
 public:
@@ -22,12 +28,16 @@ public:
     QJsonObject &doc() { return doc_; }
     void set(const QString &key, const QJsonValue &value) { doc_.insert(key, value); }
 
+    // A command that printed its JSON as it went (a line per change).
+    void streamed() { streamed_ = true; }
+
     // Prints the document (JSON mode); for an error, {"error": ..., "exitStatus": n}.
     void finish() const;
     void finishWithError(const std::string &message, int status) const;
 
 private:
     bool json_;
+    bool streamed_ = false;
     QJsonObject doc_;
 };
 

@@ -217,3 +217,31 @@ std::string acceptedValues(const Setting &s)
 }
 
 } // namespace vantrel::config
+
+namespace vantrel::config {
+
+std::vector<std::string> valueWords(const Setting &s)
+{
+    std::vector<std::string> words;
+    if (!s.writable())
+        return words;
+    if (s.kind == Kind::Selector) {
+        for (std::size_t i = 0; i < s.list->size(); ++i)
+            words.push_back(std::to_string(s.listBase + static_cast<int>(i)));
+        words.insert(words.end(), s.list->begin(), s.list->end());
+    }
+    for (const Option &o : s.options) {
+        const std::string_view first = firstWord(o.text);
+        int sharing = 0;
+        for (const Option &other : s.options)
+            sharing += sameText(firstWord(other.text), first) ? 1 : 0;
+        words.emplace_back(sharing == 1 ? first : std::string_view(o.text));
+    }
+    if (isSwitch(s)) {
+        words.emplace_back("on");
+        words.emplace_back("off");
+    }
+    return words;
+}
+
+} // namespace vantrel::config

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantrel::config {
 
@@ -27,5 +28,10 @@ std::string describeValue(const Setting &s, uint8_t value);
 
 // What parseSettingValue takes, for help and error texts.
 std::string acceptedValues(const Setting &s);
+
+// One word (or text) per value that parseSettingValue takes, for completion:
+// the numbers and texts of a list, a button's first word when it alone names
+// it, on and off for a switch.
+std::vector<std::string> valueWords(const Setting &s);
 
 } // namespace vantrel::config

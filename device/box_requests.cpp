@@ -5,6 +5,23 @@
 
 namespace vantrel {
 
+void BoxRequests::report(const std::string &text, int ms, Verdict verdict)
+{
+    if (verdict != Verdict::Done && outcome_.done())
+        outcome_ = {verdict, text};
+    showing_ = verdict;
+    if (message_)
+        message_(text, ms);
+    showing_ = Verdict::Done;
+}
+
+Outcome BoxRequests::takeOutcome()
+{
+    Outcome o = std::move(outcome_);
+    outcome_ = {};
+    return o;
+}
+
 bool BoxRequests::exchange(uint8_t *reply, const Bytes &request, uint32_t minReply)
 {
     // A missing reply then fails every echo test instead of reading stale bytes.
@@ -16,7 +33,7 @@ bool BoxRequests::ReadRegister(uint8_t item, uint8_t *reply, uint8_t length)
 {
     bool ok = exchange(reply, frame::registerRead(item, length), length) && reply[0] == frame::kRegister;
     if (!ok)
-        message("...", 2000);
+        fail("...", 2000);
     return ok;
 }
 
@@ -25,7 +42,7 @@ bool BoxRequests::WriteRegister(uint8_t reg, uint8_t value)
     uint8_t reply[UsbLink::kMaxReply];
     bool result = exchange(reply, frame::registerWrite(reg, value), 2);
     if (!result || reply[0] != frame::kRegister)
-        message("Error Writing values", 4000);
+        fail("Error Writing values", 4000);
     return result;
 }
 
@@ -33,7 +50,7 @@ bool BoxRequests::ReadBlock(uint8_t *reply, uint8_t length)
 {
     bool ok = exchange(reply, frame::blockRead(length), length) && reply[0] == frame::kBlock;
     if (!ok)
-        message("Error Reading values", 4000);
+        fail("Error Reading values", 4000);
     return ok;
 }
 
@@ -42,7 +59,7 @@ bool BoxRequests::WriteBlock(const uint8_t image[frame::kSettingsSize])
     uint8_t reply[UsbLink::kMaxReply];
     bool result = exchange(reply, frame::imageWrite(image), 2);
     if (!result || reply[0] != frame::kImageWrite)
-        message("Error Writing values", 4000);
+        fail("Error Writing values", 4000);
     return result;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "frames.h"
+#include "outcome.h"
 #include "usb_link.h"
 
 #include <functional>
@@ -29,13 +30,22 @@ public:
     bool exchange(uint8_t *reply, const Bytes &request, uint32_t minReply);
 
     UsbLink &link() { return link_; }
-    void message(const std::string &text, int ms)
-    {
-        if (message_)
-            message_(text, ms);
-    }
+    void message(const std::string &text, int ms) { report(text, ms, Verdict::Done); }
+    // A status-bar message that also settles the outcome: the first refusal
+    // or failure since takeOutcome() stands.
+    void refuse(const std::string &text, int ms) { report(text, ms, Verdict::Refused); }
+    void fail(const std::string &text, int ms) { report(text, ms, Verdict::Failed); }
+    // The outcome since the last call; the next operation starts from done.
+    Outcome takeOutcome();
+    const Outcome &outcome() const { return outcome_; }
+    // While a message is being shown: what it tells.
+    Verdict messageVerdict() const { return showing_; }
 
 private:
+    void report(const std::string &text, int ms, Verdict verdict);
+
+    Outcome outcome_;
+    Verdict showing_ = Verdict::Done;
     UsbLink &link_;
     StatusMessage message_;
 };

@@ -21,6 +21,8 @@ struct Session {
     std::function<void(int a, int b)> progress;
 
     void status(const std::string &text, int ms) { box.message(text, ms); }
+    void refuse(const std::string &text, int ms) { box.refuse(text, ms); }
+    void fail(const std::string &text, int ms) { box.fail(text, ms); }
     void diag(const std::string &line)
     {
         if (diagnostic)

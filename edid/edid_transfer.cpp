@@ -44,7 +44,7 @@ EdidReadout readEdid(Session &s, uint8_t fetchCode)
     EdidReadout out;
     uint8_t reply[UsbLink::kMaxReply];
     if (!s.box.exchange(reply, frame::edidFetch(fetchCode), 2) || reply[0] != fetchCode)
-        s.status("Error Writing values", 4000);
+        s.fail("Error Writing values", 4000);
     s.clock.sleepMs(100);
     waitEdidReady(s);
 
@@ -69,14 +69,14 @@ bool uploadEdid(Session &s, const EdidImage &image)
         const uint8_t offset = static_cast<uint8_t>(i * kChunkWrite);
         if (!s.box.exchange(reply, frame::edidChunkWrite(offset, image.data() + offset), 2)
             || reply[0] != frame::kEdidChunk)
-            s.status("Error Writing EDID values.", 2000);
+            s.fail("Error Writing EDID values.", 2000);
         s.clock.sleepMs(30);
     }
     const bool stored = s.box.exchange(reply, frame::edidStore(), 2);
     if (stored && reply[0] == frame::kEdidStore)
         s.status("EDID values written...", 2000);
     else
-        s.status("Error Populating EDID values.", 2000);
+        s.fail("Error Populating EDID values.", 2000);
     s.setProgress(0, 0);
     return stored;
 }

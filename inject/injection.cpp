@@ -25,7 +25,7 @@ bool parsed(Session &s, const BoxLine &line, bool withLength, edid::ColonHex &ou
 {
     out = edid::parseColonHex(line.text, line.length(), withLength);
     if (!out.wellFormed)
-        s.status("Hex Format Error", 2000);
+        s.refuse("Hex Format Error", 2000);
     return out.wellFormed;
 }
 
@@ -47,7 +47,7 @@ bool sendCec(Session &s, const std::string &typed)
 {
     const BoxLine line = boxLine(typed);
     if (!withinLimits(line, kMaxCecLine)) {
-        s.status("Error: min 2, max 31 data bytes", 2000);
+        s.refuse("Error: min 2, max 31 data bytes", 2000);
         return false;
     }
     edid::ColonHex bytes;
@@ -58,14 +58,14 @@ bool sendCec(Session &s, const std::string &typed)
     if (loaded)
         s.status("CEC values written...", 2000);
     else
-        s.status("Error Writing CEC command.", 4000);
+        s.fail("Error Writing CEC command.", 4000);
     s.clock.sleepMs(kPauseMs);
     const Outcome act = send(s, activationFrame(load, frame::kActivateCec));
     if (!act.acknowledged) {
         s.diag("\nError Populating CEC values.\n");
         // "written" must not stay up for a message that never went out.
         if (loaded)
-            s.status("Error Populating CEC values.", 4000);
+            s.fail("Error Populating CEC values.", 4000);
     }
     return act.exchanged;
 }
@@ -74,14 +74,14 @@ bool saveCecCommand(Session &s, uint8_t code, const std::string &typed)
 {
     const BoxLine line = boxLine(typed);
     if (!withinLimits(line, kMaxStoreLine)) {
-        s.status("CEC values not correct", 2000);
+        s.refuse("CEC values not correct", 2000);
         return false;
     }
     const Outcome o = send(s, storedCommandFrame(code, line));
     if (o.acknowledged)
         s.status("CEC values written...", 2000);
     else
-        s.status("Error Writing CEC values.", 4000);
+        s.fail("Error Writing CEC values.", 4000);
     return o.exchanged;
 }
 
@@ -89,7 +89,7 @@ bool writeHdrInfoframe(Session &s, const std::string &typed)
 {
     const BoxLine line = boxLine(typed);
     if (!withinLimits(line, kMaxHdrLine)) {
-        s.status("Error: min 2, max 31 data bytes", 2000);
+        s.refuse("Error: min 2, max 31 data bytes", 2000);
         return false;
     }
     edid::ColonHex bytes;
@@ -100,13 +100,13 @@ bool writeHdrInfoframe(Session &s, const std::string &typed)
     if (loaded)
         s.status("Infoframe values written...", 2000);
     else
-        s.status("Error Writing Infoframe values.", 4000);
+        s.fail("Error Writing Infoframe values.", 4000);
     s.clock.sleepMs(kPauseMs);
     if (send(s, activationFrame(load, frame::kActivateHdr)).acknowledged)
         return true;
     s.diag("\nError Populating IF values.\n");
     if (loaded)
-        s.status("Error Populating IF values.", 4000);
+        s.fail("Error Populating IF values.", 4000);
     return false;
 }
 
@@ -122,7 +122,7 @@ bool sendAvi(Session &s, const std::string &typed, bool replaceChecked, uint8_t 
 {
     const BoxLine line = boxLine(typed);
     if (!withinLimits(line, kMaxAviLine)) {
-        s.status("Error: min 2, max 13 data bytes", 2000);
+        s.refuse("Error: min 2, max 13 data bytes", 2000);
         return false;
     }
     edid::ColonHex bytes;
@@ -130,14 +130,14 @@ bool sendAvi(Session &s, const std::string &typed, bool replaceChecked, uint8_t 
         return false;
     const Bytes load = infoframeLoadFrame(frame::kAviLoad, bytes);
     if (!send(s, load).acknowledged) {
-        s.status("Error Writing AVI command.", 4000);
+        s.fail("Error Writing AVI command.", 4000);
         return false;
     }
     s.status("AVI values written...", 2000);
     s.clock.sleepMs(kPauseMs);
     if (!send(s, activationFrame(load, frame::kActivateAvi)).acknowledged) {
         s.diag("\nError Activating AVI values.\n");
-        s.status("Error Activating AVI values.", 4000);
+        s.fail("Error Activating AVI values.", 4000);
         return false;
     }
     const uint8_t value = replaceChecked ? 1 : 0;

@@ -4,6 +4,8 @@
 #include "box_state.h"
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 
 namespace vantrel::sim {
 
@@ -160,8 +162,24 @@ std::vector<uint8_t> BoxModel::ask(uint8_t code, uint8_t length, const uint8_t *
     return reply;
 }
 
-std::vector<uint8_t> BoxModel::item(uint8_t number) const
+void BoxModel::followSignalFile()
 {
+    if (config_.signalFile.empty())
+        return;
+    std::ifstream in(config_.signalFile);
+    std::stringstream text;
+    text << in.rdbuf();
+    if (!in || text.str() == signalText_)
+        return;
+    signalText_ = text.str();
+    // The keys describe the whole signal, starting from the default one.
+    signal_ = parseConfig(signalText_ + "\n").signal;
+}
+
+std::vector<uint8_t> BoxModel::item(uint8_t number)
+{
+    if (number == 6 || number == 21 || number == 30 || number == 31)
+        followSignalFile();
     std::vector<uint8_t> r;
     switch (number) {
     case 6: return videoRecord(signal_, activeOutputs());

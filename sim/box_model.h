@@ -69,7 +69,8 @@ public:
 private:
     std::vector<uint8_t> ask(uint8_t code, uint8_t length, const uint8_t *operands, size_t count, uint8_t status);
     uint8_t send(uint8_t code, const uint8_t *operands, size_t count, uint32_t now);
-    std::vector<uint8_t> item(uint8_t number) const;
+    std::vector<uint8_t> item(uint8_t number);
+    void followSignalFile();
     uint8_t writeRegister(uint8_t reg, uint8_t value, uint32_t now);
     void factoryReset(bool edid, bool settings, uint32_t now);
     uint8_t activate(uint8_t operand);
@@ -86,6 +87,7 @@ private:
     bool customUploaded_ = false;
 
     Signal signal_;
+    std::string signalText_; // the signal file as last read
     std::vector<CecMessage> cecLog_;
     std::vector<uint8_t> pendingCec_, pendingHdr_, pendingAvi_;
     std::string sp_, lp_;

@@ -162,6 +162,10 @@ private:
             c_.wireLogPath = v;
             return true;
         }
+        if (key == "signal_file") {
+            c_.signalFile = v;
+            return true;
+        }
         if (key.size() >= 2 && key[0] == 'p' && std::isdigit(static_cast<unsigned char>(key[1]))) {
             long pos = 0;
             if (!number(key.substr(1), 0, 39, pos) || !number(v, 0, 255, n))

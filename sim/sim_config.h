@@ -23,6 +23,9 @@ struct SimConfig {
     std::array<uint8_t, 4> firmware{1, 7, 3, 0};
     std::string statePath; // empty: nothing kept across restarts
     std::string wireLogPath; // every request frame appended as a hex line
+    // A file of signal keys, read again before each status read when it
+    // changed: the source changes while a program watches.
+    std::string signalFile;
 
     std::map<int, uint8_t> factory; // settings positions overriding the defaults
 

@@ -24,18 +24,25 @@ public:
 
     QString path(const QString &name) const { return dir_.filePath(name); }
 
-    CtlRun run(const QStringList &args, const QByteArray &input = {}) const
+    // The environment and arguments every run gets.
+    QProcessEnvironment environment() const
     {
-        QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("VANTREL_USB_LIBRARY"));
         env.insert(QStringLiteral("VANTREL_SIM"), QStringLiteral("state=%1;wire_log=%2;%3")
                                                      .arg(path(QStringLiteral("state")), path(QStringLiteral("wire")), simConfig));
-        p.setProcessEnvironment(env);
-        QStringList all = args;
-        if (!library.isNull())
-            all = QStringList{QStringLiteral("--usb-library"), library} + args;
-        p.start(QStringLiteral(VANTRELCTL_PATH), all);
+        return env;
+    }
+    QStringList arguments(const QStringList &args) const
+    {
+        return library.isNull() ? args : QStringList{QStringLiteral("--usb-library"), library} + args;
+    }
+
+    CtlRun run(const QStringList &args, const QByteArray &input = {}) const
+    {
+        QProcess p;
+        p.setProcessEnvironment(environment());
+        p.start(QStringLiteral(VANTRELCTL_PATH), arguments(args));
         if (!input.isNull()) {
             p.write(input);
             p.closeWriteChannel();

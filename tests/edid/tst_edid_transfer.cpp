@@ -122,6 +122,22 @@ private slots:
         QCOMPARE(rig.progress.back(), std::make_pair(0x50, 255));
     }
 
+    // The window keeps what it read; the outcome says the fetch was not
+    // acknowledged, so the table may be one the box fetched before.
+    void unacknowledgedFetchFailsTheOutcome()
+    {
+        Rig rig;
+        rig.fake.bySubCode[frame::kFetchBoxEdid] = FakeUsb::echo(bytesFromHex("B5 00"));
+        QVERIFY(readEdid(rig.session, frame::kFetchBoxEdid).ok);
+        const Outcome o = rig.box.takeOutcome();
+        QVERIFY(o.verdict == Verdict::Failed);
+        QCOMPARE(o.message, std::string("Error Writing values"));
+
+        Rig fine;
+        QVERIFY(readEdid(fine.session, frame::kFetchBoxEdid).ok);
+        QVERIFY(fine.box.takeOutcome().done());
+    }
+
     void withoutDeviceNothingIsRead()
     {
         Rig rig(false);

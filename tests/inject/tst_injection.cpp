@@ -179,6 +179,51 @@ private slots:
         QVERIFY(rig.fake.frames().empty());
         QCOMPARE(rig.messages, Messages(3, Message{"Hex Format Error", 2000}));
     }
+
+    // What the window shows stays as above; the outcome beside it tells a
+    // text that was never sent from a step the box did not acknowledge.
+    void outcomesTellRefusalsFromFailures()
+    {
+        struct Case {
+            const char *name;
+            std::function<void(Rig &)> fault;
+            std::function<void(Session &)> op;
+            Verdict verdict;
+            const char *message;
+        };
+        const auto cec = [](const char *text) { return [text](Session &s) { sendCec(s, text); }; };
+        const auto hdr = [](Session &s) { writeHdrInfoframe(s, "87:01:1a"); };
+        const auto avi = [](Session &s) {
+            uint8_t pos33 = 0;
+            sendAvi(s, "82:02:0d", true, pos33);
+        };
+        const auto echoWrong = [](uint8_t code) { return [code](Rig &r) { r.fake.bySubCode[code] = wrongEcho(); }; };
+        const Case cases[] = {
+            {"cec sent", {}, cec("50:04"), Verdict::Done, ""},
+            {"cec too short", {}, cec("50:0"), Verdict::Refused, "Error: min 2, max 31 data bytes"},
+            {"cec not hex", {}, cec("50:0g"), Verdict::Refused, "Hex Format Error"},
+            {"stored command too long", {}, [](Session &s) { saveCecCommand(s, frame::kStoreCecSp, std::string(60, 'x')); },
+             Verdict::Refused, "CEC values not correct"},
+            {"stored command lost", [](Rig &r) { r.fake.failWrites = true; },
+             [](Session &s) { saveCecCommand(s, frame::kStoreCecSp, "hello"); }, Verdict::Failed, "Error Writing CEC values."},
+            {"cec load not echoed", echoWrong(frame::kCecMessage), cec("50:04"), Verdict::Failed, "Error Writing CEC command."},
+            {"cec activation not echoed", echoWrong(frame::kActivate), cec("50:04"), Verdict::Failed,
+             "Error Populating CEC values."},
+            {"hdr sent", {}, hdr, Verdict::Done, ""},
+            {"hdr activation not echoed", echoWrong(frame::kActivate), hdr, Verdict::Failed, "Error Populating IF values."},
+            {"avi replace write not echoed", echoWrong(frame::kRegister), avi, Verdict::Failed, "Error Writing values"},
+        };
+        for (const Case &c : cases) {
+            Rig rig;
+            if (c.fault)
+                c.fault(rig);
+            c.op(rig.session);
+            const Outcome o = rig.box.takeOutcome();
+            QVERIFY2(o.verdict == c.verdict, c.name);
+            QCOMPARE(o.message, std::string(c.message));
+            QVERIFY2(rig.box.takeOutcome().done(), c.name); // taken: the next operation starts afresh
+        }
+    }
 };
 
 QTEST_APPLESS_MAIN(TestInjection)

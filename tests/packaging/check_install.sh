@@ -97,6 +97,15 @@ grep -q '<svg' "$svg" 2>/dev/null || fail "scalable icon missing or not SVG"
 
 [ -s "$prefix/share/doc/vantrel/README.md" ] || fail "share/doc/vantrel/README.md missing"
 
+# A manual page for every installed program, and the completion where
+# bash-completion loads it on demand (the file is named after the command).
+while read -r program; do
+    [ -n "$program" ] || continue
+    [ -s "$prefix/share/man/man1/$program.1.gz" ] || fail "share/man/man1/$program.1.gz missing"
+done <"$build/packaging/programs.txt"
+completion=$prefix/share/bash-completion/completions/vantrelctl
+grep -q 'complete .*-F _vantrelctl vantrelctl' "$completion" 2>/dev/null || fail "bash completion for vantrelctl missing"
+
 if [ "$failures" -ne 0 ]; then
     echo "$failures problem(s); installed files:"
     (cd "$prefix" && find . -type f | sort)
