@@ -27,6 +27,9 @@ MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(pa
     ui = new Ui_MainWindow;
     ui->setupUi(this);
     setupToolsMenu();
+    // The status lines carry names the source sends; markup in them must stay text.
+    for (QLabel *l : {ui->label_video_format, ui->lblOutput, ui->lblCsc, ui->lblVideoSource, ui->lblHdrInput})
+        l->setTextFormat(Qt::PlainText);
 
     if (env_.feedback) {
         feedback_ = env_.feedback;

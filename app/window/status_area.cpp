@@ -20,9 +20,6 @@ void MainWindow::RefreshStatus()
     const status::StatusTexts t =
         status::decodeStatus({video, status::kVideoRecordLength}, {source, status::kSourceRecordLength},
                              {hdr, status::kHdrRecordLength});
-    // The lines carry names the source sends; markup in them must stay text.
-    for (QLabel *l : {ui->label_video_format, ui->lblOutput, ui->lblCsc, ui->lblVideoSource, ui->lblHdrInput})
-        l->setTextFormat(Qt::PlainText);
     ui->label_video_format->setText(QString::fromLatin1(t.input.c_str()));
     ui->lblOutput->setText(QString::fromLatin1(t.output.c_str()));
     ui->lblCsc->setText(QString::fromLatin1(t.colour.c_str()));
