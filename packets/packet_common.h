@@ -32,8 +32,15 @@ struct PacketBytes {
 // last pair ignored. A text the send would refuse as malformed is refused.
 PacketBytes parsePacketText(std::string_view utf8);
 
-// printf into a std::string.
+// printf into a std::string. MinGW's C++ library formats like glibc (%zu);
+// MSVC knows no format attribute.
+#if defined(__MINGW32__)
+std::string format(const char *fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
+#elif defined(__GNUC__)
 std::string format(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+#else
+std::string format(const char *fmt, ...);
+#endif
 
 // The text reports: lines indented by two blanks a level, and the closing
 // "Problems:" and "Conformity: PASS (0 errors, 0 warnings)" lines.
