@@ -105,65 +105,6 @@ void settingsOptions(QCommandLineParser &p)
     p.addOption({QStringLiteral("raw"), QStringLiteral("Print the 40 bytes of the block in hex instead.")});
 }
 
-// The widgets a setting's value shows in.
-std::vector<std::string> widgetsOf(const config::Setting &s)
-{
-    std::vector<std::string> names(s.objects.begin(), s.objects.end());
-    for (const config::Option &o : s.options)
-        names.emplace_back(o.object);
-    return names;
-}
-
-bool mentions(const std::vector<const char *> &list, const std::vector<std::string> &names)
-{
-    for (const char *item : list)
-        for (const std::string &n : names)
-            if (n == item)
-                return true;
-    return false;
-}
-
-// The settings whose values enable or disable the window's controls for s:
-// the box's permission flags and settings with dependents (auto-switch).
-std::vector<const config::Setting *> gatesOf(const config::Setting &s)
-{
-    const std::vector<std::string> widgets = widgetsOf(s);
-    std::vector<const config::Setting *> gates;
-    for (const config::Setting &other : config::settingsTable())
-        if ((other.kind == config::Kind::EnableFlag && mentions(other.objects, widgets)) ||
-            mentions(other.dependents, widgets))
-            gates.push_back(&other);
-    return gates;
-}
-
-// What keeps those controls disabled on this block, or empty.
-std::string lockOf(const std::vector<const config::Setting *> &gates,
-                   const std::array<uint8_t, config::kBlockSize> &block)
-{
-    for (const config::Setting *gate : gates) {
-        const uint8_t v = block[size_t(gate->position)];
-        if (gate->kind == config::Kind::EnableFlag && v != 1)
-            return std::string("the box does not allow it (\"") + gate->caption + "\" is no)";
-        if (gate->kind != config::Kind::EnableFlag && !config::dependentsEnabled(*gate, v))
-            return std::string("it applies only while ") + gate->cliName + " is " +
-                   config::describeValue(*gate, uint8_t(gate->enabledAt));
-    }
-    return {};
-}
-
-std::optional<config::RegisterWrite> writeFor(const config::Setting &s, uint8_t value)
-{
-    if (s.kind == config::Kind::Selector)
-        return config::selectorWrite(s, int(value) - s.listBase);
-    // The controls as a click that leaves the value showing would leave them.
-    return config::commandWrite(s, [&](const char *object) {
-        if (s.kind == config::Kind::CheckBox)
-            return value == 1 && std::strcmp(object, s.objects.front()) == 0;
-        const config::Option *o = s.optionFor(value);
-        return o && std::strcmp(object, o->object) == 0;
-    });
-}
-
 int runSet(Invocation &inv)
 {
     const std::string name = inv.args[0].toStdString();
@@ -184,16 +125,15 @@ int runSet(Invocation &inv)
     if ((inv.isSet(QStringLiteral("hdr")) && s->followUp != config::FollowUp::SendHdrInfoframe) ||
         (inv.isSet(QStringLiteral("avi")) && s->followUp != config::FollowUp::SendAviInfoframe))
         usageError("--hdr goes with force-hdr, --avi with avi-replace");
-    const std::optional<config::RegisterWrite> write = writeFor(*s, parsed.value);
+    const std::optional<config::RegisterWrite> write = config::writeFor(*s, parsed.value);
     if (!write)
         usageError(std::string("no register write for ") + s->cliName);
 
     BoxConnection b(inv.link);
-    const std::vector<const config::Setting *> gates = gatesOf(*s);
-    if (!gates.empty()) {
-        const std::string lock = lockOf(gates, b.readSettings());
-        if (!lock.empty())
-            throw CliError{kExitFailed, std::string(s->cliName) + " cannot be changed now: " + lock};
+    if (s->lockable()) {
+        const std::optional<std::string> lock = config::lockReason(*s, b.readSettings().data());
+        if (lock)
+            throw CliError{kExitFailed, std::string(s->cliName) + " cannot be changed now: " + *lock};
     }
     b.clearOutcome();
     Session session = b.session();
