@@ -47,8 +47,8 @@ MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(pa
     link_ = std::make_unique<vantrel::UsbLink>(api, *clock_, [this](const std::string &text) {
         feedback_->linkAlert(QCoreApplication::translate("MainWindow", text.c_str()));
     });
-    box_ = std::make_unique<vantrel::BoxRequests>(
-        *link_, [this](const std::string &text, int ms) { reporter_->statusFromCore(text, ms); });
+    reporter_ = std::make_unique<WindowReporter>(*this, *feedback_, *clock_);
+    box_ = std::make_unique<vantrel::BoxRequests>(*link_, *reporter_);
     makePages();
     // Nobody should take the simulated box for a real one.
     simulated_ = api && api == vantrel::sim::simulatorApi();
@@ -222,7 +222,6 @@ bool MainWindow::WriteBlock(const uint8_t image[vantrel::frame::kSettingsSize])
 
 void MainWindow::makePages()
 {
-    reporter_ = std::make_unique<WindowReporter>(*this, *feedback_, *clock_);
     const PageContext context{ui, this, *box_, *reporter_};
     // The sends' own failures are on the status bar; the write goes out anyway.
     vantrel::config::FollowUpSends sends;

@@ -150,9 +150,9 @@ private:
     std::unique_ptr<Feedback> ownedFeedback_;
     Feedback *feedback_ = nullptr;
     vantrel::Clock *clock_ = nullptr;
+    std::unique_ptr<WindowReporter> reporter_;
     std::unique_ptr<vantrel::UsbLink> link_;
     std::unique_ptr<vantrel::BoxRequests> box_;
-    std::unique_ptr<WindowReporter> reporter_;
     bool simulated_ = false;
     bool pollTimerRunning_ = false;
     int pollTimerId_ = 0;

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// How the window reports what the box operations tell: status-bar messages
-// through the feedback seam, the transfer progress bar, and the sessions the
-// multi-step operations run in.
+// The window's reporter: what the box operations tell goes to the status bar
+// through the feedback seam; it also keeps the transfer progress bar and makes
+// the sessions the multi-step operations run in. vantrelctl has its own.
 #pragma once
 
+#include "outcome.h"
 #include "session.h"
 
 #include <QString>
@@ -14,12 +15,14 @@ class Feedback;
 class QMainWindow;
 class QProgressBar;
 
-class WindowReporter {
+class WindowReporter : public vantrel::Reporter {
 public:
     WindowReporter(QMainWindow &window, Feedback &feedback, vantrel::Clock &clock)
         : window_(window), feedback_(feedback), clock_(clock)
     {}
 
+    // Shown whatever the verdict: the window tells and goes on.
+    void report(const vantrel::Outcome &message) override { statusFromCore(message.message, message.ms); }
     Feedback &feedback() { return feedback_; }
     // Transient status-bar text with its display time.
     void status(const QString &text, int ms);

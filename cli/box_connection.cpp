@@ -72,7 +72,7 @@ BoxConnection::BoxConnection(const LinkOptions &options) : options_(options)
 {
     const UsbApi *api = chooseApi(options);
     link_ = std::make_unique<UsbLink>(api, systemClock(), [](const std::string &text) { printError(text); });
-    box_ = std::make_unique<BoxRequests>(*link_, [this](const std::string &text, int) { onMessage(text); });
+    box_ = std::make_unique<BoxRequests>(*link_, [this](const Outcome &o) { onMessage(o); });
     DWORD index = 0;
     if (!link_->FindDevice(kDeviceId, index))
         throw CliError{kExitNoBox, std::string("no box with serial ") + kDeviceId + " is attached"};
@@ -100,14 +100,14 @@ Session BoxConnection::session()
     return s;
 }
 
-void BoxConnection::onMessage(const std::string &text)
+void BoxConnection::onMessage(const Outcome &o)
 {
-    if (box_->messageVerdict() != Verdict::Done) {
+    if (!o.done()) {
         // The read failure's "..." says nothing on a terminal; the command names it.
-        if (text != "...")
-            printError(text);
+        if (o.message != kRegisterReadFailed)
+            printError(o.message);
     } else if (!options_.quiet) {
-        std::fprintf(stderr, "%s\n", text.c_str());
+        std::fprintf(stderr, "%s\n", o.message.c_str());
     }
 }
 
