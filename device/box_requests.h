@@ -23,8 +23,7 @@ public:
     BoxRequests(UsbLink &link, Reporter &reporter) : link_(link), reporter_(reporter) {}
     BoxRequests(UsbLink &link, std::function<void(const Outcome &)> to)
         : link_(link), owned_(std::make_unique<ReportTo>(std::move(to))), reporter_(*owned_)
-    {
-    }
+    {}
 
     // reply: room for 64 bytes; it is cleared before the exchange.
     bool ReadRegister(uint8_t item, uint8_t *reply, uint8_t length);
