@@ -24,7 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-const char *const MainWindow::DeviceIdString = "2023";
+const char *const MainWindow::DeviceIdString = vantrel::kBoxSerial;
 
 MainWindow::MainWindow(QWidget *parent) : MainWindow(Environment{}, parent) {}
 

@@ -16,7 +16,7 @@ namespace vantrel::cli {
 
 namespace {
 
-constexpr const char *kDeviceId = "2023";
+constexpr const char *kDeviceId = kBoxSerial;
 
 // A send reports its failure both on the status bar and in its diagnostic
 // line; the terminal gets it once.
