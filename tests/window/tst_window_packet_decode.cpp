@@ -4,15 +4,11 @@
 // window that stays open beside the main one.
 #include "avi_infoframe.h"
 #include "cec_message.h"
-#include "feedback_recorder.h"
 #include "hdr_infoframe.h"
-#include "mainwindow.h"
 #include "packet_decode_dialog.h"
-#include "sim_api.h"
 #include "sim_status.h"
 #include "ui_PacketDecodeDialog.h"
-#include "virtual_clock.h"
-#include "window_environment.h"
+#include "window_rig.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -23,20 +19,7 @@ using namespace vantrel::test;
 
 namespace {
 
-struct Rig {
-    VirtualClock clock;
-    FeedbackRecorder feedback;
-    std::unique_ptr<MainWindow> window;
-
-    Rig()
-    {
-        sim::reset("busy_fetch_ms=0;busy_store_ms=0;busy_edid_ms=0");
-        sim::setClock(&clock);
-        window = std::make_unique<MainWindow>(testEnvironment(sim::simulatorApi(), clock, feedback));
-        feedback.clear();
-    }
-    ~Rig() { sim::setClock(nullptr); }
-
+struct Rig : SimulatedWindowRig {
     PacketDecodeDialog *open()
     {
         window->decodePacketsAction()->trigger();
