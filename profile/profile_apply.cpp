@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "profile_apply.h"
 
+#include "setting_commands.h"
 #include "setting_values.h"
 
 #include <algorithm>
@@ -14,7 +15,7 @@ constexpr int kEdidModeCustom = 3;
 constexpr int kPresetCustom = 1;
 
 // Why the step cannot be written as it stands; empty when it can.
-std::string blocker(const Step &step, const uint8_t block[40], const LockReason &lockReason, uint8_t &value)
+std::string blocker(const Step &step, const uint8_t block[40], uint8_t &value)
 {
     const Change &c = step.change;
     if (c.section == "settings") {
@@ -23,7 +24,7 @@ std::string blocker(const Step &step, const uint8_t block[40], const LockReason 
         if (!parsed.ok)
             return parsed.error;
         value = parsed.value;
-        return lockReason ? lockReason(*s, block) : std::string();
+        return config::lockReason(*s, block).value_or("");
     }
     if (c.section == "edid") {
         const config::Setting &mode = *config::findSetting("edid-mode");
@@ -67,8 +68,7 @@ const char *stateWord(StepState s)
     return "";
 }
 
-ApplyReport applyProfile(Target &box, const Profile &wanted, const Sections &only, bool dryRun,
-                         const LockReason &lockReason)
+ApplyReport applyProfile(Target &box, const Profile &wanted, const Sections &only, bool dryRun)
 {
     ApplyReport r;
     std::optional<BoxFacts> facts = box.read(r.error);
@@ -88,7 +88,7 @@ ApplyReport applyProfile(Target &box, const Profile &wanted, const Sections &onl
         }
         uint8_t value = 0;
         // Judged on the block as the steps before this one leave it.
-        step.reason = blocker(step, block, lockReason, value);
+        step.reason = blocker(step, block, value);
         if (!step.reason.empty()) {
             step.state = StepState::Skipped;
             continue;

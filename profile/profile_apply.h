@@ -9,7 +9,6 @@
 #include "outcome.h"
 #include "settings_table.h"
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,12 +50,9 @@ struct ApplyReport {
     std::vector<Change> unapplied; // what the box still differs in after the apply
 };
 
-// Why the box would not take a write of s now (its permission flag, a setting
-// it applies under), or empty.
-using LockReason = std::function<std::string(const config::Setting &s, const uint8_t block[40])>;
-
-ApplyReport applyProfile(Target &box, const Profile &wanted, const Sections &only, bool dryRun,
-                         const LockReason &lockReason);
+// A setting the box locks (its permission flag, a setting it applies under)
+// is skipped and named, judged on the block as the earlier steps leave it.
+ApplyReport applyProfile(Target &box, const Profile &wanted, const Sections &only, bool dryRun);
 
 const char *stateWord(StepState s); // "applied", "skipped", ...
 

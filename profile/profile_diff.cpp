@@ -66,8 +66,13 @@ std::vector<const config::Setting *> applyOrder()
     for (const config::Setting &s : config::settingsTable())
         if (s.cliName && s.writable())
             rows.push_back(&s);
-    std::stable_partition(rows.begin(), rows.end(),
-                          [](const config::Setting *s) { return s->enabledAt != config::kNone; });
+    auto unlocksOthers = [](const config::Setting *s) {
+        for (const config::Setting &other : config::settingsTable())
+            if (other.onlyWhile == s->position)
+                return true;
+        return false;
+    };
+    std::stable_partition(rows.begin(), rows.end(), unlocksOthers);
     return rows;
 }
 

@@ -51,13 +51,6 @@ BoxFacts factoryBox()
     return f;
 }
 
-std::string locks(const config::Setting &s, const uint8_t block[40])
-{
-    if (std::string(s.cliName) == "priority" && block[config::findSetting("auto-switch")->position] != 1)
-        return "auto-switch is off";
-    return std::string(s.cliName) == "hdcp" && block[10] != 1 ? "locked" : "";
-}
-
 } // namespace
 
 class ProfileTest : public QObject {
@@ -138,11 +131,11 @@ private slots:
         wanted.cecSp = "40:04";
         box.facts.block[10] = 0; // hdcp locked by the box
 
-        ApplyReport dry = applyProfile(box, wanted, Sections{}, true, locks);
+        ApplyReport dry = applyProfile(box, wanted, Sections{}, true);
         QVERIFY(box.calls.empty());
         QCOMPARE(int(dry.steps.size()), 6);
 
-        ApplyReport r = applyProfile(box, wanted, Sections{}, false, locks);
+        ApplyReport r = applyProfile(box, wanted, Sections{}, false);
         QVERIFY2(!r.failed, r.error.c_str());
         const std::vector<std::string> order = {"avi", "auto-switch", "priority", "green-led", "sp"};
         QCOMPARE(box.calls, order);
@@ -153,13 +146,13 @@ private slots:
         box.calls.clear();
         box.facts = factoryBox();
         box.refuse = "auto-switch";
-        r = applyProfile(box, wanted, Sections{}, false, locks);
+        r = applyProfile(box, wanted, Sections{}, false);
         QVERIFY(r.failed && r.error.find("auto-switch failed: no answer") != std::string::npos);
         QCOMPARE(r.steps.back().state, StepState::NotRun);
         box.facts = factoryBox();
         box.refuse.clear();
         box.ignore = "green-led";
-        r = applyProfile(box, wanted, *Sections::parse("settings", r.error), false, locks);
+        r = applyProfile(box, wanted, *Sections::parse("settings", r.error), false);
         QVERIFY(r.failed);
         QCOMPARE(int(r.unapplied.size()), 1);
         QCOMPARE(r.unapplied[0].name, std::string("green-led"));
