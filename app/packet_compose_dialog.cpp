@@ -4,6 +4,7 @@
 #include "avi_builder.h"
 #include "hdr_builder.h"
 #include "json_writer.h"
+#include "packet_summary.h"
 #include "ui_PacketComposeDialog.h"
 
 #include <QPushButton>
@@ -98,24 +99,18 @@ PacketComposeDialog::~PacketComposeDialog()
 
 void PacketComposeDialog::compose()
 {
-    packets::Built built;
-    std::string summary;
-    if (kind_ == Hdr) {
-        built = packets::buildHdrInfoframe({given(ui->cmbTemplate), given(ui->cmbEotf), given(ui->cmbPrimaries),
-                                            given(ui->cmbWhitePoint), given(ui->leMaxLuminance),
-                                            given(ui->leMinLuminance), given(ui->leMaxCll), given(ui->leMaxFall)});
-        if (built.ok)
-            summary = packets::hdrInfoframeSummary(packets::decodeHdrInfoframe(built.bytes.data(), built.bytes.size()));
-    } else {
-        built = packets::buildAviInfoframe({given(ui->cmbColour), given(ui->cmbColorimetry), given(ui->cmbRange),
-                                            given(ui->leVic), given(ui->cmbAspect), given(ui->cmbActiveFormat),
-                                            given(ui->cmbItContent), given(ui->cmbContentType)});
-        if (built.ok)
-            summary = packets::aviInfoframeSummary(packets::decodeAviInfoframe(built.bytes.data(), built.bytes.size()));
-    }
+    const packets::Built built =
+        kind_ == Hdr
+            ? packets::buildHdrInfoframe({given(ui->cmbTemplate), given(ui->cmbEotf), given(ui->cmbPrimaries),
+                                          given(ui->cmbWhitePoint), given(ui->leMaxLuminance),
+                                          given(ui->leMinLuminance), given(ui->leMaxCll), given(ui->leMaxFall)})
+            : packets::buildAviInfoframe({given(ui->cmbColour), given(ui->cmbColorimetry), given(ui->cmbRange),
+                                          given(ui->leVic), given(ui->cmbAspect), given(ui->cmbActiveFormat),
+                                          given(ui->cmbItContent), given(ui->cmbContentType)});
     text_ = built.ok ? QString::fromStdString(packets::hexText(built.bytes)) : QString();
+    const auto kind = kind_ == Hdr ? packets::PacketKind::HdrFrame : packets::PacketKind::Avi;
     ui->composedText->setText(text_);
-    ui->composedSummary->setText(built.ok ? QString::fromStdString(summary)
+    ui->composedSummary->setText(built.ok ? QString::fromStdString(packets::boxTextSummary(kind, text_.toStdString()))
                                           : tr("Refused: %1").arg(QString::fromStdString(built.error)));
     ui->buttons->button(QDialogButtonBox::Ok)->setEnabled(built.ok);
 }

@@ -7,6 +7,7 @@
 #include "cec_recipes.h"
 #include "hdr_builder.h"
 #include "json_writer.h"
+#include "packet_summary.h"
 
 namespace vantrel::cli {
 
@@ -24,6 +25,19 @@ void addCec(Composed &c, const std::vector<uint8_t> &message)
     c.summaries.push_back(packets::cecSummary(packets::decodeCecMessage(message.data(), message.size())));
     for (const std::string &p : packets::cecSendProblems(message))
         c.problems.push_back(c.texts.back() + ": " + p);
+}
+
+// An infoframe built: its text and what it says, or why it was refused.
+Composed composed(const packets::Built &b, packets::PacketKind kind)
+{
+    Composed c;
+    c.ok = b.ok;
+    c.error = b.error;
+    if (b.ok) {
+        c.texts.push_back(packets::hexText(b.bytes));
+        c.summaries.push_back(packets::boxTextSummary(kind, c.texts.back()));
+    }
+    return c;
 }
 
 } // namespace
@@ -73,34 +87,18 @@ bool anyGiven(const std::vector<ComposeOption> &options, const OptionValues &val
 
 Composed composeHdr(const OptionValues &v)
 {
-    Composed c;
-    const packets::HdrBuilt b = packets::buildHdrInfoframe(
-        {given(v, "template"), given(v, "eotf"), given(v, "primaries"), given(v, "white-point"),
-         given(v, "max-luminance"), given(v, "min-luminance"), given(v, "max-cll"), given(v, "max-fall")});
-    c.ok = b.ok;
-    c.error = b.error;
-    if (b.ok) {
-        c.texts.push_back(packets::hexText(b.bytes));
-        c.summaries.push_back(
-            packets::hdrInfoframeSummary(packets::decodeHdrInfoframe(b.bytes.data(), b.bytes.size())));
-    }
-    return c;
+    return composed(packets::buildHdrInfoframe({given(v, "template"), given(v, "eotf"), given(v, "primaries"),
+                                                given(v, "white-point"), given(v, "max-luminance"),
+                                                given(v, "min-luminance"), given(v, "max-cll"), given(v, "max-fall")}),
+                    packets::PacketKind::HdrFrame);
 }
 
 Composed composeAvi(const OptionValues &v)
 {
-    Composed c;
-    const packets::Built b = packets::buildAviInfoframe({given(v, "colour"), given(v, "colorimetry"), given(v, "range"),
-                                                         given(v, "vic"), given(v, "aspect"), given(v, "active-format"),
-                                                         given(v, "it-content"), given(v, "content-type")});
-    c.ok = b.ok;
-    c.error = b.error;
-    if (b.ok) {
-        c.texts.push_back(packets::hexText(b.bytes));
-        c.summaries.push_back(
-            packets::aviInfoframeSummary(packets::decodeAviInfoframe(b.bytes.data(), b.bytes.size())));
-    }
-    return c;
+    return composed(packets::buildAviInfoframe({given(v, "colour"), given(v, "colorimetry"), given(v, "range"),
+                                                given(v, "vic"), given(v, "aspect"), given(v, "active-format"),
+                                                given(v, "it-content"), given(v, "content-type")}),
+                    packets::PacketKind::Avi);
 }
 
 Composed composeCec(const std::string &from, const std::string &to, const std::vector<std::string> &words)

@@ -91,7 +91,8 @@ int runCecSend(Invocation &inv)
         if (inv.isSet(QStringLiteral("print")))
             return printComposed(inv, c);
         typed = QString::fromStdString(c.texts[0]);
-    } else if (inv.args.size() != 1 || inv.isSet(QStringLiteral("print"))) {
+    } else if (inv.args.size() != 1 || inv.isSet(QStringLiteral("print")) || inv.isSet(QStringLiteral("from")) ||
+               inv.isSet(QStringLiteral("force"))) {
         usageError("cec send takes TEXT, or --to ADDRESS OPCODE [OPERANDS]");
     }
     const std::string text = typed.toStdString();
