@@ -3,7 +3,7 @@
 
 #include "cec_message.h"
 #include "cec_recipes.h"
-#include "json_writer.h"
+#include "packet_common.h"
 #include "packet_compose_dialog.h"
 #include "packet_summary.h"
 

@@ -3,7 +3,7 @@
 
 #include "avi_builder.h"
 #include "hdr_builder.h"
-#include "json_writer.h"
+#include "packet_common.h"
 #include "packet_summary.h"
 #include "ui_PacketComposeDialog.h"
 

@@ -6,7 +6,7 @@
 #include "cec_message.h"
 #include "cec_recipes.h"
 #include "hdr_builder.h"
-#include "json_writer.h"
+#include "packet_common.h"
 #include "packet_summary.h"
 
 namespace vantrel::cli {

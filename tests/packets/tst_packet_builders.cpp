@@ -6,7 +6,6 @@
 #include "cec_message.h"
 #include "cec_recipes.h"
 #include "hdr_builder.h"
-#include "json_writer.h"
 
 #include <QtTest>
 
