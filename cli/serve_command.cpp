@@ -14,6 +14,7 @@
 #include "signal_log.h"
 #include "status_json.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <csignal>
@@ -26,6 +27,8 @@
 #include <thread>
 
 namespace vantrel::cli {
+
+const std::vector<OptionSpec> &serveOptionSpecs();
 
 namespace {
 
@@ -79,8 +82,46 @@ long number(const std::string &text, long low, long high, const std::string &wha
     return n;
 }
 
-ServeOptions serveOptions(const Invocation &inv)
+// The options of a configuration file, one a line as on the command line
+// ("--mqtt localhost:1883", "--allow-control"; the value is the rest of the
+// line, spaces and all, a leading ~/ the home folder); # starts a comment.
+// What the command line gives wins.
+void readConfig(Invocation &inv, const std::string &path)
 {
+    std::ifstream in(path);
+    if (!in)
+        throw CliError{kExitFailed, "cannot read the configuration file " + path + ": " + std::strerror(errno)};
+    std::string line;
+    for (int number = 1; std::getline(in, line) && number <= 1000; ++number) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+            line.pop_back();
+        const size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line[first] == '#')
+            continue;
+        line.erase(0, first);
+        const size_t space = line.find_first_of(" \t");
+        std::string name = line.substr(0, space);
+        std::string value =
+            space == std::string::npos ? std::string() : line.substr(line.find_first_not_of(" \t", space));
+        if (name.rfind("--", 0) == 0)
+            name.erase(0, 2);
+        const auto &specs = serveOptionSpecs();
+        const auto spec = std::find_if(specs.begin(), specs.end(), [&](const OptionSpec &o) { return name == o.name; });
+        const std::string where = path + ":" + std::to_string(number) + ": ";
+        if (spec == specs.end() || name == "config")
+            usageError(where + "serve has no option \"" + name + "\"");
+        if (bool(spec->valueName) != !value.empty())
+            usageError(where + "--" + name + (spec->valueName ? " takes a value" : " takes no value"));
+        if (value.rfind("~/", 0) == 0 && std::getenv("HOME"))
+            value = std::getenv("HOME") + value.substr(1);
+        inv.values.emplace(name, value);
+    }
+}
+
+ServeOptions serveOptions(Invocation &inv)
+{
+    if (inv.isSet("config"))
+        readConfig(inv, inv.value("config"));
     ServeOptions o;
     if (inv.isSet("mqtt")) {
         std::string host = inv.value("mqtt");
@@ -457,29 +498,33 @@ int runServe(Invocation &inv)
 
 } // namespace
 
+const std::vector<OptionSpec> &serveOptionSpecs()
+{
+    static const std::vector<OptionSpec> specs = {
+        {"config", 0, "FILE", "more options from FILE, one a line as on the command line"},
+        {"mqtt", 0, "HOST[:PORT]", "the broker (default localhost:1883)"},
+        {"mqtt-credentials", 0, "FILE", "user name and password, one a line; only its owner may read it"},
+        {"mqtt-tls", 0, "CAFILE", "TLS, trusting the certificates in CAFILE"},
+        {"discovery-prefix", 0, "PREFIX", "Home Assistant's discovery prefix (default homeassistant)"},
+        {"allow-control", 0, nullptr, "take commands on set/NAME and cec/send"},
+        {"cec-buttons", 0, "NAME=HEX,...", "CEC messages offered as buttons (with --allow-control)"},
+        {"log", 0, "DIR", "write the signal log to DIR, one file a day"},
+        {"log-keep", 0, "DAYS", "days of log files kept (default 30)"},
+        {"interval", 0, "SECONDS", "time between polls (default 3)"}};
+    return specs;
+}
+
 std::vector<Command> serveCommands()
 {
     return {
-        {"serve",
-         "[--mqtt HOST[:PORT]] [--allow-control] [--log DIR]",
+        {"serve", "[--mqtt HOST[:PORT]] [--allow-control] [--log DIR]",
          "Watch the box and publish it over MQTT (Home Assistant discovery); keep a signal log.",
          "Polls the settings and the status as the window does, every 3 s; finds the box when it is plugged\n"
          "in and survives an unplug. Topics under vantrel/2023/: availability (online/offline, also the last\n"
          "will), state (retained: the status facts and every setting by name), event (one per change), and\n"
          "with --allow-control set/NAME (the values set takes) and cec/send (colon hex); a refused command\n"
          "is answered on error. SIGTERM or Ctrl+C publishes offline and ends with status 0.",
-         0,
-         0,
-         {{"mqtt", 0, "HOST[:PORT]", "the broker (default localhost:1883)"},
-          {"mqtt-credentials", 0, "FILE", "user name and password, one a line; only its owner may read it"},
-          {"mqtt-tls", 0, "CAFILE", "TLS, trusting the certificates in CAFILE"},
-          {"discovery-prefix", 0, "PREFIX", "Home Assistant's discovery prefix (default homeassistant)"},
-          {"allow-control", 0, nullptr, "take commands on set/NAME and cec/send"},
-          {"cec-buttons", 0, "NAME=HEX,...", "CEC messages offered as buttons (with --allow-control)"},
-          {"log", 0, "DIR", "write the signal log to DIR, one file a day"},
-          {"log-keep", 0, "DAYS", "days of log files kept (default 30)"},
-          {"interval", 0, "SECONDS", "time between polls (default 3)"}},
-         runServe},
+         0, 0, serveOptionSpecs(), runServe},
     };
 }
 
