@@ -149,8 +149,15 @@ void decodeDisplayDescriptor(DecodeContext &ctx, int block, size_t o, BaseBlock 
     case 0xFD:
         decodeRangeLimits(ctx, block, o, base);
         break;
-    case 0xFB: case 0xFA: case 0xF9: case 0xF8: case 0xF7: case 0x10:
-        break; // colour points, timings and dummies: known, not shown
+    case 0x10:
+        for (size_t i = 5; i < 18; ++i)
+            if (ctx.at(o + i) != 0) {
+                ctx.error(block, o + i, "Dummy Descriptor", "bytes 5 to 17 of a dummy descriptor must be 0");
+                break;
+            }
+        break;
+    case 0xFB: case 0xFA: case 0xF9: case 0xF8: case 0xF7:
+        break; // colour points and timings: known, not shown
     default:
         if (tag > 0x0F)
             ctx.error(block, o, context, "reserved display descriptor tag " + hex2(tag));
@@ -276,7 +283,8 @@ bool allBytesAre(const DecodeContext &ctx, size_t start, size_t count, uint8_t v
     return true;
 }
 
-void decodeExtension(DecodeContext &ctx, unsigned index, ExtensionBlock &ext, BaseBlock &base)
+void decodeExtension(DecodeContext &ctx, unsigned index, ExtensionBlock &ext, BaseBlock &base,
+                     bool firstDisplayId)
 {
     const size_t start = size_t(index) * 128;
     ext.index = index;
@@ -293,6 +301,8 @@ void decodeExtension(DecodeContext &ctx, unsigned index, ExtensionBlock &ext, Ba
                   "bad checksum " + hex2(ext.checksum) + ", should be " + expectedChecksum(ctx, start));
     if (ext.tag == 0x02)
         decodeCtaExtension(ctx, int(index), start, ext, base);
+    else if (ext.tag == 0x70)
+        decodeDisplayIdExtension(ctx, int(index), start, ext, firstDisplayId);
 }
 
 constexpr unsigned kMaxBlocks = 256; // the base block and up to 255 extensions
@@ -328,7 +338,10 @@ EdidReport decodeEdid(const uint8_t *data, size_t size)
         if (index > declared)
             break;
         ExtensionBlock ext;
-        decodeExtension(ctx, index, ext, report.base);
+        bool firstDisplayId = true;
+        for (const ExtensionBlock &e : report.extensions)
+            firstDisplayId = firstDisplayId && !e.displayId;
+        decodeExtension(ctx, index, ext, report.base, firstDisplayId);
         // An override block in the first extension replaces the count in the base block.
         if (index == 1 && ext.cta)
             for (const DataBlock &db : ext.cta->dataBlocks)

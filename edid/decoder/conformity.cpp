@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <set>
 
 namespace vantrel::edid::detail {
@@ -59,6 +60,13 @@ void checkColourSpace(DecodeContext &ctx, const BaseBlock &b)
 void checkBaseFields(DecodeContext &ctx, const BaseBlock &b)
 {
     const std::string context = "Base block";
+    const std::time_t now = std::time(nullptr);
+    const std::tm *utc = std::gmtime(&now);
+    if (utc && b.year > unsigned(utc->tm_year) + 1900)
+        ctx.error(0, 17, context, "the year " + std::to_string(b.year) + " is in the future");
+    // EDID 1.3 makes the first detailed timing the preferred one.
+    if (b.version == 1 && b.revision == 3 && !(b.features & 0x02))
+        ctx.error(0, 24, context, "EDID 1.3 requires the preferred timing bit (feature bit 1) to be set");
     if (b.version == 1 && b.revision <= 3 && b.week == 0xFF)
         ctx.error(0, 16, context, "EDID 1.3 has no model year (week 0xFF)");
     if (b.version == 1 && b.revision <= 3 && b.week == 54)
@@ -359,6 +367,46 @@ void checkCtaBlocks(DecodeContext &ctx, const EdidReport &r)
     }
 }
 
+// A DisplayID table names its product once and prefers a timing; the first
+// section counts the sections after it.
+void checkDisplayId(DecodeContext &ctx, const EdidReport &r)
+{
+    const DisplayIdSection *first = nullptr;
+    const ExtensionBlock *firstBlock = nullptr;
+    unsigned later = 0;
+    bool product = false, preferred = false;
+    for (const ExtensionBlock &ext : r.extensions) {
+        if (!ext.displayId)
+            continue;
+        const DisplayIdSection &s = *ext.displayId;
+        if (!first) {
+            first = &s;
+            firstBlock = &ext;
+        } else {
+            ++later;
+            if (s.version != first->version)
+                ctx.error(int(ext.index), ext.index * 128 + 1, ext.name,
+                          "DisplayID version " + s.versionText() + ", the first section has " + first->versionText());
+        }
+        for (const DisplayIdBlock &b : s.blocks) {
+            product = product || b.product.has_value();
+            for (const DisplayIdTiming &t : b.timings)
+                preferred = preferred || t.preferred;
+        }
+    }
+    if (!first)
+        return;
+    const std::string context = "DisplayID";
+    if (first->extensionCount != later)
+        ctx.error(int(firstBlock->index), firstBlock->index * 128 + 4, firstBlock->name,
+                  "the first section announces " + std::to_string(first->extensionCount) +
+                      " DisplayID extension sections, the table has " + std::to_string(later));
+    if (!product)
+        ctx.error(-1, -1, context, "no Product Identification Data Block");
+    if (!preferred)
+        ctx.error(-1, -1, context, "no DisplayID timing is marked preferred");
+}
+
 } // namespace
 
 void checkConformity(DecodeContext &ctx, EdidReport &report)
@@ -371,6 +419,7 @@ void checkConformity(DecodeContext &ctx, EdidReport &report)
     checkRangeLimits(ctx, report);
     checkNativeTimings(ctx, report);
     checkCtaBlocks(ctx, report);
+    checkDisplayId(ctx, report);
 }
 
 } // namespace vantrel::edid::detail

@@ -472,6 +472,35 @@ void checkVicLists(DecodeContext &ctx, int block, const CtaExtension &cta)
 
 } // namespace
 
+void decodeCtaDataBlocks(DecodeContext &ctx, int block, size_t pos, size_t end, bool overrideAllowed,
+                         std::vector<DataBlock> &out)
+{
+    const size_t first = pos;
+    const size_t blockEnd = (size_t(block) + 1) * 128 - 1;
+    while (pos < end) {
+        DataBlock db;
+        db.offset = int(pos);
+        db.tag = ctx.at(pos) >> 5;
+        db.length = ctx.at(pos) & 0x1F;
+        const bool firstOfFirst = overrideAllowed && pos == first;
+        if (pos + 1 + db.length > end) {
+            ctx.error(block, pos, "Data block collection",
+                      "truncated block: tag " + std::to_string(db.tag) + " block of " +
+                          std::to_string(db.length) + " bytes runs past the end of the collection at " +
+                          std::to_string(end - size_t(block) * 128));
+            // Still inside the extension: what it says is readable.
+            if (pos + 1 + db.length <= blockEnd) {
+                decodeDataBlock(ctx, block, db, firstOfFirst);
+                out.push_back(std::move(db));
+            }
+            break;
+        }
+        decodeDataBlock(ctx, block, db, firstOfFirst);
+        out.push_back(std::move(db));
+        pos += 1 + (ctx.at(pos) & 0x1F);
+    }
+}
+
 void decodeCtaExtension(DecodeContext &ctx, int block, size_t start, ExtensionBlock &out, BaseBlock &base)
 {
     CtaExtension cta;
@@ -494,28 +523,7 @@ void decodeCtaExtension(DecodeContext &ctx, int block, size_t start, ExtensionBl
         ctx.error(block, start + 2, context, "detailed timing offset " + std::to_string(d) + " is out of range");
     const size_t collectionEnd = start + (d >= 4 ? (d > 127 ? 127 : d) : 4);
 
-    size_t pos = start + 4;
-    while (pos < collectionEnd) {
-        DataBlock db;
-        db.offset = int(pos);
-        db.tag = ctx.at(pos) >> 5;
-        db.length = ctx.at(pos) & 0x1F;
-        if (pos + 1 + db.length > collectionEnd) {
-            ctx.error(block, pos, "Data block collection",
-                      "truncated block: tag " + std::to_string(db.tag) + " block of " +
-                          std::to_string(db.length) + " bytes runs past the end of the collection at " +
-                          std::to_string(collectionEnd - start));
-            // Still inside the extension: what it says is readable.
-            if (pos + 1 + db.length <= start + 127) {
-                decodeDataBlock(ctx, block, db, block == 1 && pos == start + 4);
-                cta.dataBlocks.push_back(std::move(db));
-            }
-            break;
-        }
-        decodeDataBlock(ctx, block, db, block == 1 && pos == start + 4);
-        cta.dataBlocks.push_back(std::move(db));
-        pos += 1 + (ctx.at(pos) & 0x1F);
-    }
+    decodeCtaDataBlocks(ctx, block, start + 4, collectionEnd, block == 1, cta.dataBlocks);
     resolveY420Map(ctx, block, cta);
     checkVicLists(ctx, block, cta);
 

@@ -76,11 +76,24 @@ bool EdidReport::conforms() const
 std::vector<Vic> EdidReport::allVics() const
 {
     std::vector<Vic> out;
-    for (const ExtensionBlock &ext : extensions)
+    for (const DataBlock *db : ctaDataBlocks())
+        if (db->kind == BlockKind::Video)
+            out.insert(out.end(), db->vics.begin(), db->vics.end());
+    return out;
+}
+
+std::vector<const DataBlock *> EdidReport::ctaDataBlocks() const
+{
+    std::vector<const DataBlock *> out;
+    for (const ExtensionBlock &ext : extensions) {
         if (ext.cta)
             for (const DataBlock &db : ext.cta->dataBlocks)
-                if (db.kind == BlockKind::Video)
-                    out.insert(out.end(), db.vics.begin(), db.vics.end());
+                out.push_back(&db);
+        if (ext.displayId)
+            for (const DisplayIdBlock &b : ext.displayId->blocks)
+                for (const DataBlock &db : b.cta)
+                    out.push_back(&db);
+    }
     return out;
 }
 

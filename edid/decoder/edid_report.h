@@ -160,6 +160,59 @@ struct CtaExtension {
     std::vector<DetailedTiming> timings;
 };
 
+// One timing a DisplayID block lists: a whole timing (types I, II, VII),
+// or a size and rate by formula or by code (types III, IV, VIII, IX, X).
+struct DisplayIdTiming {
+    int offset = 0;                // absolute offset of the descriptor or code
+    unsigned length = 0;           // its bytes (0 for one bit of a bitmap)
+    unsigned type = 0;             // 1 to 10, the block's timing type
+    std::string code;              // "DMT 0x52", "VIC 16"; empty for descriptors
+    bool preferred = false;
+    unsigned aspect = 0;           // aspect code of types I to III, VII
+    unsigned formula = 0;          // types III, IX, X: 0 CVT, 1 CVT-RB, 2 CVT-RB2
+    unsigned width = 0, height = 0;
+    bool interlaced = false;
+    double refreshHz = 0;
+    std::optional<DetailedTiming> detail; // types I, II, VII
+};
+
+struct DisplayIdProduct {
+    std::string vendor;            // three letters (1.x) or an OUI "00-11-22"
+    unsigned productCode = 0;
+    uint32_t serialNumber = 0;
+    unsigned week = 0, year = 0;   // week 0xFF: year is the model year
+    std::string name;
+};
+
+struct DisplayIdBlock {
+    int offset = 0;                // absolute offset of the tag byte
+    unsigned tag = 0, revision = 0;
+    unsigned length = 0;           // payload bytes after the 3-byte header
+    std::string name;
+    uint32_t oui = 0;              // vendor-specific blocks
+    std::optional<DisplayIdProduct> product;
+    std::vector<DisplayIdTiming> timings;
+    std::vector<std::pair<double, double>> primaries, whitePoints; // CIE x, y
+    double imageWidthMm = 0, imageHeightMm = 0;
+    unsigned nativeWidth = 0, nativeHeight = 0;
+    std::string interfaceText;     // "DisplayPort, 1 link, version 1.2"
+    unsigned tilesH = 0, tilesV = 0, tileX = 0, tileY = 0, tileWidth = 0, tileHeight = 0;
+    std::vector<DataBlock> cta;    // CTA-861 data blocks carried in the block
+};
+
+// A DisplayID section in an extension block (tag 0x70).
+struct DisplayIdSection {
+    unsigned version = 0;          // 0x12, 0x13, 0x20, ...
+    unsigned length = 0;           // bytes of data blocks
+    unsigned productType = 0;
+    unsigned extensionCount = 0;
+    bool baseSection = false;      // the table's first DisplayID section
+    uint8_t checksum = 0;          // the section's own checksum byte
+    bool checksumOk = false;
+    std::vector<DisplayIdBlock> blocks;
+    std::string versionText() const; // "1.3"
+};
+
 struct ExtensionBlock {
     unsigned index = 0;            // block number, 1 for the first extension
     uint8_t tag = 0;
@@ -167,6 +220,7 @@ struct ExtensionBlock {
     uint8_t checksum = 0;
     bool checksumOk = false;
     std::optional<CtaExtension> cta;
+    std::optional<DisplayIdSection> displayId;
 };
 
 struct EdidReport {
@@ -178,6 +232,9 @@ struct EdidReport {
 
     bool conforms() const;         // no problem of severity Error
     std::vector<Vic> allVics() const;
+    // The CTA-861 data blocks of every extension, those a DisplayID block
+    // carries included, in table order.
+    std::vector<const DataBlock *> ctaDataBlocks() const;
 };
 
 // What matters for an HDMI chain, for the top of the reports.
