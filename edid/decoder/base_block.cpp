@@ -235,6 +235,18 @@ void decodeBase(DecodeContext &ctx, BaseBlock &base)
     base.gammaHundredths = ctx.at(23) == 0xFF ? 0 : ctx.at(23) + 100u;
     base.features = ctx.at(24);
 
+    // Ten bits each: the high eight in bytes 0x1B to 0x22, the low two
+    // packed in 0x19 and 0x1A.
+    for (unsigned i = 0; i < 8; ++i) {
+        const unsigned low = (ctx.at(0x19 + i / 4) >> (6 - 2 * (i % 4))) & 3;
+        base.chromaticity[i / 2][i % 2] = ((unsigned(ctx.at(0x1B + i)) << 2) | low) / 1024.0;
+    }
+    const uint8_t established[3] = {ctx.at(0x23), ctx.at(0x24), ctx.at(0x25)};
+    base.establishedTimings = establishedTimings(established);
+    for (size_t o = 0x26; o < 0x36; o += 2)
+        if (const auto t = standardTiming(ctx.at(o), ctx.at(o + 1), base.revision))
+            base.standardTimings.push_back(*t);
+
     for (unsigned slot = 0; slot < 4; ++slot)
         decodeDescriptor(ctx, 54 + 18 * slot, slot, base);
 

@@ -166,6 +166,12 @@ RateSpan advertisedRates(DecodeContext &ctx, const EdidReport &r)
             span.add(t->refreshHz, t->hFreqKHz, t->pixelClockKHz);
     for (const DetailedTiming *t : allDtds(r))
         span.add(t->refreshHz(), t->hFreqKHz(), t->pixelClockKHz);
+    for (const ExtensionBlock &ext : r.extensions)
+        if (ext.displayId)
+            for (const DisplayIdBlock &b : ext.displayId->blocks)
+                for (const DisplayIdTiming &t : b.timings)
+                    if (t.detail)
+                        span.add(t.detail->refreshHz(), t.detail->hFreqKHz(), t.detail->pixelClockKHz);
     static const unsigned hdmiVicToVic[5] = {0, 95, 94, 93, 98};
     for (const ExtensionBlock &ext : r.extensions) {
         if (!ext.cta)

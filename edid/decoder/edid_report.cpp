@@ -21,6 +21,13 @@ double DetailedTiming::hFreqKHz() const
     return hTotal ? double(pixelClockKHz) / hTotal : 0.0;
 }
 
+std::optional<unsigned> HdmiVsdb::latencyMs(const std::optional<unsigned> &code)
+{
+    if (!code || *code == 0 || *code == 255)
+        return std::nullopt;
+    return (*code - 1) * 2;
+}
+
 std::vector<double> ShortAudio::ratesKHz() const
 {
     static const double table[7] = {32, 44.1, 48, 88.2, 96, 176.4, 192};

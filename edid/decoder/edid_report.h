@@ -3,6 +3,8 @@
 // does not conform. Filled by decodeEdid(); read by the text and JSON reports.
 #pragma once
 
+#include "legacy_timings.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -65,6 +67,9 @@ struct BaseBlock {
     std::vector<std::string> dataStrings;
     std::optional<RangeLimits> rangeLimits;
     std::vector<DetailedTiming> timings;
+    std::vector<LegacyTiming> establishedTimings; // bytes 0x23 to 0x25, in bit order
+    std::vector<LegacyTiming> standardTimings;    // bytes 0x26 to 0x35, unused codes left out
+    double chromaticity[4][2] = {};               // red, green, blue, white: CIE x, y
     unsigned extensionCount = 0;
     uint8_t checksum = 0;
     bool checksumOk = false;
@@ -86,6 +91,7 @@ struct ShortAudio {
     uint8_t rates = 0;             // bit 0 32 kHz ... bit 6 192 kHz
     uint8_t sizes = 0;             // L-PCM: bit 0 16, bit 1 20, bit 2 24 bits
     unsigned maxBitrateKbps = 0;   // formats 2 to 8
+    bool atmos = false;            // Dolby Atmos: E-AC-3 with joint object coding, MAT with object audio
     std::vector<double> ratesKHz() const;
     std::vector<unsigned> sizesBits() const;
 };
@@ -95,6 +101,12 @@ struct HdmiVsdb {
     bool supportsAI = false, dc48 = false, dc36 = false, dc30 = false, dcY444 = false, dviDual = false;
     unsigned maxTmdsMHz = 0;       // 0 = not given
     std::optional<unsigned> videoLatency, audioLatency; // raw byte values
+    std::optional<unsigned> interlacedVideoLatency, interlacedAudioLatency;
+    bool contentGraphics = false, contentPhoto = false, contentCinema = false, contentGame = false;
+    bool present3d = false;
+    // Milliseconds from a latency byte: nothing for 0 (not given) or 255
+    // (that path carries no video or audio).
+    static std::optional<unsigned> latencyMs(const std::optional<unsigned> &code);
     std::vector<unsigned> hdmiVics; // 1 3840x2160p30, 2 p25, 3 p24, 4 4096x2160p24
 };
 
@@ -107,7 +119,30 @@ struct HdmiForumVsdb {
     unsigned maxFrlRate = 0;
     bool dc48_420 = false, dc36_420 = false, dc30_420 = false;
     bool allm = false, cinemaVrr = false;
+    bool qms = false, fva = false, cnmVrr = false, mDelta = false, qmsTfrMin = false, qmsTfrMax = false;
     unsigned vrrMinHz = 0, vrrMaxHz = 0; // 0 = not given
+    bool dsc = false, dsc10bpc = false, dsc12bpc = false, dscAllBpp = false, dscNative420 = false;
+    unsigned dscMaxSlices = 0, dscMaxFrlRate = 0, dscTotalChunkKBytes = 0;
+};
+
+// Vendor video blocks of the HDR formats.
+struct DolbyVision {
+    unsigned version = 0;
+    unsigned dmVersion = 0;        // version 1 and 2: display management major version
+    bool lowLatency = false;       // version 1 and 2: low-latency (YCbCr 4:2:2 12-bit) interface
+    unsigned interfaceType = 0;    // version 2: 0-3
+    double minLuminance = 0, maxLuminance = 0; // cd/m^2, 0 when not given
+};
+
+struct Hdr10Plus {
+    unsigned applicationVersion = 0;
+};
+
+// Dolby's vendor audio block: the speaker zones of its renderer.
+struct DolbyAudio {
+    unsigned version = 0;
+    bool headphoneOnly = false, heightZone = false, surroundZone = false, centreZone = false;
+    bool matPcm48Only = false;     // MAT decodes PCM at 48 kHz only, no TrueHD
 };
 
 struct HdrStaticMetadata {
@@ -149,6 +184,9 @@ struct DataBlock {
     bool y420AllVics = false;              // capability map with no bitmap
     std::vector<unsigned> y420MapVics;     // VICs the capability map marks
     unsigned eeodbCount = 0;
+    std::optional<DolbyVision> dolbyVision;
+    std::optional<Hdr10Plus> hdr10Plus;
+    std::optional<DolbyAudio> dolbyAudio;
 };
 
 struct CtaExtension {
@@ -247,6 +285,9 @@ struct ModeSummary {
 };
 
 struct EdidSummary {
+    std::string preferredTiming;             // "3840x2160 at 60.00 Hz"; empty when none is given
+    std::string physicalAddress;             // "1.0.0.0"; empty without an HDMI block
+    std::vector<std::string> speakers;       // "FL/FR", "LFE1", ...
     std::vector<ModeSummary> largestModes;   // up to three resolutions, largest first
     std::vector<unsigned> deepColourBits;    // RGB/4:4:4: 10, 12, 16
     std::vector<unsigned> deepColour420Bits;
