@@ -36,6 +36,12 @@ void addTimings(FactSheet &f, const std::vector<DetailedTiming> &timings)
         f["dtd"] << dtdFact(t.hActive, t.frameHeight(), t.interlaced, long(t.pixelClockKHz));
 }
 
+// Size and whole frame rate: the code tables and GTF round differently.
+QString legacyFact(unsigned width, unsigned height, bool interlaced, double hz)
+{
+    return QStringLiteral("%1x%2%3@%4").arg(width).arg(height).arg(interlaced ? "i" : "").arg(std::lround(hz));
+}
+
 QString vicFormatFact(unsigned w, unsigned h, bool interlaced, double hz, unsigned ah, unsigned av, unsigned kHz)
 {
     return QStringLiteral("%1x%2%3 %4 %5:%6 %7").arg(w).arg(h).arg(interlaced ? "i" : "").arg(hz, 0, 'f', 3)
@@ -90,8 +96,23 @@ FactSheet decoderFacts(const EdidReport &report)
         f["name"] << QString::fromStdString(name);
     f["checksum"] << (b.checksumOk ? "ok" : "bad");
     addTimings(f, b.timings);
+    for (const LegacyTiming &t : b.establishedTimings)
+        f["established"] << legacyFact(t.hActive, t.vActive, t.interlaced, t.refreshHz);
+    for (const LegacyTiming &t : b.standardTimings)
+        f["standard"] << legacyFact(t.hActive, t.vActive, t.interlaced, t.refreshHz);
     for (const ExtensionBlock &ext : report.extensions) {
         f["checksum"] << (ext.checksumOk ? "ok" : "bad");
+        if (ext.displayId) {
+            f["displayIdVersion"] << QString::fromStdString(ext.displayId->versionText());
+            f["displayIdChecksum"] << (ext.displayId->checksumOk ? "ok" : "bad");
+            for (const DisplayIdBlock &db : ext.displayId->blocks)
+                for (const DisplayIdTiming &t : db.timings) {
+                    if (t.detail)
+                        f["displayIdTiming"] << dtdFact(t.width, t.height, t.interlaced, long(t.detail->pixelClockKHz));
+                    else if (t.code.rfind("DMT", 0) == 0)
+                        f["displayIdTiming"] << legacyFact(t.width, t.height, t.interlaced, t.refreshHz);
+                }
+        }
         if (!ext.cta)
             continue;
         for (const DataBlock &db : ext.cta->dataBlocks) {
@@ -178,6 +199,13 @@ FactSheet decoderFacts(const EdidReport &report)
                 for (unsigned v : h.hdmiVics)
                     f["hdmiVic"] << QString::number(v);
             }
+            if (db.dolbyVision)
+                f["dolbyVision"] << QString::number(db.dolbyVision->version);
+            if (db.hdr10Plus)
+                f["hdr10plus"] << "yes";
+            for (const ShortAudio &a : db.audio)
+                if (a.atmos)
+                    f["atmos"] << QString::fromStdString(a.name);
             if (db.hdmiForum) {
                 const HdmiForumVsdb &h = *db.hdmiForum;
                 f["hfVersion"] << QString::number(h.version);
@@ -217,7 +245,10 @@ FactSheet peerFacts(const QString &peerOutput)
     static const QRegularExpression frlLine(QStringLiteral("^Max Fixed Rate Link: (.*)$"));
     static const QRegularExpression channelsLine(QStringLiteral("^Max channels: (\\d+)"));
     static const QRegularExpression value(QStringLiteral("^([A-Za-z &]+): (.*)$"));
+    static const QRegularExpression legacyLine(QStringLiteral("^(?:DMT 0x[0-9a-fA-F]+|IBM|Apple|GTF|CVT)\\s*:\\s+(\\d+)x(\\d+)(i?)\\s+([\\d.]+) Hz"));
+    static const QRegularExpression idDtdLine(QStringLiteral("^DTD:\\s+(\\d+)x(\\d+)(i?)\\s.*\\s([\\d.]+) MHz"));
     FactSheet f;
+    bool displayId = false;
     QString section, subsection;
     QString audioFormat, audioChannels;
     auto flushAudio = [&] {
@@ -252,6 +283,40 @@ FactSheet peerFacts(const QString &peerOutput)
         }
         if (indent == 0 && line.startsWith("Checksum: ")) // not the DisplayID section sums
             f["checksum"] << (line.contains("should be") ? "bad" : "ok");
+        if (indent == 0 && line.startsWith("Block "))
+            displayId = line.contains("DisplayID Extension Block");
+        if (displayId && indent == 2 && line.startsWith("Checksum: "))
+            f["displayIdChecksum"] << (line.contains("should be") ? "bad" : "ok");
+        if (displayId && indent == 2 && line.startsWith("Version: "))
+            f["displayIdVersion"] << line.section(' ', 1, 1);
+        const QRegularExpressionMatch legacy = legacyLine.match(line);
+        if (legacy.hasMatch()) {
+            const QString fact = legacyFact(legacy.captured(1).toUInt(), legacy.captured(2).toUInt(),
+                                            !legacy.captured(3).isEmpty(), legacy.captured(4).toDouble());
+            if (section == "Established Timings I & II")
+                f["established"] << fact;
+            else if (section == "Standard Timings")
+                f["standard"] << fact;
+            else if (displayId && line.startsWith("DMT"))
+                f["displayIdTiming"] << fact;
+            continue;
+        }
+        const QRegularExpressionMatch idDtd = idDtdLine.match(line);
+        if (displayId && idDtd.hasMatch()) {
+            f["displayIdTiming"] << dtdFact(idDtd.captured(1).toUInt(), idDtd.captured(2).toUInt(),
+                                            !idDtd.captured(3).isEmpty(),
+                                            std::lround(idDtd.captured(4).toDouble() * 1000.0));
+            continue;
+        }
+        if (indent == 2 && line.startsWith("Vendor-Specific Video Data Block (Dolby)"))
+            f["dolbyVision"] << "?";
+        if (section.startsWith("Vendor-Specific Video Data Block (Dolby)") && line.startsWith("Version: ") &&
+            !f["dolbyVision"].isEmpty())
+            f["dolbyVision"].last() = line.section(' ', 1, 1);
+        if (indent == 2 && line.startsWith("Vendor-Specific Video Data Block (HDR10+)"))
+            f["hdr10plus"] << "yes";
+        if (line == "Supports Joint Object Coding" || line == "Supports Dolby TrueHD, object audio PCM and channel-based PCM")
+            f["atmos"] << audioFormat;
 
         const QRegularExpressionMatch dtd = dtdLine.match(line);
         if (dtd.hasMatch()) {
