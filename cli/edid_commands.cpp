@@ -99,16 +99,27 @@ void readOptions(QCommandLineParser &p)
 
 // What the decoder finds wrong; real displays often break a rule or two, so
 // this never stops an upload.
-void warnAboutConformity(const std::vector<uint8_t> &bytes)
+// The decoder's own warnings (the override block a 256-byte store cuts off
+// among them) go out too, marked as such; the JSON document carries all.
+QJsonArray warnAboutConformity(const std::vector<uint8_t> &bytes)
 {
+    QJsonArray rows;
     for (const edid::Problem &p : edid::decodeEdid(bytes).problems) {
-        if (p.severity != edid::Severity::Error)
-            continue;
+        const bool error = p.severity == edid::Severity::Error;
         std::string where = p.block >= 0 ? "block " + std::to_string(p.block) : std::string("table");
         if (p.offset >= 0)
             where += QString::asprintf(", offset 0x%02X", unsigned(p.offset)).toStdString();
-        std::fprintf(stderr, "vantrelctl: warning: %s, %s: %s\n", where.c_str(), p.context.c_str(), p.message.c_str());
+        std::fprintf(stderr, "vantrelctl: warning: %s%s, %s: %s\n", error ? "" : "(minor) ", where.c_str(),
+                     p.context.c_str(), p.message.c_str());
+        QJsonObject row;
+        row.insert(QStringLiteral("severity"), error ? QStringLiteral("error") : QStringLiteral("warning"));
+        row.insert(QStringLiteral("block"), p.block);
+        row.insert(QStringLiteral("offset"), p.offset);
+        row.insert(QStringLiteral("context"), QString::fromStdString(p.context));
+        row.insert(QStringLiteral("message"), QString::fromStdString(p.message));
+        rows.append(row);
     }
+    return rows;
 }
 
 int runWrite(Invocation &inv)
@@ -138,12 +149,13 @@ int runWrite(Invocation &inv)
     if (!check.ok() && !force)
         throw CliError{kExitFailed, "The EDID Checksum is not correct. (--force writes it anyway; "
                                     "\"vantrelctl edid check --fix\" repairs the file)"};
-    warnAboutConformity(in.bytes);
+    const QJsonArray warnings = warnAboutConformity(in.bytes);
     Session s = b.session();
     const bool stored = edid::uploadEdid(s, in.image);
     b.require(stored, "the EDID upload failed");
     b.requireDone("the EDID upload");
     inv.out.set(QStringLiteral("written"), true);
+    inv.out.set(QStringLiteral("warnings"), warnings);
     inv.out.set(QStringLiteral("checksums"), checksumRows(in.image));
     return kExitOk;
 }
@@ -169,6 +181,12 @@ int runCheck(Invocation &inv)
         inv.out.line(c.ok() ? QString::asprintf("block %d checksum %02X correct", int(b), c.stored)
                             : QString::asprintf("block %d checksum %02X wrong, should be %02X", int(b), c.stored,
                                                 c.computed));
+    }
+    for (const edid::SectionChecksum &c : edid::displayIdChecksums(in.bytes)) {
+        ok = ok && c.ok();
+        inv.out.line(c.ok() ? QString::asprintf("block %d DisplayID section checksum %02X correct", int(c.block), c.stored)
+                            : QString::asprintf("block %d DisplayID section checksum %02X wrong, should be %02X",
+                                                int(c.block), c.stored, c.computed));
     }
     inv.out.set(QStringLiteral("checksums"), checksumRows(sums));
     inv.out.set(QStringLiteral("ok"), ok);

@@ -212,8 +212,27 @@ std::vector<BlockChecksum> blockChecksums(const std::vector<uint8_t> &bytes)
     return rows;
 }
 
+std::vector<SectionChecksum> displayIdChecksums(const std::vector<uint8_t> &bytes)
+{
+    std::vector<SectionChecksum> rows;
+    for (size_t b = 1; (b + 1) * kBlockSize <= bytes.size(); ++b) {
+        const uint8_t *block = bytes.data() + b * kBlockSize;
+        if (block[0] != 0x70)
+            continue;
+        // A length past the block's room is cut to it, as the decoder does.
+        const size_t end = 5 + std::min<size_t>(block[2], 121);
+        unsigned sum = 0;
+        for (size_t i = 1; i < end; ++i)
+            sum += block[i];
+        rows.push_back({b, block[end], uint8_t(0x100 - (sum & 0xFF))});
+    }
+    return rows;
+}
+
 void repairBlockChecksums(std::vector<uint8_t> &bytes)
 {
+    for (const SectionChecksum &s : displayIdChecksums(bytes))
+        bytes[s.block * kBlockSize + 5 + std::min<size_t>(bytes[s.block * kBlockSize + 2], 121)] = s.computed;
     for (size_t b = 0; (b + 1) * kBlockSize <= bytes.size(); ++b)
         bytes[b * kBlockSize + kBlockSize - 1] = edidBlockChecksum(bytes.data() + b * kBlockSize);
 }

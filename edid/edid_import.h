@@ -55,7 +55,19 @@ struct BlockChecksum {
 };
 // One row per whole 128-byte block.
 std::vector<BlockChecksum> blockChecksums(const std::vector<uint8_t> &bytes);
+// Also repairs the section checksum of each DisplayID extension first, as
+// the block checksum covers it.
 void repairBlockChecksums(std::vector<uint8_t> &bytes);
+
+// The DisplayID section checksum of each DisplayID extension block (tag
+// 0x70): the section from its version byte to its checksum sums to 0.
+struct SectionChecksum {
+    size_t block = 0;
+    uint8_t stored = 0;
+    uint8_t computed = 0;
+    bool ok() const { return stored == computed; }
+};
+std::vector<SectionChecksum> displayIdChecksums(const std::vector<uint8_t> &bytes);
 
 // The base block's extension count (byte 126) against the blocks after it;
 // all-zero blocks at the end are padding (the window saves 256 bytes even for

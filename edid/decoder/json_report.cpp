@@ -124,6 +124,62 @@ void timings(Json &j, const std::vector<DetailedTiming> &list)
     j.endArray();
 }
 
+void legacy(Json &j, const char *key, const std::vector<LegacyTiming> &list)
+{
+    j.array(key);
+    for (const LegacyTiming &t : list)
+        j.object().value("width", t.hActive).value("height", t.vActive).value("interlaced", t.interlaced)
+            .value("refreshHz", t.refreshHz).endObject();
+    j.endArray();
+}
+
+void optionalMs(Json &j, const char *key, const std::optional<unsigned> &code)
+{
+    if (const auto ms = HdmiVsdb::latencyMs(code))
+        j.value(key, *ms);
+    else
+        j.null(key);
+}
+
+void displayId(Json &j, const DisplayIdSection &d)
+{
+    j.object("displayId")
+        .value("version", d.versionText())
+        .value("productType", d.productType)
+        .value("extensionCount", d.extensionCount)
+        .value("checksum", unsigned(d.checksum))
+        .value("checksumOk", d.checksumOk);
+    const DisplayIdProduct *product = nullptr;
+    for (const DisplayIdBlock &b : d.blocks)
+        if (b.product && !product)
+            product = &*b.product;
+    if (product)
+        j.object("productIdentification")
+            .value("vendor", product->vendor).value("productCode", product->productCode)
+            .value("serialNumber", unsigned(product->serialNumber)).value("week", product->week)
+            .value("year", product->year).value("name", product->name)
+            .endObject();
+    else
+        j.null("productIdentification");
+    j.array("timings");
+    for (const DisplayIdBlock &b : d.blocks)
+        for (const DisplayIdTiming &t : b.timings) {
+            j.object().value("offset", t.offset).value("type", t.type).value("width", t.width)
+                .value("height", t.height).value("interlaced", t.interlaced).value("refreshHz", t.refreshHz)
+                .value("preferred", t.preferred);
+            if (t.detail)
+                j.value("pixelClockKHz", unsigned(t.detail->pixelClockKHz));
+            else
+                j.null("pixelClockKHz");
+            j.value("code", t.code).endObject();
+        }
+    j.endArray().array("blocks");
+    for (const DisplayIdBlock &b : d.blocks)
+        j.object().value("offset", b.offset).value("tag", b.tag).value("revision", b.revision)
+            .value("length", b.length).value("name", b.name).endObject();
+    j.endArray().endObject();
+}
+
 void base(Json &j, const BaseBlock &b)
 {
     j.object("base")
@@ -158,6 +214,8 @@ void base(Json &j, const BaseBlock &b)
         j.null("rangeLimits");
     }
     timings(j, b.timings);
+    legacy(j, "establishedTimings", b.establishedTimings);
+    legacy(j, "standardTimings", b.standardTimings);
     j.value("extensionCount", b.extensionCount)
         .value("checksum", unsigned(b.checksum))
         .value("checksumOk", b.checksumOk)
@@ -285,13 +343,28 @@ void dataBlock(Json &j, const DataBlock &db)
             .value("supportsAI", h.supportsAI)
             .value("dc48", h.dc48).value("dc36", h.dc36).value("dc30", h.dc30)
             .value("dcY444", h.dcY444).value("dviDual", h.dviDual)
-            .value("maxTmdsMHz", h.maxTmdsMHz);
+;
+        if (h.maxTmdsMHz)
+            j.value("maxTmdsMHz", h.maxTmdsMHz);
+        else
+            j.null("maxTmdsMHz");
         if (h.videoLatency) j.value("videoLatency", *h.videoLatency);
         if (h.audioLatency) j.value("audioLatency", *h.audioLatency);
+        optionalMs(j, "videoLatencyMs", h.videoLatency);
+        optionalMs(j, "audioLatencyMs", h.audioLatency);
+        optionalMs(j, "interlacedVideoLatencyMs", h.interlacedVideoLatency);
+        optionalMs(j, "interlacedAudioLatencyMs", h.interlacedAudioLatency);
         j.endObject();
     }
     if (db.hdmiForum)
         hdmiForum(j, *db.hdmiForum);
+    if (db.dolbyVision)
+        j.object("dolbyVision").value("version", db.dolbyVision->version)
+            .value("dmVersion", db.dolbyVision->dmVersion).value("lowLatency", db.dolbyVision->lowLatency)
+            .value("minLuminance", db.dolbyVision->minLuminance).value("maxLuminance", db.dolbyVision->maxLuminance)
+            .endObject();
+    if (db.hdr10Plus)
+        j.object("hdr10Plus").value("applicationVersion", db.hdr10Plus->applicationVersion).endObject();
     j.endObject();
 }
 
@@ -318,6 +391,8 @@ void extension(Json &j, const ExtensionBlock &ext)
         timings(j, c.timings);
         j.endObject();
     }
+    if (ext.displayId)
+        displayId(j, *ext.displayId);
     j.endObject();
 }
 
@@ -342,14 +417,20 @@ void summary(Json &j, const EdidSummary &s)
         j.value(nullptr, b);
     j.endArray();
     strings(j, "hdrFormats", s.hdrFormats);
-    j.value("maxLuminance", s.maxLuminance).value("maxFrameAverageLuminance", s.maxFrameAvgLuminance)
-        .value("minLuminance", s.minLuminance);
+    const auto orNull = [&j](const char *key, double v) { v > 0 ? j.value(key, v) : j.null(key); };
+    orNull("maxLuminance", s.maxLuminance);
+    orNull("maxFrameAverageLuminance", s.maxFrameAvgLuminance);
+    orNull("minLuminance", s.minLuminance);
+    j.value("preferredTiming", s.preferredTiming).value("physicalAddress", s.physicalAddress);
+    strings(j, "speakers", s.speakers);
     strings(j, "audio", s.audio);
-    j.value("hdmi", s.hdmi).value("hdmiForum", s.hdmiForum).value("maxTmdsMHz", s.maxTmdsMHz)
-        .value("maxFrlRate", s.maxFrlRate).value("maxFrl", frlText(s.maxFrlRate)).value("allm", s.allm)
+    j.value("hdmi", s.hdmi).value("hdmiForum", s.hdmiForum);
+    s.maxTmdsMHz ? j.value("maxTmdsMHz", s.maxTmdsMHz) : j.null("maxTmdsMHz");
+    j.value("maxFrlRate", s.maxFrlRate).value("maxFrl", frlText(s.maxFrlRate)).value("allm", s.allm)
         .value("vrrMinHz", s.vrrMinHz).value("vrrMaxHz", s.vrrMaxHz)
         .value("errors", s.errors).value("warnings", s.warnings);
     strings(j, "problems", s.problems);
+    j.value("problemsLeftOut", unsigned(s.errors - s.problems.size()));
     j.endObject();
 }
 
