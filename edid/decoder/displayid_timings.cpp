@@ -18,6 +18,18 @@ unsigned heightForAspect(unsigned width, unsigned aspect)
     return aspect < 8 ? width * ratios[aspect][1] / ratios[aspect][0] : 0;
 }
 
+// The size and rate come from the whole timing; its sync is digital separate.
+DisplayIdTiming withDetail(DisplayIdTiming t, DetailedTiming d)
+{
+    d.interlaced = t.interlaced;
+    d.syncKind = 3;
+    t.width = d.hActive;
+    t.height = d.frameHeight();
+    t.refreshHz = d.refreshHz();
+    t.detail = d;
+    return t;
+}
+
 // Types I and VII: 20 bytes, values stored less one; the pixel clock in
 // 10 kHz (I) or 1 kHz (VII) units.
 DisplayIdTiming wholeTiming(DecodeContext &ctx, size_t o, unsigned type)
@@ -44,13 +56,7 @@ DisplayIdTiming wholeTiming(DecodeContext &ctx, size_t o, unsigned type)
     d.vFront = (ctx.le16(o + 16) & 0x7FFF) + 1u;
     d.vSyncPositive = ctx.at(o + 17) & 0x80;
     d.vSync = ctx.le16(o + 18) + 1u;
-    d.interlaced = t.interlaced;
-    d.syncKind = 3;
-    t.width = d.hActive;
-    t.height = d.frameHeight();
-    t.refreshHz = d.refreshHz();
-    t.detail = d;
-    return t;
+    return withDetail(t, d);
 }
 
 // Type II: 11 bytes, horizontal values in 8-pixel cells.
@@ -76,13 +82,7 @@ DisplayIdTiming cellTiming(DecodeContext &ctx, size_t o)
     d.vBlank = ctx.at(o + 9) + 1u;
     d.vFront = (ctx.at(o + 10) >> 4) + 1u;
     d.vSync = (ctx.at(o + 10) & 0x0F) + 1u;
-    d.interlaced = t.interlaced;
-    d.syncKind = 3;
-    t.width = d.hActive;
-    t.height = d.frameHeight();
-    t.refreshHz = d.refreshHz();
-    t.detail = d;
-    return t;
+    return withDetail(t, d);
 }
 
 DisplayIdTiming codeTiming(size_t o, unsigned length, unsigned type, const std::string &code, unsigned width,
