@@ -12,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace vantrel::cli {
@@ -104,7 +105,10 @@ void readOptions(QCommandLineParser &p)
 QJsonArray warnAboutConformity(const std::vector<uint8_t> &bytes)
 {
     QJsonArray rows;
-    for (const edid::Problem &p : edid::decodeEdid(bytes).problems) {
+    // Zero blocks at the end are the file's padding (the window saves 256 bytes).
+    std::vector<uint8_t> table = bytes;
+    table.resize(std::min(table.size(), size_t(edid::extensionCount(bytes).present + 1) * edid::kBlockSize));
+    for (const edid::Problem &p : edid::decodeEdid(table).problems) {
         const bool error = p.severity == edid::Severity::Error;
         std::string where = p.block >= 0 ? "block " + std::to_string(p.block) : std::string("table");
         if (p.offset >= 0)
