@@ -361,7 +361,9 @@ FactSheet peerFacts(const QString &peerOutput)
             continue;
         }
         if (section == "Colorimetry Data Block" && indent == 4) {
-            f["colorimetry"] << QString(line).remove(QRegularExpression("^Reserved "));
+            // Reserved bits are reported as findings, not listed as colorimetries.
+            if (!line.startsWith("Reserved "))
+                f["colorimetry"] << line;
             continue;
         }
         if (section == "HDR Static Metadata Data Block" && subsection == "Electro optical transfer functions"
