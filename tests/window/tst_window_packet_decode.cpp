@@ -23,7 +23,7 @@ struct Rig : SimulatedWindowRig {
     PacketDecodeDialog *open()
     {
         window->decodePacketsAction()->trigger();
-        return window->packetDialog();
+        return window->packetDecodePage().dialog();
     }
 };
 
@@ -55,7 +55,7 @@ private slots:
     void decodesTheFourBoxesInAWindowThatStaysOpen()
     {
         Rig rig;
-        QVERIFY(!rig.window->packetDialog());
+        QVERIFY(!rig.window->packetDecodePage().dialog());
         QCOMPARE(rig.window->decodePacketsAction()->text(), QStringLiteral("Decode packets..."));
         PacketDecodeDialog *d = rig.open();
         QVERIFY(d && d->isVisible() && !d->isModal());
@@ -94,7 +94,7 @@ private slots:
 
         // The menu again reuses the one window; Close hides it.
         rig.window->decodePacketsAction()->trigger();
-        QCOMPARE(rig.window->packetDialog(), d);
+        QCOMPARE(rig.window->packetDecodePage().dialog(), d);
         QTest::mouseClick(d->ui->closeButton, Qt::LeftButton);
         QVERIFY(!d->isVisible());
     }
