@@ -62,6 +62,32 @@ std::string seeHelp(const std::string &command)
 
 } // namespace
 
+const std::vector<Command> &allCommands()
+{
+    static const std::vector<Command> all = [] {
+        std::vector<Command> v = boxCommands();
+        for (auto part : {edidCommands(), injectCommands(), packetCommands()})
+            v.insert(v.end(), part.begin(), part.end());
+        return v;
+    }();
+    return all;
+}
+
+void usageError(const std::string &text)
+{
+    throw CliError{kExitUsage, text};
+}
+
+std::pair<const Command *, size_t> findCommand(const std::vector<std::string> &words)
+{
+    for (const Command &each : allCommands()) {
+        const std::vector<std::string> own = wordsOf(each);
+        if (words.size() >= own.size() && std::equal(own.begin(), own.end(), words.begin()))
+            return {&each, own.size()};
+    }
+    return {nullptr, 0};
+}
+
 const std::vector<OptionSpec> &commonOptions()
 {
     return kCommon;

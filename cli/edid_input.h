@@ -32,6 +32,8 @@ std::vector<uint8_t> readBounded(const std::string &path, size_t limit);
 // long for any table, or its text is not hex ("Hex Format Error" with the
 // line and column).
 EdidInput loadEdidInput(const std::string &path);
+// The same for bytes already read; name is the file's name in the messages.
+EdidInput edidInputFrom(std::vector<uint8_t> raw, const std::string &name);
 
 // Writes the bytes through a temporary file and a rename; throws on failure.
 void writeFileAtomically(const std::string &path, const std::vector<uint8_t> &bytes);

@@ -4,7 +4,9 @@
 #include "sim_config.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace vantrel::sim {
 
@@ -36,9 +38,21 @@ bool fixed(const std::vector<uint8_t> &bytes, std::optional<std::array<uint8_t, 
 
 bool readBoxState(const std::string &path, BoxState &state)
 {
-    std::ifstream in(path);
-    if (!in)
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec))
+        return false; // a first run
+    std::string text, error;
+    if (!readBoundedFile(path, kMaxKeyFileBytes, text, error)) {
+        reportSimProblem("state file " + error + "; the box starts from its defaults");
         return false;
+    }
+    parseBoxState(text, state);
+    return true;
+}
+
+void parseBoxState(const std::string &text, BoxState &state)
+{
+    std::stringstream in(text);
     for (std::string line; std::getline(in, line);) {
         size_t eq = line.find('=');
         if (line.empty() || line[0] == '#' || eq == std::string::npos)
@@ -62,7 +76,6 @@ bool readBoxState(const std::string &path, BoxState &state)
         else if (key == "cec_sent" || key == "cec_dropped")
             state.cec.emplace_back(key == "cec_sent", bytes);
     }
-    return true;
 }
 
 bool writeBoxState(const std::string &path, const BoxState &state)
