@@ -108,7 +108,10 @@ bool writeBoxState(const std::string &path, const BoxState &state)
         if (!out)
             return false;
     }
-    return std::rename(temp.c_str(), path.c_str()) == 0;
+    // std::rename will not replace a file on Windows; this one does.
+    std::error_code ec;
+    std::filesystem::rename(temp, path, ec);
+    return !ec;
 }
 
 } // namespace vantrel::sim

@@ -11,7 +11,10 @@ set -uo pipefail
 bits="$1"; win_ctl="$2"; linux_ctl="$3"
 here="$(cd "$(dirname "$0")" && pwd)"
 
-[ -x "$linux_ctl" ] || { echo "SKIPPED: no Linux vantrelctl at $linux_ctl to compare with (build it first)"; exit 77; }
+# The same box as a loaded library on both sides (the linked one names itself
+# "simulated").
+linux_sim="$(dirname "$linux_ctl")/../sim/libvantrel-sim.so"
+[ -x "$linux_ctl" ] && [ -f "$linux_sim" ] || { echo "SKIPPED: no Linux vantrelctl at $linux_ctl to compare with (build it first)"; exit 77; }
 command -v winepath >/dev/null || { echo "SKIPPED: wine is not installed"; exit 77; }
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/vantrel-ctl-wine.XXXXXX")"
@@ -51,7 +54,7 @@ run() {
         VANTREL_SIM="state=$win_dir\\state;wire_log=$win_dir\\wire" \
             "$here/run-under-wine.sh" "$bits" "$win_ctl" "${args[@]}" >"$work/$side/out" 2>"$work/$side/err"
     else
-        VANTREL_USB_LIBRARY=simulator VANTREL_SIM="state=$work/linux/state;wire_log=$work/linux/wire" \
+        VANTREL_USB_LIBRARY="$linux_sim" VANTREL_SIM="state=$work/linux/state;wire_log=$work/linux/wire" \
             "$linux_ctl" "${args[@]}" >"$work/$side/out" 2>"$work/$side/err"
     fi
     echo $? >"$work/$side/status"
@@ -73,8 +76,11 @@ same() {
         fail "$what: exit status $status on Windows, $(cat "$work/linux/status") on Linux"
         ok=0
     fi
+    # Each side names its own folder: both read as @/.
+    local escaped="${win_dir//\\/\\\\}\\\\"
     for stream in out err; do
-        if ! diff <(tr -d '\r' <"$work/windows/$stream") "$work/linux/$stream" >"$work/diff"; then
+        if ! diff <(tr -d '\r' <"$work/windows/$stream" | sed "s|${escaped//\\/\\\\}|@/|g; s|${win_dir//\\/\\\\}\\\\|@/|g") \
+            <(sed "s|$work/linux/|@/|g" "$work/linux/$stream") >"$work/diff"; then
             fail "$what: standard ${stream/err/error}${stream/out/put} differs (< Windows, > Linux)"
             cat "$work/diff"
             ok=0
@@ -86,7 +92,7 @@ same() {
 same list
 same status --json
 same settings
-same set input PORT3
+same set input 3
 same set input bogus
 same settings
 same --json edid read box -o "@/$name"
@@ -97,7 +103,7 @@ same cec send zz
 same edid decode "@/missing.bin"
 
 # Windows tools read lines ending in CR LF; a table on a pipe stays bytes.
-run windows settings
+same settings
 if grep -q $'[^\r]$' "$work/windows/out" || ! grep -q $'\r$' "$work/windows/out"; then
     fail "settings: a text line on Windows does not end in CR LF"
 else
