@@ -54,6 +54,9 @@ void parseBoxState(const std::string &text, BoxState &state)
 {
     std::stringstream in(text);
     for (std::string line; std::getline(in, line);) {
+        // A file saved by a Windows editor ends its lines in CR LF.
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
         size_t eq = line.find('=');
         if (line.empty() || line[0] == '#' || eq == std::string::npos)
             continue;
@@ -82,7 +85,8 @@ bool writeBoxState(const std::string &path, const BoxState &state)
 {
     const std::string temp = path + ".new";
     {
-        std::ofstream out(temp, std::ios::trunc);
+        // Binary: the same LF lines on every system, not CR LF on Windows.
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         if (!out)
             return false;
         out << "# simulated box state, written by the box itself\n";
