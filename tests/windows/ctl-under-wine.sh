@@ -113,8 +113,9 @@ same edid read box -o -
 cmp -s "$work/windows/out" "$work/linux/out" && echo "ok: edid read -o - gives the same bytes" ||
     fail "edid read -o -: the bytes on standard output differ"
 
-# Both boxes heard the same requests.
-if diff <(tr -d '\r' <"$work/windows/wire") "$work/linux/wire" >"$work/diff"; then
+# Both boxes heard the same requests. A read repeated while the box is busy
+# counts once: how often it is repeated depends on each side's speed.
+if diff <(tr -d '\r' <"$work/windows/wire" | uniq) <(uniq "$work/linux/wire") >"$work/diff"; then
     echo "ok: the same frames went out ($(wc -l <"$work/linux/wire") requests)"
 else
     fail "the frames sent differ (< Windows, > Linux)"
