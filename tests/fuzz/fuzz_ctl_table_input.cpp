@@ -36,6 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::vector<uint8_t> fixed = in.bytes;
     edid::repairBlockChecksums(fixed);
     const std::vector<uint8_t> written = edid::rewriteTableFile(in.raw.data(), in.raw.size(), in.file, fixed);
+    // A binary file is the repaired bytes; read again they may look like text
+    // (a table without its header, all printable), so only text is re-read.
+    if (in.file.binary) {
+        require(written == fixed, "the repaired binary file is not the repaired bytes");
+        return 0;
+    }
     const edid::TableFile again = edid::readTableFile(written.data(), written.size());
     require(again.ok() && again.bytes == fixed, "the repaired file does not read back as repaired");
     return 0;
