@@ -54,6 +54,7 @@ std::vector<Command> statusCommands();
 std::vector<Command> edidCommands();
 std::vector<Command> injectCommands();
 std::vector<Command> packetCommands();
+std::vector<Command> profileCommands();
 
 // What status and cec send add from the packet decoders: a line saying what
 // the captured HDR infoframe of the status record holds (all of it in JSON);
