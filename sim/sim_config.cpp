@@ -68,7 +68,7 @@ bool readTable(const std::string &path, EdidTable &t, std::string &error)
 {
     std::string data;
     if (!readBoundedFile(path, 256, data, error)) {
-        error = "EDID file " + error;
+        error = "cannot read EDID file " + error;
         return false;
     }
     if (data.size() != 256) {
