@@ -143,10 +143,26 @@ std::vector<std::string> diffLines(const TableDiff &diff)
         std::snprintf(t, sizeof t, "%02X", unsigned(v));
         return v < 0 ? std::string("--") : std::string(t);
     };
-    for (const ByteChange &c : diff.bytes) {
+    // Runs of neighbouring bytes, up to 16 a line, within one block.
+    for (size_t i = 0; i < diff.bytes.size();) {
+        size_t end = i + 1;
+        while (end < diff.bytes.size() && end - i < 16 && diff.bytes[end].offset == diff.bytes[end - 1].offset + 1 &&
+               diff.bytes[end].offset % 128 != 0)
+            ++end;
+        const ByteChange &first = diff.bytes[i], &last = diff.bytes[end - 1];
         char where[64];
-        std::snprintf(where, sizeof where, "bytes: block %zu, 0x%02zX: ", c.offset / 128, c.offset % 128);
-        lines.push_back(where + hex(c.a) + " -> " + hex(c.b));
+        if (end - i == 1)
+            std::snprintf(where, sizeof where, "bytes: block %zu, 0x%02zX: ", first.offset / 128, first.offset % 128);
+        else
+            std::snprintf(where, sizeof where, "bytes: block %zu, 0x%02zX-0x%02zX: ", first.offset / 128,
+                          first.offset % 128, last.offset % 128);
+        std::string a, b;
+        for (size_t k = i; k < end; ++k) {
+            a += (k == i ? "" : " ") + hex(diff.bytes[k].a);
+            b += (k == i ? "" : " ") + hex(diff.bytes[k].b);
+        }
+        lines.push_back(where + a + " -> " + b);
+        i = end;
     }
     return lines;
 }
