@@ -1,24 +1,30 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow.h"
 
+#include "edid_decode_page.h"
+#include "edid_page.h"
 #include "feedback.h"
+#include "inject_page.h"
 #include "injection.h"
+#include "packet_decode_page.h"
 #include "process_usb.h"
-#include "session.h"
+#include "settings_page.h"
 #include "settings_table.h"
 #include "sim_api.h"
+#include "status_area.h"
+#include "window_reporter.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
-#include <QProgressBar>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QTimerEvent>
 
 #include <cstdio>
 #include <cstdlib>
 
-const char *const MainWindow::DeviceIdString = "2023";
+const char *const MainWindow::DeviceIdString = vantrel::kBoxSerial;
 
 MainWindow::MainWindow(QWidget *parent) : MainWindow(Environment{}, parent) {}
 
@@ -26,7 +32,6 @@ MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(pa
 {
     ui = new Ui_MainWindow;
     ui->setupUi(this);
-    setupToolsMenu();
     // The status lines carry names the source sends; markup in them must stay text.
     for (QLabel *l : {ui->label_video_format, ui->lblOutput, ui->lblCsc, ui->lblVideoSource, ui->lblHdrInput})
         l->setTextFormat(Qt::PlainText);
@@ -42,8 +47,9 @@ MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(pa
     link_ = std::make_unique<vantrel::UsbLink>(api, *clock_, [this](const std::string &text) {
         feedback_->linkAlert(QCoreApplication::translate("MainWindow", text.c_str()));
     });
-    box_ = std::make_unique<vantrel::BoxRequests>(
-        *link_, [this](const std::string &text, int ms) { statusFromCore(text, ms); });
+    reporter_ = std::make_unique<WindowReporter>(*this, *feedback_, *clock_);
+    box_ = std::make_unique<vantrel::BoxRequests>(*link_, *reporter_);
+    makePages();
     // Nobody should take the simulated box for a real one.
     simulated_ = api && api == vantrel::sim::simulatorApi();
     if (simulated_) {
@@ -143,24 +149,24 @@ void MainWindow::pollTick()
 
 void MainWindow::PollStep()
 {
-    if (!PendingEdidRead)
+    if (!edid_->PendingEdidRead)
         return;
     uint8_t reply[vantrel::UsbLink::kMaxReply];
     ReadBlock(reply, vantrel::frame::kSettingsBlockLength);
     if (reply[1] & vantrel::frame::kBusyBit)
         return;
-    PendingEdidRead = false;
-    if (readEdidFrom(vantrel::frame::kFetchBoxEdid)) {
-        edidRereadTries_ = 0;
+    edid_->PendingEdidRead = false;
+    if (edid_->readEdidFrom(vantrel::frame::kFetchBoxEdid)) {
+        edid_->edidRereadTries_ = 0;
         return;
     }
     // A transient failure stays due, or the box would keep the old table for
     // good; a box that does not answer would block the window on every tick.
-    ++edidRereadTries_;
-    if (edidRereadTries_ < kMaxEdidRereadTries && !link_->lastTimedOut())
-        PendingEdidRead = true;
+    ++edid_->edidRereadTries_;
+    if (edid_->edidRereadTries_ < EdidPage::kMaxEdidRereadTries && !link_->lastTimedOut())
+        edid_->PendingEdidRead = true;
     else
-        edidRereadTries_ = 0;
+        edid_->edidRereadTries_ = 0;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -214,43 +220,28 @@ bool MainWindow::WriteBlock(const uint8_t image[vantrel::frame::kSettingsSize])
     return box_->WriteBlock(image);
 }
 
-void MainWindow::status(const QString &text, int ms)
+void MainWindow::makePages()
 {
-    feedback_->statusMessage(statusBar(), text, ms);
+    const PageContext context{ui, this, *box_, *reporter_};
+    // The sends' own failures are on the status bar; the write goes out anyway.
+    vantrel::config::FollowUpSends sends;
+    sends.hdr = [this] { WriteIF(); return true; };
+    sends.avi = [this] { sendAVI(); return true; };
+    settings_ = std::make_unique<SettingsPage>(context, [this] { return SetupComplete; }, sends);
+    statusArea_ = std::make_unique<StatusArea>(context);
+    edid_ = std::make_unique<EdidPage>(context);
+    inject_ = std::make_unique<InjectPage>(context);
+    edidDecode_ = std::make_unique<EdidDecodePage>(context, *edid_);
+    packetDecode_ = std::make_unique<PacketDecodePage>(context);
+    setupToolsMenu();
 }
 
-void MainWindow::statusFromCore(const std::string &text, int ms)
+void MainWindow::setupToolsMenu()
 {
-    status(QCoreApplication::translate("MainWindow", text.c_str()), ms);
-}
-
-vantrel::Session MainWindow::session()
-{
-    return vantrel::Session{*box_, *clock_,
-                            [this](const std::string &line) { feedback_->diagnostic(QString::fromStdString(line)); },
-                            [this](int a, int b) { on_ProgressChange(a, b); }};
-}
-
-void MainWindow::setupProgressBar()
-{
-    // One bar for every transfer.
-    if (!progressBar_) {
-        progressBar_ = new QProgressBar(this);
-        progressBar_->setTextVisible(false);
-        statusBar()->addPermanentWidget(progressBar_, 0);
-    }
-    progressBar_->hide();
-}
-
-void MainWindow::on_ProgressChange(int a, int b)
-{
-    if (!progressBar_)
-        setupProgressBar();
-    if (a <= 0 || b <= 0) {
-        progressBar_->hide();
-        return;
-    }
-    progressBar_->show();
-    progressBar_->setRange(0, b);
-    progressBar_->setValue(a);
+    // Not part of the form: the form keeps the menus its layout was made for.
+    auto *tools = new QMenu(tr("Tools"), ui->menubar);
+    tools->setObjectName(QStringLiteral("menuTools"));
+    edidDecode_->addAction(tools);
+    packetDecode_->addAction(tools);
+    ui->menubar->insertMenu(ui->menuHelp->menuAction(), tools);
 }

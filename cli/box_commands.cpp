@@ -42,7 +42,7 @@ int runList(Invocation &inv)
         const bool serialRead = api->GetProductString(i, serial, SI_RETURN_SERIAL_NUMBER) == SI_SUCCESS;
         api->GetProductString(i, product, SI_RETURN_DESCRIPTION);
         // The window and every command use the first device with this serial.
-        const bool used = serialRead && !chosen && std::strcmp(serial, "2023") == 0;
+        const bool used = serialRead && !chosen && std::strcmp(serial, kBoxSerial) == 0;
         chosen = chosen || used;
         inv.out.line(std::to_string(i) + "  " + (serialRead ? latin1(serial) : "(serial not readable)") + "  " +
                      latin1(product) + (simulated ? " (simulated)" : "") + (used ? "  [used]" : ""));

@@ -55,6 +55,7 @@ std::vector<Command> edidCommands();
 std::vector<Command> edidEditCommands(); // edit, diff
 std::vector<Command> injectCommands();
 std::vector<Command> packetCommands();
+std::vector<Command> profileCommands();
 
 // What status and cec send add from the packet decoders: a line saying what
 // the captured HDR infoframe of the status record holds (all of it in JSON);

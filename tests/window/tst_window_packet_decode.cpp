@@ -23,7 +23,7 @@ struct Rig : SimulatedWindowRig {
     PacketDecodeDialog *open()
     {
         window->decodePacketsAction()->trigger();
-        return window->packetDialog();
+        return window->packetDecodePage().dialog();
     }
 };
 
@@ -33,7 +33,7 @@ QString summary(PacketDecodeDialog *d, Section s)
 {
     return d->summaryLabel(s)->text();
 }
-QString reportText(PacketDecodeDialog *d, Section s)
+QString decodedText(PacketDecodeDialog *d, Section s)
 {
     return d->reportText(s)->toPlainText();
 }
@@ -55,7 +55,7 @@ private slots:
     void decodesTheFourBoxesInAWindowThatStaysOpen()
     {
         Rig rig;
-        QVERIFY(!rig.window->packetDialog());
+        QVERIFY(!rig.window->packetDecodePage().dialog());
         QCOMPARE(rig.window->decodePacketsAction()->text(), QStringLiteral("Decode packets..."));
         PacketDecodeDialog *d = rig.open();
         QVERIFY(d && d->isVisible() && !d->isModal());
@@ -64,18 +64,18 @@ private slots:
         // and the source's infoframe the first status read captured.
         QCOMPARE(summary(d, Section::Cec), QStringLiteral("Audio System to TV: Image View On"));
         const std::vector<uint8_t> cec = bytesOf(rig.window->ui->CECtext->toPlainText());
-        QCOMPARE(reportText(d, Section::Cec),
+        QCOMPARE(decodedText(d, Section::Cec),
                  QString::fromStdString(packets::cecMessageText(packets::decodeCecMessage(cec.data(), cec.size()))));
         QCOMPARE(summary(d, Section::HdrIf), QStringLiteral("SMPTE ST 2084, DCI-P3, D65, mastering 1000 / 0.0050 "
                                                             "cd/m2, MaxCLL 1000 cd/m2, MaxFALL 400 cd/m2"));
-        QVERIFY(reportText(d, Section::HdrIf).contains(QLatin1String("Checksum: 0x")));
+        QVERIFY(decodedText(d, Section::HdrIf).contains(QLatin1String("Checksum: 0x")));
         QCOMPARE(summary(d, Section::Avi), QStringLiteral("YCbCr 4:2:0, ITU-R BT.2020, 3840x2160p60 (VIC 97)"));
         const std::vector<uint8_t> avi = bytesOf(rig.window->ui->AVItext->toPlainText());
         QCOMPARE(avi.size(), size_t(13));
-        QCOMPARE(reportText(d, Section::Avi), QString::fromStdString(packets::aviInfoframeText(
+        QCOMPARE(decodedText(d, Section::Avi), QString::fromStdString(packets::aviInfoframeText(
                                               packets::decodeAviInfoframe(avi.data(), avi.size()))));
         QCOMPARE(summary(d, Section::CapturedHdr), kSourceHdr10);
-        QVERIFY(reportText(d, Section::CapturedHdr).contains(QLatin1String("(captured; no header or checksum)")));
+        QVERIFY(decodedText(d, Section::CapturedHdr).contains(QLatin1String("(captured; no header or checksum)")));
         QVERIFY(rig.feedback.ofKind("warning").isEmpty());
 
         // Edits in the main window wait for Refresh.
@@ -88,13 +88,13 @@ private slots:
         QCOMPARE(summary(d, Section::Cec), QStringLiteral("TV to Broadcast: Standby"));
         QVERIFY2(summary(d, Section::Avi).startsWith(QLatin1String("Hex Format Error: not colon hex text")),
                  qPrintable(summary(d, Section::Avi)));
-        QVERIFY(reportText(d, Section::Avi).isEmpty());
+        QVERIFY(decodedText(d, Section::Avi).isEmpty());
         QCOMPARE(summary(d, Section::HdrIf), QStringLiteral("The HDR IF box is empty."));
-        QVERIFY(reportText(d, Section::HdrIf).isEmpty());
+        QVERIFY(decodedText(d, Section::HdrIf).isEmpty());
 
         // The menu again reuses the one window; Close hides it.
         rig.window->decodePacketsAction()->trigger();
-        QCOMPARE(rig.window->packetDialog(), d);
+        QCOMPARE(rig.window->packetDecodePage().dialog(), d);
         QTest::mouseClick(d->ui->closeButton, Qt::LeftButton);
         QVERIFY(!d->isVisible());
     }
@@ -125,7 +125,7 @@ private slots:
         sim::box().setSignal(s);
         rig.window->pollTick();
         QCOMPARE(::summary(d, Section::CapturedHdr), summary);
-        QCOMPARE(reportText(d, Section::CapturedHdr).isEmpty(), eotf < 0);
+        QCOMPARE(decodedText(d, Section::CapturedHdr).isEmpty(), eotf < 0);
         QCOMPARE(::summary(d, Section::Cec), QStringLiteral("Audio System to TV: Image View On"));
 
         // Hidden, the window is left alone; shown again, it is current.
