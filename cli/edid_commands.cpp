@@ -120,7 +120,7 @@ Json warnAboutConformity(const std::vector<uint8_t> &bytes)
 
 int runWrite(Invocation &inv)
 {
-    const EdidInput in = loadEdidInput(inv.args[0]);
+    const EdidInput in = loadEdidInput(inv.args[0], inv.value("output"));
     const std::string name = inv.args[0];
     if (in.bytes.size() > size_t(edid::kEdidSize))
         throw CliError{kExitFailed, name + " holds " + std::to_string(in.bytes.size()) + " bytes (" +
@@ -159,7 +159,7 @@ int runWrite(Invocation &inv)
 int runCheck(Invocation &inv)
 {
     const std::string path = inv.args[0];
-    const EdidInput in = loadEdidInput(path);
+    const EdidInput in = loadEdidInput(path, inv.value("output"));
     if (in.bytes.size() % edid::kBlockSize != 0)
         throw CliError{kExitFailed,
                        path + " holds " + std::to_string(in.bytes.size()) + " bytes, not whole 128-byte blocks"};
@@ -196,7 +196,7 @@ int runCheck(Invocation &inv)
 
 int runDecode(Invocation &inv)
 {
-    const EdidInput in = loadEdidInput(inv.args.empty() ? std::string("-") : inv.args[0]);
+    const EdidInput in = loadEdidInput(inv.args.empty() ? std::string("-") : inv.args[0], inv.value("output"));
     const edid::EdidReport report = edid::decodeEdid(in.bytes);
     if (inv.out.json()) {
         // The decoder's own document, whole, as the command's document.
@@ -206,6 +206,11 @@ int runDecode(Invocation &inv)
     }
     return report.conforms() ? kExitOk : kExitFailed;
 }
+
+// The tables of an X server's whole output listing are told apart by output.
+const OptionSpec kOutputOption{"output", 0, "NAME",
+                               "from an X server's output listing, the EDID of output NAME (default: the first "
+                               "connected one)"};
 
 } // namespace
 
@@ -224,7 +229,7 @@ std::vector<Command> edidCommands()
           {"force", 0, nullptr, "save or print the bytes even when they are no EDID table (no display attached)"}},
          runRead},
         {"edid write",
-         "FILE [--force]",
+         "FILE [--force] [--output NAME]",
          "Upload a table (binary file or hex text) as the custom EDID.",
          "The box must be in CUSTOM mode with the first preset. Unless --force: the table must start with the "
          "EDID header, its extension count must match its blocks and both checksums must be right. A table "
@@ -233,25 +238,27 @@ std::vector<Command> edidCommands()
          1,
          {{"force", 0, nullptr,
            "upload even when a checksum is wrong, the EDID header is missing or the extension count does not "
-           "match"}},
+           "match"},
+          kOutputOption},
          runWrite},
         {"edid check",
-         "FILE [--fix]",
+         "FILE [--fix] [--output NAME]",
          "Check the checksum of every block of a table file; --fix repairs them.",
          "The file must hold whole 128-byte blocks; --fix changes only the checksum bytes and keeps the file's "
          "form. Exit status 1 when a checksum is wrong and was not repaired.",
          1,
          1,
-         {{"fix", 0, nullptr, "write the right checksums back into FILE"}},
+         {{"fix", 0, nullptr, "write the right checksums back into FILE"}, kOutputOption},
          runCheck},
         {"edid decode",
-         "[FILE|-]",
+         "[FILE|-] [--output NAME]",
          "What a table advertises: identity, timings, video, audio, HDR, colorimetry.",
-         "Without FILE (or with -) the table comes on standard input.\n"
+         "Without FILE (or with -) the table comes on standard input. From a whole output listing of an X "
+         "server the EDID of the first connected output is taken, or that of --output NAME.\n"
          "Exit status 1 when the table does not conform.",
          0,
          1,
-         {},
+         {kOutputOption},
          runDecode},
     };
 }

@@ -139,12 +139,15 @@ void decodeDisplayDescriptor(DecodeContext &ctx, int block, size_t o, BaseBlock 
     switch (tag) {
     case 0xFF:
         base.serialText = descriptorText(ctx, block, o, "Display Product Serial Number");
+        base.texts.push_back({block, tag, base.serialText});
         break;
     case 0xFE:
         base.dataStrings.push_back(descriptorText(ctx, block, o, "Alphanumeric Data String"));
+        base.texts.push_back({block, tag, base.dataStrings.back()});
         break;
     case 0xFC:
         base.displayNames.push_back(descriptorText(ctx, block, o, "Display Product Name"));
+        base.texts.push_back({block, tag, base.displayNames.back()});
         break;
     case 0xFD:
         decodeRangeLimits(ctx, block, o, base);

@@ -15,13 +15,6 @@
 namespace vantrel::edid::detail {
 namespace {
 
-std::string mm(double value)
-{
-    char text[24];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    return text;
-}
-
 std::string rate(double value)
 {
     char text[24];
@@ -102,6 +95,12 @@ void checkBaseFields(DecodeContext &ctx, const BaseBlock &b)
     }
 }
 
+// Sizes in whole millimetres, as the DTDs give them: "1210x680 mm".
+std::string mmText(unsigned width, unsigned height)
+{
+    return std::to_string(width) + "x" + std::to_string(height) + " mm";
+}
+
 // The image size of each DTD should be that of the display (to 1 cm).
 void checkImageSizes(DecodeContext &ctx, const EdidReport &r)
 {
@@ -113,8 +112,7 @@ void checkImageSizes(DecodeContext &ctx, const EdidReport &r)
         maxW = std::max(maxW, t->widthMm);
         maxH = std::max(maxH, t->heightMm);
         const std::string context = "Detailed Timing Descriptor";
-        const std::string sizes = std::to_string(t->widthMm) + "x" + std::to_string(t->heightMm) + " mm against " +
-                                  std::to_string(widthMm) + "x" + std::to_string(heightMm) + " mm";
+        const std::string sizes = mmText(t->widthMm, t->heightMm) + " against " + mmText(widthMm, heightMm);
         if (!haveSize || (!t->widthMm && !t->heightMm)) {
             // nothing to compare
         } else if (t->widthMm > widthMm + 9 || t->heightMm > heightMm + 9 ||
@@ -127,12 +125,11 @@ void checkImageSizes(DecodeContext &ctx, const EdidReport &r)
     }
     if (haveSize && (maxW >= 10 + widthMm || maxH >= 10 + heightMm))
         ctx.error(0, 21, "Base block",
-                  "the largest DTD image size " + std::to_string(maxW) + "x" + std::to_string(maxH) +
-                      " mm exceeds the display size " + mm(widthMm) + "x" + mm(heightMm) + " mm");
+                  "the largest DTD image size " + mmText(maxW, maxH) + " exceeds the display size " +
+                      mmText(widthMm, heightMm));
     if (!haveSize && (maxW || maxH))
         ctx.error(0, 21, "Base block",
-                  "DTDs give an image size of up to " + std::to_string(maxW) + "x" + std::to_string(maxH) +
-                      " mm, but the display size is not given");
+                  "DTDs give an image size of up to " + mmText(maxW, maxH) + ", but the display size is not given");
 }
 
 struct RateSpan {

@@ -108,8 +108,10 @@ void decodeParameters(BlockReader &r)
     const double unit = r.block.tag == 0x21 && (r.ctx.at(size_t(r.block.offset) + 1) & 0x80) ? 1.0 : 0.1;
     r.block.imageWidthMm = r.ctx.le16(r.payload()) * unit;
     r.block.imageHeightMm = r.ctx.le16(r.payload() + 2) * unit;
-    r.block.nativeWidth = r.ctx.le16(r.payload() + 4) + (r.block.tag == 0x21 ? 1u : 0u);
-    r.block.nativeHeight = r.ctx.le16(r.payload() + 6) + (r.block.tag == 0x21 ? 1u : 0u);
+    // The count itself in both versions: real 2.0 panels give 3120 for the
+    // 3120 pixels of their own timing.
+    r.block.nativeWidth = r.ctx.le16(r.payload() + 4);
+    r.block.nativeHeight = r.ctx.le16(r.payload() + 6);
 }
 
 // CIE coordinates in 12 bits of 1/4096 each, two to three bytes.

@@ -165,8 +165,9 @@ std::vector<std::string> colorimetryNames(uint16_t bits)
         "xvYCC601", "xvYCC709", "sYCC601", "opYCC601", "opRGB", "BT2020cYCC", "BT2020YCC",
         "BT2020RGB", "MD0", "MD1", "MD2", "MD3", "Default", "sRGB", "ICtCp", "ST2113RGB"};
     std::vector<std::string> out;
+    // MD0-MD3 are reserved metadata bits, no colorimetry; a rule reports them.
     for (unsigned bit = 0; bit < 16; ++bit)
-        if (bits & (1u << bit))
+        if ((bits & (1u << bit)) && (bit < 8 || bit > 11))
             out.push_back(names[bit]);
     return out;
 }

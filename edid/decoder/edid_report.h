@@ -59,6 +59,14 @@ struct BaseBlock {
     std::vector<std::string> displayNames; // every product name descriptor, in order
     std::string serialText;
     std::vector<std::string> dataStrings;
+    // The same texts with the block that holds them (a CTA extension may
+    // carry display descriptors too): the text report shows them there.
+    struct Text {
+        int block = 0;
+        uint8_t tag = 0; // 0xFC name, 0xFE data string, 0xFF serial
+        std::string text;
+    };
+    std::vector<Text> texts;
     std::optional<RangeLimits> rangeLimits;
     std::vector<DetailedTiming> timings;
     std::vector<LegacyTiming> establishedTimings; // bytes 0x23 to 0x25, in bit order

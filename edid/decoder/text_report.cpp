@@ -56,6 +56,17 @@ std::string interfaceName(unsigned type)
     return type < 6 ? names[type] : format("reserved interface %u", type);
 }
 
+// The name, serial and data string descriptors one block holds.
+void writeTexts(Writer &w, const BaseBlock &b, unsigned block)
+{
+    for (const BaseBlock::Text &t : b.texts) {
+        if (t.block != int(block))
+            continue;
+        const char *label = t.tag == 0xFC ? "Display name" : t.tag == 0xFF ? "Display serial" : "Data string";
+        w.line(1, std::string(label) + ": '" + t.text + "'");
+    }
+}
+
 void writeBase(Writer &w, const BaseBlock &b, unsigned &dtdNumber)
 {
     w.line(0, "Block 0, Base block:");
@@ -107,12 +118,7 @@ void writeBase(Writer &w, const BaseBlock &b, unsigned &dtdNumber)
         for (const LegacyTiming &t : b.standardTimings)
             w.line(2, legacyText(t));
     }
-    for (const std::string &name : b.displayNames)
-        w.line(1, "Display name: '" + name + "'");
-    if (!b.serialText.empty())
-        w.line(1, "Display serial: '" + b.serialText + "'");
-    for (const std::string &s : b.dataStrings)
-        w.line(1, "Data string: '" + s + "'");
+    writeTexts(w, b, 0);
     if (b.rangeLimits) {
         const RangeLimits &r = *b.rangeLimits;
         static const char *const kinds[5] = {"default GTF", "range limits only", "secondary GTF", "", "CVT"};
@@ -411,7 +417,7 @@ void writeDisplayIdBlock(Writer &w, const DisplayIdBlock &b)
         w.line(2, format("%u bytes, not decoded", b.length));
 }
 
-void writeExtension(Writer &w, const ExtensionBlock &ext, unsigned &dtdNumber)
+void writeExtension(Writer &w, const BaseBlock &base, const ExtensionBlock &ext, unsigned &dtdNumber)
 {
     w.line(0, format("Block %u, %s:", ext.index, ext.name.c_str()));
     if (ext.cta) {
@@ -431,6 +437,7 @@ void writeExtension(Writer &w, const ExtensionBlock &ext, unsigned &dtdNumber)
             for (const DetailedTiming &t : c.timings)
                 writeTiming(w, 2, dtdNumber++, t);
         }
+        writeTexts(w, base, ext.index);
     }
     if (ext.displayId) {
         const DisplayIdSection &d = *ext.displayId;
@@ -516,7 +523,7 @@ std::string edidReportText(const EdidReport &report)
     if (report.hasBase)
         writeBase(w, report.base, dtdNumber);
     for (const ExtensionBlock &ext : report.extensions)
-        writeExtension(w, ext, dtdNumber);
+        writeExtension(w, report.base, ext, dtdNumber);
 
     w.findings(report.problems);
     return w.take();

@@ -343,6 +343,14 @@ private slots:
         QCOMPARE(problemsWith(r, "not three letters"), QStringList{"0/8/E"});
         const QString text = QString::fromStdString(edidReportText(r));
         QVERIFY(text.contains("Display name: 'TV'") && text.contains("Display name: 'SECOND '"));
+
+        // A serial descriptor among a CTA block's descriptors shows under that block.
+        Bytes cta = CtaBuilder().block(2, {16}).bytes();
+        const Bytes serial = textDescriptor(0xFF, "SN123");
+        std::copy(serial.begin(), serial.end(), cta.begin() + cta[2]);
+        const std::string inCta = edidReportText(decodeEdid(table(baseBlock(), {cta})));
+        const size_t at = inCta.find("Display serial: 'SN123'");
+        QVERIFY2(at != std::string::npos && at > inCta.find("Block 1,"), inCta.c_str());
     }
 
     void summaryOfWhatMatters()
@@ -440,7 +448,7 @@ private slots:
         QCOMPARE(names, (std::vector<std::string>{"xvYCC601", "xvYCC709", "BT2020YCC", "BT2020RGB"}));
         const EdidReport md = decodeCta(CtaBuilder().extended(5, {0x01, 0x21}));
         QCOMPARE(colorimetryNames(findBlock(md, BlockKind::Colorimetry)->colorimetry),
-                 (std::vector<std::string>{"xvYCC601", "MD0", "sRGB"}));
+                 (std::vector<std::string>{"xvYCC601", "sRGB"}));
         QCOMPARE(problemsWith(md, "MD0-MD3").size(), 1);
 
         const VideoCapability &vc = *findBlock(r, BlockKind::VideoCapability)->videoCapability;
