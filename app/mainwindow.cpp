@@ -8,6 +8,7 @@
 #include "inject_page.h"
 #include "injection.h"
 #include "packet_decode_page.h"
+#include "packet_compose_controls.h"
 #include "process_usb.h"
 #include "settings_page.h"
 #include "settings_table.h"
@@ -33,6 +34,9 @@ MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(pa
 {
     ui = new Ui_MainWindow;
     ui->setupUi(this);
+    new PacketComposeControls({ui->CECtext, ui->IFtext, ui->AVItext, ui->lblCecDecoded, ui->lblIfDecoded,
+                               ui->lblAviDecoded, ui->ButComposeIF, ui->ButComposeAVI, ui->cmbCecRecipe},
+                              this);
     // The status lines carry names the source sends; markup in them must stay text.
     for (QLabel *l : {ui->label_video_format, ui->lblOutput, ui->lblCsc, ui->lblVideoSource, ui->lblHdrInput})
         l->setTextFormat(Qt::PlainText);
