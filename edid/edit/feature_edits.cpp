@@ -49,6 +49,11 @@ void removeBlocks(TableModel &t, BlockType type, const std::string &what, Notes 
             t.touch(cta);
         }
     }
+    for (const Bytes &b : t.displayIdCtaBlocks())
+        if (blockType(b) == type)
+            throw EditError{"a " + what +
+                            " sits in a DisplayID section, which the edits do not change "
+                            "(--fit drops DisplayID)"};
     if (notes.size() == before)
         notes.push_back("the table has no " + what + "; nothing to remove");
 }

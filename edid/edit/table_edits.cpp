@@ -78,6 +78,8 @@ void setSerial(TableModel &t, uint32_t serial, Notes &notes)
     for (unsigned i = 0; i < 4; ++i)
         t.base[12 + i] = uint8_t(serial >> (8 * i));
     notes.push_back("serial number " + std::to_string(serial) + " (was " + std::to_string(was) + ")");
+    if (const unsigned n = t.setDisplayIdSerial(serial))
+        notes.push_back("serial number of " + std::to_string(n) + " DisplayID product identification(s) set too");
     for (unsigned s = 1; s < 4; ++s)
         if (isTextDescriptor(t.descriptor(s), 0xFF)) {
             t.setDescriptor(s, textDescriptor(0xFF, std::to_string(serial)));

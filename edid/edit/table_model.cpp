@@ -229,6 +229,37 @@ CtaModel &TableModel::firstCta(const char *edit)
     throw EditError{std::string(edit) + ": the table has no CTA-861 extension"};
 }
 
+std::vector<Bytes> TableModel::displayIdCtaBlocks() const
+{
+    const Bytes table = encode();
+    std::vector<Bytes> out;
+    for (const ExtensionBlock &e : decodeEdid(table).extensions)
+        if (e.displayId)
+            for (const DisplayIdBlock &b : e.displayId->blocks)
+                for (const DataBlock &db : b.cta)
+                    if (size_t(db.offset) + 1 + db.length <= table.size())
+                        out.emplace_back(table.begin() + db.offset, table.begin() + db.offset + 1 + db.length);
+    return out;
+}
+
+unsigned TableModel::setDisplayIdSerial(uint32_t serial)
+{
+    unsigned count = 0;
+    for (const ExtensionBlock &e : decodeEdid(encode()).extensions)
+        if (e.displayId && e.index >= 1 && e.index <= extensions.size())
+            for (const DisplayIdBlock &b : e.displayId->blocks) {
+                // Vendor (3 bytes) and product code (2) come first after the header.
+                const size_t at = size_t(b.offset) % kBlock + 8;
+                if (!b.product || at + 4 > kBlock - 1)
+                    continue;
+                Bytes &raw = extensions[e.index - 1].raw;
+                for (unsigned i = 0; i < 4; ++i)
+                    raw[at + i] = uint8_t(serial >> (8 * i));
+                ++count;
+            }
+    return count;
+}
+
 Descriptor TableModel::descriptor(unsigned slot) const
 {
     Descriptor d;

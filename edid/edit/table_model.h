@@ -81,6 +81,12 @@ struct TableModel {
     // cannot be re-encoded.
     CtaModel &firstCta(const char *edit);
 
+    // The CTA-861 data blocks DisplayID sections carry, as their bytes; the
+    // edits leave DisplayID alone and say so where it matters.
+    std::vector<Bytes> displayIdCtaBlocks() const;
+    // Sets the serial number of every DisplayID product identification.
+    unsigned setDisplayIdSerial(uint32_t serial);
+
     Descriptor descriptor(unsigned slot) const; // base block slots 0 to 3
     void setDescriptor(unsigned slot, const Descriptor &d);
 };
