@@ -2,6 +2,7 @@
 #include "mainwindow.h"
 
 #include "edid_decode_page.h"
+#include "edid_designer_page.h"
 #include "edid_page.h"
 #include "feedback.h"
 #include "inject_page.h"
@@ -236,6 +237,7 @@ void MainWindow::makePages()
     edid_ = std::make_unique<EdidPage>(context);
     inject_ = std::make_unique<InjectPage>(context);
     edidDecode_ = std::make_unique<EdidDecodePage>(context, *edid_);
+    edidDesigner_ = std::make_unique<EdidDesignerPage>(context, *edid_);
     packetDecode_ = std::make_unique<PacketDecodePage>(context);
     setupToolsMenu();
 }
@@ -246,6 +248,7 @@ void MainWindow::setupToolsMenu()
     auto *tools = new QMenu(tr("Tools"), ui->menubar);
     tools->setObjectName(QStringLiteral("menuTools"));
     edidDecode_->addAction(tools);
+    edidDesigner_->addAction(tools);
     packetDecode_->addAction(tools);
     ui->menubar->insertMenu(ui->menuHelp->menuAction(), tools);
 }

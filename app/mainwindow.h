@@ -19,6 +19,7 @@
 #include <memory>
 
 class EdidDecodePage;
+class EdidDesignerPage;
 class EdidPage;
 class Feedback;
 class InjectPage;
@@ -62,6 +63,7 @@ public:
     EdidPage &edidPage() { return *edid_; }
     InjectPage &injectPage() { return *inject_; }
     EdidDecodePage &edidDecodePage() { return *edidDecode_; }
+    EdidDesignerPage &edidDesignerPage() { return *edidDesigner_; }
     PacketDecodePage &packetDecodePage() { return *packetDecode_; }
 
     vantrel::UsbLink &link() { return *link_; }
@@ -163,5 +165,6 @@ private:
     std::unique_ptr<EdidPage> edid_;
     std::unique_ptr<InjectPage> inject_;
     std::unique_ptr<EdidDecodePage> edidDecode_;
+    std::unique_ptr<EdidDesignerPage> edidDesigner_;
     std::unique_ptr<PacketDecodePage> packetDecode_;
 };

@@ -54,6 +54,7 @@ struct Command {
 std::vector<Command> boxCommands();
 std::vector<Command> statusCommands();
 std::vector<Command> edidCommands();
+std::vector<Command> edidEditCommands(); // edit, diff
 std::vector<Command> injectCommands();
 std::vector<Command> packetCommands();
 std::vector<Command> profileCommands();

@@ -2,6 +2,7 @@
 // Tools > Decode EDID... on the simulated box: the report of the table in the
 // EDID box, in a window that stays open and follows the box on Refresh.
 #include "edid_decode_dialog.h"
+#include "edid_designer_page.h"
 #include "edid_report.h"
 #include "ui_EdidDecodeDialog.h"
 #include "window_rig.h"
@@ -44,7 +45,8 @@ private slots:
         QCOMPARE(menus[1]->text(), QStringLiteral("Tools"));
         QCOMPARE(menus[2], rig.window->ui->menuHelp->menuAction());
         QCOMPARE(menus[1]->menu()->actions(),
-                 (QList<QAction *>{rig.window->decodeEdidAction(), rig.window->decodePacketsAction()}));
+                 (QList<QAction *>{rig.window->decodeEdidAction(), rig.window->edidDesignerPage().action(),
+                                   rig.window->decodePacketsAction()}));
         QCOMPARE(rig.window->decodeEdidAction()->text(), QStringLiteral("Decode EDID..."));
     }
 

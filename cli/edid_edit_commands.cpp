@@ -1,0 +1,231 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// edid edit and edid diff: the designer's edits by name, and what changes
+// between two tables.
+#include "cli_error.h"
+#include "commands.h"
+#include "edid_input.h"
+
+#include "edid_diff.h"
+#include "edid_edit.h"
+#include "edid_import.h"
+#include "edid_text.h"
+
+#include <cstdio>
+
+namespace vantrel::cli {
+
+namespace {
+
+using edid::edit::EditList;
+
+std::string valueOf(Invocation &inv, const char *option)
+{
+    const std::string v = inv.value(option);
+    if (v.empty())
+        usageError(std::string("--") + option + " needs a value");
+    return v;
+}
+
+unsigned numberOf(Invocation &inv, const char *option, unsigned long max)
+{
+    const std::string v = valueOf(inv, option);
+    if (v.size() > 10 || v.find_first_not_of("0123456789") != std::string::npos || std::stoul(v) > max)
+        usageError(std::string("--") + option + " takes a number up to " + std::to_string(max) + ", not \"" + v + "\"");
+    return unsigned(std::stoul(v));
+}
+
+template <typename Parse>
+void parsed(Invocation &inv, const char *option, Parse parse)
+{
+    std::string why;
+    if (inv.isSet(option) && !parse(valueOf(inv, option), why))
+        usageError(std::string("--") + option + ": " + why);
+}
+
+EditList editsOf(Invocation &inv)
+{
+    EditList e;
+    parsed(inv, "drop-vic",
+           [&](const std::string &v, std::string &why) { return edid::edit::parseVicList(v, e.dropVics, why); });
+    if (inv.isSet("preferred"))
+        e.preferred = valueOf(inv, "preferred");
+    if (inv.isSet("hdr")) {
+        if (inv.value("hdr") != "off")
+            usageError("--hdr takes off (--hdr-eotf sets the transfer functions)");
+        e.hdrOff = true;
+    }
+    parsed(inv, "hdr-eotf", [&](const std::string &v, std::string &why) {
+        uint8_t bits = 0;
+        const bool ok = edid::edit::parseEotfs(v, bits, why);
+        e.hdrEotfs = bits;
+        return ok;
+    });
+    e.dropDolbyVision = inv.isSet("drop-dolby-vision");
+    e.dropHdr10Plus = inv.isSet("drop-hdr10plus");
+    if (inv.isSet("max-tmds"))
+        e.maxTmdsMHz = numberOf(inv, "max-tmds", 600);
+    e.no420 = inv.isSet("no-420");
+    e.noDeepColour = inv.isSet("no-deep-colour");
+    e.no3d = inv.isSet("no-3d");
+    if (inv.isSet("audio-from"))
+        e.audioFrom = loadEdidInput(valueOf(inv, "audio-from")).bytes;
+    parsed(inv, "drop-audio",
+           [&](const std::string &v, std::string &why) { return edid::edit::parseAudioFormats(v, e.dropAudio, why); });
+    parsed(inv, "speakers", [&](const std::string &v, std::string &why) {
+        uint32_t bits = 0;
+        const bool ok = edid::edit::parseSpeakers(v, bits, why);
+        e.speakers = bits;
+        return ok;
+    });
+    if (inv.isSet("name"))
+        e.name = inv.value("name");
+    if (inv.isSet("serial"))
+        e.serial = numberOf(inv, "serial", 0xFFFFFFFFul);
+    e.fit = inv.isSet("fit");
+    if (e.empty())
+        usageError("edid edit needs at least one edit (--drop-vic, --preferred, --hdr, ..., --fit)");
+    return e;
+}
+
+Json diffDocument(const edid::edit::TableDiff &d)
+{
+    Json facts = Json::array(), bytes = Json::array();
+    for (const edid::edit::FactChange &c : d.facts)
+        facts.push_back(Json{{"category", c.category}, {"change", c.added ? "added" : "removed"}, {"fact", c.fact}});
+    for (const edid::edit::ByteChange &c : d.bytes)
+        bytes.push_back(Json{{"offset", c.offset},
+                             {"a", c.a < 0 ? Json(nullptr) : Json(c.a)},
+                             {"b", c.b < 0 ? Json(nullptr) : Json(c.b)}});
+    return Json{{"equal", d.equal()}, {"changes", facts}, {"bytes", bytes}};
+}
+
+void printDiff(Invocation &inv, const edid::edit::TableDiff &d)
+{
+    for (const std::string &line : edid::edit::diffLines(d))
+        inv.out.line(line);
+}
+
+// The file as OUT gets it: IN's form (binary, or hex text) unless asked.
+std::vector<uint8_t> outputFile(Invocation &inv, const EdidInput &in, std::vector<uint8_t> bytes)
+{
+    if (inv.isSet("binary") && inv.isSet("text"))
+        usageError("--binary and --text do not go together");
+    const bool binary = inv.isSet("binary") || (!inv.isSet("text") && in.binary);
+    if (binary) {
+        // The window's files are 256 bytes: a shorter table keeps that size.
+        if (in.binary && bytes.size() < in.raw.size() && in.raw.size() == edid::kEdidSize)
+            bytes.resize(in.raw.size(), 0);
+        return bytes;
+    }
+    if (!inv.isSet("text") && bytes.size() == in.bytes.size())
+        return edid::rewriteTableFile(in.raw.data(), in.raw.size(), in.file, bytes);
+    const std::string text = edid::edidTextOf(bytes.data(), bytes.size());
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+int runEdit(Invocation &inv)
+{
+    const std::string out = inv.value("output");
+    const bool dryRun = inv.isSet("dry-run");
+    if (out.empty() && !dryRun)
+        usageError("edid edit needs -o OUT (\"-\" for standard output) or --dry-run");
+    if (out == "-" && (inv.out.json() || inv.isSet("show-diff")))
+        usageError("-o - puts the table on standard output; it does not go with --json or --show-diff");
+    const EditList edits = editsOf(inv);
+    const EdidInput in = loadEdidInput(inv.args[0]);
+    const edid::edit::EditResult r = edid::edit::applyEdits(in.bytes, edits, inv.isSet("force"));
+
+    Json steps = Json::array();
+    for (const edid::edit::EditStep &s : r.steps) {
+        steps.push_back(Json{{"edit", s.edit}, {"changes", s.changes}});
+        for (const std::string &c : s.changes)
+            if (out != "-")
+                inv.out.line(s.edit + ": " + c);
+    }
+    inv.out.set("edits", steps);
+    inv.out.set("newErrors", r.newErrors);
+    if (!r.ok)
+        throw CliError{kExitFailed, r.refused};
+    for (const std::string &e : r.newErrors)
+        std::fprintf(stderr, "vantrelctl: warning: made with --force: %s\n", e.c_str());
+    inv.out.set("size", r.bytes.size());
+    if (r.bytes.size() > edid::kEdidSize)
+        std::fprintf(stderr, "vantrelctl: warning: the table is %zu bytes; the box stores 256 (--fit makes it fit)\n",
+                     r.bytes.size());
+    if (inv.isSet("show-diff")) {
+        const edid::edit::TableDiff d = edid::edit::diffTables(in.bytes, r.bytes);
+        printDiff(inv, d);
+        inv.out.set("diff", diffDocument(d));
+    }
+    if (dryRun) {
+        inv.out.set("written", false);
+        return kExitOk;
+    }
+    const std::vector<uint8_t> file = outputFile(inv, in, r.bytes);
+    if (out == "-")
+        writeStdout(file);
+    else
+        writeFileAtomically(out, file);
+    inv.out.set("written", true);
+    inv.out.set("file", out);
+    return kExitOk;
+}
+
+int runDiff(Invocation &inv)
+{
+    const EdidInput a = loadEdidInput(inv.args[0]), b = loadEdidInput(inv.args[1]);
+    const edid::edit::TableDiff d = edid::edit::diffTables(a.bytes, b.bytes);
+    printDiff(inv, d);
+    inv.out.doc() = diffDocument(d);
+    return d.equal() ? kExitOk : kExitFailed;
+}
+
+} // namespace
+
+std::vector<Command> edidEditCommands()
+{
+    return {
+        {"edid edit",
+         "IN -o OUT [EDITS...] [--force] [--dry-run] [--show-diff] [--binary|--text]",
+         "Edit a table by name: video codes, preferred timing, HDR, TMDS limit, audio, identity, --fit.",
+         "IN and OUT are files or \"-\" for standard input and output; OUT keeps IN's form (binary or hex "
+         "text) unless --binary or --text. The edits run in a fixed order, every checksum is recomputed and "
+         "the result is decoded: an edit that cannot be made, or a result with a conformity error IN did not "
+         "have, is refused with the reason (exit status 1) unless --force.",
+         1,
+         1,
+         {{"output", 'o', "OUT", "write the edited table to OUT (\"-\": standard output)"},
+          {"drop-vic", 0, "LIST", "remove these VICs (\"97,101\" or \"93-97\") from every list that has them"},
+          {"preferred", 0, "VIC|WxH@HZ", "make this mode the preferred timing and the first video code"},
+          {"hdr", 0, "off", "remove the HDR static metadata block"},
+          {"hdr-eotf", 0, "LIST", "the transfer functions to announce: sdr,hdr,pq,hlg"},
+          {"drop-dolby-vision", 0, nullptr, "remove the Dolby Vision block"},
+          {"drop-hdr10plus", 0, nullptr, "remove the HDR10+ block"},
+          {"max-tmds", 0, "MHZ", "cap the TMDS clock; faster modes go to 4:2:0 where they may, else away"},
+          {"no-420", 0, nullptr, "remove YCbCr 4:2:0 (its modes and the capability map)"},
+          {"no-deep-colour", 0, nullptr, "announce no deep colour"},
+          {"no-3d", 0, nullptr, "announce no 3D"},
+          {"audio-from", 0, "FILE", "take every audio block and the speakers from another table (an AVR's)"},
+          {"drop-audio", 0, "FORMATS", "remove these audio formats: lpcm,ac3,eac3,truehd,dts,dtshd,..."},
+          {"speakers", 0, "LIST", "the speakers: fl/fr,lfe,fc,bl/br,... or a layout such as 5.1 or 7.1.4"},
+          {"name", 0, "TEXT", "the display name (up to 13 characters)"},
+          {"serial", 0, "N", "the serial number"},
+          {"fit", 0, nullptr, "make it 256 bytes: base block and CTA-861 extension, listing what is lost"},
+          {"force", 0, nullptr, "make the table even with a new conformity error"},
+          {"dry-run", 0, nullptr, "say what would change; write nothing"},
+          {"show-diff", 0, nullptr, "print the changes as edid diff does"},
+          {"binary", 0, nullptr, "write OUT as binary"},
+          {"text", 0, nullptr, "write OUT as hex text"}},
+         runEdit},
+        {"edid diff",
+         "A B",
+         "What changes from table A to table B: modes, audio, HDR, limits, errors, then bytes.",
+         "Exit status 0 when the tables are equal, 1 when they differ.",
+         2,
+         2,
+         {},
+         runDiff},
+    };
+}
+
+} // namespace vantrel::cli
