@@ -6,7 +6,7 @@
 #include "process_usb.h"
 #include "session.h"
 #include "settings_table.h"
-#include "sim_api.h"
+#include "usb_library.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -45,7 +45,7 @@ MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(pa
     box_ = std::make_unique<vantrel::BoxRequests>(
         *link_, [this](const std::string &text, int ms) { statusFromCore(text, ms); });
     // Nobody should take the simulated box for a real one.
-    simulated_ = api && api == vantrel::sim::simulatorApi();
+    simulated_ = vantrel::isSimulatedBox(api);
     if (simulated_) {
         auto *label = new QLabel(tr("Simulated box"), this);
         label->setObjectName(QStringLiteral("simulatedBoxLabel"));
