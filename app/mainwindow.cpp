@@ -40,7 +40,8 @@ MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(pa
     clock_ = env_.clock ? env_.clock : &vantrel::systemClock();
     const UsbApi *api = env_.apiGiven ? env_.api : processUsbApi();
     link_ = std::make_unique<vantrel::UsbLink>(api, *clock_, [this](const std::string &text) {
-        feedback_->linkAlert(QCoreApplication::translate("MainWindow", text.c_str()));
+        if (!quietLink_)
+            feedback_->linkAlert(QCoreApplication::translate("MainWindow", text.c_str()));
     });
     box_ = std::make_unique<vantrel::BoxRequests>(
         *link_, [this](const std::string &text, int ms) { statusFromCore(text, ms); });
@@ -51,6 +52,7 @@ MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(pa
         label->setObjectName(QStringLiteral("simulatedBoxLabel"));
         statusBar()->addPermanentWidget(label);
     }
+    setupPresence();
 
     InitDevice();
 }
@@ -66,47 +68,55 @@ MainWindow::~MainWindow()
 
 void MainWindow::InitDevice()
 {
-    DWORD index = 0;
-    if (!link_->FindDevice(DeviceIdString, index))
-        return;
-    if (!link_->OpenDevice(index)) {
-        feedback_->warning(this, tr("VANTREL Utility"), tr("Hardware not found"));
-        return;
-    }
-
-    RefreshSettings();
-
-    uint8_t version[vantrel::UsbLink::kMaxReply];
-    std::string hdr, avi;
-    const bool versionRead = ReadRegister(7, version, 8);
-    vantrel::inject::readStoredInfoframe(*box_, vantrel::inject::kStoredHdr, hdr);
-    vantrel::inject::readStoredInfoframe(*box_, vantrel::inject::kStoredAvi, avi);
-    // The version digits come from the item-7 read, so it alone decides.
-    if (versionRead) {
-        ui->labelFw1->setText(
-            QString::asprintf("ver: %d.%d.%d.%d", version[2], version[3], version[4], version[5]));
-        ui->labelTitle->setText(tr("VANTREL GUI"));
-    }
-
-    using namespace vantrel::config;
-    for (const char *text : inputList())
-        ui->cmbInputSel->addItem(QString::fromLatin1(text), QVariant());
-    for (const char *text : edidPresetList())
-        ui->cmBEdid->addItem(QString::fromLatin1(text), QVariant());
-    for (const char *text : cecTypeList())
-        ui->cmbLa->addItem(QString::fromLatin1(text), QVariant());
-    for (const char *text : automixList())
-        ui->cmbEdidAlgo->addItem(QString::fromLatin1(text), QVariant());
-
-    ui->IFtext->setPlainText(QString::fromStdString(hdr));
-    ui->AVItext->setPlainText(QString::fromStdString(avi));
-    ui->CECtext->setPlainText(QStringLiteral("50:04"));
-    ui->CECtext->setEnabled(true);
-
+    // The tick also looks for a box plugged in later and probes a silent one.
     StartPollTimer(3000);
-    RefreshStatus();
-    ReadEDID();
-    SetupComplete = true;
+    if (openBox(false))
+        continueStartup(clock_->tickMs());
+}
+
+void MainWindow::runStartupStep(int step)
+{
+    switch (step) {
+    case 0:
+        RefreshSettings();
+        break;
+    case 1: {
+        uint8_t version[vantrel::UsbLink::kMaxReply];
+        std::string hdr, avi;
+        const bool versionRead = ReadRegister(7, version, 8);
+        vantrel::inject::readStoredInfoframe(*box_, vantrel::inject::kStoredHdr, hdr);
+        vantrel::inject::readStoredInfoframe(*box_, vantrel::inject::kStoredAvi, avi);
+        // The version digits come from the item-7 read, so it alone decides.
+        if (versionRead) {
+            ui->labelFw1->setText(
+                QString::asprintf("ver: %d.%d.%d.%d", version[2], version[3], version[4], version[5]));
+            ui->labelTitle->setText(tr("VANTREL GUI"));
+        }
+        // Filled once: a box plugged in again finds its lists in place.
+        using namespace vantrel::config;
+        if (ui->cmbInputSel->count() == 0) {
+            for (const char *text : inputList())
+                ui->cmbInputSel->addItem(QString::fromLatin1(text), QVariant());
+            for (const char *text : edidPresetList())
+                ui->cmBEdid->addItem(QString::fromLatin1(text), QVariant());
+            for (const char *text : cecTypeList())
+                ui->cmbLa->addItem(QString::fromLatin1(text), QVariant());
+            for (const char *text : automixList())
+                ui->cmbEdidAlgo->addItem(QString::fromLatin1(text), QVariant());
+        }
+        ui->IFtext->setPlainText(QString::fromStdString(hdr));
+        ui->AVItext->setPlainText(QString::fromStdString(avi));
+        ui->CECtext->setPlainText(QStringLiteral("50:04"));
+        ui->CECtext->setEnabled(true);
+        break;
+    }
+    case 2:
+        RefreshStatus();
+        break;
+    case 3:
+        ReadEDID();
+        break;
+    }
 }
 
 void MainWindow::StartPollTimer(int intervalMs)
@@ -136,9 +146,35 @@ void MainWindow::pollTick()
 {
     if (link_->busy())
         return;
+    const uint32_t now = clock_->tickMs();
+    switch (presence_.next(now)) {
+    case vantrel::BoxPresence::Step::Wait:
+        return;
+    case vantrel::BoxPresence::Step::Look:
+        if (openBox(true))
+            continueStartup(now);
+        return;
+    case vantrel::BoxPresence::Step::Probe:
+        probeBox(now);
+        return;
+    case vantrel::BoxPresence::Step::Full:
+        break;
+    }
+    const uint32_t before = link_->unanswered();
+    // A command between ticks may have found the box silent: the tick's first
+    // exchange asks again, and a silent box stops the tick there.
+    link_->resume();
+    if (startupStep_ < kStartupSteps) {
+        continueStartup(now);
+        return;
+    }
     PollStep();
-    RefreshSettings();
-    RefreshStatus();
+    if (!link_->silent())
+        RefreshSettings();
+    if (!link_->silent())
+        RefreshStatus();
+    if (answered(now, before))
+        presence_.allAnswered();
 }
 
 void MainWindow::PollStep()
@@ -147,7 +183,7 @@ void MainWindow::PollStep()
         return;
     uint8_t reply[vantrel::UsbLink::kMaxReply];
     ReadBlock(reply, vantrel::frame::kSettingsBlockLength);
-    if (reply[1] & vantrel::frame::kBusyBit)
+    if ((reply[1] & vantrel::frame::kBusyBit) || link_->silent())
         return;
     PendingEdidRead = false;
     if (readEdidFrom(vantrel::frame::kFetchBoxEdid)) {

@@ -7,6 +7,7 @@
 
 #include "ui_VantrelForm.h"
 
+#include "box_presence.h"
 #include "box_requests.h"
 #include "clock.h"
 #include "frames.h"
@@ -24,6 +25,7 @@ class EdidDecodeDialog;
 class Feedback;
 class PacketDecodeDialog;
 class QAction;
+class QLabel;
 class QMenu;
 class QProgressBar;
 
@@ -63,6 +65,7 @@ public:
     std::string EdidTextBuffer;
 
     vantrel::UsbLink &link() { return *link_; }
+    const vantrel::BoxPresence &presence() const { return presence_; }
     bool BusyFlag() const { return link_->busy(); }
     bool pollTimerRunning() const { return pollTimerRunning_; }
     int pollIntervalMs() const { return pollIntervalMs_; }
@@ -137,6 +140,7 @@ private slots:
     void RefreshCapturedDecode();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void timerEvent(QTimerEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
@@ -145,6 +149,22 @@ private:
     void StartPollTimer(int intervalMs);
     void StopPollTimer();
     void PollStep();
+
+    // Start-up in steps, so a box that stops answering part-way resumes there.
+    static constexpr int kStartupSteps = 4;
+    void runStartupStep(int step);
+    void continueStartup(uint32_t startedMs);
+    // window/box_presence_area.cpp
+    void setupPresence();
+    void showPresence();
+    template <size_t N>
+    void setControlsEnabled(const char *const (&names)[N], bool enabled);
+    void settingsFilled();
+    bool openBox(bool quiet);
+    void probeBox(uint32_t startedMs);
+    // Whether every exchange since unansweredBefore was answered; if not, the
+    // box counts as silent, or as gone when it is no longer listed.
+    bool answered(uint32_t startedMs, uint32_t unansweredBefore);
 
     // Shared by the glue files.
     void status(const QString &text, int ms);
@@ -172,6 +192,12 @@ private:
     std::unique_ptr<vantrel::UsbLink> link_;
     std::unique_ptr<vantrel::BoxRequests> box_;
     bool simulated_ = false;
+    vantrel::BoxPresence presence_;
+    QLabel *noBoxLabel_ = nullptr;
+    QLabel *silentBoxLabel_ = nullptr;
+    bool settingsFilled_ = false;
+    bool quietLink_ = false; // looking again: the link's alerts were said once
+    int startupStep_ = 0;
     QProgressBar *progressBar_ = nullptr;
     QAction *decodeEdidAction_ = nullptr;
     EdidDecodeDialog *decodeDialog_ = nullptr;

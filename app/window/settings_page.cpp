@@ -20,6 +20,7 @@ void MainWindow::RefreshSettings()
 {
     if (config::readSettingsBlock(*box_, SettingsImage) != config::ReadbackVerdict::Accept)
         return;
+    settingsFilled();
     // Set the controls with their own setters, so their change notifications
     // (and the writes those drive) follow as with a user's change.
     for (const config::ControlUpdate &u : config::readbackUpdates(SettingsImage)) {
