@@ -8,10 +8,15 @@
 #include "settings_table.h"
 #include "usb_library.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QStatusBar>
 #include <QTimerEvent>
 
@@ -27,6 +32,8 @@ MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(pa
     ui = new Ui_MainWindow;
     ui->setupUi(this);
     setupToolsMenu();
+    setupShortcuts();
+    fitToScreen();
     // The status lines carry names the source sends; markup in them must stay text.
     for (QLabel *l : {ui->label_video_format, ui->lblOutput, ui->lblCsc, ui->lblVideoSource, ui->lblHdrInput})
         l->setTextFormat(Qt::PlainText);
@@ -66,12 +73,54 @@ MainWindow::~MainWindow()
     QCoreApplication::exit(0);
 }
 
+void MainWindow::fitToScreen()
+{
+    // The form places its controls at fixed positions: on a screen smaller
+    // than the form the content scrolls instead of being cut off.
+    QWidget *content = takeCentralWidget();
+    const QRect used = content->childrenRect();
+    content->setMinimumSize(used.right() + 1, used.bottom() + 1);
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("formScrollArea"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
+    setCentralWidget(scroll);
+    if (const QScreen *s = screen()) {
+        // Room for the window frame and title the window system adds.
+        const QSize room = s->availableGeometry().size() - QSize(16, 40);
+        QSize fit = size();
+        if (fit.height() > room.height()) // a vertical scroll bar only: widen for it
+            fit = QSize(fit.width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent), room.height());
+        resize(fit.boundedTo(room));
+    }
+}
+
+void MainWindow::setupShortcuts()
+{
+    // Window-wide, so they work from every page; each does what its button does.
+    const std::pair<QPushButton *, QKeySequence> keys[] = {
+        {ui->ButLoadEDID, QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {ui->ButSaveEDID, QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {ui->ButReadEDID, QKeySequence(Qt::Key_F5)},
+    };
+    for (const auto &[button, key] : keys) {
+        auto *action = new QAction(this);
+        action->setShortcut(key);
+        connect(action, &QAction::triggered, button, [button] {
+            if (button->isEnabled())
+                button->click();
+        });
+        addAction(action);
+    }
+}
+
 void MainWindow::InitDevice()
 {
+    if (openBox(false))
+        continueStartup();
     // The tick also looks for a box plugged in later and probes a silent one.
     StartPollTimer(3000);
-    if (openBox(false))
-        continueStartup(clock_->tickMs());
 }
 
 void MainWindow::runStartupStep(int step)
@@ -146,16 +195,15 @@ void MainWindow::pollTick()
 {
     if (link_->busy())
         return;
-    const uint32_t now = clock_->tickMs();
-    switch (presence_.next(now)) {
+    switch (presence_.next(clock_->tickMs())) {
     case vantrel::BoxPresence::Step::Wait:
         return;
     case vantrel::BoxPresence::Step::Look:
         if (openBox(true))
-            continueStartup(now);
+            continueStartup();
         return;
     case vantrel::BoxPresence::Step::Probe:
-        probeBox(now);
+        probeBox();
         return;
     case vantrel::BoxPresence::Step::Full:
         break;
@@ -165,7 +213,7 @@ void MainWindow::pollTick()
     // exchange asks again, and a silent box stops the tick there.
     link_->resume();
     if (startupStep_ < kStartupSteps) {
-        continueStartup(now);
+        continueStartup();
         return;
     }
     PollStep();
@@ -173,7 +221,7 @@ void MainWindow::pollTick()
         RefreshSettings();
     if (!link_->silent())
         RefreshStatus();
-    if (answered(now, before))
+    if (answered(before))
         presence_.allAnswered();
 }
 

@@ -153,7 +153,7 @@ private:
     // Start-up in steps, so a box that stops answering part-way resumes there.
     static constexpr int kStartupSteps = 4;
     void runStartupStep(int step);
-    void continueStartup(uint32_t startedMs);
+    void continueStartup();
     // window/box_presence_area.cpp
     void setupPresence();
     void showPresence();
@@ -161,10 +161,10 @@ private:
     void setControlsEnabled(const char *const (&names)[N], bool enabled);
     void settingsFilled();
     bool openBox(bool quiet);
-    void probeBox(uint32_t startedMs);
+    void probeBox();
     // Whether every exchange since unansweredBefore was answered; if not, the
     // box counts as silent, or as gone when it is no longer listed.
-    bool answered(uint32_t startedMs, uint32_t unansweredBefore);
+    bool answered(uint32_t unansweredBefore);
 
     // Shared by the glue files.
     void status(const QString &text, int ms);
@@ -172,6 +172,8 @@ private:
     vantrel::Session session();
     void setupProgressBar();
     void setupToolsMenu();
+    void setupShortcuts();
+    void fitToScreen();
     void addPacketDecodeAction(QMenu *tools);
     template <typename Decode>
     void showPacketDecode(int section, const QString &text, const QString &empty, Decode decode);

@@ -106,7 +106,7 @@ bool MainWindow::openBox(bool quiet)
     return opened;
 }
 
-bool MainWindow::answered(uint32_t startedMs, uint32_t unansweredBefore)
+bool MainWindow::answered(uint32_t unansweredBefore)
 {
     if (link_->unanswered() == unansweredBefore && !link_->silent())
         return true;
@@ -123,33 +123,34 @@ bool MainWindow::answered(uint32_t startedMs, uint32_t unansweredBefore)
         PendingEdidRead = true;
         feedback_->linkAlert(tr("VANTREL USB not connected!"));
     } else {
-        presence_.unanswered(startedMs);
+        // Counted from now: a probe must not follow right after a long wait.
+        presence_.unanswered(clock_->tickMs());
     }
     showPresence();
     return false;
 }
 
-void MainWindow::continueStartup(uint32_t startedMs)
+void MainWindow::continueStartup()
 {
     const uint32_t before = link_->unanswered();
     while (startupStep_ < kStartupSteps) {
         runStartupStep(startupStep_);
-        if (!answered(startedMs, before))
+        if (!answered(before))
             return;
         ++startupStep_;
     }
     SetupComplete = true;
 }
 
-void MainWindow::probeBox(uint32_t startedMs)
+void MainWindow::probeBox()
 {
     const uint32_t before = link_->unanswered();
     link_->resume();
     uint8_t reply[vantrel::UsbLink::kMaxReply];
     ReadBlock(reply, vantrel::frame::kSettingsBlockLength);
-    if (!answered(startedMs, before))
+    if (!answered(before))
         return;
     presence_.probeAnswered();
     showPresence();
-    continueStartup(startedMs);
+    continueStartup();
 }

@@ -16,9 +16,9 @@ using namespace vantrel;
 void MainWindow::setupToolsMenu()
 {
     // Not part of the form: the form keeps the menus its layout was made for.
-    auto *tools = new QMenu(tr("Tools"), ui->menubar);
+    auto *tools = new QMenu(tr("&Tools"), ui->menubar);
     tools->setObjectName(QStringLiteral("menuTools"));
-    decodeEdidAction_ = tools->addAction(tr("Decode EDID..."));
+    decodeEdidAction_ = tools->addAction(tr("Decode &EDID..."));
     decodeEdidAction_->setObjectName(QStringLiteral("actionDecodeEdid"));
     decodeEdidAction_->setFont(ui->actionAbout->font());
     addPacketDecodeAction(tools);

@@ -24,7 +24,7 @@ QString fromStd(const std::string &text)
 
 void MainWindow::addPacketDecodeAction(QMenu *tools)
 {
-    decodePacketsAction_ = tools->addAction(tr("Decode packets..."));
+    decodePacketsAction_ = tools->addAction(tr("Decode &packets..."));
     decodePacketsAction_->setObjectName(QStringLiteral("actionDecodePackets"));
     decodePacketsAction_->setFont(ui->actionAbout->font());
     connect(decodePacketsAction_, &QAction::triggered, this, &MainWindow::DecodePackets);

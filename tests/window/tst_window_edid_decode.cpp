@@ -58,11 +58,11 @@ private slots:
         const QList<QAction *> menus = rig.window->ui->menubar->actions();
         QCOMPARE(menus.size(), 3);
         QCOMPARE(menus[0], rig.window->ui->menuFile->menuAction());
-        QCOMPARE(menus[1]->text(), QStringLiteral("Tools"));
+        QCOMPARE(menus[1]->text(), QStringLiteral("&Tools"));
         QCOMPARE(menus[2], rig.window->ui->menuHelp->menuAction());
         QCOMPARE(menus[1]->menu()->actions(),
                  (QList<QAction *>{rig.window->decodeEdidAction(), rig.window->decodePacketsAction()}));
-        QCOMPARE(rig.window->decodeEdidAction()->text(), QStringLiteral("Decode EDID..."));
+        QCOMPARE(rig.window->decodeEdidAction()->text(), QStringLiteral("Decode &EDID..."));
     }
 
     void decodesTheBoxTableInAWindowThatStaysOpen()

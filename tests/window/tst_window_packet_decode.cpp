@@ -73,7 +73,7 @@ private slots:
     {
         Rig rig;
         QVERIFY(!rig.window->packetDialog());
-        QCOMPARE(rig.window->decodePacketsAction()->text(), QStringLiteral("Decode packets..."));
+        QCOMPARE(rig.window->decodePacketsAction()->text(), QStringLiteral("Decode &packets..."));
         PacketDecodeDialog *d = rig.open();
         QVERIFY(d && d->isVisible() && !d->isModal());
 
