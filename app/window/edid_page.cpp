@@ -16,9 +16,13 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 
+#include <algorithm>
+
 using namespace vantrel;
 
 namespace {
+
+constexpr int kEdidPointSize = 8;
 
 // The box's text as the parser reads it: upper case, 8-bit.
 std::string boxBytes(const QString &plain)
@@ -29,7 +33,7 @@ std::string boxBytes(const QString &plain)
 void replaceText(QTextEdit *edit, const QString &text, const QColor &colour, int weight)
 {
     edit->clear();
-    edit->setFontPointSize(8);
+    edit->setFontPointSize(kEdidPointSize);
     edit->setTextColor(colour);
     edit->setFontWeight(weight);
     edit->insertPlainText(text);
@@ -85,9 +89,16 @@ bool MainWindow::uploadEdid()
 
 bool MainWindow::parseEdidBox(std::array<uint8_t, 256> &image, int *count)
 {
-    edid::EdidText parsed = edid::parseEdidText(boxBytes(ui->EDIDtext->toPlainText()));
+    const std::string text = boxBytes(ui->EDIDtext->toPlainText());
+    edid::EdidText parsed = edid::parseEdidText(text);
     if (!parsed.ok()) {
-        feedback_->warning(this, tr("VANTREL Utility"), tr("Hex Format Error"));
+        // Where it goes wrong, counted as an editor counts: from 1.
+        const std::string before = text.substr(0, std::min(parsed.errorAt, text.size()));
+        const size_t lineStart = before.rfind('\n');
+        const int line = int(std::count(before.begin(), before.end(), '\n')) + 1;
+        const int column = int(before.size() - (lineStart == std::string::npos ? 0 : lineStart + 1)) + 1;
+        feedback_->warning(this, tr("VANTREL Utility"),
+                           tr("Hex Format Error") + tr("\nline %1, column %2").arg(line).arg(column));
         return false;
     }
     image = parsed.image;
@@ -100,10 +111,11 @@ void MainWindow::showEdidHex(const std::array<uint8_t, 256> &image)
 {
     ui->EDIDtext->clear();
     QTextCursor cursor(ui->EDIDtext->document());
+    // The same size as a read or a loaded text shows.
     QTextCharFormat normal;
     normal.setForeground(QBrush(Qt::black, Qt::SolidPattern));
-    QTextCharFormat lineEnd;
-    lineEnd.setForeground(QBrush(Qt::black, Qt::SolidPattern));
+    normal.setFontPointSize(kEdidPointSize);
+    QTextCharFormat lineEnd = normal;
     for (int i = 0; i < 256; ++i) {
         if (i % 16 != 15) {
             cursor.insertText(QString::asprintf("%02X ", image[i]), normal);
@@ -136,7 +148,7 @@ bool MainWindow::CalculateChkSum()
 bool MainWindow::LoadEDIDfromFile()
 {
     const QString path =
-        feedback_->openFileName(this, tr("Open file"), tr("Binary Files (*.bin);;All files (*.*)"));
+        feedback_->openFileName(this, tr("Open file"), tr("EDID tables (*.bin *.txt *.hex *.dat);;All files (*)"));
     if (path.isEmpty())
         return false;
     QFile file(path);

@@ -111,9 +111,12 @@ void MainWindow::factoryReset()
         return;
     }
     auto value = config::factoryResetValue(ui->cbClearSettings->isChecked(), ui->cbClearEdid->isChecked());
-    if (value)
-        WriteRegister(config::kFactoryResetRegister, *value);
-    else
+    if (value) {
+        box_->takeOutcome();
+        // A reset changes much at once: say that it went through.
+        if (WriteRegister(config::kFactoryResetRegister, *value) && box_->outcome().done())
+            status(tr("Factory reset done"), 2000);
+    } else
         status(tr("Choose the reset from the checkboxes"), 2000);
     ui->leReset->clear();
     ui->cbClearSettings->setChecked(false);

@@ -111,9 +111,9 @@ private slots:
     void aFormatErrorSaysSoAndKeepsTheLastReport()
     {
         Rig rig;
-        rig.window->ui->EDIDtext->setPlainText(QStringLiteral("00 FF ZZ"));
+        rig.window->ui->EDIDtext->setPlainText(QStringLiteral("00 FF\n01 ZZ"));
         rig.window->decodeEdidAction()->trigger();
-        QCOMPARE(rig.feedback.texts("warning"), QStringList{"Hex Format Error"});
+        QCOMPARE(rig.feedback.texts("warning"), QStringList{"Hex Format Error\nline 2, column 4"});
         QVERIFY(!rig.window->decodeDialog());
 
         rig.feedback.clear();
@@ -123,7 +123,7 @@ private slots:
         const QString shown = rig.window->decodeDialog()->ui->reportText->toPlainText();
         rig.window->ui->EDIDtext->setPlainText(QStringLiteral("0"));
         QTest::mouseClick(rig.window->decodeDialog()->ui->refreshButton, Qt::LeftButton);
-        QCOMPARE(rig.feedback.texts("warning"), QStringList{"Hex Format Error"});
+        QCOMPARE(rig.feedback.texts("warning"), QStringList{"Hex Format Error\nline 1, column 2"});
         QCOMPARE(rig.window->decodeDialog()->ui->reportText->toPlainText(), shown);
     }
 };
