@@ -80,7 +80,7 @@ BoxConnection::BoxConnection(const LinkOptions &options) : options_(options)
         if (noPermissionSeen)
             throw CliError{kExitNoBox, std::string("the box with serial ") + kDeviceId +
                                            " is attached but not accessible: no permission to open it"};
-        throw CliError{kExitNoBox, "Hardware not found"};
+        throw CliError{kExitNoBox, std::string("the box with serial ") + kDeviceId + " is attached but would not open"};
     }
 }
 
@@ -102,13 +102,20 @@ Session BoxConnection::session()
 
 void BoxConnection::onMessage(const std::string &text)
 {
+    // The window's failure texts are for its status bar; the command says in
+    // its own words what went wrong. --verbose shows them as diagnostics.
     if (box_->messageVerdict() != Verdict::Done) {
-        // The read failure's "..." says nothing on a terminal; the command names it.
-        if (text != "...")
-            printError(text);
+        if (options_.verbose && text != "...")
+            std::fprintf(stderr, "box: %s\n", text.c_str());
     } else if (!options_.quiet) {
-        std::fprintf(stderr, "%s\n", text.c_str());
+        pendingMessages().push_back(text);
     }
+}
+
+std::vector<std::string> &pendingMessages()
+{
+    static std::vector<std::string> messages;
+    return messages;
 }
 
 void BoxConnection::require(bool ok, const std::string &what) const
@@ -121,15 +128,15 @@ void BoxConnection::requireDone(const std::string &what)
 {
     const Outcome o = box_->takeOutcome();
     if (o.verdict == Verdict::Refused)
-        throw CliError{kExitFailed, what + ": the text was refused"};
+        throw CliError{kExitFailed, what + ": the box's send refused the text (" + o.message + ")"};
     if (o.verdict == Verdict::Failed)
-        throw CliError{kExitExchange, what + " failed"};
+        throw CliError{kExitExchange, what + " failed: the box did not acknowledge it"};
 }
 
 void BoxConnection::requireAccepted(const std::string &what) const
 {
     if (box_->outcome().verdict == Verdict::Refused)
-        throw CliError{kExitFailed, what + ": the text was refused"};
+        throw CliError{kExitFailed, what + ": the box's send refused the text (" + box_->outcome().message + ")"};
 }
 
 void BoxConnection::clearOutcome()

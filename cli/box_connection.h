@@ -24,6 +24,10 @@ struct LinkOptions {
     bool quiet = false;                    // no success messages on standard error
 };
 
+// The box's success messages of this run, shown on standard error only when
+// the command succeeds (never "written" before a failure).
+std::vector<std::string> &pendingMessages();
+
 // The table the options name; throws CliError(kExitNoBox) when none can be had.
 const UsbApi *chooseApi(const LinkOptions &options);
 

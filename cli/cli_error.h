@@ -16,7 +16,8 @@ enum ExitStatus {
 
 struct CliError {
     int status;
-    std::string message; // empty: already reported
+    std::string message;  // empty: already reported
+    bool printed = false; // the JSON document was printed already
 };
 
 // Thrown for --help: the text is printed and the tool ends with status 0.

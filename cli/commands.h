@@ -6,24 +6,36 @@
 #include "box_connection.h"
 #include "output.h"
 
-#include <QCommandLineParser>
-#include <QStringList>
-
+#include <set>
+#include <map>
 #include <string>
 #include <vector>
 
 namespace vantrel::cli {
 
+// One option of a command: "--name" (and "-x" when shortName is set), with a
+// value when valueName is set.
+struct OptionSpec {
+    const char *name;
+    char shortName;
+    const char *valueName; // null for a flag
+    const char *help;
+};
+
 // A command as parsed: its own options and arguments, the link options and
 // where its output goes.
 struct Invocation {
-    QCommandLineParser &parser;
-    QStringList args; // the positional arguments after the command's words
+    std::vector<std::string> args;             // the positional arguments after the command's words
+    std::map<std::string, std::string> values; // option name -> value ("" for a flag)
     LinkOptions link;
     Output &out;
 
-    bool isSet(const QString &option) const { return parser.isSet(option); }
-    QString value(const QString &option) const { return parser.value(option); }
+    bool isSet(const std::string &option) const { return values.count(option) != 0; }
+    std::string value(const std::string &option) const
+    {
+        const auto it = values.find(option);
+        return it == values.end() ? std::string() : it->second;
+    }
 };
 
 struct Command {
@@ -31,9 +43,9 @@ struct Command {
     const char *synopsis; // what follows the words: "[box|top|bottom] [-o FILE]"
     const char *summary;  // one line for the command list
     const char *details;  // more for its --help; may be empty
-    int minArgs, maxArgs;
-    void (*addOptions)(QCommandLineParser &); // its own options, or null
-    int (*run)(Invocation &);                 // the exit status
+    size_t minArgs, maxArgs;
+    std::vector<OptionSpec> options; // its own
+    int (*run)(Invocation &);        // the exit status
 };
 
 // The rows of each command file, in the order the help lists them.
@@ -45,19 +57,26 @@ std::vector<Command> packetCommands();
 
 // What status and cec send add from the packet decoders: a line saying what
 // the captured HDR infoframe of the status record holds (all of it in JSON);
-// the CEC message by name
-// (a line with --verbose, "decoded" in JSON).
-void addCapturedInfoframe(Invocation &inv, const uint8_t *hdrRecord, size_t length);
-void describeCecSent(Invocation &inv, const QString &text);
+// the CEC message by name (a line with --verbose, "decoded" in JSON).
+void addCapturedInfoframe(Output &out, const uint8_t *hdrRecord, size_t length);
+void describeCecSent(Invocation &inv, const std::string &text);
+
+enum class PacketKind { Cec, Hdr, Avi };
+// The text as typed, when the box's send would take it; otherwise throws
+// CliError(kExitFailed) saying why in the tool's words.
+std::string checkedPacketText(PacketKind kind, const std::string &text);
 
 // Every command, in the order the help lists them.
 const std::vector<Command> &allCommands();
 // --usb-library, --json, --verbose, --quiet, --help.
-void addCommonOptions(QCommandLineParser &p);
+const std::vector<OptionSpec> &commonOptions();
+
+// The words of a command ("edid read" -> edid, read).
+std::vector<std::string> wordsOf(const Command &c);
 
 // What may follow typed (the words after the program's name) where the word
 // being typed is current: commands, options, setting names and values.
-std::vector<std::string> completionCandidates(const QString &current, const QStringList &typed);
+std::vector<std::string> completionCandidates(const std::string &current, const std::vector<std::string> &typed);
 
 // Throws CliError(kExitUsage) with the text.
 [[noreturn]] void usageError(const std::string &text);

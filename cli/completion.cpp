@@ -3,42 +3,43 @@
 // tables, so commands, options and setting values never drift from it.
 #include "commands.h"
 
+#include "command_line.h"
 #include "setting_values.h"
 
-#include <QRegularExpression>
+#include <algorithm>
 
 namespace vantrel::cli {
 
 namespace {
 
-const Command *commandOf(const QStringList &words, int &count)
+const Command *commandOf(const std::vector<std::string> &words, size_t &count)
 {
     for (const Command &c : allCommands()) {
-        const QStringList own = QString::fromLatin1(c.words).split(QLatin1Char(' '));
-        if (words.mid(0, own.size()) == own) {
-            count = int(own.size());
+        const std::vector<std::string> own = wordsOf(c);
+        if (words.size() >= own.size() && std::equal(own.begin(), own.end(), words.begin())) {
+            count = own.size();
             return &c;
         }
     }
     return nullptr;
 }
 
-// The long options the help of c (or of the tool, when null) lists.
+// The long options of c (or of the tool, when null).
 std::vector<std::string> optionsOf(const Command *c)
 {
-    QCommandLineParser parser;
-    addCommonOptions(parser);
-    if (c && c->addOptions)
-        c->addOptions(parser);
-    else if (!c)
-        parser.addOption({QStringLiteral("version"), QString()});
     std::vector<std::string> names;
-    static const QRegularExpression option(QStringLiteral("--([a-z0-9-]+)"));
-    for (auto it = option.globalMatch(parser.helpText()); it.hasNext();) {
-        const std::string name = "--" + it.next().captured(1).toStdString();
+    const auto add = [&](const OptionSpec &o) {
+        const std::string name = std::string("--") + o.name;
         if (std::find(names.begin(), names.end(), name) == names.end())
             names.push_back(name);
-    }
+    };
+    if (c)
+        for (const OptionSpec &o : c->options)
+            add(o);
+    for (const OptionSpec &o : commonOptions())
+        add(o);
+    if (!c)
+        add(versionOption());
     return names;
 }
 
@@ -53,63 +54,72 @@ std::vector<std::string> settingNames()
 
 } // namespace
 
-std::vector<std::string> completionCandidates(const QString &current, const QStringList &typed)
+std::vector<std::string> wordsOf(const Command &c)
+{
+    std::vector<std::string> words;
+    std::string w;
+    for (const char *p = c.words;; ++p) {
+        if (*p == ' ' || !*p) {
+            words.push_back(w);
+            w.clear();
+            if (!*p)
+                break;
+        } else {
+            w += *p;
+        }
+    }
+    return words;
+}
+
+std::vector<std::string> completionCandidates(const std::string &current, const std::vector<std::string> &typed)
 {
     // The value of an option that takes one.
-    const QString previous = typed.value(typed.size() - 1);
-    if (previous == QLatin1String("--usb-library"))
+    const std::string previous = typed.empty() ? std::string() : typed.back();
+    if (previous == "--usb-library")
         return {"simulator"};
-    if (previous == QLatin1String("--replace"))
+    if (previous == "--replace")
         return {"on", "off"};
-    if (previous == QLatin1String("-o") || previous == QLatin1String("--output") ||
-        previous == QLatin1String("--hdr") || previous == QLatin1String("--avi"))
+    if (previous == "-o" || previous == "--output" || previous == "--hdr" || previous == "--avi")
         return {};
 
-    QStringList words;
-    for (int i = 0; i < typed.size(); ++i) {
-        if (typed[i] == QLatin1String("--usb-library"))
-            ++i; // and its value
-        else if (!typed[i].startsWith(QLatin1Char('-')))
-            words << typed[i];
-    }
-    if (words.value(0) == QLatin1String("help"))
-        words.removeFirst();
-    int count = 0;
+    std::vector<std::string> words = splitWords(typed).words;
+    if (!words.empty() && words.front() == "help")
+        words.erase(words.begin());
+    size_t count = 0;
     const Command *c = commandOf(words, count);
-    if (current.startsWith(QLatin1Char('-')))
+    if (!current.empty() && current[0] == '-')
         return optionsOf(c);
 
     std::vector<std::string> out;
     if (!c) {
         // The first word, or the word after a group's.
         for (const Command &each : allCommands()) {
-            const QStringList own = QString::fromLatin1(each.words).split(QLatin1Char(' '));
-            const int at = int(words.size());
-            if (at < own.size() && own.mid(0, at) == words) {
-                const std::string word = own[at].toStdString();
-                if (std::find(out.begin(), out.end(), word) == out.end())
-                    out.push_back(word);
+            const std::vector<std::string> own = wordsOf(each);
+            const size_t at = words.size();
+            if (at < own.size() && std::equal(words.begin(), words.end(), own.begin())) {
+                if (std::find(out.begin(), out.end(), own[at]) == out.end())
+                    out.push_back(own[at]);
             }
         }
-        if (words.isEmpty())
+        if (words.empty())
             out.push_back("help");
         return out;
     }
-    const QStringList args = words.mid(count);
+    const std::vector<std::string> args(words.begin() + long(count), words.end());
     const std::string name = c->words;
-    if (name == "set" && args.isEmpty())
+    if (name == "set" && args.empty())
         return settingNames();
     if (name == "set" && args.size() == 1) {
-        const config::Setting *s = config::findSetting(args[0].toStdString());
+        const config::Setting *s = config::findSetting(args[0]);
         return s ? config::valueWords(*s) : out;
     }
-    if (name == "reset" && args.isEmpty())
+    if (name == "reset" && args.empty())
         return {"settings", "edid", "all"};
-    if (name == "edid read" && args.isEmpty())
+    if (name == "edid read" && args.empty())
         return {"box", "top", "bottom"};
-    if (name == "infoframe decode" && args.isEmpty())
+    if (name == "infoframe decode" && args.empty())
         return {"hdr", "avi"};
-    if (name == "cec store" && args.isEmpty())
+    if (name == "cec store" && args.empty())
         return {"sp", "lp"};
     return out; // a file, or a text only the user knows
 }

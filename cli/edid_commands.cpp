@@ -9,8 +9,7 @@
 #include "edid_report.h"
 #include "edid_transfer.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
+#include "text_report.h"
 
 #include <cstdio>
 
@@ -18,44 +17,47 @@ namespace vantrel::cli {
 
 namespace {
 
-QJsonArray checksumRows(const std::vector<edid::BlockChecksum> &sums)
+using report::format;
+
+Json checksumRows(const std::vector<edid::BlockChecksum> &sums)
 {
-    QJsonArray rows;
-    for (size_t b = 0; b < sums.size(); ++b) {
-        QJsonObject row;
-        row.insert(QStringLiteral("block"), int(b));
-        row.insert(QStringLiteral("stored"), sums[b].stored);
-        row.insert(QStringLiteral("computed"), sums[b].computed);
-        row.insert(QStringLiteral("ok"), sums[b].ok());
-        rows.append(row);
-    }
+    Json rows = Json::array();
+    for (size_t b = 0; b < sums.size(); ++b)
+        rows.push_back(
+            Json{{"block", b}, {"stored", sums[b].stored}, {"computed", sums[b].computed}, {"ok", sums[b].ok()}});
     return rows;
 }
 
 // The two blocks the box holds, as every table it gives or takes has them.
-QJsonArray checksumRows(const edid::EdidImage &image)
+Json checksumRows(const edid::EdidImage &image)
 {
     return checksumRows(edid::blockChecksums({image.begin(), image.end()}));
 }
 
-std::string blocksText(size_t n) { return std::to_string(n) + (n == 1 ? " block" : " blocks"); }
+std::string blocksText(size_t n)
+{
+    return std::to_string(n) + (n == 1 ? " block" : " blocks");
+}
 
 int runRead(Invocation &inv)
 {
-    const QString which = inv.args.value(0, QStringLiteral("box"));
+    const std::string which = inv.args.empty() ? std::string("box") : inv.args[0];
     uint8_t code = frame::kFetchBoxEdid;
     std::string missing = "the box holds no EDID table (its table has no EDID header)";
-    if (which == QLatin1String("top")) {
+    if (which == "top") {
         code = frame::kFetchTxAEdid;
         missing = "no display EDID on TX A";
-    } else if (which == QLatin1String("bottom")) {
+    } else if (which == "bottom") {
         code = frame::kFetchTxBEdid;
         missing = "no display EDID on TX B";
-    } else if (which != QLatin1String("box")) {
-        usageError("edid read takes box, top or bottom, not \"" + which.toStdString() + "\"");
+    } else if (which != "box") {
+        usageError("edid read takes box, top or bottom, not \"" + which + "\"");
     }
 
-    if (inv.out.json() && inv.value(QStringLiteral("output")) == QLatin1String("-"))
+    const std::string file = inv.value("output");
+    if (inv.isSet("output") && file.empty())
+        usageError("-o takes a file name, or \"-\" for standard output");
+    if (inv.out.json() && file == "-")
         usageError("-o - puts the table's bytes on standard output; it does not go with --json");
     BoxConnection b(inv.link);
     Session s = b.session();
@@ -66,35 +68,30 @@ int runRead(Invocation &inv)
 
     // A port with no display reads as zeros: that is no table to save or upload.
     const bool table = edid::hasEdidHeader({r.image.begin(), r.image.end()});
-    const bool force = inv.isSet(QStringLiteral("force"));
+    const bool force = inv.isSet("force");
     if (!table && !force)
         throw CliError{kExitFailed, missing + " (the bytes read have no EDID header; --force keeps them anyway)"};
 
-    const QString file = inv.value(QStringLiteral("output"));
-    if (file == QLatin1String("-")) {
+    if (file == "-") {
         writeStdout(edid::edidFileBytes(r.image));
-    } else if (!file.isEmpty()) {
+    } else if (!file.empty()) {
         writeFileAtomically(file, edid::edidFileBytes(r.image));
-        inv.out.set(QStringLiteral("file"), file);
+        inv.out.set("file", file);
     } else {
         inv.out.raw(r.text);
     }
-    if (!table)
-        throw CliError{kExitFailed, missing + (file.isEmpty() ? std::string(" (the bytes read are shown above)")
-                                                              : " (the bytes read are in " + file.toStdString() + ")")};
-    inv.out.set(QStringLiteral("source"), which);
-    inv.out.set(QStringLiteral("hex"), QString::fromLatin1(r.text.c_str()));
-    inv.out.set(QStringLiteral("checksums"), checksumRows(r.image));
+    inv.out.set("source", which);
+    inv.out.set("hex", r.text);
+    inv.out.set("checksums", checksumRows(r.image));
+    if (!table) {
+        // --force keeps the bytes: in the file, above, or in the document's "hex".
+        const std::string where = !file.empty() ? "in " + file : inv.out.json() ? "in \"hex\"" : "shown above";
+        inv.out.set("error", missing);
+        inv.out.set("exitStatus", int(kExitFailed));
+        inv.out.finish();
+        throw CliError{kExitFailed, missing + " (the bytes read are " + where + ")", true};
+    }
     return kExitOk;
-}
-
-void readOptions(QCommandLineParser &p)
-{
-    p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
-                 QStringLiteral("Save the 256 bytes to FILE (\"-\": standard output) instead of printing the hex text."),
-                 QStringLiteral("FILE")});
-    p.addOption({QStringLiteral("force"),
-                 QStringLiteral("Save or print the bytes even when they are no EDID table (no display attached).")});
 }
 
 // What the decoder finds wrong; real displays often break a rule or two, so
@@ -106,7 +103,7 @@ void warnAboutConformity(const std::vector<uint8_t> &bytes)
             continue;
         std::string where = p.block >= 0 ? "block " + std::to_string(p.block) : std::string("table");
         if (p.offset >= 0)
-            where += QString::asprintf(", offset 0x%02X", unsigned(p.offset)).toStdString();
+            where += format(", offset 0x%02X", unsigned(p.offset));
         std::fprintf(stderr, "vantrelctl: warning: %s, %s: %s\n", where.c_str(), p.context.c_str(), p.message.c_str());
     }
 }
@@ -114,7 +111,7 @@ void warnAboutConformity(const std::vector<uint8_t> &bytes)
 int runWrite(Invocation &inv)
 {
     const EdidInput in = loadEdidInput(inv.args[0]);
-    const std::string name = inv.args[0].toStdString();
+    const std::string name = inv.args[0];
     if (in.bytes.size() > size_t(edid::kEdidSize))
         throw CliError{kExitFailed, name + " holds " + std::to_string(in.bytes.size()) + " bytes (" +
                                         blocksText((in.bytes.size() + 127) / 128) +
@@ -124,9 +121,9 @@ int runWrite(Invocation &inv)
     // The window's upload gate: CUSTOM mode with the first preset selected.
     const auto block = b.readSettings();
     if (block[2] != 3 || block[19] != 1)
-        throw CliError{kExitFailed, "Select CUSTOM EDID TABLE mode to upload an EDID table "
+        throw CliError{kExitFailed, "the box takes an uploaded table only in CUSTOM EDID mode with preset 1 "
                                     "(vantrelctl set edid-mode custom; vantrelctl set edid-preset 1)"};
-    const bool force = inv.isSet(QStringLiteral("force"));
+    const bool force = inv.isSet("force");
     if (!force && !edid::hasEdidHeader(in.bytes))
         throw CliError{kExitFailed, name + ": the table has no EDID header (00 FF FF FF FF FF FF 00); "
                                            "--force writes it anyway"};
@@ -136,71 +133,57 @@ int runWrite(Invocation &inv)
                                         " extension block" + (ext.announced == 1 ? "" : "s") + ", the table holds " +
                                         std::to_string(ext.present) + "; --force writes it anyway"};
     if (!check.ok() && !force)
-        throw CliError{kExitFailed, "The EDID Checksum is not correct. (--force writes it anyway; "
-                                    "\"vantrelctl edid check --fix\" repairs the file)"};
+        throw CliError{kExitFailed, name + ": a block's checksum is wrong (--force writes it anyway; "
+                                           "\"vantrelctl edid check --fix\" repairs the file)"};
     warnAboutConformity(in.bytes);
     Session s = b.session();
     const bool stored = edid::uploadEdid(s, in.image);
     b.require(stored, "the EDID upload failed");
     b.requireDone("the EDID upload");
-    inv.out.set(QStringLiteral("written"), true);
-    inv.out.set(QStringLiteral("checksums"), checksumRows(in.image));
+    inv.out.set("written", true);
+    inv.out.set("checksums", checksumRows(in.image));
     return kExitOk;
-}
-
-void writeOptions(QCommandLineParser &p)
-{
-    p.addOption({QStringLiteral("force"), QStringLiteral("Upload even when a checksum is wrong, the EDID header is "
-                                                         "missing or the extension count does not match.")});
 }
 
 int runCheck(Invocation &inv)
 {
-    const QString path = inv.args[0];
+    const std::string path = inv.args[0];
     const EdidInput in = loadEdidInput(path);
     if (in.bytes.size() % edid::kBlockSize != 0)
-        throw CliError{kExitFailed, path.toStdString() + " holds " + std::to_string(in.bytes.size()) +
-                                        " bytes, not whole 128-byte blocks"};
+        throw CliError{kExitFailed,
+                       path + " holds " + std::to_string(in.bytes.size()) + " bytes, not whole 128-byte blocks"};
     const std::vector<edid::BlockChecksum> sums = edid::blockChecksums(in.bytes);
     bool ok = true;
     for (size_t b = 0; b < sums.size(); ++b) {
         const edid::BlockChecksum &c = sums[b];
         ok = ok && c.ok();
-        inv.out.line(c.ok() ? QString::asprintf("block %d checksum %02X correct", int(b), c.stored)
-                            : QString::asprintf("block %d checksum %02X wrong, should be %02X", int(b), c.stored,
-                                                c.computed));
+        inv.out.line(c.ok() ? format("block %d checksum %02X correct", int(b), c.stored)
+                            : format("block %d checksum %02X wrong, should be %02X", int(b), c.stored, c.computed));
     }
-    inv.out.set(QStringLiteral("checksums"), checksumRows(sums));
-    inv.out.set(QStringLiteral("ok"), ok);
+    inv.out.set("checksums", checksumRows(sums));
+    inv.out.set("ok", ok);
     if (ok)
         return kExitOk;
-    if (!inv.isSet(QStringLiteral("fix")))
+    if (!inv.isSet("fix"))
         return kExitFailed;
-    if (path == QLatin1String("-"))
+    if (path == "-")
         usageError("--fix needs a file, not standard input");
     // Written back in the form it came in: only the checksum bytes change.
     std::vector<uint8_t> fixed = in.bytes;
     edid::repairBlockChecksums(fixed);
-    writeFileAtomically(path, edid::rewriteTableFile(reinterpret_cast<const uint8_t *>(in.raw.constData()),
-                                                     size_t(in.raw.size()), in.file, fixed));
-    inv.out.line(QStringLiteral("checksums repaired in %1").arg(path));
-    inv.out.set(QStringLiteral("fixed"), true);
+    writeFileAtomically(path, edid::rewriteTableFile(in.raw.data(), in.raw.size(), in.file, fixed));
+    inv.out.line("checksums repaired in " + path);
+    inv.out.set("fixed", true);
     return kExitOk;
-}
-
-void checkOptions(QCommandLineParser &p)
-{
-    p.addOption({QStringLiteral("fix"), QStringLiteral("Write the right checksums back into FILE.")});
 }
 
 int runDecode(Invocation &inv)
 {
-    const EdidInput in = loadEdidInput(inv.args.value(0, QStringLiteral("-")));
+    const EdidInput in = loadEdidInput(inv.args.empty() ? std::string("-") : inv.args[0]);
     const edid::EdidReport report = edid::decodeEdid(in.bytes);
     if (inv.out.json()) {
         // The decoder's own document, whole, as the command's document.
-        const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(edid::edidReportJson(report)));
-        inv.out.doc() = doc.object();
+        inv.out.doc() = Json::parse(edid::edidReportJson(report));
     } else {
         inv.out.raw(edid::edidReportText(report));
     }
@@ -212,22 +195,47 @@ int runDecode(Invocation &inv)
 std::vector<Command> edidCommands()
 {
     return {
-        {"edid read", "[box|top|bottom] [-o FILE] [--force]",
+        {"edid read",
+         "[box|top|bottom] [-o FILE] [--force]",
          "Read the box's EDID, or the display's on TX A (top) or TX B (bottom).",
          "Prints the table in the window's hex layout, or saves the 256 bytes to FILE. Bytes without the EDID "
          "header (no display attached) are refused with exit status 1; --force still prints or saves them.",
-         0, 1, readOptions, runRead},
-        {"edid write", "FILE [--force]", "Upload a table (binary file or hex text) as the custom EDID.",
+         0,
+         1,
+         {{"output", 'o', "FILE",
+           "save the 256 bytes to FILE (\"-\": standard output) instead of printing the hex text"},
+          {"force", 0, nullptr, "save or print the bytes even when they are no EDID table (no display attached)"}},
+         runRead},
+        {"edid write",
+         "FILE [--force]",
+         "Upload a table (binary file or hex text) as the custom EDID.",
          "The box must be in CUSTOM mode with the first preset. Unless --force: the table must start with the "
          "EDID header, its extension count must match its blocks and both checksums must be right. A table "
          "longer than 256 bytes is refused. What the decoder finds wrong is printed as warnings.",
-         1, 1, writeOptions, runWrite},
-        {"edid check", "FILE [--fix]", "Check the checksum of every block of a table file; --fix repairs them.",
+         1,
+         1,
+         {{"force", 0, nullptr,
+           "upload even when a checksum is wrong, the EDID header is missing or the extension count does not "
+           "match"}},
+         runWrite},
+        {"edid check",
+         "FILE [--fix]",
+         "Check the checksum of every block of a table file; --fix repairs them.",
          "The file must hold whole 128-byte blocks; --fix changes only the checksum bytes and keeps the file's "
-         "form. Exit status 1 when a checksum is wrong and was not repaired.", 1, 1, checkOptions, runCheck},
-        {"edid decode", "[FILE|-]", "What a table advertises: identity, timings, video, audio, HDR, colorimetry.",
+         "form. Exit status 1 when a checksum is wrong and was not repaired.",
+         1,
+         1,
+         {{"fix", 0, nullptr, "write the right checksums back into FILE"}},
+         runCheck},
+        {"edid decode",
+         "[FILE|-]",
+         "What a table advertises: identity, timings, video, audio, HDR, colorimetry.",
          "Without FILE (or with -) the table comes on standard input.\n"
-         "Exit status 1 when the table does not conform.", 0, 1, nullptr, runDecode},
+         "Exit status 1 when the table does not conform.",
+         0,
+         1,
+         {},
+         runDecode},
     };
 }
 

@@ -4,51 +4,74 @@
 #include "cli_error.h"
 #include "edid_file.h"
 
-#include <QFile>
-
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 namespace vantrel::cli {
 
-namespace {
-
-// A table with every extension is 128 x 256 bytes; as hex text with a
-// heading, spaces and line ends it stays well under four times that.
-constexpr qint64 kMaxTableFile = 4 * 128 * 256;
-
-} // namespace
-
-EdidInput loadEdidInput(const QString &path)
+std::vector<uint8_t> readBounded(const std::string &path, size_t limit)
 {
-    const bool stdinInput = path == QLatin1String("-");
-    QFile file(stdinInput ? QString() : path);
-    const bool opened = stdinInput ? file.open(stdin, QIODevice::ReadOnly) : file.open(QIODevice::ReadOnly);
-    if (!opened)
-        throw CliError{kExitFailed, "cannot read " + path.toStdString() + ": " + file.errorString().toStdString()};
-    EdidInput in;
-    in.raw = stdinInput ? file.readAll() : file.read(kMaxTableFile + 1);
-    if (in.raw.size() > kMaxTableFile)
-        throw CliError{kExitFailed, path.toStdString() + " is longer than any EDID table file"};
-    if (in.raw.isEmpty())
-        throw CliError{kExitFailed, path.toStdString() + " is empty"};
+    const bool standardInput = path == "-";
+    FILE *f = standardInput ? stdin : std::fopen(path.c_str(), "rb");
+    if (!f)
+        throw CliError{kExitFailed, "cannot read " + path + ": " + std::strerror(errno)};
+#ifdef _WIN32
+    if (standardInput)
+        _setmode(_fileno(stdin), _O_BINARY);
+#endif
+    // One byte past the limit tells a file that is too long; the rest of a
+    // stream (/dev/zero, yes) is never read.
+    std::vector<uint8_t> data(limit + 1);
+    size_t got = 0;
+    while (got < data.size()) {
+        const size_t n = std::fread(data.data() + got, 1, data.size() - got, f);
+        if (n == 0)
+            break;
+        got += n;
+    }
+    const bool failed = std::ferror(f) != 0;
+    const int error = errno;
+    if (!standardInput)
+        std::fclose(f);
+    if (failed)
+        throw CliError{kExitFailed, "cannot read " + path + ": " + std::strerror(error)};
+    data.resize(got);
+    return data;
+}
 
-    const auto *raw = reinterpret_cast<const uint8_t *>(in.raw.constData());
-    in.file = edid::readTableFile(raw, size_t(in.raw.size()));
+EdidInput loadEdidInput(const std::string &path)
+{
+    const std::string name = path == "-" ? std::string("standard input") : path;
+    EdidInput in;
+    in.raw = readBounded(path, kMaxTableFile);
+    if (in.raw.size() > kMaxTableFile)
+        throw CliError{kExitFailed, name + " is longer than any EDID table file (" + std::to_string(kMaxTableFile) +
+                                        " bytes at most)"};
+    if (in.raw.empty())
+        throw CliError{kExitFailed, name + " is empty"};
+
+    in.file = edid::readTableFile(in.raw.data(), in.raw.size());
     if (!in.file.ok())
-        throw CliError{kExitFailed, path.toStdString() + ": Hex Format Error, " + in.file.where()};
+        throw CliError{kExitFailed, name + ": Hex Format Error, " + in.file.where()};
     if (in.file.bytes.empty())
-        throw CliError{kExitFailed, path.toStdString() + " holds no EDID bytes"};
+        throw CliError{kExitFailed, name + " holds no EDID bytes"};
     in.binary = in.file.binary;
     in.bytes = in.file.bytes;
     std::copy_n(in.bytes.begin(), std::min(in.bytes.size(), size_t(edid::kEdidSize)), in.image.begin());
     return in;
 }
 
-void writeFileAtomically(const QString &path, const std::vector<uint8_t> &bytes)
+void writeFileAtomically(const std::string &path, const std::vector<uint8_t> &bytes)
 {
     std::string error;
-    if (!edid::atomicWriteFile(path.toStdString(), bytes, error))
-        throw CliError{kExitFailed, "cannot write " + path.toStdString() + ": " + error};
+    if (!edid::atomicWriteFile(path, bytes, error))
+        throw CliError{kExitFailed, "cannot write " + path + ": " + error};
 }
 
 } // namespace vantrel::cli

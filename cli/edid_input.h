@@ -7,27 +7,33 @@
 #include "edid_import.h"
 #include "edid_text.h"
 
-#include <QByteArray>
-#include <QString>
-
+#include <string>
 #include <vector>
 
 namespace vantrel::cli {
+
+// A table with every extension is 128 x 256 bytes; as hex text with a
+// heading, spaces and line ends it stays well under four times that.
+constexpr size_t kMaxTableFile = 4 * 128 * 256;
 
 struct EdidInput {
     bool binary = false;
     edid::EdidImage image{};    // what the box would get: 256 bytes, zero past the table's end
     std::vector<uint8_t> bytes; // every byte the table holds
-    QByteArray raw;             // the file as read, for writing it back in its own form
+    std::vector<uint8_t> raw;   // the file as read, for writing it back in its own form
     edid::TableFile file;
 };
+
+// At most limit + 1 bytes of a file or of standard input ("-"); throws
+// CliError(kExitFailed) when it cannot be read.
+std::vector<uint8_t> readBounded(const std::string &path, size_t limit);
 
 // Throws CliError(kExitFailed) when the file can't be read, is empty or too
 // long for any table, or its text is not hex ("Hex Format Error" with the
 // line and column).
-EdidInput loadEdidInput(const QString &path);
+EdidInput loadEdidInput(const std::string &path);
 
 // Writes the bytes through a temporary file and a rename; throws on failure.
-void writeFileAtomically(const QString &path, const std::vector<uint8_t> &bytes);
+void writeFileAtomically(const std::string &path, const std::vector<uint8_t> &bytes);
 
 } // namespace vantrel::cli

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "output.h"
 
-#include <QJsonDocument>
-
 #include <cstdio>
 
 namespace vantrel::cli {
@@ -13,43 +11,44 @@ void writeStdout(const std::vector<uint8_t> &bytes)
     std::fflush(stdout);
 }
 
-void Output::line(const QString &text) const
+void writeStdout(const std::string &text)
+{
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+std::string documentText(const Json &doc)
+{
+    return doc.dump(4, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+void Output::line(const std::string &text) const
 {
     if (json_)
         return;
     // Texts from the box (a source's name) reach a terminal: no control bytes.
-    QString shown = text;
-    for (QChar &c : shown)
-        if (c.category() == QChar::Other_Control)
-            c = QLatin1Char('?');
-    const QByteArray bytes = shown.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    std::fputc('\n', stdout);
+    std::string shown = text;
+    for (char &c : shown)
+        if ((unsigned char)c < 0x20 || c == 0x7F)
+            c = '?';
+    writeStdout(shown + "\n");
 }
 
 void Output::raw(const std::string &text) const
 {
     if (!json_)
-        std::fwrite(text.data(), 1, text.size(), stdout);
+        writeStdout(text);
 }
 
 void Output::finish() const
 {
-    if (!json_ || streamed_)
-        return;
-    const QByteArray bytes = QJsonDocument(doc_).toJson(QJsonDocument::Indented);
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    if (json_ && !streamed_)
+        writeStdout(documentText(doc_));
 }
 
 void Output::finishWithError(const std::string &message, int status) const
 {
-    if (!json_)
-        return;
-    QJsonObject error;
-    error.insert(QStringLiteral("error"), QString::fromStdString(message));
-    error.insert(QStringLiteral("exitStatus"), status);
-    const QByteArray bytes = QJsonDocument(error).toJson(QJsonDocument::Indented);
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    if (json_)
+        writeStdout(documentText(Json{{"error", message}, {"exitStatus", status}}));
 }
 
 } // namespace vantrel::cli

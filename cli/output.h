@@ -3,30 +3,34 @@
 // built up as the command goes and printed when it ends.
 #pragma once
 
-#include <QJsonObject>
-#include <QString>
+#include "json_support.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace vantrel::cli {
 
+using report::Json;
+
 // Binary bytes on standard output (a table for a pipe).
 void writeStdout(const std::vector<uint8_t> &bytes);
+// Text on standard output, as it is.
+void writeStdout(const std::string &text);
 
 class Output {
 public:
     explicit Output(bool json) : json_(json) {}
     bool json() const { return json_; }
 
-    // Text mode only: one line on standard output.
-    void line(const QString &text) const;
-    // Raw bytes on standard output (a table's text), text mode only.
+    // Text mode only: one line on standard output, control bytes shown as '?'.
+    void line(const std::string &text) const;
+    // Raw text on standard output (a table's text), text mode only.
     void raw(const std::string &text) const;
 
     // JSON mode: the document's members.
-    QJsonObject &doc() { return doc_; }
-    void set(const QString &key, const QJsonValue &value) { doc_.insert(key, value); }
+    Json &doc() { return doc_; }
+    void set(const std::string &key, Json value) { doc_[key] = std::move(value); }
 
     // A command that printed its JSON as it went (a line per change).
     void streamed() { streamed_ = true; }
@@ -38,7 +42,10 @@ public:
 private:
     bool json_;
     bool streamed_ = false;
-    QJsonObject doc_;
+    Json doc_ = Json::object();
 };
+
+// The document as the tool prints it: indented by four, one line feed after.
+std::string documentText(const Json &doc);
 
 } // namespace vantrel::cli

@@ -9,8 +9,6 @@
 #include "hdr_infoframe.h"
 #include "status_decoder.h"
 
-#include <QJsonDocument>
-
 #include <algorithm>
 #include <cstdio>
 
@@ -18,16 +16,16 @@ namespace vantrel::cli {
 
 namespace {
 
-QJsonObject jsonObject(const std::string &json)
+Json jsonObject(const std::string &json)
 {
-    return QJsonDocument::fromJson(QByteArray::fromStdString(json)).object();
+    return Json::parse(json);
 }
 
-std::vector<uint8_t> packetBytes(const QString &text)
+std::vector<uint8_t> packetBytes(const std::string &text)
 {
-    const packets::PacketBytes p = packets::parsePacketText(text.toStdString());
+    const packets::PacketBytes p = packets::parsePacketText(text);
     if (!p.ok)
-        usageError("\"" + text.toStdString() + "\": " + p.error);
+        usageError("\"" + text + "\" is " + p.error);
     // The box would ignore it too; say so rather than decode in silence.
     if (!p.ignored.empty())
         std::fprintf(stderr, "vantrelctl: ignored after the last pair: \"%s\"\n", p.ignored.c_str());
@@ -46,26 +44,20 @@ int report(Invocation &inv, const std::string &text, const std::string &json, bo
 
 int runInfoframeDecode(Invocation &inv)
 {
-    const QString kind = inv.args[0];
-    if (kind != QLatin1String("hdr") && kind != QLatin1String("avi"))
-        usageError("infoframe decode takes hdr or avi, not \"" + kind.toStdString() + "\"");
-    const bool captured = inv.isSet(QStringLiteral("captured"));
-    if (captured && kind != QLatin1String("hdr"))
+    const std::string kind = inv.args[0];
+    if (kind != "hdr" && kind != "avi")
+        usageError("infoframe decode takes hdr or avi, not \"" + kind + "\"");
+    const bool captured = inv.isSet("captured");
+    if (captured && kind != "hdr")
         usageError("--captured goes with hdr");
     const std::vector<uint8_t> b = packetBytes(inv.args[1]);
-    if (kind == QLatin1String("avi")) {
+    if (kind == "avi") {
         const packets::AviInfoframe f = packets::decodeAviInfoframe(b.data(), b.size());
         return report(inv, packets::aviInfoframeText(f), packets::aviInfoframeJson(f), f.conforms());
     }
     const packets::HdrInfoframe f = captured ? packets::decodeHdrPayload(b.data(), b.size(), unsigned(b.size()))
                                              : packets::decodeHdrInfoframe(b.data(), b.size());
     return report(inv, packets::hdrInfoframeText(f), packets::hdrInfoframeJson(f), f.conforms());
-}
-
-void infoframeDecodeOptions(QCommandLineParser &p)
-{
-    p.addOption({QStringLiteral("captured"),
-                 QStringLiteral("hdr: TEXT is the payload alone, as status shows the captured infoframe.")});
 }
 
 int runCecDecode(Invocation &inv)
@@ -77,47 +69,56 @@ int runCecDecode(Invocation &inv)
 
 } // namespace
 
-void addCapturedInfoframe(Invocation &inv, const uint8_t *hdrRecord, size_t length)
+void addCapturedInfoframe(Output &out, const uint8_t *hdrRecord, size_t length)
 {
     std::string shown;
     if (!status::capturedInfoframe({hdrRecord, length}, shown)) {
-        inv.out.line(QStringLiteral("HDR metadata  : none"));
-        inv.out.set(QStringLiteral("infoframeDecoded"), QJsonValue());
+        out.line("HDR metadata  : none");
+        out.set("infoframeDecoded", nullptr);
         return;
     }
     // Type, declared length, then the payload as far as the record holds it.
     const unsigned declared = hdrRecord[3];
     const size_t held = std::min<size_t>({declared, status::kMaxHdrPayload, length - 4});
     const packets::HdrInfoframe f = packets::decodeHdrPayload(hdrRecord + 4, held, declared);
-    inv.out.line(QStringLiteral("HDR metadata  : %1").arg(QString::fromStdString(packets::hdrInfoframeSummary(f))));
-    inv.out.set(QStringLiteral("infoframeDecoded"), jsonObject(packets::hdrInfoframeJson(f)));
+    out.line("HDR metadata  : " + packets::hdrInfoframeSummary(f));
+    out.set("infoframeDecoded", jsonObject(packets::hdrInfoframeJson(f)));
 }
 
-void describeCecSent(Invocation &inv, const QString &text)
+void describeCecSent(Invocation &inv, const std::string &text)
 {
-    const packets::PacketBytes p = packets::parsePacketText(text.toStdString());
+    const packets::PacketBytes p = packets::parsePacketText(text);
     if (!p.ok)
         return;
     const packets::CecMessage m = packets::decodeCecMessage(p.bytes.data(), p.bytes.size());
     if (inv.link.verbose)
-        inv.out.line(QStringLiteral("  %1").arg(QString::fromStdString(packets::cecSummary(m))));
-    inv.out.set(QStringLiteral("decoded"), jsonObject(packets::cecMessageJson(m)));
+        inv.out.line("  " + packets::cecSummary(m));
+    inv.out.set("decoded", jsonObject(packets::cecMessageJson(m)));
 }
 
 std::vector<Command> packetCommands()
 {
     return {
-        {"infoframe decode", "hdr|avi TEXT [--captured]",
+        {"infoframe decode",
+         "hdr|avi TEXT [--captured]",
          "What an HDR or AVI infoframe says, from the colon hex of its box (no box needed).",
          "hdr: the whole frame as the HDR IF box holds it (\"87:01:1a:...\", header and checksum\n"
          "included); with --captured the payload alone, as status shows the captured infoframe.\n"
          "avi: the data bytes as the AVI box holds them (\"60:c8:60:61:00\", no header).\n"
          "Exit status 1 when the infoframe does not conform.",
-         2, 2, infoframeDecodeOptions, runInfoframeDecode},
-        {"cec decode", "TEXT", "Who sends a CEC message to whom, its opcode and operands by name (no box needed).",
+         2,
+         2,
+         {{"captured", 0, nullptr, "hdr: TEXT is the payload alone, as status shows the captured infoframe"}},
+         runInfoframeDecode},
+        {"cec decode",
+         "TEXT",
+         "Who sends a CEC message to whom, its opcode and operands by name (no box needed).",
          "TEXT as the CEC box holds it: \"50:04\" is Audio System to TV, Image View On.\n"
          "Exit status 1 when the message does not conform.",
-         1, 1, nullptr, runCecDecode},
+         1,
+         1,
+         {},
+         runCecDecode},
     };
 }
 

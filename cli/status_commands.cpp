@@ -4,25 +4,26 @@
 #include "cli_error.h"
 #include "commands.h"
 
-#include "status_facts.h"
-
-#include <QDateTime>
-#include <QJsonArray>
-#include <QJsonDocument>
+#include "status_json.h"
+#include "text_report.h"
 
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <thread>
 
 namespace vantrel::cli {
 
 namespace {
 
-QString latin1(const std::string &text) { return QString::fromLatin1(text.c_str()); }
-QJsonValue textOrNull(const std::string &text) { return text.empty() ? QJsonValue() : QJsonValue(latin1(text)); }
-QJsonValue numberOrNull(int n) { return n ? QJsonValue(n) : QJsonValue(); }
+std::string latin1(const std::string &text)
+{
+    return report::latin1(text).get<std::string>();
+}
 
 struct StatusRead {
     status::StatusTexts texts;
@@ -49,82 +50,50 @@ bool readStatus(BoxConnection &b, StatusRead &out)
     return true;
 }
 
-QStringList statusLines(const StatusRead &r)
-{
-    const status::StatusTexts &t = r.texts;
-    QStringList lines;
-    for (const std::string *line : {&t.input, &t.output, &t.colour, &t.source, &t.hdr})
-        lines << latin1(*line);
-    lines << QStringLiteral("HDR infoframe : %1").arg(t.infoframeCaptured ? latin1(t.infoframe) : QStringLiteral("none"));
-    return lines;
-}
-
-QJsonObject statusJson(const StatusRead &r)
-{
-    const status::StatusTexts &t = r.texts;
-    const status::StatusFacts &f = r.facts;
-    QJsonObject doc;
-    // The window's texts, as they were.
-    doc.insert(QStringLiteral("input"), latin1(t.input));
-    doc.insert(QStringLiteral("output"), latin1(t.output));
-    doc.insert(QStringLiteral("colour"), latin1(t.colour));
-    doc.insert(QStringLiteral("source"), latin1(t.source));
-    doc.insert(QStringLiteral("hdr"), latin1(t.hdr));
-    doc.insert(QStringLiteral("infoframe"), t.infoframeCaptured ? QJsonValue(latin1(t.infoframe)) : QJsonValue());
-    // The facts behind them; null where the box says nothing.
-    QJsonObject timing;
-    timing.insert(QStringLiteral("code"), int(f.timingCode));
-    timing.insert(QStringLiteral("name"), textOrNull(f.timingName));
-    timing.insert(QStringLiteral("shortName"), textOrNull(f.timingShortName));
-    timing.insert(QStringLiteral("width"), numberOrNull(f.width));
-    timing.insert(QStringLiteral("height"), numberOrNull(f.height));
-    timing.insert(QStringLiteral("interlaced"), f.interlaced);
-    timing.insert(QStringLiteral("refreshHz"), numberOrNull(f.refreshHz));
-    timing.insert(QStringLiteral("structure3d"), textOrNull(f.structure3d));
-    doc.insert(QStringLiteral("timing"), timing);
-    doc.insert(QStringLiteral("hdmi"), f.hdmi);
-    doc.insert(QStringLiteral("clockClass"), f.clockClass);
-    doc.insert(QStringLiteral("clockMHz"), numberOrNull(f.clockMHz));
-    doc.insert(QStringLiteral("colourFormat"), latin1(f.colourFormat));
-    doc.insert(QStringLiteral("colourDepth"), numberOrNull(f.colourDepth));
-    doc.insert(QStringLiteral("hdcp"), latin1(f.hdcp));
-    QJsonArray outputs;
-    if (f.txA)
-        outputs.append(QStringLiteral("TX A"));
-    if (f.txB)
-        outputs.append(QStringLiteral("TX B"));
-    doc.insert(QStringLiteral("outputs"), outputs);
-    doc.insert(QStringLiteral("colorimetry"), textOrNull(f.colorimetry));
-    doc.insert(QStringLiteral("eotf"), f.eotf);
-    doc.insert(QStringLiteral("eotfName"), textOrNull(f.eotfName));
-    doc.insert(QStringLiteral("sourceVendor"), latin1(f.sourceVendor));
-    doc.insert(QStringLiteral("sourceProduct"), latin1(f.sourceProduct));
-    QJsonArray bytes;
-    for (uint8_t byte : f.infoframe)
-        bytes.append(int(byte));
-    doc.insert(QStringLiteral("infoframeBytes"), f.infoframeCaptured ? QJsonValue(bytes) : QJsonValue());
-    return doc;
-}
-
 // The lines and the document of one reading, into out: the window's texts,
 // the facts, and what the captured HDR infoframe holds.
-void emitStatus(Invocation &inv, Output &out, const StatusRead &r)
+void emitStatus(Output &out, const StatusRead &r)
 {
-    for (const QString &line : statusLines(r))
-        out.line(line);
-    out.doc() = statusJson(r);
-    Invocation into{inv.parser, inv.args, inv.link, out};
-    addCapturedInfoframe(into, r.hdr.data(), status::kHdrRecordLength);
+    const status::StatusTexts &t = r.texts;
+    for (const std::string *line : {&t.input, &t.output, &t.colour, &t.source, &t.hdr})
+        out.line(latin1(*line));
+    out.line("HDR infoframe : " + (t.infoframeCaptured ? latin1(t.infoframe) : std::string("none")));
+    out.doc() = status::statusJson(r.texts, r.facts);
+    addCapturedInfoframe(out, r.hdr.data(), status::kHdrRecordLength);
+}
+
+// Local time with its UTC offset, to the millisecond: 2024-05-01T12:00:00.250+02:00.
+std::string timestamp()
+{
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    const long ms = long(std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &seconds);
+    long offset = 0;
+    _get_timezone(&offset);
+    offset = -offset + (local.tm_isdst > 0 ? 3600 : 0);
+#else
+    localtime_r(&seconds, &local);
+    const long offset = local.tm_gmtoff;
+#endif
+    char date[32];
+    std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
+    const long minutes = std::labs(offset) / 60;
+    return report::format("%s.%03ld%c%02ld:%02ld", date, ms, offset < 0 ? '-' : '+', minutes / 60, minutes % 60);
 }
 
 volatile std::sig_atomic_t g_stop = 0;
 
-void onStopSignal(int) { g_stop = 1; }
-
-void printLine(const QByteArray &bytes)
+void onStopSignal(int)
 {
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    std::fputc('\n', stdout);
+    g_stop = 1;
+}
+
+void printLine(const std::string &text)
+{
+    writeStdout(text + "\n");
     std::fflush(stdout);
 }
 
@@ -134,37 +103,43 @@ int watch(Invocation &inv, BoxConnection &b, double seconds)
     std::signal(SIGINT, onStopSignal);
     std::signal(SIGTERM, onStopSignal);
     inv.out.streamed();
-    const auto period = std::chrono::milliseconds(qint64(seconds * 1000));
-    QJsonObject last;
+    const auto period = std::chrono::milliseconds(long(seconds * 1000));
+    Json last;
     bool failing = false;
     bool first = true;
     while (!g_stop) {
         StatusRead r;
         if (readStatus(b, r)) {
             failing = false;
-            const QJsonObject now = statusJson(r);
+            const Json now = status::statusJson(r.texts, r.facts);
             if (first || now != last) {
-                const QString time = QDateTime::currentDateTime().toString(Qt::ISODateWithMs);
+                const std::string time = timestamp();
                 if (!inv.out.json()) {
                     if (!first)
                         printLine({});
-                    printLine(time.toUtf8());
+                    printLine(time);
                 }
                 Output reading(inv.out.json());
-                emitStatus(inv, reading, r);
+                emitStatus(reading, r);
                 if (inv.out.json()) {
-                    reading.doc().insert(QStringLiteral("time"), time);
-                    printLine(QJsonDocument(reading.doc()).toJson(QJsonDocument::Compact));
+                    reading.doc()["time"] = time;
+                    printLine(reading.doc().dump(-1, ' ', false, Json::error_handler_t::replace));
                 }
-                std::fflush(stdout);
                 last = now;
                 first = false;
             }
         } else if (!failing) {
-            // Told once; the polling goes on, as the window's does.
-            std::fprintf(stderr, "vantrelctl: reading the status records failed; still trying\n");
+            // Told once; the polling goes on, as the window's does. A reader
+            // of the JSON lines learns it there too.
+            const char *what = "reading the status records failed; still trying";
+            std::fprintf(stderr, "vantrelctl: %s\n", what);
+            if (inv.out.json())
+                printLine(Json{{"time", timestamp()}, {"error", what}}.dump());
             failing = true;
         }
+        // A reader that went away ends the watch.
+        if (std::ferror(stdout))
+            break;
         const auto until = std::chrono::steady_clock::now() + period;
         while (!g_stop && std::chrono::steady_clock::now() < until)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -174,28 +149,25 @@ int watch(Invocation &inv, BoxConnection &b, double seconds)
 
 int runStatus(Invocation &inv)
 {
-    const bool watching = inv.isSet(QStringLiteral("watch"));
+    const bool watching = inv.isSet("watch");
     double seconds = 3;
-    if (!inv.args.isEmpty()) {
-        bool ok = false;
-        seconds = inv.args[0].toDouble(&ok);
-        if (!watching || !ok || seconds < 0.05 || seconds > 86400)
-            usageError("status takes SECONDS only with --watch: a number from 0.05 to 86400");
+    if (!inv.args.empty()) {
+        if (!watching)
+            usageError("status takes no argument (\"" + inv.args[0] + "\"); SECONDS goes with --watch");
+        const std::string &text = inv.args[0];
+        char *end = nullptr;
+        seconds = std::strtod(text.c_str(), &end);
+        // NaN and infinity fail every comparison: refused by name.
+        if (text.empty() || *end || !std::isfinite(seconds) || seconds < 0.05 || seconds > 86400)
+            usageError("--watch takes SECONDS, a number from 0.05 to 86400, not \"" + text + "\"");
     }
     BoxConnection b(inv.link);
     if (watching)
         return watch(inv, b, seconds);
     StatusRead r;
     b.require(readStatus(b, r), "reading the status records failed");
-    emitStatus(inv, inv.out, r);
+    emitStatus(inv.out, r);
     return kExitOk;
-}
-
-void statusOptions(QCommandLineParser &p)
-{
-    p.addOption({QStringLiteral("watch"),
-                 QStringLiteral("Poll every SECONDS (default 3) and print whenever the status changed, until "
-                                "interrupted; with --json one object a line.")});
 }
 
 } // namespace
@@ -203,13 +175,20 @@ void statusOptions(QCommandLineParser &p)
 std::vector<Command> statusCommands()
 {
     return {
-        {"status", "[--watch [SECONDS]]",
+        {"status",
+         "[--watch [SECONDS]]",
          "The signal status: input, output, colour, source, HDR and the captured HDR infoframe, decoded.",
          "The six lines of the window's header, and a seventh: what the captured HDR infoframe holds.\n"
          "With --json the texts and the decoded facts: timing code,\n"
          "name, resolution and refresh, clock, colour format and depth, HDCP, outputs, colorimetry,\n"
-         "HDR EOTF, the source's vendor and product and the captured HDR infoframe's bytes.",
-         0, 1, statusOptions, runStatus},
+         "HDR EOTF, the source's vendor and product and the captured HDR infoframe's bytes; null where\n"
+         "the box says nothing. --watch prints times in local time with the UTC offset.",
+         0,
+         1,
+         {{"watch", 0, nullptr,
+           "poll every SECONDS (default 3) and print whenever the status changed, until interrupted; with "
+           "--json one object a line"}},
+         runStatus},
     };
 }
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The settings readback as data: whether a block reply is taken, and the
-// control updates it asks for, in the order the window applies them.
+// The settings readback: whether a block reply is taken, and the two reads
+// that fetch it. What the window's controls then show is form_binding.h's.
 #pragma once
 
 #include "box_requests.h"
@@ -8,8 +8,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
-#include <vector>
 
 namespace vantrel::config {
 
@@ -30,30 +28,8 @@ constexpr std::size_t kBlockReplyLength = kBlockSize + 2;
 ReadbackVerdict readbackVerdict(const uint8_t *reply, std::size_t length, bool blockRead,
                                 bool statusRead);
 
-struct ControlUpdate {
-    enum Kind { Index, Checked, Enabled };
-    Kind kind;
-    std::string object; // the widget's object name
-    int value;          // Index: the list index, -1 for no entry; Checked/Enabled: 0 or 1
-
-    bool operator==(const ControlUpdate &o) const
-    {
-        return kind == o.kind && object == o.object && value == o.value;
-    }
-};
-
-// Every update an accepted block asks for, in order. Values a radio group
-// does not know leave it out (no update); "neither" values uncheck both
-// buttons, which an exclusive group showing a selection will not do. The
-// caller applies them with the toolkit's own setters, so its change
-// notifications (and the writes they drive) follow.
-std::vector<ControlUpdate> readbackUpdates(const uint8_t settings[kBlockSize]);
-
 // The readback's two reads (the block, then item 6) and their verdict; on
 // Accept, settings gets the block's 40 bytes and is left alone otherwise.
 ReadbackVerdict readSettingsBlock(BoxRequests &box, uint8_t settings[kBlockSize]);
-
-// The updates for one position alone, appended to out.
-void appendUpdates(const Setting &s, uint8_t value, std::vector<ControlUpdate> &out);
 
 } // namespace vantrel::config

@@ -67,56 +67,50 @@ const Option *Setting::optionFor(int value) const
 
 namespace {
 
-Setting command(Setting s, const char *caption, const char *cli, int reg, const char *slot,
-                Trigger trigger)
+Setting command(Setting s, const char *caption, const char *cli, int reg)
 {
     s.caption = caption;
     s.cliName = cli;
     s.reg = reg;
-    s.slot = slot;
-    s.trigger = trigger;
     return s;
 }
 
-Setting selector(const char *caption, const char *cli, int reg, const char *slot,
-                 const char *box, const std::vector<const char *> &list, int base)
+Setting selector(const char *caption, const char *cli, int reg, const std::vector<const char *> &list, int base)
 {
     Setting s;
     s.kind = Kind::Selector;
-    s.objects = {box};
     s.list = &list;
     s.listBase = base;
-    return command(s, caption, cli, reg, slot, Trigger::IndexChanged);
+    return command(s, caption, cli, reg);
 }
 
-Setting checkBox(const char *caption, const char *cli, int reg, const char *slot,
-                 const char *box, int position, Trigger trigger = Trigger::StateChanged)
+Setting checkBox(const char *caption, const char *cli, int reg, int position)
 {
     Setting s;
     s.kind = Kind::CheckBox;
-    s.objects = {box};
     s.imagePosition = position;
-    return command(s, caption, cli, reg, slot, trigger);
+    return command(s, caption, cli, reg);
 }
 
-Setting boolPair(const char *caption, const char *cli, int reg, const char *slot, Option first,
-                 Option second, int position)
+Setting choice(Kind kind, const char *caption, const char *cli, int reg, std::vector<Option> options, int position)
 {
     Setting s;
-    s.kind = Kind::BoolPair;
-    s.options = {first, second};
-    s.readbackOrder = {first.object, second.object};
-    s.fallbackValue = 0;
+    s.kind = kind;
+    s.options = std::move(options);
     s.imagePosition = position;
-    return command(s, caption, cli, reg, slot, Trigger::Clicked);
+    return command(s, caption, cli, reg);
 }
 
-Setting enableFlag(const char *caption, std::vector<const char *> widgets)
+Setting boolPair(const char *caption, const char *cli, int reg, Option first, Option second, int position)
+{
+    return choice(Kind::BoolPair, caption, cli, reg, {first, second}, position);
+}
+
+Setting enableFlag(const char *caption)
 {
     Setting s;
     s.kind = Kind::EnableFlag;
     s.caption = caption;
-    s.objects = std::move(widgets);
     return s;
 }
 
@@ -127,98 +121,53 @@ Setting unused()
     return s;
 }
 
-Option on(const char *object) { return {object, "ENABLE", 1}; }
-Option off(const char *object) { return {object, "DISABLE", 0}; }
+const Option kOn{"ENABLE", 1};
+const Option kOff{"DISABLE", 0};
 
 std::vector<Setting> buildTable()
 {
     std::vector<Setting> t(kBlockSize, unused());
 
-    t[0] = selector("ACTIVE INPUT", "input", 0, "SetActivePort", "cmbInputSel", inputList(), 1);
+    t[0] = selector("ACTIVE INPUT", "input", 0, inputList(), 1);
+    t[1] = choice(Kind::RadioValues, "AUDIO SOURCE", "audio", 2, {{"HDMI", 1}, {"JACK", 3}}, 1);
+    t[1].neitherValue = 2;
+    t[1].gate = 11;
+    t[2] = choice(Kind::EdidMode, "EDID MODE", "edid-mode", 5, {{"AUTOMIX", 1}, {"FIXED", 2}, {"CUSTOM", 3}}, 2);
+    t[2].followUp = FollowUp::EdidRebuild;
+    t[2].gate = 9;
+    t[3] = choice(Kind::RadioValues, "HDCP VERSION", "hdcp", 3, {{"1.4", 2}, {"2.2", 3}}, 3);
+    t[3].neitherValue = 1;
+    t[3].gate = 10;
+    t[4] = choice(Kind::RadioValues, "4:2:0 OUTPUT", "out-420", 4, {kOn, kOff}, 4);
+    t[5] = checkBox("CEC ENABLE", "cec", 27, 5);
+    t[6] = choice(Kind::RadioValues, "AUTO SWITCH", "auto-switch", 1, {kOn, kOff}, 6);
 
-    Setting audio;
-    audio.kind = Kind::RadioValues;
-    audio.options = {{"audioHdmi", "HDMI", 1}, {"audioJack", "JACK", 3}};
-    audio.readbackOrder = {"audioHdmi", "audioJack"};
-    audio.neitherValue = 2;
-    audio.imagePosition = 1;
-    t[1] = command(audio, "AUDIO SOURCE", "audio", 2, "SetAudioSource", Trigger::Clicked);
+    t[9] = enableFlag("EDID mode may be changed");
+    t[10] = enableFlag("HDCP version may be changed");
+    t[11] = enableFlag("audio source may be changed");
 
-    Setting mode;
-    mode.kind = Kind::EdidMode;
-    mode.options = {{"automixEDID", "AUTOMIX", 1}, {"fixedEDID", "FIXED", 2},
-                    {"customEDID", "CUSTOM", 3}};
-    mode.readbackOrder = {"automixEDID", "customEDID", "fixedEDID"};
-    mode.dependents = {"EDIDtext"}; // the custom table is edited only in custom mode
-    mode.enabledAt = 3;
-    mode.imagePosition = 2;
-    mode.followUp = FollowUp::EdidRebuild;
-    t[2] = command(mode, "EDID MODE", "edid-mode", 5, "SetEDID_Mode", Trigger::Clicked);
-
-    Setting hdcp;
-    hdcp.kind = Kind::RadioValues;
-    hdcp.options = {{"hdcp14", "1.4", 2}, {"hdcp22", "2.2", 3}};
-    hdcp.readbackOrder = {"hdcp14", "hdcp22"};
-    hdcp.neitherValue = 1;
-    hdcp.imagePosition = 3;
-    t[3] = command(hdcp, "HDCP VERSION", "hdcp", 3, "SetHDCP_Version", Trigger::Clicked);
-
-    Setting out420;
-    out420.kind = Kind::RadioValues;
-    out420.options = {on("enable420"), off("disable420")};
-    out420.readbackOrder = {"disable420", "enable420"};
-    out420.fallbackValue = 0;
-    out420.imagePosition = 4;
-    t[4] = command(out420, "4:2:0 OUTPUT", "out-420", 4, "SetOut_420", Trigger::Clicked);
-
-    t[5] = checkBox("CEC ENABLE", "cec", 27, "setCEC", "cbCec", 5);
-
-    Setting autoSw;
-    autoSw.kind = Kind::RadioValues;
-    autoSw.options = {on("autoSwEn"), off("autoSwDis")};
-    autoSw.readbackOrder = {"autoSwDis", "autoSwEn"};
-    autoSw.fallbackValue = 0;
-    autoSw.dependents = {"pPrioForce", "bPrioNorm"}; // priority matters only when switching
-    autoSw.enabledAt = 1;
-    autoSw.imagePosition = 6;
-    t[6] = command(autoSw, "AUTO SWITCH", "auto-switch", 1, "SetAutoSwitch", Trigger::Clicked);
-
-    t[9] = enableFlag("EDID mode may be changed",
-                      {"automixEDID", "customEDID", "fixedEDID", "EDIDtext"});
-    t[10] = enableFlag("HDCP version may be changed", {"hdcp22", "hdcp14"});
-    t[11] = enableFlag("audio source may be changed", {"audioHdmi", "audioJack"});
-
-    t[13] = checkBox("EDID option 2.0", "edid-2ch", 8, "force2c", "cb2cForce", 13);
-    t[14] = checkBox("EDID option 5.1", "edid-51", 9, "force51", "cb51", 14);
-    t[15] = checkBox("EDID option No 3D", "edid-no3d", 10, "set3D", "cb3D", 15);
-    t[16] = checkBox("EDID option HDR", "edid-hdr", 11, "forceHdr", "cbHdr", 16);
-    t[17] = checkBox("EDID option FULL Audio", "edid-full-audio", 12, "forceFullAudio", "cbFull",
-                     17);
-    t[18] = boolPair("PRIORITY", "priority", 13, "setSwPriority", {"pPrioForce", "FORCED", 1},
-                     {"bPrioNorm", "NORMAL", 0}, 18);
-    t[19] = selector("EDID PRESET", "edid-preset", 14, "changeCustomEdid", "cmBEdid",
-                     edidPresetList(), 1);
-    t[21] = boolPair("HDR HOTKEY", "hdr-hotkey", 16, "CecLpRepurp", on("bHdrRepurpEn"),
-                     off("bHdrRepurpDis"), 21);
-    t[22] = checkBox("FORCE HDR ACTIVE", "force-hdr", 17, "hdrForceActivate", "cbHdrForceMode",
-                     22);
+    t[13] = checkBox("EDID option 2.0", "edid-2ch", 8, 13);
+    t[14] = checkBox("EDID option 5.1", "edid-51", 9, 14);
+    t[15] = checkBox("EDID option No 3D", "edid-no3d", 10, 15);
+    t[16] = checkBox("EDID option HDR", "edid-hdr", 11, 16);
+    t[17] = checkBox("EDID option FULL Audio", "edid-full-audio", 12, 17);
+    t[18] = boolPair("PRIORITY", "priority", 13, {"FORCED", 1}, {"NORMAL", 0}, 18);
+    // Priority matters only while the box switches inputs itself.
+    t[18].onlyWhile = 6;
+    t[18].onlyWhileValue = 1;
+    t[19] = selector("EDID PRESET", "edid-preset", 14, edidPresetList(), 1);
+    t[21] = boolPair("HDR HOTKEY", "hdr-hotkey", 16, kOn, kOff, 21);
+    t[22] = checkBox("FORCE HDR ACTIVE", "force-hdr", 17, 22);
     t[22].followUp = FollowUp::SendHdrInfoframe;
-    t[24] = boolPair("HDR STYLE", "hdr-style", 19, "hdrSamsung", {"bSamHdr", "Samsung mode", 1},
-                     {"bFullHdr", "Full HDR mode", 0}, 24);
-    t[26] = boolPair("GREEN LED", "green-led", 22, "setLogoLed", on("enableLed"),
-                     off("disableLed"), 26);
-    t[27] = boolPair("BLUE LEDS", "blue-leds", 23, "setBlueLed", on("enableBLed"),
-                     off("disableBLed"), 27);
-    t[28] = checkBox("EDID option BT.2020", "edid-bt2020", 24, "setBt2020", "cbBt2020", 28);
-    t[29] = checkBox("EDID option YCbCr", "edid-ycbcr", 26, "setYUV", "cbYUV", 29);
-    t[30] = selector("CEC DEVICE TYPE", "cec-type", 28, "setCecLa", "cmbLa", cecTypeList(), 0);
-    t[31] = boolPair("AVR AUDIO", "avr-audio", 29, "setAVR", on("enableAVR"), off("disableAVR"),
-                     31);
-    t[32] = selector("AUTOMIX ALGO", "edid-algo", 32, "setEdidAlgo", "cmbEdidAlgo",
-                     automixList(), 0);
-    // Clicks only: the readback may tick it without re-sending the AVI infoframe.
-    t[33] = checkBox("REPLACE AVI", "avi-replace", 33, "setAviPers", "cbAviPersistent", 33,
-                     Trigger::Clicked);
+    t[24] = boolPair("HDR STYLE", "hdr-style", 19, {"Samsung mode", 1}, {"Full HDR mode", 0}, 24);
+    t[26] = boolPair("GREEN LED", "green-led", 22, kOn, kOff, 26);
+    t[27] = boolPair("BLUE LEDS", "blue-leds", 23, kOn, kOff, 27);
+    t[28] = checkBox("EDID option BT.2020", "edid-bt2020", 24, 28);
+    t[29] = checkBox("EDID option YCbCr", "edid-ycbcr", 26, 29);
+    t[30] = selector("CEC DEVICE TYPE", "cec-type", 28, cecTypeList(), 0);
+    t[31] = boolPair("AVR AUDIO", "avr-audio", 29, kOn, kOff, 31);
+    t[32] = selector("AUTOMIX ALGO", "edid-algo", 32, automixList(), 0);
+    t[33] = checkBox("REPLACE AVI", "avi-replace", 33, 33);
     t[33].followUp = FollowUp::SendAviInfoframe;
 
     for (int p = 0; p < kBlockSize; ++p)
@@ -252,24 +201,6 @@ const Setting *settingForRegister(int reg)
         if (s.reg == reg)
             return &s;
     return nullptr;
-}
-
-const Setting *settingForSlot(std::string_view slot)
-{
-    for (const Setting &s : settingsTable())
-        if (s.slot && slot == s.slot)
-            return &s;
-    return nullptr;
-}
-
-const std::vector<int> &readbackOrder()
-{
-    // Selectors first, then the radio groups, the enable flags (after the EDID
-    // mode, so the EDID text box ends up as the flag says), then the options.
-    static const std::vector<int> order = {0,  19, 30, 32, 1,  2,  3,  4,  6,  11,
-                                           10, 9,  13, 14, 17, 15, 16, 18, 21, 24,
-                                           22, 26, 27, 5,  29, 28, 31, 33};
-    return order;
 }
 
 } // namespace vantrel::config

@@ -6,95 +6,6 @@
 
 namespace vantrel::edid {
 
-namespace {
-
-// Next code point of UTF-8 text; a malformed sequence yields one U+FFFD and
-// skips one byte.
-char32_t nextCodePoint(std::string_view s, size_t &i)
-{
-    const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char b = byte(i);
-    int extra = 0;
-    char32_t cp = 0;
-    if (b < 0x80) {
-        ++i;
-        return b;
-    } else if ((b & 0xE0) == 0xC0) {
-        extra = 1;
-        cp = b & 0x1F;
-    } else if ((b & 0xF0) == 0xE0) {
-        extra = 2;
-        cp = b & 0x0F;
-    } else if ((b & 0xF8) == 0xF0) {
-        extra = 3;
-        cp = b & 0x07;
-    } else {
-        ++i;
-        return 0xFFFD;
-    }
-    if (i + extra >= s.size()) {
-        ++i;
-        return 0xFFFD;
-    }
-    for (int k = 1; k <= extra; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) {
-            ++i;
-            return 0xFFFD;
-        }
-        cp = (cp << 6) | (byte(i + k) & 0x3F);
-    }
-    i += extra + 1;
-    return cp;
-}
-
-// Upper case of one Latin-1 character; 0 when it leaves Latin-1 (y with
-// diaeresis, micro sign) or, for sharp s, widens to "SS" (handled by the caller).
-unsigned char upperOf(unsigned char c)
-{
-    if (c >= 'a' && c <= 'z')
-        return c - 0x20;
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
-        return c - 0x20;
-    if (c == 0xFF || c == 0xB5)
-        return 0;
-    return c;
-}
-
-void appendUpper(std::string &out, unsigned char c)
-{
-    if (c == 0xDF) {
-        out += "SS";
-        return;
-    }
-    const unsigned char u = upperOf(c);
-    out += u ? static_cast<char>(u) : '?';
-}
-
-} // namespace
-
-std::string boxText(std::string_view utf8)
-{
-    std::string out;
-    out.reserve(utf8.size());
-    for (size_t i = 0; i < utf8.size();) {
-        const char32_t cp = nextCodePoint(utf8, i);
-        if (cp <= 0xFF)
-            appendUpper(out, static_cast<unsigned char>(cp));
-        else
-            out += '?';
-    }
-    return out;
-}
-
-std::string upperLatin1(std::string_view latin1)
-{
-    std::string out;
-    out.reserve(latin1.size());
-    for (char c : latin1)
-        appendUpper(out, static_cast<unsigned char>(c));
-    return out;
-}
-
 std::string normalizeLineBreaks(std::string_view text)
 {
     std::string out;
@@ -109,20 +20,6 @@ std::string normalizeLineBreaks(std::string_view text)
         }
     }
     return out;
-}
-
-uint8_t hexPairValue(char c1, char c2)
-{
-    const auto value = [](char ch) {
-        const unsigned c = static_cast<unsigned char>(ch);
-        return c <= 0x39 ? c - 0x30 : c - 0x37;
-    };
-    return static_cast<uint8_t>(value(c1) * 16 + value(c2));
-}
-
-bool isHexDigit(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
 
 EdidText parseEdidText(std::string_view text)
@@ -190,62 +87,6 @@ std::string edidTextOf(const uint8_t *bytes, size_t count)
         out += (i % 16 == 15 || i + 1 == count) ? '\n' : ' ';
     }
     return out;
-}
-
-ColonHex parseColonHex(std::string_view text, int scanLength, bool withLength)
-{
-    ColonHex r;
-    // Never look past the text, whatever length the caller claims.
-    const int n = std::min<int>(scanLength, static_cast<int>(text.size()));
-    const auto at = [&](int p) { return p >= 0 && p < n ? text[p] : '\0'; };
-    const auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 0x20) : c; };
-    const auto pair = [&](int p) {
-        if (!isHexDigit(at(p)) || !isHexDigit(at(p + 1)))
-            r.wellFormed = false;
-        return hexPairValue(upper(at(p)), upper(at(p + 1)));
-    };
-
-    int i = 0;
-    int last = 0; // the start of the text until a colon is seen
-    bool sawColon = false;
-    for (int p = 0; p < n; ++p) {
-        if (text[p] != ':')
-            continue;
-        sawColon = true;
-        if (p < 2)
-            r.wellFormed = false;
-        // Room for this pair and the one after the last colon.
-        if (i + 2 > kColonHexArea) {
-            r.wellFormed = false;
-            break;
-        }
-        r.bytes[i++] = pair(p - 2);
-        if (withLength && i == 1)
-            i = 2;
-        last = p;
-        if (at(p + 3) != ':')
-            break;
-    }
-    if (!sawColon)
-        r.wellFormed = false;
-    r.bytes[i] = pair(last + 1);
-    if (withLength)
-        r.bytes[1] = static_cast<uint8_t>(i - 1);
-    r.count = i + 1;
-    return r;
-}
-
-std::string colonHexText(const uint8_t *bytes, size_t count)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (size_t i = 0; i < count; ++i) {
-        if (i)
-            text += ':';
-        text += digits[bytes[i] >> 4];
-        text += digits[bytes[i] & 0x0F];
-    }
-    return text;
 }
 
 } // namespace vantrel::edid

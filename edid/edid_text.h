@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The two hex text forms of the window: the EDID text (two hex characters per
-// byte, each followed by a space or a line feed) and the colon form used for
-// CEC messages and infoframes ("50:04"). Plus the block checksum and the
-// canonical 16 x 16 layout. Plain C++, no Qt.
+// The EDID text of the window (two hex characters per byte, each followed by
+// a space or a line feed), the block checksum and the canonical 16 x 16
+// layout; the colon form ("50:04") lives in hex_text.h. Plain C++, no Qt.
 #pragma once
+
+#include "hex_text.h"
 
 #include <array>
 #include <cstddef>
@@ -20,21 +21,13 @@ constexpr int kFormatError = -1;
 
 using EdidImage = std::array<uint8_t, kEdidSize>;
 
-// The text of a text box as the window hands it to the parsers: upper-cased,
-// then converted to 8-bit (Latin-1) characters, a character outside Latin-1
-// becoming '?'. Input is UTF-8; malformed sequences become '?' too.
-std::string boxText(std::string_view utf8);
-
-// Upper case of 8-bit Latin-1 text (a file read as text).
-std::string upperLatin1(std::string_view latin1);
+using hex::boxText;
+using hex::hexPairValue;
+using hex::isHexDigit;
+using hex::upperLatin1;
 
 // CR LF and a lone CR become one LF, as the text box stores line breaks.
 std::string normalizeLineBreaks(std::string_view text);
-
-// (c1 - 0x30 or c1 - 0x37) * 16 + (the same for c2), modulo 256. Rejects
-// nothing: callers that care test the characters themselves.
-uint8_t hexPairValue(char c1, char c2);
-bool isHexDigit(char c); // 0-9, A-F, a-f
 
 struct EdidText {
     int count = 0;     // values in the text (at most 341), or kFormatError
@@ -68,21 +61,9 @@ std::string canonicalEdidText(const EdidImage &image);
 std::string edidTextOf(const uint8_t *bytes, size_t count);
 
 // Colon hex text.
-constexpr int kColonHexArea = 100;
-
-struct ColonHex {
-    std::array<uint8_t, kColonHexArea> bytes{};
-    int count = 0;          // bytes produced (with the length byte, if asked for)
-    bool wellFormed = true; // false: no colon, an early colon, a pair that is
-                            // not two hex digits or a pair cut off by the end
-};
-
-// text: upper-cased, with a carriage return appended; scanLength: its length
-// including that CR. With withLength, position 1 holds the number of bytes
-// after the first pair. Anything after the last pair is ignored.
-ColonHex parseColonHex(std::string_view text, int scanLength, bool withLength);
-// The box's stored frames as the window shows them: lower-case pairs joined
-// by colons ("87:01:1a").
-std::string colonHexText(const uint8_t *bytes, size_t count);
+using hex::ColonHex;
+using hex::colonHexText;
+using hex::kColonHexArea;
+using hex::parseColonHex;
 
 } // namespace vantrel::edid

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "avi_infoframe.h"
 
-#include "json_writer.h"
 #include "vic_names.h"
 
 namespace vantrel::packets {
@@ -259,29 +258,24 @@ std::string aviInfoframeText(const AviInfoframe &f)
         w.line(1, format("Top bar ends at line %u, bottom bar starts at line %u", *f.topBarEnd, *f.bottomBarStart));
     if (f.leftBarEnd && f.rightBarStart && (*f.barInfo & 1))
         w.line(1, format("Left bar ends at pixel %u, right bar starts at pixel %u", *f.leftBarEnd, *f.rightBarStart));
-    w.notes(f.notes);
+    w.findings(f.notes);
     return w.take();
 }
 
 std::string aviInfoframeJson(const AviInfoframe &f)
 {
-    JsonWriter j;
-    j.object().value("packet", "aviInfoframe").bytes("dataBytes", f.bytes);
+    Json j{{"packet", "aviInfoframe"}, {"dataBytes", hexText(f.bytes)}};
     const auto field = [&](const char *key, const std::optional<unsigned> &v, std::string (*name)(unsigned)) {
-        if (!v) {
-            j.null(key);
-            return;
-        }
-        j.object(key).value("value", *v).value("name", name(*v)).endObject();
+        j[key] = v ? Json{{"value", *v}, {"name", report::latin1(name(*v))}} : Json();
     };
     field("colourFormat", f.colourFormat, colourFormatName);
-    j.value("activeFormatPresent", f.activeFormatPresent);
+    j["activeFormatPresent"] = report::orNull(f.activeFormatPresent);
     field("barInfo", f.barInfo, barInfoName);
     field("scanInfo", f.scanInfo, scanInfoName);
     field("colorimetry", f.colorimetry, colorimetryName);
     field("pictureAspect", f.pictureAspect, pictureAspectName);
     field("activeFormat", f.activeFormat, activeFormatName);
-    j.value("itContent", f.itContent);
+    j["itContent"] = report::orNull(f.itContent);
     field("extendedColorimetry", f.extendedColorimetry, extendedColorimetryName);
     field("rgbQuantization", f.rgbQuantization, rgbQuantizationName);
     field("scaling", f.scaling, scalingName);
@@ -289,12 +283,12 @@ std::string aviInfoframeJson(const AviInfoframe &f)
     field("yccQuantization", f.yccQuantization, yccQuantizationName);
     field("contentType", f.contentType, contentTypeName);
     field("pixelRepetition", f.pixelRepetition, pixelRepetitionName);
-    j.value("topBarEnd", f.topBarEnd)
-        .value("bottomBarStart", f.bottomBarStart)
-        .value("leftBarEnd", f.leftBarEnd)
-        .value("rightBarStart", f.rightBarStart);
-    jsonNotes(j, f.notes);
-    return j.endObject().take();
+    j["topBarEnd"] = report::orNull(f.topBarEnd);
+    j["bottomBarStart"] = report::orNull(f.bottomBarStart);
+    j["leftBarEnd"] = report::orNull(f.leftBarEnd);
+    j["rightBarStart"] = report::orNull(f.rightBarStart);
+    addNotes(j, f.notes);
+    return report::compactText(j);
 }
 
 } // namespace vantrel::packets

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cec_message.h"
 
-#include "json_writer.h"
 
 namespace vantrel::packets {
 

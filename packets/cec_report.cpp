@@ -2,7 +2,6 @@
 // The CEC message as one line, as a report and as JSON.
 #include "cec_message.h"
 
-#include "json_writer.h"
 
 namespace vantrel::packets {
 
@@ -52,48 +51,44 @@ std::string cecMessageText(const CecMessage &m)
         w.line(1, "Operands: " + hexText(m.operandBytes));
     for (const CecOperand &o : m.operands)
         w.line(2, o.label + ": " + o.text);
-    w.notes(m.notes);
+    w.findings(m.notes);
     return w.take();
 }
 
 std::string cecMessageJson(const CecMessage &m)
 {
-    JsonWriter j;
-    j.object().value("packet", "cecMessage").bytes("bytes", m.bytes);
+    using report::latin1;
+    Json j{{"packet", "cecMessage"}, {"bytes", hexText(m.bytes)}};
     if (m.bytes.empty()) {
-        j.null("initiator").null("destination");
+        j["initiator"] = nullptr;
+        j["destination"] = nullptr;
     } else {
-        j.object("initiator")
-            .value("address", m.initiator)
-            .value("name", logicalAddressName(m.initiator, false))
-            .endObject();
-        j.object("destination")
-            .value("address", m.destination)
-            .value("name", logicalAddressName(m.destination, true))
-            .endObject();
+        j["initiator"] = Json{{"address", m.initiator}, {"name", latin1(logicalAddressName(m.initiator, false))}};
+        j["destination"] = Json{{"address", m.destination}, {"name", latin1(logicalAddressName(m.destination, true))}};
     }
-    j.value("broadcast", !m.bytes.empty() && m.broadcast());
+    j["broadcast"] = !m.bytes.empty() && m.broadcast();
     if (m.opcode) {
-        j.object("opcode")
-            .value("code", unsigned(*m.opcode))
-            .value("name", m.opcodeName())
-            .value("known", m.known != nullptr);
-        if (m.known)
-            j.value("addressing", cecAddressingName(m.known->addressing)).value("since", m.known->since);
-        j.endObject();
+        Json op{{"code", unsigned(*m.opcode)}, {"name", latin1(m.opcodeName())}, {"known", m.known != nullptr}};
+        if (m.known) {
+            op["addressing"] = latin1(cecAddressingName(m.known->addressing));
+            op["since"] = latin1(m.known->since);
+        }
+        j["opcode"] = std::move(op);
     } else {
-        j.null("opcode");
+        j["opcode"] = nullptr;
     }
-    j.bytes("operandBytes", m.operandBytes).array("operands");
+    j["operandBytes"] = hexText(m.operandBytes);
+    Json operands = Json::array();
     for (const CecOperand &o : m.operands) {
-        j.object().value("name", o.key).value("label", o.label).value("text", o.text);
+        Json each{{"name", latin1(o.key)}, {"label", latin1(o.label)}, {"text", latin1(o.text)}};
         if (o.value)
-            j.value("value", *o.value);
-        j.endObject();
+            each["value"] = *o.value;
+        operands.push_back(std::move(each));
     }
-    j.endArray().value("summary", cecSummary(m));
-    jsonNotes(j, m.notes);
-    return j.endObject().take();
+    j["operands"] = std::move(operands);
+    j["summary"] = latin1(cecSummary(m));
+    addNotes(j, m.notes);
+    return report::compactText(j);
 }
 
 } // namespace vantrel::packets

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "hdr_infoframe.h"
 
-#include "json_writer.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -301,54 +300,57 @@ std::string hdrInfoframeText(const HdrInfoframe &f)
         w.line(1, "MaxCLL: " + light(f.maxCll));
     if (f.maxFall)
         w.line(1, "MaxFALL: " + light(f.maxFall));
-    w.notes(f.notes);
+    w.findings(f.notes);
     return w.take();
 }
 
 std::string hdrInfoframeJson(const HdrInfoframe &f)
 {
-    JsonWriter j;
-    j.object().value("packet", "hdrInfoframe").value("withHeader", f.withHeader);
-    j.value("type", unsigned(f.type)).value("length", f.length);
-    if (f.withHeader)
-        j.value("version", unsigned(f.version))
-            .value("checksum", unsigned(f.checksum))
-            .value("checksumExpected", unsigned(f.checksumExpected))
-            .value("checksumOk", f.checksumOk);
-    j.bytes("payload", f.payload);
-    if (f.eotf)
-        j.value("eotf", unsigned(*f.eotf)).value("eotfName", eotfName(*f.eotf));
-    else
-        j.null("eotf");
+    using report::latin1;
+    using report::number;
+    Json j{{"packet", "hdrInfoframe"}, {"withHeader", f.withHeader}, {"type", unsigned(f.type)}, {"length", f.length}};
+    if (f.withHeader) {
+        j["version"] = unsigned(f.version);
+        j["checksum"] = unsigned(f.checksum);
+        j["checksumExpected"] = unsigned(f.checksumExpected);
+        j["checksumOk"] = f.checksumOk;
+    }
+    j["payload"] = hexText(f.payload);
+    if (f.eotf) {
+        j["eotf"] = unsigned(*f.eotf);
+        j["eotfName"] = latin1(eotfName(*f.eotf));
+    } else {
+        j["eotf"] = nullptr;
+    }
     if (f.descriptorId)
-        j.value("staticMetadataDescriptor", unsigned(*f.descriptorId));
+        j["staticMetadataDescriptor"] = unsigned(*f.descriptorId);
     const std::array<const char *, 3> colours = primaryColours(f);
-    j.array("primaries");
+    Json primaries = Json::array();
     for (size_t k = 0; k < 3; ++k) {
         if (!f.primaries[k])
             continue;
-        j.object().value("index", unsigned(k)).value("x", f.primaries[k]->x()).value("y", f.primaries[k]->y());
+        Json p{{"index", unsigned(k)}, {"x", number(f.primaries[k]->x())}, {"y", number(f.primaries[k]->y())}};
         if (*colours[k])
-            j.value("colour", colours[k]);
-        j.endObject();
+            p["colour"] = latin1(colours[k]);
+        primaries.push_back(std::move(p));
     }
-    j.endArray();
+    j["primaries"] = std::move(primaries);
     const std::string gamut = gamutName(f);
     if (!gamut.empty())
-        j.value("gamut", gamut);
+        j["gamut"] = latin1(gamut);
     if (f.whitePoint) {
-        j.object("whitePoint").value("x", f.whitePoint->x()).value("y", f.whitePoint->y());
+        Json w{{"x", number(f.whitePoint->x())}, {"y", number(f.whitePoint->y())}};
         const std::string name = whitePointName(*f.whitePoint);
         if (!name.empty())
-            j.value("name", name);
-        j.endObject();
+            w["name"] = latin1(name);
+        j["whitePoint"] = std::move(w);
     }
-    j.value("maxMasteringLuminance", f.maxMasteringLuminance)
-        .value("minMasteringLuminance", f.minMasteringLuminance())
-        .value("maxCll", f.maxCll)
-        .value("maxFall", f.maxFall);
-    jsonNotes(j, f.notes);
-    return j.endObject().take();
+    j["maxMasteringLuminance"] = report::orNull(f.maxMasteringLuminance);
+    j["minMasteringLuminance"] = number(f.minMasteringLuminance());
+    j["maxCll"] = report::orNull(f.maxCll);
+    j["maxFall"] = report::orNull(f.maxFall);
+    addNotes(j, f.notes);
+    return report::compactText(j);
 }
 
 } // namespace vantrel::packets

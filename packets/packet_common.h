@@ -3,6 +3,11 @@
 // the notes a decode leaves on what does not conform.
 #pragma once
 
+#include "finding.h"
+#include "hex_text.h"
+#include "json_support.h"
+#include "text_report.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,45 +15,29 @@
 
 namespace vantrel::packets {
 
-enum class Severity { Warning, Error };
+using report::conforms;
+using report::format;
+using report::Severity;
+using Note = report::Finding;
+using TextReport = report::TextReport;
+using report::Json;
 
-struct Note {
-    Severity severity = Severity::Error;
-    std::string message;
-};
-
-// True when no note is an error.
-bool conforms(const std::vector<Note> &notes);
-
-struct PacketBytes {
-    bool ok = false;
-    std::vector<uint8_t> bytes;
-    std::string error;   // why the text was refused
-    std::string ignored; // text after the last pair, which the box ignores too
-};
+using PacketBytes = hex::ColonHexBytes;
 
 // The colon hex text of a CEC, HDR IF or AVI box ("50:04"), read as the box's
-// own send reads it: upper-cased, scanned pair by pair, anything after the
-// last pair ignored. A text the send would refuse as malformed is refused.
-PacketBytes parsePacketText(std::string_view utf8);
+// own send reads it.
+inline PacketBytes parsePacketText(std::string_view utf8)
+{
+    return hex::readColonHex(utf8);
+}
 
-// printf into a std::string.
-std::string format(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+// Lower-case colon hex ("87:01:1a"), as the boxes show bytes.
+inline std::string hexText(const std::vector<uint8_t> &data)
+{
+    return hex::colonHexText(data);
+}
 
-// The text reports: lines indented by two blanks a level, and the closing
-// "Problems:" and "Conformity: PASS (0 errors, 0 warnings)" lines.
-class TextReport {
-public:
-    void line(int indent, const std::string &text) { out_ += std::string(size_t(indent) * 2, ' ') + text + '\n'; }
-    void notes(const std::vector<Note> &notes);
-    std::string take() { return std::move(out_); }
-
-private:
-    std::string out_;
-};
-
-class JsonWriter;
-// "conforms" and the "notes" array.
-void jsonNotes(JsonWriter &j, const std::vector<Note> &notes);
+// The report's closing members: "conforms" and the "problems" array.
+void addNotes(Json &doc, const std::vector<Note> &notes);
 
 } // namespace vantrel::packets

@@ -11,8 +11,8 @@ namespace vantrel::status {
 namespace {
 
 // Video record bytes, as the texts read them.
-constexpr std::size_t kTiming = 2, kSignalling = 3, kClock = 4, kOutputs = 5, kHdmiVic = 9, kAvi1 = 10,
-                      kAvi2 = 11, kAvi3 = 12, kHdcp = 13, kVsifFormat = 14;
+constexpr std::size_t kTiming = 2, kSignalling = 3, kClock = 4, kOutputs = 5, kHdmiVic = 9, kAvi1 = 10, kAvi2 = 11,
+                      kAvi3 = 12, kHdcp = 13, kVsifFormat = 14;
 constexpr uint8_t kTiming4k60 = 97;
 
 // "1920x1080i60w" -> 1920, 1080, interlaced, 60.
@@ -39,8 +39,10 @@ void readFormat(const Record &video, StatusFacts &f)
         if (detail >= 1 && detail <= 4)
             f.timingName = names[detail - 1];
     } else if (video.at(kVsifFormat) == 0x40) {
-        f.structure3d = detail == 0x00 ? "Frame Packed 3D" : detail == 0x60 ? "Top/Bottom 3D"
-                      : detail == 0x80 ? "Side-by-side 3D" : "";
+        f.structure3d = detail == 0x00   ? "Frame Packed 3D"
+                        : detail == 0x60 ? "Top/Bottom 3D"
+                        : detail == 0x80 ? "Side-by-side 3D"
+                                         : "";
     }
     readFormatName(f.timingName, f);
 }
@@ -51,30 +53,43 @@ void readClock(const Record &video, StatusFacts &f)
     const uint8_t colour = video.at(kAvi1) & 0x60;
     const bool depthNamed = colour == 0x40 || colour == 0x60;
     switch (f.clockClass) {
-    case 2: f.clockMHz = 600; break;
-    case 3: f.clockMHz = 450; f.colourDepth = depthNamed ? 12 : 0; break;
-    case 1: f.clockMHz = 375; f.colourDepth = depthNamed ? 10 : 0; break;
+    case 2:
+        f.clockMHz = 600;
+        break;
+    case 3:
+        f.clockMHz = 450;
+        f.colourDepth = depthNamed ? 12 : 0;
+        break;
+    case 1:
+        f.clockMHz = 375;
+        f.colourDepth = depthNamed ? 10 : 0;
+        break;
     case 0:
         if (video.at(kTiming) == kTiming4k60) {
             f.clockMHz = 300;
             f.colourDepth = 8;
         }
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
 std::string colorimetryOf(const Record &video)
 {
     switch (video.at(kAvi2) & 0xC0) {
-    case 0x40: return "SMPTE 170M";
-    case 0x80: return "ITU-R BT.709";
+    case 0x40:
+        return "SMPTE 170M";
+    case 0x80:
+        return "ITU-R BT.709";
     case 0xC0: {
-        static const char *const extended[] = {"xvYCC601", "xvYCC709", "sYCC601", "AdobeYCC601",
-                                               "AdobeRGB", "ITU-R BT.2020 YcCbcCrc", "ITU-R BT.2020", "Extended"};
+        static const char *const extended[] = {"xvYCC601",      "xvYCC709", "sYCC601",
+                                               "AdobeYCC601",   "AdobeRGB", "ITU-R BT.2020 YcCbcCrc",
+                                               "ITU-R BT.2020", "Extended"};
         return extended[(video.at(kAvi3) & 0x70) >> 4];
     }
-    default: return {};
+    default:
+        return {};
     }
 }
 
@@ -92,6 +107,7 @@ StatusFacts decodeFacts(const Record &video, const Record &source, const Record 
 {
     StatusFacts f;
     readFormat(video, f);
+    f.signal = f.timingCode != 0;
     f.hdmi = video.at(kSignalling) & 0x10;
     readClock(video, f);
     static const char *const formats[] = {"RGB", "YCbCr 4:2:2", "YCbCr 4:4:4", "YCbCr 4:2:0"};

@@ -5,6 +5,7 @@
 #include "mainwindow.h"
 
 #include "apply_setting.h"
+#include "form_binding.h"
 #include "readback.h"
 #include "setting_commands.h"
 #include "settings_table.h"
@@ -44,14 +45,15 @@ void MainWindow::RefreshSettings()
 
 void MainWindow::runSetting(const char *slot)
 {
-    const config::Setting *s = config::settingForSlot(slot);
-    if (!s)
+    const config::FormBinding *b = config::bindingForSlot(slot);
+    if (!b)
         return;
+    const config::Setting *s = &config::settingAt(b->position);
     std::optional<config::RegisterWrite> write;
     if (s->kind == config::Kind::Selector) {
         if (!SetupComplete)
             return;
-        auto *combo = findChild<QComboBox *>(QString::fromLatin1(s->objects.front()));
+        auto *combo = findChild<QComboBox *>(QString::fromLatin1(b->widgets.front()));
         write = config::selectorWrite(*s, combo ? combo->currentIndex() : -1);
     } else {
         write = config::commandWrite(*s, [this](const char *object) {
@@ -67,7 +69,7 @@ void MainWindow::runSetting(const char *slot)
     sends.avi = [this] { sendAVI(); return true; };
     config::applySetting(*box_, *s, *write, SettingsImage, sends);
     if (s->followUp == config::FollowUp::EdidRebuild)
-        ui->EDIDtext->setEnabled(config::dependentsEnabled(*s, write->value));
+        ui->EDIDtext->setEnabled(config::dependentsEnabled(*b, write->value));
 }
 
 void MainWindow::SetActivePort() { runSetting("SetActivePort"); }

@@ -3,6 +3,8 @@
 // does not conform. Filled by decodeEdid(); read by the text and JSON reports.
 #pragma once
 
+#include "finding.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -11,17 +13,10 @@
 
 namespace vantrel::edid {
 
-enum class Severity { Warning, Error };
-
 // Where: the 128-byte block and the absolute byte offset in the input
 // (-1 when the problem concerns the table as a whole), plus the structure.
-struct Problem {
-    Severity severity = Severity::Error;
-    int block = -1;
-    int offset = -1;
-    std::string context; // "Base block", "Video Data Block", ...
-    std::string message;
-};
+using report::Severity;
+using Problem = report::Finding;
 
 struct DetailedTiming {
     int offset = 0;              // absolute offset of the 18-byte descriptor

@@ -1,383 +1,287 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The JSON report: the same facts as the text report, for tools.
 #include "edid_report.h"
-
-#include <cmath>
-#include <cstdio>
+#include "json_support.h"
+#include "text_report.h"
 
 namespace vantrel::edid {
 namespace {
 
-std::string quoted(const std::string &text)
+using report::Json;
+using report::latin1;
+using report::number;
+
+Json strings(const std::vector<std::string> &items)
 {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
-        default:
-            if (c < 0x20 || c >= 0x7F) { // texts are ASCII; anything else is escaped as Latin-1
-                char esc[8];
-                std::snprintf(esc, sizeof esc, "\\u%04x", c);
-                out += esc;
-            } else {
-                out += char(c);
-            }
-        }
-    }
-    return out + "\"";
-}
-
-// Builds one document; commas and nesting are tracked so callers only name
-// keys and values.
-class Json {
-public:
-    Json &open(const char *key, char bracket)
-    {
-        prefix(key);
-        out_ += bracket;
-        first_.push_back(true);
-        return *this;
-    }
-    Json &object(const char *key = nullptr) { return open(key, '{'); }
-    Json &array(const char *key = nullptr) { return open(key, '['); }
-    Json &close(char bracket)
-    {
-        out_ += bracket;
-        first_.pop_back();
-        return *this;
-    }
-    Json &endObject() { return close('}'); }
-    Json &endArray() { return close(']'); }
-
-    Json &value(const char *key, const std::string &v) { return raw(key, quoted(v)); }
-    Json &value(const char *key, const char *v) { return raw(key, quoted(v)); }
-    Json &value(const char *key, bool v) { return raw(key, v ? "true" : "false"); }
-    Json &value(const char *key, unsigned v) { return raw(key, std::to_string(v)); }
-    Json &value(const char *key, int v) { return raw(key, std::to_string(v)); }
-    Json &value(const char *key, double v)
-    {
-        if (!std::isfinite(v))
-            return raw(key, "null");
-        char text[32];
-        std::snprintf(text, sizeof text, "%.6g", v);
-        return raw(key, text);
-    }
-    Json &null(const char *key) { return raw(key, "null"); }
-    Json &raw(const char *key, const std::string &text)
-    {
-        prefix(key);
-        out_ += text;
-        return *this;
-    }
-    std::string take() { return std::move(out_); }
-
-private:
-    void prefix(const char *key)
-    {
-        if (!first_.empty()) {
-            if (!first_.back())
-                out_ += ',';
-            first_.back() = false;
-        }
-        if (key)
-            out_ += quoted(key) + ':';
-    }
-    std::string out_;
-    std::vector<bool> first_;
-};
-
-void strings(Json &j, const char *key, const std::vector<std::string> &items)
-{
-    j.array(key);
+    Json a = Json::array();
     for (const std::string &s : items)
-        j.value(nullptr, s);
-    j.endArray();
+        a.push_back(latin1(s));
+    return a;
 }
 
-void timings(Json &j, const std::vector<DetailedTiming> &list)
+Json numbers(const std::vector<double> &items)
 {
-    j.array("detailedTimings");
-    for (const DetailedTiming &t : list) {
-        j.object()
-            .value("offset", t.offset)
-            .value("pixelClockKHz", unsigned(t.pixelClockKHz))
-            .value("hActive", t.hActive).value("hBlank", t.hBlank)
-            .value("hFront", t.hFront).value("hSync", t.hSync).value("hBorder", t.hBorder)
-            .value("vActive", t.vActive).value("vBlank", t.vBlank)
-            .value("vFront", t.vFront).value("vSync", t.vSync).value("vBorder", t.vBorder)
-            .value("interlaced", t.interlaced)
-            .value("height", t.frameHeight())
-            .value("refreshHz", t.refreshHz())
-            .value("hFreqKHz", t.hFreqKHz())
-            .value("widthMm", t.widthMm).value("heightMm", t.heightMm)
-            .value("syncKind", t.syncKind)
-            .value("hSyncPositive", t.hSyncPositive).value("vSyncPositive", t.vSyncPositive)
-            .value("stereo", t.stereo)
-            .endObject();
-    }
-    j.endArray();
+    Json a = Json::array();
+    for (double v : items)
+        a.push_back(number(v));
+    return a;
 }
 
-void base(Json &j, const BaseBlock &b)
+Json timings(const std::vector<DetailedTiming> &list)
 {
-    j.object("base")
-        .value("headerOk", b.headerOk)
-        .value("manufacturer", b.manufacturer)
-        .value("productCode", unsigned(b.productCode))
-        .value("serialNumber", unsigned(b.serialNumber))
-        .value("week", b.week).value("year", b.year).value("modelYear", b.modelYear)
-        .value("version", b.version).value("revision", b.revision)
-        .value("digital", b.digital)
-        .value("bitsPerColor", b.bitsPerColor)
-        .value("interfaceType", b.interfaceType)
-        .value("widthCm", b.widthCm).value("heightCm", b.heightCm);
-    if (b.gammaHundredths)
-        j.value("gamma", b.gammaHundredths / 100.0);
-    else
-        j.null("gamma");
+    Json a = Json::array();
+    for (const DetailedTiming &t : list)
+        a.push_back(Json{{"offset", t.offset},
+                         {"pixelClockKHz", unsigned(t.pixelClockKHz)},
+                         {"hActive", t.hActive},
+                         {"hBlank", t.hBlank},
+                         {"hFront", t.hFront},
+                         {"hSync", t.hSync},
+                         {"hBorder", t.hBorder},
+                         {"vActive", t.vActive},
+                         {"vBlank", t.vBlank},
+                         {"vFront", t.vFront},
+                         {"vSync", t.vSync},
+                         {"vBorder", t.vBorder},
+                         {"interlaced", t.interlaced},
+                         {"height", t.frameHeight()},
+                         {"refreshHz", number(t.refreshHz())},
+                         {"hFreqKHz", number(t.hFreqKHz())},
+                         {"widthMm", t.widthMm},
+                         {"heightMm", t.heightMm},
+                         {"syncKind", t.syncKind},
+                         {"hSyncPositive", t.hSyncPositive},
+                         {"vSyncPositive", t.vSyncPositive},
+                         {"stereo", t.stereo}});
+    return a;
+}
+
+Json base(const BaseBlock &b)
+{
+    Json j{{"headerOk", b.headerOk},
+           {"manufacturer", latin1(b.manufacturer)},
+           {"productCode", unsigned(b.productCode)},
+           {"serialNumber", unsigned(b.serialNumber)},
+           {"week", b.week},
+           {"year", b.year},
+           {"modelYear", b.modelYear},
+           {"version", b.version},
+           {"revision", b.revision},
+           {"digital", b.digital},
+           {"bitsPerColor", b.bitsPerColor},
+           {"interfaceType", b.interfaceType},
+           {"widthCm", b.widthCm},
+           {"heightCm", b.heightCm}};
+    j["gamma"] = b.gammaHundredths ? number(b.gammaHundredths / 100.0) : Json();
     // "displayName" is the first name, kept for readers of older reports.
-    j.value("displayName", b.displayNames.empty() ? std::string() : b.displayNames.front());
-    strings(j, "displayNames", b.displayNames);
-    j.value("serialText", b.serialText);
-    strings(j, "dataStrings", b.dataStrings);
+    j["displayName"] = latin1(b.displayNames.empty() ? std::string() : b.displayNames.front());
+    j["displayNames"] = strings(b.displayNames);
+    j["serialText"] = latin1(b.serialText);
+    j["dataStrings"] = strings(b.dataStrings);
     if (b.rangeLimits) {
         const RangeLimits &r = *b.rangeLimits;
-        j.object("rangeLimits")
-            .value("minVHz", r.minVHz).value("maxVHz", r.maxVHz)
-            .value("minHKHz", r.minHKHz).value("maxHKHz", r.maxHKHz)
-            .value("maxPixelClockMHz", r.maxPixelClockMHz)
-            .value("timingSupport", r.timingSupport)
-            .endObject();
+        j["rangeLimits"] = Json{{"minVHz", r.minVHz},
+                                {"maxVHz", r.maxVHz},
+                                {"minHKHz", r.minHKHz},
+                                {"maxHKHz", r.maxHKHz},
+                                {"maxPixelClockMHz", r.maxPixelClockMHz},
+                                {"timingSupport", r.timingSupport}};
     } else {
-        j.null("rangeLimits");
+        j["rangeLimits"] = nullptr;
     }
-    timings(j, b.timings);
-    j.value("extensionCount", b.extensionCount)
-        .value("checksum", unsigned(b.checksum))
-        .value("checksumOk", b.checksumOk)
-        .endObject();
+    j["detailedTimings"] = timings(b.timings);
+    j["extensionCount"] = b.extensionCount;
+    j["checksum"] = unsigned(b.checksum);
+    j["checksumOk"] = b.checksumOk;
+    return j;
 }
 
-void vics(Json &j, const std::vector<Vic> &list)
+Json vics(const std::vector<Vic> &list)
 {
-    j.array("vics");
+    Json a = Json::array();
     for (const Vic &v : list)
-        j.object()
-            .value("vic", v.vic)
-            .value("name", v.name)
-            .value("native", v.native)
-            .value("ycbcr420Only", v.ycbcr420Only)
-            .value("ycbcr420Also", v.ycbcr420Also)
-            .endObject();
-    j.endArray();
+        a.push_back(Json{{"vic", v.vic},
+                         {"name", latin1(v.name)},
+                         {"native", v.native},
+                         {"ycbcr420Only", v.ycbcr420Only},
+                         {"ycbcr420Also", v.ycbcr420Also}});
+    return a;
 }
 
-void audio(Json &j, const std::vector<ShortAudio> &list)
+Json audio(const std::vector<ShortAudio> &list)
 {
-    j.array("audio");
-    for (const ShortAudio &a : list) {
-        j.object()
-            .value("format", a.format)
-            .value("extendedType", a.extendedType)
-            .value("name", a.name)
-            .value("channels", a.channels);
-        j.array("ratesKHz");
-        for (double r : a.ratesKHz())
-            j.value(nullptr, r);
-        j.endArray().array("sizesBits");
-        for (unsigned s : a.sizesBits())
-            j.value(nullptr, s);
-        j.endArray().value("maxBitrateKbps", a.maxBitrateKbps).endObject();
-    }
-    j.endArray();
+    Json a = Json::array();
+    for (const ShortAudio &s : list)
+        a.push_back(Json{{"format", s.format},
+                         {"extendedType", s.extendedType},
+                         {"name", latin1(s.name)},
+                         {"channels", s.channels},
+                         {"ratesKHz", numbers(s.ratesKHz())},
+                         {"sizesBits", s.sizesBits()},
+                         {"maxBitrateKbps", s.maxBitrateKbps}});
+    return a;
 }
 
-void hdmiForum(Json &j, const HdmiForumVsdb &h)
+Json hdmiForum(const HdmiForumVsdb &h)
 {
-    j.object("hdmiForum")
-        .value("version", h.version)
-        .value("maxTmdsCharRateMHz", h.maxTmdsCharRateMHz)
-        .value("scdcPresent", h.scdcPresent)
-        .value("scdcReadRequests", h.rrCapable)
-        .value("lte340Scramble", h.lte340Scramble)
-        .value("independentView", h.independentView)
-        .value("dualView", h.dualView)
-        .value("osdDisparity", h.osdDisparity)
-        .value("maxFrlRate", h.maxFrlRate)
-        .value("dc48_420", h.dc48_420).value("dc36_420", h.dc36_420).value("dc30_420", h.dc30_420)
-        .endObject();
+    return Json{{"version", h.version},
+                {"maxTmdsCharRateMHz", h.maxTmdsCharRateMHz},
+                {"scdcPresent", h.scdcPresent},
+                {"scdcReadRequests", h.rrCapable},
+                {"lte340Scramble", h.lte340Scramble},
+                {"independentView", h.independentView},
+                {"dualView", h.dualView},
+                {"osdDisparity", h.osdDisparity},
+                {"maxFrlRate", h.maxFrlRate},
+                {"dc48_420", h.dc48_420},
+                {"dc36_420", h.dc36_420},
+                {"dc30_420", h.dc30_420}};
 }
 
-void dataBlock(Json &j, const DataBlock &db)
+Json hdmi(const HdmiVsdb &h)
 {
-    j.object()
-        .value("offset", db.offset)
-        .value("tag", db.tag)
-        .value("extendedTag", db.extendedTag)
-        .value("length", db.length)
-        .value("name", db.name);
-    if (db.oui) {
-        char oui[12];
-        std::snprintf(oui, sizeof oui, "%02X-%02X-%02X", (db.oui >> 16) & 0xFF, (db.oui >> 8) & 0xFF, db.oui & 0xFF);
-        j.value("oui", oui);
-    }
+    Json j{{"physicalAddress", report::format("%x.%x.%x.%x", h.physA, h.physB, h.physC, h.physD)},
+           {"supportsAI", h.supportsAI},
+           {"dc48", h.dc48},
+           {"dc36", h.dc36},
+           {"dc30", h.dc30},
+           {"dcY444", h.dcY444},
+           {"dviDual", h.dviDual},
+           {"maxTmdsMHz", h.maxTmdsMHz}};
+    if (h.videoLatency)
+        j["videoLatency"] = *h.videoLatency;
+    if (h.audioLatency)
+        j["audioLatency"] = *h.audioLatency;
+    return j;
+}
+
+Json dataBlock(const DataBlock &db)
+{
+    Json j{{"offset", db.offset},
+           {"tag", db.tag},
+           {"extendedTag", db.extendedTag},
+           {"length", db.length},
+           {"name", latin1(db.name)}};
+    if (db.oui)
+        j["oui"] = report::format("%02X-%02X-%02X", (db.oui >> 16) & 0xFF, (db.oui >> 8) & 0xFF, db.oui & 0xFF);
     switch (db.kind) {
     case BlockKind::Video:
     case BlockKind::Y420Video:
-        vics(j, db.vics);
+        j["vics"] = vics(db.vics);
         break;
     case BlockKind::Audio:
-        audio(j, db.audio);
+        j["audio"] = audio(db.audio);
         break;
     case BlockKind::Speaker:
-        j.value("speakerAllocation", unsigned(db.speakers));
-        strings(j, "speakers", speakerNames(db.speakers));
+        j["speakerAllocation"] = unsigned(db.speakers);
+        j["speakers"] = strings(speakerNames(db.speakers));
         break;
     case BlockKind::HdrStatic:
         if (db.hdr) {
             const HdrStaticMetadata &h = *db.hdr;
-            j.object("hdrStaticMetadata").value("eotfBits", unsigned(h.eotfs));
-            strings(j, "eotfs", eotfNames(h.eotfs));
-            j.value("staticMetadataType1", bool(h.descriptors & 1));
-            if (h.maxLuminanceCode) j.value("maxLuminance", h.maxLuminance());
-            if (h.maxFrameAvgCode) j.value("maxFrameAverageLuminance", h.maxFrameAvg());
-            if (h.minLuminanceCode) j.value("minLuminance", h.minLuminance());
-            j.endObject();
+            Json m{{"eotfBits", unsigned(h.eotfs)},
+                   {"eotfs", strings(eotfNames(h.eotfs))},
+                   {"staticMetadataType1", bool(h.descriptors & 1)}};
+            if (h.maxLuminanceCode)
+                m["maxLuminance"] = number(h.maxLuminance());
+            if (h.maxFrameAvgCode)
+                m["maxFrameAverageLuminance"] = number(h.maxFrameAvg());
+            if (h.minLuminanceCode)
+                m["minLuminance"] = number(h.minLuminance());
+            j["hdrStaticMetadata"] = std::move(m);
         }
         break;
     case BlockKind::Colorimetry:
-        j.value("colorimetryBits", unsigned(db.colorimetry));
-        strings(j, "colorimetry", colorimetryNames(db.colorimetry));
+        j["colorimetryBits"] = unsigned(db.colorimetry);
+        j["colorimetry"] = strings(colorimetryNames(db.colorimetry));
         break;
     case BlockKind::VideoCapability:
         if (db.videoCapability) {
             const VideoCapability &v = *db.videoCapability;
-            j.object("videoCapability")
-                .value("qy", v.qy).value("qs", v.qs)
-                .value("pt", v.pt).value("it", v.it).value("ce", v.ce)
-                .endObject();
+            j["videoCapability"] = Json{{"qy", v.qy}, {"qs", v.qs}, {"pt", v.pt}, {"it", v.it}, {"ce", v.ce}};
         }
         break;
     case BlockKind::Y420CapabilityMap:
-        j.value("allVics", db.y420AllVics).array("vics");
-        for (unsigned v : db.y420MapVics)
-            j.value(nullptr, v);
-        j.endArray();
+        j["allVics"] = db.y420AllVics;
+        j["vics"] = db.y420MapVics;
         break;
     case BlockKind::Eeodb:
-        j.value("extensionCount", db.eeodbCount);
+        j["extensionCount"] = db.eeodbCount;
         break;
     default:
         break;
     }
-    if (db.hdmi) {
-        const HdmiVsdb &h = *db.hdmi;
-        char address[32];
-        std::snprintf(address, sizeof address, "%x.%x.%x.%x", h.physA, h.physB, h.physC, h.physD);
-        j.object("hdmi")
-            .value("physicalAddress", address)
-            .value("supportsAI", h.supportsAI)
-            .value("dc48", h.dc48).value("dc36", h.dc36).value("dc30", h.dc30)
-            .value("dcY444", h.dcY444).value("dviDual", h.dviDual)
-            .value("maxTmdsMHz", h.maxTmdsMHz);
-        if (h.videoLatency) j.value("videoLatency", *h.videoLatency);
-        if (h.audioLatency) j.value("audioLatency", *h.audioLatency);
-        j.endObject();
-    }
+    if (db.hdmi)
+        j["hdmi"] = hdmi(*db.hdmi);
     if (db.hdmiForum)
-        hdmiForum(j, *db.hdmiForum);
-    j.endObject();
+        j["hdmiForum"] = hdmiForum(*db.hdmiForum);
+    return j;
 }
 
-void extension(Json &j, const ExtensionBlock &ext)
+Json extension(const ExtensionBlock &ext)
 {
-    j.object()
-        .value("block", ext.index)
-        .value("tag", unsigned(ext.tag))
-        .value("name", ext.name)
-        .value("checksum", unsigned(ext.checksum))
-        .value("checksumOk", ext.checksumOk);
+    Json j{{"block", ext.index},
+           {"tag", unsigned(ext.tag)},
+           {"name", latin1(ext.name)},
+           {"checksum", unsigned(ext.checksum)},
+           {"checksumOk", ext.checksumOk}};
     if (ext.cta) {
         const CtaExtension &c = *ext.cta;
-        j.object("cta")
-            .value("revision", c.revision)
-            .value("dtdOffset", c.dtdOffset)
-            .value("underscan", c.underscan).value("basicAudio", c.basicAudio)
-            .value("ycbcr444", c.ycbcr444).value("ycbcr422", c.ycbcr422)
-            .value("nativeDtds", c.nativeDtds);
-        j.array("dataBlocks");
+        Json blocks = Json::array();
         for (const DataBlock &db : c.dataBlocks)
-            dataBlock(j, db);
-        j.endArray();
-        timings(j, c.timings);
-        j.endObject();
+            blocks.push_back(dataBlock(db));
+        j["cta"] = Json{
+            {"revision", c.revision},     {"dtdOffset", c.dtdOffset},        {"underscan", c.underscan},
+            {"basicAudio", c.basicAudio}, {"ycbcr444", c.ycbcr444},          {"ycbcr422", c.ycbcr422},
+            {"nativeDtds", c.nativeDtds}, {"dataBlocks", std::move(blocks)}, {"detailedTimings", timings(c.timings)}};
     }
-    j.endObject();
+    return j;
 }
 
-void summary(Json &j, const EdidSummary &s)
+Json summary(const EdidSummary &s)
 {
-    j.object("summary").array("largestModes");
-    for (const ModeSummary &m : s.largestModes) {
-        j.object().value("width", m.width).value("height", m.height).value("interlaced", m.interlaced)
-            .value("native", m.native).value("text", modeText(m)).array("ratesHz");
-        for (double r : m.ratesHz)
-            j.value(nullptr, r);
-        j.endArray().array("ycbcr420RatesHz");
-        for (double r : m.y420RatesHz)
-            j.value(nullptr, r);
-        j.endArray().endObject();
-    }
-    j.endArray().array("deepColourBits");
-    for (unsigned b : s.deepColourBits)
-        j.value(nullptr, b);
-    j.endArray().array("deepColour420Bits");
-    for (unsigned b : s.deepColour420Bits)
-        j.value(nullptr, b);
-    j.endArray();
-    strings(j, "hdrFormats", s.hdrFormats);
-    j.value("maxLuminance", s.maxLuminance).value("maxFrameAverageLuminance", s.maxFrameAvgLuminance)
-        .value("minLuminance", s.minLuminance);
-    strings(j, "audio", s.audio);
-    j.value("hdmi", s.hdmi).value("hdmiForum", s.hdmiForum).value("maxTmdsMHz", s.maxTmdsMHz)
-        .value("maxFrlRate", s.maxFrlRate).value("maxFrl", frlText(s.maxFrlRate)).value("allm", s.allm)
-        .value("vrrMinHz", s.vrrMinHz).value("vrrMaxHz", s.vrrMaxHz)
-        .value("errors", s.errors).value("warnings", s.warnings);
-    strings(j, "problems", s.problems);
-    j.endObject();
+    Json modes = Json::array();
+    for (const ModeSummary &m : s.largestModes)
+        modes.push_back(Json{{"width", m.width},
+                             {"height", m.height},
+                             {"interlaced", m.interlaced},
+                             {"native", m.native},
+                             {"text", latin1(modeText(m))},
+                             {"ratesHz", numbers(m.ratesHz)},
+                             {"ycbcr420RatesHz", numbers(m.y420RatesHz)}});
+    return Json{{"largestModes", std::move(modes)},
+                {"deepColourBits", s.deepColourBits},
+                {"deepColour420Bits", s.deepColour420Bits},
+                {"hdrFormats", strings(s.hdrFormats)},
+                {"maxLuminance", number(s.maxLuminance)},
+                {"maxFrameAverageLuminance", number(s.maxFrameAvgLuminance)},
+                {"minLuminance", number(s.minLuminance)},
+                {"audio", strings(s.audio)},
+                {"hdmi", s.hdmi},
+                {"hdmiForum", s.hdmiForum},
+                {"maxTmdsMHz", s.maxTmdsMHz},
+                {"maxFrlRate", s.maxFrlRate},
+                {"maxFrl", latin1(frlText(s.maxFrlRate))},
+                {"allm", s.allm},
+                {"vrrMinHz", s.vrrMinHz},
+                {"vrrMaxHz", s.vrrMaxHz},
+                {"errors", s.errors},
+                {"warnings", s.warnings},
+                {"problems", strings(s.problems)}};
 }
 
 } // namespace
 
 std::string edidReportJson(const EdidReport &report)
 {
-    Json j;
-    j.object().raw("size", std::to_string(report.size)).value("conforms", report.conforms());
-    summary(j, summarize(report));
-    if (report.hasBase)
-        base(j, report.base);
-    else
-        j.null("base");
-    j.array("extensions");
+    Json doc{{"size", report.size}, {"conforms", report.conforms()}, {"summary", summary(summarize(report))}};
+    doc["base"] = report.hasBase ? base(report.base) : Json();
+    Json extensions = Json::array();
     for (const ExtensionBlock &ext : report.extensions)
-        extension(j, ext);
-    j.endArray().array("problems");
-    for (const Problem &p : report.problems)
-        j.object()
-            .value("severity", p.severity == Severity::Error ? "error" : "warning")
-            .value("block", p.block)
-            .value("offset", p.offset)
-            .value("context", p.context)
-            .value("message", p.message)
-            .endObject();
-    j.endArray().endObject();
-    return j.take() + "\n";
+        extensions.push_back(extension(ext));
+    doc["extensions"] = std::move(extensions);
+    doc["problems"] = report::findingsJson(report.problems);
+    return report::compactText(doc);
 }
 
 } // namespace vantrel::edid

@@ -1,28 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The readable report: one section per block, then what does not conform.
 #include "edid_report.h"
-
-#include <cstdarg>
-#include <cstdio>
+#include "text_report.h"
 
 namespace vantrel::edid {
 namespace {
 
-// MinGW's C++ library formats like glibc (%zu), not like the system's printf.
-#if defined(__MINGW32__)
-std::string format(const char *fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
-#elif defined(__GNUC__)
-std::string format(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
-#endif
-std::string format(const char *fmt, ...)
-{
-    char buffer[512];
-    va_list args;
-    va_start(args, fmt);
-    std::vsnprintf(buffer, sizeof buffer, fmt, args);
-    va_end(args);
-    return buffer;
-}
+using report::format;
 
 std::string join(const std::vector<std::string> &items, const char *separator)
 {
@@ -37,14 +21,7 @@ std::string rateText(double kHz)
     return kHz == int(kHz) ? format("%d", int(kHz)) : format("%.1f", kHz);
 }
 
-class Writer {
-public:
-    void line(int indent, const std::string &text) { out_ += std::string(size_t(indent) * 2, ' ') + text + '\n'; }
-    std::string take() { return std::move(out_); }
-
-private:
-    std::string out_;
-};
+using Writer = report::TextReport;
 
 void writeTiming(Writer &w, int indent, unsigned number, const DetailedTiming &t)
 {
@@ -362,21 +339,7 @@ std::string edidReportText(const EdidReport &report)
     for (const ExtensionBlock &ext : report.extensions)
         writeExtension(w, ext, dtdNumber);
 
-    unsigned errors = 0, warnings = 0;
-    if (!report.problems.empty()) {
-        w.line(0, "Problems:");
-        for (const Problem &p : report.problems) {
-            const bool error = p.severity == Severity::Error;
-            (error ? errors : warnings)++;
-            std::string where = p.block >= 0 ? format("Block %d", p.block) : std::string("Table");
-            if (p.offset >= 0)
-                where += format(", offset 0x%02X", unsigned(p.offset));
-            w.line(1, format("%s: %s, %s: %s", error ? "Error" : "Warning", where.c_str(), p.context.c_str(),
-                             p.message.c_str()));
-        }
-    }
-    w.line(0, format("Conformity: %s (%u error%s, %u warning%s)", errors ? "FAIL" : "PASS", errors,
-                     errors == 1 ? "" : "s", warnings, warnings == 1 ? "" : "s"));
+    w.findings(report.problems);
     return w.take();
 }
 

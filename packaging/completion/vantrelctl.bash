@@ -4,13 +4,19 @@
 # names and their values follow the installed version.
 _vantrelctl()
 {
-    local cur=${COMP_WORDS[COMP_CWORD]}
-    local answer candidate
+    local raw=${COMP_WORDS[COMP_CWORD]}
+    local cur answer candidate
+    # The word as typed may be quoted ("PORT B) or escaped (PORT\ B): its
+    # text is what the candidates are matched against.
+    cur=${raw#[\"\']}
+    cur=${cur%[\"\']}
+    [[ $raw == \'* ]] || cur=$(printf '%s' "$cur" | sed 's/\\\(.\)/\1/g')
     answer=$("${COMP_WORDS[0]}" __complete "$cur" "${COMP_WORDS[@]:1:COMP_CWORD-1}" 2>/dev/null) || return 0
     COMPREPLY=()
     while IFS= read -r candidate; do
         [[ -n $candidate && $candidate == "$cur"* ]] || continue
-        # Values such as "PORT B [BOT]" go in as one word.
+        # Values such as "PORT B [BOT]" go in as one word, escaped, replacing
+        # whatever quoting the typed part had.
         if [[ $candidate == *[[:space:]\[\]]* ]]; then
             COMPREPLY+=("$(printf '%q' "$candidate")")
         else

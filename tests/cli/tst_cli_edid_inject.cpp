@@ -112,7 +112,7 @@ private slots:
 
         const CtlRun automix = ctl.run({"edid", "write", file});
         EXPECT_STATUS(automix, 1);
-        QVERIFY(automix.err.contains(QLatin1String("Select CUSTOM EDID TABLE mode")));
+        QVERIFY(automix.err.contains(QLatin1String("only in CUSTOM EDID mode with preset 1")));
         QCOMPARE(countPrefix(ctl.takeWire(), "10 "), 0);
 
         EXPECT_STATUS(ctl.run({"set", "edid-mode", "custom"}), 0);
@@ -126,7 +126,7 @@ private slots:
         writeBytes(file, broken);
         const CtlRun bad = ctl.run({"edid", "write", file});
         EXPECT_STATUS(bad, 1);
-        QVERIFY(bad.err.contains(QLatin1String("The EDID Checksum is not correct.")));
+        QVERIFY(bad.err.contains(QLatin1String("checksum is wrong")));
         QCOMPARE(countPrefix(ctl.takeWire(), "10 "), 0);
 
         EXPECT_STATUS(ctl.run({"edid", "write", file, "--force"}), 0);

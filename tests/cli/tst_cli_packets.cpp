@@ -41,7 +41,7 @@ private slots:
         QTest::newRow("cec, operands missing") << QStringList{"cec", "decode", "4f:84:10"} << 1
                                                << "  Error: Report Physical Address needs 3 operand bytes, has 1";
         QTest::newRow("not colon hex") << QStringList{"cec", "decode", "5004"} << 2
-                                       << "vantrelctl: \"5004\": not colon hex text (two hex digits per byte joined "
+                                       << "vantrelctl: \"5004\" is not colon hex text (two hex digits per byte joined "
                                           "by colons, \"50:04\")";
         QTest::newRow("neither hdr nor avi") << QStringList{"infoframe", "decode", "vsi", "81:01"} << 2
                                              << "vantrelctl: infoframe decode takes hdr or avi, not \"vsi\"";

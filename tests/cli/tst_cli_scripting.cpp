@@ -55,10 +55,11 @@ private slots:
         QTest::newRow("help for a group") << QStringList{"help", "edid"} << "" << "" << 0 << "" << "edid read";
         QTest::newRow("version") << QStringList{"--version"} << "" << "" << 0 << "" << "vantrelctl ";
         // Refused: the box would not be sent the text, or the control is locked.
-        QTest::newRow("cec text too short") << QStringList{"cec", "send", "50:0"} << "" << "" << 1 << "min 2" << "";
-        QTest::newRow("stored command too long") << QStringList{"cec", "store", "sp", sixty} << "" << "" << 1 << "CEC values not correct" << "";
-        QTest::newRow("infoframe not hex") << QStringList{"infoframe", "hdr", "87:0g"} << "" << "" << 1 << "Hex Format Error" << "";
-        QTest::newRow("follow-up text refused") << QStringList{"set", "force-hdr", "on", "--hdr", "87-01"} << "" << "" << 1 << "refused" << "";
+        QTest::newRow("cec text too short") << QStringList{"cec", "send", "50:0"} << "" << "" << 1 << "is not colon hex text" << "";
+        QTest::newRow("one-byte message") << QStringList{"cec", "send", "50"} << "" << "" << 1 << "2 to 31 bytes" << "";
+        QTest::newRow("stored command too long") << QStringList{"cec", "store", "sp", sixty} << "" << "" << 1 << "5 to 59 characters" << "";
+        QTest::newRow("infoframe not hex") << QStringList{"infoframe", "hdr", "87:0g"} << "" << "" << 1 << "\"87:0g\" is not colon hex text" << "";
+        QTest::newRow("follow-up text refused") << QStringList{"set", "force-hdr", "on", "--hdr", "87-01"} << "" << "" << 1 << "not colon hex" << "";
         QTest::newRow("locked control") << QStringList{"set", "priority", "forced"} << "" << "" << 1 << "auto-switch" << "";
         // Usage.
         QTest::newRow("no command") << QStringList{} << "" << "" << 2 << "no command given" << "";
@@ -79,7 +80,7 @@ private slots:
         QTest::newRow("no device at all") << QStringList{"list"} << "serials=" << "" << 3 << "no device" << "";
         QTest::newRow("library not loadable") << QStringList{"status"} << "" << "/nonexistent/libnone.so" << 3 << "libnone" << "";
         // Exchange failed or not acknowledged.
-        QTest::newRow("write not echoed") << QStringList{"set", "cec", "off"} << "fault=10E0:wrongcode" << "" << 4 << "Error Writing values" << "";
+        QTest::newRow("write not echoed") << QStringList{"set", "cec", "off"} << "fault=10E0:wrongcode" << "" << 4 << "setting cec failed" << "";
         QTest::newRow("reset not echoed") << QStringList{"reset", "all", "--yes"} << "fault=10E0:wrongcode" << "" << 4 << "the reset failed" << "";
         QTest::newRow("reset unanswered") << QStringList{"reset", "settings", "--yes"} << "fault=10E0:noreply" << "" << 4 << "the reset failed" << "";
         QTest::newRow("box edid fetch not echoed") << QStringList{"edid", "read", "box"} << "fault=B4:wrongcode" << "" << 4 << "fetching the EDID failed" << "";
@@ -154,7 +155,9 @@ private slots:
         QCOMPARE(quiet.err, QString());
         const CtlRun quietFailure = ctl.run({"cec", "send", "50:0", "-q"});
         EXPECT_STATUS(quietFailure, 1);
-        QVERIFY(quietFailure.err.contains(QLatin1String("min 2")));
+        QVERIFY(quietFailure.err.contains(QLatin1String("not colon hex")));
+        // A failure shows no success message first.
+        QVERIFY(!quietFailure.err.contains(QLatin1String("written")));
     }
 
     void statusJsonCarriesTheDecodedFacts_data()
@@ -261,6 +264,8 @@ private slots:
         QTest::newRow("setting names") << "vantrelctl set edid-h" << QStringList{"edid-hdr"};
         QTest::newRow("list values") << "vantrelctl set input P"
                                      << QStringList{"PORT\\ A\\ \\[TOP\\]", "PORT\\ B\\ \\[BOT\\]"};
+        QTest::newRow("quoted prefix") << "vantrelctl set input \"P"
+                                       << QStringList{"PORT\\ A\\ \\[TOP\\]", "PORT\\ B\\ \\[BOT\\]"};
         QTest::newRow("button values") << "vantrelctl set audio " << QStringList{"HDMI", "JACK"};
         QTest::newRow("switch") << "vantrelctl set cec o" << QStringList{"on", "off"};
         QTest::newRow("reset") << "vantrelctl reset " << QStringList{"settings", "edid", "all"};

@@ -3,7 +3,7 @@
 // on each object, the way the widgets would (exclusive groups aside).
 #pragma once
 
-#include "readback.h"
+#include "form_binding.h"
 
 #include <QStringList>
 

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "form_binding.h"
 #include "panel.h"
 #include "readback.h"
 #include "setting_commands.h"
@@ -145,8 +146,8 @@ private slots:
         for (const Row &r : rows) {
             const Setting *s = settingForRegister(r.reg);
             QVERIFY2(s, r.slot);
-            QCOMPARE(QString(s->slot), QString(r.slot));
-            QCOMPARE(settingForSlot(r.slot), s);
+            QCOMPARE(QString(bindingAt(s->position).slot), QString(r.slot));
+            QCOMPARE(bindingForSlot(r.slot)->position, s->position);
             QCOMPARE(s->imagePosition, r.image);
             QCOMPARE(s->position, r.position);
             QVERIFY2(std::find(order.begin(), order.end(), r.position) != order.end(), r.slot);
@@ -168,7 +169,7 @@ private slots:
                 Panel panel;
                 panel.apply(readbackUpdates(p.data()));
                 const auto w = s.kind == Kind::Selector
-                    ? selectorWrite(s, panel.index.at(s.objects[0]))
+                    ? selectorWrite(s, panel.index.at(bindingAt(s.position).widgets[0]))
                     : commandWrite(s, [&](const char *o) { return panel.isChecked(o); });
                 const QByteArray what = QByteArray(s.cliName) + " = " + QByteArray::number(v);
                 QVERIFY2(w, what);

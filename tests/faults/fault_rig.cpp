@@ -3,7 +3,7 @@
 
 #include "edid_text.h"
 #include "frames.h"
-#include "window_environment.h"
+#include "window_rig.h"
 
 #include <QtTest>
 

@@ -6,6 +6,7 @@
 // reads and uploads, CEC and infoframe sends.
 #include "box_requests.h"
 #include "edid_transfer.h"
+#include "form_binding.h"
 #include "fuzz_check.h"
 #include "fuzz_clock.h"
 #include "injection.h"

@@ -2,6 +2,7 @@
 // libFuzzer entry: any block reply (any length) through the readback verdict
 // and the control updates, plus the value words vantrelctl takes and shows
 // for each setting.
+#include "form_binding.h"
 #include "fuzz_check.h"
 #include "readback.h"
 #include "setting_values.h"

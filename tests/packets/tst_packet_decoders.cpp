@@ -4,7 +4,7 @@
 #include "avi_infoframe.h"
 #include "cec_message.h"
 #include "hdr_infoframe.h"
-#include "json_writer.h"
+#include "packet_common.h"
 #include "status_decoder.h"
 
 #include <QJsonArray>

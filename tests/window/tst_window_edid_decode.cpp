@@ -3,12 +3,8 @@
 // EDID box, in a window that stays open and follows the box on Refresh.
 #include "edid_decode_dialog.h"
 #include "edid_report.h"
-#include "feedback_recorder.h"
-#include "mainwindow.h"
-#include "sim_api.h"
 #include "ui_EdidDecodeDialog.h"
-#include "virtual_clock.h"
-#include "window_environment.h"
+#include "window_rig.h"
 
 #include <QMenuBar>
 #include <QtTest>
@@ -18,20 +14,7 @@ using namespace vantrel::test;
 
 namespace {
 
-struct Rig {
-    VirtualClock clock;
-    FeedbackRecorder feedback;
-    std::unique_ptr<MainWindow> window;
-
-    Rig()
-    {
-        sim::reset("busy_fetch_ms=0;busy_store_ms=0;busy_edid_ms=0");
-        sim::setClock(&clock);
-        window = std::make_unique<MainWindow>(testEnvironment(sim::simulatorApi(), clock, feedback));
-        feedback.clear();
-    }
-    ~Rig() { sim::setClock(nullptr); }
-};
+using Rig = SimulatedWindowRig;
 
 QString reportOf(const std::vector<uint8_t> &bytes)
 {

@@ -2,11 +2,7 @@
 // The EDID page and the CEC / infoframe buttons, pressed as a user presses
 // them, against the scripted USB library.
 #include "bytes_print.h"
-#include "fake_usb.h"
-#include "feedback_recorder.h"
-#include "mainwindow.h"
-#include "virtual_clock.h"
-#include "window_environment.h"
+#include "window_rig.h"
 
 #include <QProgressBar>
 #include <QTemporaryDir>
@@ -17,13 +13,7 @@ using namespace vantrel::test;
 
 namespace {
 
-struct Rig {
-    VirtualClock clock;
-    FakeUsb usb{clock};
-    FeedbackRecorder feedback;
-    std::array<uint8_t, 40> block{};
-    std::unique_ptr<MainWindow> window;
-
+struct Rig : ScriptedWindowRig {
     Rig()
     {
         block[2] = 3; // custom EDID mode, preset 1: uploads allowed
@@ -31,12 +21,8 @@ struct Rig {
         block[9] = 1;
         for (int i = 0; i < 256; ++i)
             usb.edid[i] = uint8_t(i);
-        usb.responder = [this](const Bytes &r) {
-            if (r.size() == 3 && r[2] == 0xE1)
-                return FakeUsb::echo(settingsBlockReply(block));
-            return FakeUsb::idleReply(r, usb.edid);
-        };
-        window = std::make_unique<MainWindow>(testEnvironment(usb.api(), clock, feedback));
+        answerBlock();
+        start();
         window->pollTick();
         usb.clearRecord();
         feedback.clear();

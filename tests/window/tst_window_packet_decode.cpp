@@ -4,15 +4,11 @@
 // window that stays open beside the main one.
 #include "avi_infoframe.h"
 #include "cec_message.h"
-#include "feedback_recorder.h"
 #include "hdr_infoframe.h"
-#include "mainwindow.h"
 #include "packet_decode_dialog.h"
-#include "sim_api.h"
 #include "sim_status.h"
 #include "ui_PacketDecodeDialog.h"
-#include "virtual_clock.h"
-#include "window_environment.h"
+#include "window_rig.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -23,20 +19,7 @@ using namespace vantrel::test;
 
 namespace {
 
-struct Rig {
-    VirtualClock clock;
-    FeedbackRecorder feedback;
-    std::unique_ptr<MainWindow> window;
-
-    Rig()
-    {
-        sim::reset("busy_fetch_ms=0;busy_store_ms=0;busy_edid_ms=0");
-        sim::setClock(&clock);
-        window = std::make_unique<MainWindow>(testEnvironment(sim::simulatorApi(), clock, feedback));
-        feedback.clear();
-    }
-    ~Rig() { sim::setClock(nullptr); }
-
+struct Rig : SimulatedWindowRig {
     PacketDecodeDialog *open()
     {
         window->decodePacketsAction()->trigger();
@@ -50,7 +33,7 @@ QString summary(PacketDecodeDialog *d, Section s)
 {
     return d->summaryLabel(s)->text();
 }
-QString report(PacketDecodeDialog *d, Section s)
+QString decodedText(PacketDecodeDialog *d, Section s)
 {
     return d->reportText(s)->toPlainText();
 }
@@ -81,18 +64,18 @@ private slots:
         // and the source's infoframe the first status read captured.
         QCOMPARE(summary(d, Section::Cec), QStringLiteral("Audio System to TV: Image View On"));
         const std::vector<uint8_t> cec = bytesOf(rig.window->ui->CECtext->toPlainText());
-        QCOMPARE(report(d, Section::Cec),
+        QCOMPARE(decodedText(d, Section::Cec),
                  QString::fromStdString(packets::cecMessageText(packets::decodeCecMessage(cec.data(), cec.size()))));
         QCOMPARE(summary(d, Section::HdrIf), QStringLiteral("SMPTE ST 2084, DCI-P3, D65, mastering 1000 / 0.0050 "
                                                             "cd/m2, MaxCLL 1000 cd/m2, MaxFALL 400 cd/m2"));
-        QVERIFY(report(d, Section::HdrIf).contains(QLatin1String("Checksum: 0x")));
+        QVERIFY(decodedText(d, Section::HdrIf).contains(QLatin1String("Checksum: 0x")));
         QCOMPARE(summary(d, Section::Avi), QStringLiteral("YCbCr 4:2:0, ITU-R BT.2020, 3840x2160p60 (VIC 97)"));
         const std::vector<uint8_t> avi = bytesOf(rig.window->ui->AVItext->toPlainText());
         QCOMPARE(avi.size(), size_t(13));
-        QCOMPARE(report(d, Section::Avi), QString::fromStdString(packets::aviInfoframeText(
+        QCOMPARE(decodedText(d, Section::Avi), QString::fromStdString(packets::aviInfoframeText(
                                               packets::decodeAviInfoframe(avi.data(), avi.size()))));
         QCOMPARE(summary(d, Section::CapturedHdr), kSourceHdr10);
-        QVERIFY(report(d, Section::CapturedHdr).contains(QLatin1String("(captured; no header or checksum)")));
+        QVERIFY(decodedText(d, Section::CapturedHdr).contains(QLatin1String("(captured; no header or checksum)")));
         QVERIFY(rig.feedback.ofKind("warning").isEmpty());
 
         // Edits in the main window wait for Refresh.
@@ -105,9 +88,9 @@ private slots:
         QCOMPARE(summary(d, Section::Cec), QStringLiteral("TV to Broadcast: Standby"));
         QVERIFY2(summary(d, Section::Avi).startsWith(QLatin1String("Hex Format Error: not colon hex text")),
                  qPrintable(summary(d, Section::Avi)));
-        QVERIFY(report(d, Section::Avi).isEmpty());
+        QVERIFY(decodedText(d, Section::Avi).isEmpty());
         QCOMPARE(summary(d, Section::HdrIf), QStringLiteral("The HDR IF box is empty."));
-        QVERIFY(report(d, Section::HdrIf).isEmpty());
+        QVERIFY(decodedText(d, Section::HdrIf).isEmpty());
 
         // The menu again reuses the one window; Close hides it.
         rig.window->decodePacketsAction()->trigger();
@@ -142,7 +125,7 @@ private slots:
         sim::box().setSignal(s);
         rig.window->pollTick();
         QCOMPARE(::summary(d, Section::CapturedHdr), summary);
-        QCOMPARE(report(d, Section::CapturedHdr).isEmpty(), eotf < 0);
+        QCOMPARE(decodedText(d, Section::CapturedHdr).isEmpty(), eotf < 0);
         QCOMPARE(::summary(d, Section::Cec), QStringLiteral("Audio System to TV: Image View On"));
 
         // Hidden, the window is left alone; shown again, it is current.

@@ -2,11 +2,7 @@
 // Settings through the real window: the readback's own writes, the slots'
 // registers as a user drives them, the selector gate and the factory reset.
 #include "bytes_print.h"
-#include "fake_usb.h"
-#include "feedback_recorder.h"
-#include "mainwindow.h"
-#include "virtual_clock.h"
-#include "window_environment.h"
+#include "window_rig.h"
 
 #include <QtTest>
 
@@ -15,27 +11,17 @@ using namespace vantrel::test;
 
 namespace {
 
-struct Rig {
-    VirtualClock clock;
-    FakeUsb usb{clock};
-    FeedbackRecorder feedback;
-    std::array<uint8_t, 40> block{};
-    std::unique_ptr<MainWindow> window;
-
+struct Rig : ScriptedWindowRig {
     Rig()
     {
         block[9] = block[10] = block[11] = 1;
         block[0] = 1, block[1] = 1, block[2] = 1, block[3] = 2, block[6] = 1, block[19] = 1;
         block[16] = block[29] = block[5] = 1; // the boxes the form starts checked
-        usb.responder = [this](const Bytes &r) {
-            if (r.size() == 3 && r[2] == 0xE1)
-                return FakeUsb::echo(settingsBlockReply(block));
-            return FakeUsb::idleReply(r, usb.edid);
-        };
+        answerBlock();
     }
     void start()
     {
-        window = std::make_unique<MainWindow>(testEnvironment(usb.api(), clock, feedback));
+        ScriptedWindowRig::start();
         usb.clearRecord();
     }
     // The register writes on the wire since the last clear.

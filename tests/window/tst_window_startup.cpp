@@ -2,11 +2,7 @@
 // The real window against the scripted USB library: what start-up sends,
 // what it shows, and how a click reaches the wire.
 #include "bytes_print.h"
-#include "fake_usb.h"
-#include "feedback_recorder.h"
-#include "mainwindow.h"
-#include "virtual_clock.h"
-#include "window_environment.h"
+#include "window_rig.h"
 
 #include <QtTest>
 
@@ -15,18 +11,14 @@ using namespace vantrel::test;
 
 namespace {
 
-struct Rig {
-    VirtualClock clock;
-    FakeUsb usb{clock};
-    FeedbackRecorder feedback;
+struct Rig : ScriptedWindowRig {
     int exitStatus = -1;
-    std::unique_ptr<MainWindow> window;
 
     void start()
     {
         MainWindow::Environment env = testEnvironment(usb.api(), clock, feedback);
         env.exitProcess = [this](int status) { exitStatus = status; };
-        window = std::make_unique<MainWindow>(env);
+        ScriptedWindowRig::start(env);
     }
 };
 

@@ -1,11 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The header lines as the window shows them for the box's status records.
 #include "bytes_print.h"
-#include "fake_usb.h"
-#include "feedback_recorder.h"
-#include "mainwindow.h"
-#include "virtual_clock.h"
-#include "window_environment.h"
+#include "window_rig.h"
 
 #include <QtTest>
 
@@ -14,13 +10,9 @@ using namespace vantrel::test;
 
 namespace {
 
-struct Rig {
-    VirtualClock clock;
-    FakeUsb usb{clock};
-    FeedbackRecorder feedback;
+struct Rig : ScriptedWindowRig {
     Bytes video = Bytes(15, 0);
     bool failGate = false;
-    std::unique_ptr<MainWindow> window;
 
     Rig()
     {
@@ -32,7 +24,7 @@ struct Rig {
                 return FakeUsb::echo(bytesFromHex("E1 00"));
             return FakeUsb::idleReply(r, usb.edid);
         };
-        window = std::make_unique<MainWindow>(testEnvironment(usb.api(), clock, feedback));
+        start();
     }
 };
 

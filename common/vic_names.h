@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The video identification codes of CTA-861 and their timings.
+// The video identification codes of CTA-861 and their timings: what an EDID
+// advertises and an AVI infoframe announces by code.
 #pragma once
 
 #include <string>
 
-namespace vantrel::edid {
+namespace vantrel::cta {
 
 struct VicFormat {
     unsigned vic;
@@ -24,4 +25,10 @@ const VicFormat *vicFormat(unsigned vic);
 // nor 4:3 ("1920x1080p60 64:27"); empty for undefined codes.
 std::string vicName(unsigned vic);
 
+} // namespace vantrel::cta
+
+namespace vantrel::edid {
+using cta::VicFormat;
+using cta::vicFormat;
+using cta::vicName;
 } // namespace vantrel::edid

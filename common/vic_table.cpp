@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
-namespace vantrel::edid {
+namespace vantrel::cta {
 namespace {
 
 // vic, active width, active lines (a frame's, for interlaced codes),
@@ -207,4 +207,4 @@ std::string vicName(unsigned vic)
     return name;
 }
 
-} // namespace vantrel::edid
+} // namespace vantrel::cta
