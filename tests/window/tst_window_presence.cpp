@@ -2,11 +2,7 @@
 // The real window when the box is absent, silent, answers only in part, is
 // plugged in later or unplugged: how often it is asked, how long a tick
 // blocks, what the window shows and says.
-#include "fake_usb.h"
-#include "feedback_recorder.h"
-#include "mainwindow.h"
-#include "virtual_clock.h"
-#include "window_environment.h"
+#include "window_rig.h"
 
 #include <QLabel>
 #include <QtTest>
@@ -16,14 +12,9 @@ using namespace vantrel::test;
 
 namespace {
 
-struct Rig {
-    VirtualClock clock;
-    FakeUsb usb{clock};
-    FeedbackRecorder feedback;
-    std::unique_ptr<MainWindow> window;
+struct Rig : ScriptedWindowRig {
     uint32_t longestTickMs = 0;
 
-    void start() { window = std::make_unique<MainWindow>(testEnvironment(usb.api(), clock, feedback)); }
     // One timer tick 3 s after the last one ended; returns the writes it made.
     int tick()
     {
