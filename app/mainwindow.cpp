@@ -1,18 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow.h"
 
+#include "edid_decode_page.h"
+#include "edid_page.h"
 #include "feedback.h"
+#include "inject_page.h"
 #include "injection.h"
+#include "packet_decode_page.h"
+#include "packet_compose_controls.h"
 #include "process_usb.h"
-#include "session.h"
+#include "settings_page.h"
 #include "settings_table.h"
+#include "status_area.h"
 #include "usb_library.h"
+#include "window_reporter.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
-#include <QProgressBar>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -23,7 +30,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-const char *const MainWindow::DeviceIdString = "2023";
+const char *const MainWindow::DeviceIdString = vantrel::kBoxSerial;
 
 MainWindow::MainWindow(QWidget *parent) : MainWindow(Environment{}, parent) {}
 
@@ -31,7 +38,9 @@ MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(pa
 {
     ui = new Ui_MainWindow;
     ui->setupUi(this);
-    setupToolsMenu();
+    new PacketComposeControls({ui->CECtext, ui->IFtext, ui->AVItext, ui->lblCecDecoded, ui->lblIfDecoded,
+                               ui->lblAviDecoded, ui->ButComposeIF, ui->ButComposeAVI, ui->cmbCecRecipe},
+                              this);
     setupShortcuts();
     fitToScreen();
     // The status lines carry names the source sends; markup in them must stay text.
@@ -50,8 +59,9 @@ MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(pa
         if (!quietLink_)
             feedback_->linkAlert(QCoreApplication::translate("MainWindow", text.c_str()));
     });
-    box_ = std::make_unique<vantrel::BoxRequests>(
-        *link_, [this](const std::string &text, int ms) { statusFromCore(text, ms); });
+    reporter_ = std::make_unique<WindowReporter>(*this, *feedback_, *clock_);
+    box_ = std::make_unique<vantrel::BoxRequests>(*link_, *reporter_);
+    makePages();
     // Nobody should take the simulated box for a real one.
     simulated_ = vantrel::isSimulatedBox(api);
     if (simulated_) {
@@ -227,24 +237,24 @@ void MainWindow::pollTick()
 
 void MainWindow::PollStep()
 {
-    if (!PendingEdidRead)
+    if (!edid_->PendingEdidRead)
         return;
     uint8_t reply[vantrel::UsbLink::kMaxReply];
     ReadBlock(reply, vantrel::frame::kSettingsBlockLength);
     if ((reply[1] & vantrel::frame::kBusyBit) || link_->silent())
         return;
-    PendingEdidRead = false;
-    if (readEdidFrom(vantrel::frame::kFetchBoxEdid)) {
-        edidRereadTries_ = 0;
+    edid_->PendingEdidRead = false;
+    if (edid_->readEdidFrom(vantrel::frame::kFetchBoxEdid)) {
+        edid_->edidRereadTries_ = 0;
         return;
     }
     // A transient failure stays due, or the box would keep the old table for
     // good; a box that does not answer would block the window on every tick.
-    ++edidRereadTries_;
-    if (edidRereadTries_ < kMaxEdidRereadTries && !link_->lastTimedOut())
-        PendingEdidRead = true;
+    ++edid_->edidRereadTries_;
+    if (edid_->edidRereadTries_ < EdidPage::kMaxEdidRereadTries && !link_->lastTimedOut())
+        edid_->PendingEdidRead = true;
     else
-        edidRereadTries_ = 0;
+        edid_->edidRereadTries_ = 0;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -298,43 +308,29 @@ bool MainWindow::WriteBlock(const uint8_t image[vantrel::frame::kSettingsSize])
     return box_->WriteBlock(image);
 }
 
-void MainWindow::status(const QString &text, int ms)
+void MainWindow::makePages()
 {
-    feedback_->statusMessage(statusBar(), text, ms);
+    const PageContext context{ui, this, *box_, *reporter_};
+    // The sends' own failures are on the status bar; the write goes out anyway.
+    vantrel::config::FollowUpSends sends;
+    sends.hdr = [this] { WriteIF(); return true; };
+    sends.avi = [this] { sendAVI(); return true; };
+    settings_ = std::make_unique<SettingsPage>(context, [this] { return SetupComplete; }, sends);
+    settings_->filled = [this] { settingsFilled(); };
+    statusArea_ = std::make_unique<StatusArea>(context);
+    edid_ = std::make_unique<EdidPage>(context);
+    inject_ = std::make_unique<InjectPage>(context);
+    edidDecode_ = std::make_unique<EdidDecodePage>(context, *edid_);
+    packetDecode_ = std::make_unique<PacketDecodePage>(context);
+    setupToolsMenu();
 }
 
-void MainWindow::statusFromCore(const std::string &text, int ms)
+void MainWindow::setupToolsMenu()
 {
-    status(QCoreApplication::translate("MainWindow", text.c_str()), ms);
-}
-
-vantrel::Session MainWindow::session()
-{
-    return vantrel::Session{*box_, *clock_,
-                            [this](const std::string &line) { feedback_->diagnostic(QString::fromStdString(line)); },
-                            [this](int a, int b) { on_ProgressChange(a, b); }};
-}
-
-void MainWindow::setupProgressBar()
-{
-    // One bar for every transfer.
-    if (!progressBar_) {
-        progressBar_ = new QProgressBar(this);
-        progressBar_->setTextVisible(false);
-        statusBar()->addPermanentWidget(progressBar_, 0);
-    }
-    progressBar_->hide();
-}
-
-void MainWindow::on_ProgressChange(int a, int b)
-{
-    if (!progressBar_)
-        setupProgressBar();
-    if (a <= 0 || b <= 0) {
-        progressBar_->hide();
-        return;
-    }
-    progressBar_->show();
-    progressBar_->setRange(0, b);
-    progressBar_->setValue(a);
+    // Not part of the form: the form keeps the menus its layout was made for.
+    auto *tools = new QMenu(tr("&Tools"), ui->menubar);
+    tools->setObjectName(QStringLiteral("menuTools"));
+    edidDecode_->addAction(tools);
+    packetDecode_->addAction(tools);
+    ui->menubar->insertMenu(ui->menuHelp->menuAction(), tools);
 }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The one window: start-up, the poll tick, the exit paths and every slot the
-// form connects. The slots' bodies live in window/, one file per page or area
-// (settings_page, status_area, edid_page, edid_decode_page, inject_page); this
-// class only holds the state they share.
+// form connects. Each slot forwards to the page that owns it (pages/): the
+// settings page, the status area, the EDID page, the injection page and the
+// two decode windows; each page holds its own state.
 #pragma once
 
 #include "ui_VantrelForm.h"
@@ -15,23 +15,21 @@
 
 #include <QMainWindow>
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <string>
 
-class EdidDecodeDialog;
+class EdidDecodePage;
+class EdidPage;
 class Feedback;
-class PacketDecodeDialog;
+class InjectPage;
+class PacketDecodePage;
 class QAction;
 class QLabel;
-class QMenu;
 class QProgressBar;
-
-namespace vantrel {
-struct Session;
-}
+class SettingsPage;
+class StatusArea;
+class WindowReporter;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -53,29 +51,30 @@ public:
 
     static const char *const DeviceIdString;
 
-    // Program-wide state; public so tests can look at it.
     Ui_MainWindow *ui = nullptr;
+    // Start-up has finished: the list boxes' slots write from now on.
     bool SetupComplete = false;
-    bool PendingEdidRead = true;
-    // Failed EDID re-reads since the last one was asked for.
-    int edidRereadTries_ = 0;
-    static constexpr int kMaxEdidRereadTries = 3;
     bool simulated() const { return simulated_; }
-    uint8_t SettingsImage[vantrel::frame::kSettingsSize] = {};
-    std::string EdidTextBuffer;
+
+    // The pages, each owning its state: the settings image (settingsPage),
+    // the EDID text buffer and the pending EDID re-read (edidPage), the
+    // decode windows and their menu actions.
+    SettingsPage &settingsPage() { return *settings_; }
+    StatusArea &statusArea() { return *statusArea_; }
+    EdidPage &edidPage() { return *edid_; }
+    InjectPage &injectPage() { return *inject_; }
+    EdidDecodePage &edidDecodePage() { return *edidDecode_; }
+    PacketDecodePage &packetDecodePage() { return *packetDecode_; }
 
     vantrel::UsbLink &link() { return *link_; }
     const vantrel::BoxPresence &presence() const { return presence_; }
     bool BusyFlag() const { return link_->busy(); }
     bool pollTimerRunning() const { return pollTimerRunning_; }
     int pollIntervalMs() const { return pollIntervalMs_; }
-    QProgressBar *progressBar() const { return progressBar_; }
-    // Tools > Decode EDID... and its window (null until first used).
-    QAction *decodeEdidAction() const { return decodeEdidAction_; }
-    EdidDecodeDialog *decodeDialog() const { return decodeDialog_; }
-    // Tools > Decode packets... and its window (null until first used).
-    QAction *decodePacketsAction() const { return decodePacketsAction_; }
-    PacketDecodeDialog *packetDialog() const { return packetDialog_; }
+    QProgressBar *progressBar() const;
+    // Tools > Decode EDID... and Tools > Decode packets...
+    QAction *decodeEdidAction() const;
+    QAction *decodePacketsAction() const;
 
     // One poll tick, as the timer delivers it.
     void pollTick();
@@ -134,10 +133,6 @@ private slots:
     void set3D();
     void setEdidAlgo();
     void setAviPers();
-    void DecodeEdid();
-    void DecodePackets();
-    void RefreshPacketDecodes();
-    void RefreshCapturedDecode();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -150,11 +145,16 @@ private:
     void StopPollTimer();
     void PollStep();
 
+    void makePages();
+    void setupToolsMenu();
+    void setupShortcuts();
+    void fitToScreen();
+
     // Start-up in steps, so a box that stops answering part-way resumes there.
     static constexpr int kStartupSteps = 4;
     void runStartupStep(int step);
     void continueStartup();
-    // window/box_presence_area.cpp
+    // pages/box_presence_area.cpp
     void setupPresence();
     void showPresence();
     template <size_t N>
@@ -166,31 +166,13 @@ private:
     // box counts as silent, or as gone when it is no longer listed.
     bool answered(uint32_t unansweredBefore);
 
-    // Shared by the glue files.
-    void status(const QString &text, int ms);
-    void statusFromCore(const std::string &text, int ms);
-    vantrel::Session session();
-    void setupProgressBar();
-    void setupToolsMenu();
-    void setupShortcuts();
-    void fitToScreen();
-    void addPacketDecodeAction(QMenu *tools);
-    template <typename Decode>
-    void showPacketDecode(int section, const QString &text, const QString &empty, Decode decode);
-    bool readEdidFrom(uint8_t fetchCode);
-    bool uploadEdid();
-    // The EDID box's text parsed; false (after "Hex Format Error") on a format error.
-    // count, if given: how many values the text holds.
-    bool parseEdidBox(std::array<uint8_t, 256> &image, int *count = nullptr);
-    void showEdidHex(const std::array<uint8_t, 256> &image);
-    bool saveCecCommand(uint8_t code);
-    // The setting slot's register write, worked out from the settings table.
-    void runSetting(const char *slot);
-
+    // The window's own: its environment, the link and the box, the reporter
+    // (status bar, progress bar, sessions), the poll timer.
     Environment env_;
     std::unique_ptr<Feedback> ownedFeedback_;
     Feedback *feedback_ = nullptr;
     vantrel::Clock *clock_ = nullptr;
+    std::unique_ptr<WindowReporter> reporter_;
     std::unique_ptr<vantrel::UsbLink> link_;
     std::unique_ptr<vantrel::BoxRequests> box_;
     bool simulated_ = false;
@@ -200,12 +182,14 @@ private:
     bool settingsFilled_ = false;
     bool quietLink_ = false; // looking again: the link's alerts were said once
     int startupStep_ = 0;
-    QProgressBar *progressBar_ = nullptr;
-    QAction *decodeEdidAction_ = nullptr;
-    EdidDecodeDialog *decodeDialog_ = nullptr;
-    QAction *decodePacketsAction_ = nullptr;
-    PacketDecodeDialog *packetDialog_ = nullptr;
     bool pollTimerRunning_ = false;
     int pollTimerId_ = 0;
     int pollIntervalMs_ = 0;
+
+    std::unique_ptr<SettingsPage> settings_;
+    std::unique_ptr<StatusArea> statusArea_;
+    std::unique_ptr<EdidPage> edid_;
+    std::unique_ptr<InjectPage> inject_;
+    std::unique_ptr<EdidDecodePage> edidDecode_;
+    std::unique_ptr<PacketDecodePage> packetDecode_;
 };

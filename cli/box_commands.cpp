@@ -42,7 +42,7 @@ int runList(Invocation &inv)
         const bool serialRead = api->GetProductString(i, serial, SI_RETURN_SERIAL_NUMBER) == SI_SUCCESS;
         api->GetProductString(i, product, SI_RETURN_DESCRIPTION);
         // The window and every command use the first device with this serial.
-        const bool used = serialRead && !chosen && std::strcmp(serial, "2023") == 0;
+        const bool used = serialRead && !chosen && std::strcmp(serial, kBoxSerial) == 0;
         chosen = chosen || used;
         inv.out.line(std::to_string(i) + "  " + (serialRead ? latin1(serial) : "(serial not readable)") + "  " +
                      latin1(product) + (simulated ? " (simulated)" : "") + (used ? "  [used]" : ""));
@@ -101,67 +101,23 @@ int runSettings(Invocation &inv)
 
 int runSet(Invocation &inv)
 {
-    const std::string name = inv.args[0];
-    const config::Setting *s = config::findSetting(name);
-    if (!s || !s->writable()) {
-        std::string names;
-        std::vector<std::string> list;
-        for (const config::Setting &row : config::settingsTable())
-            if (row.cliName && row.writable()) {
-                names += std::string(names.empty() ? "" : ", ") + row.cliName;
-                list.emplace_back(row.cliName);
-            }
-        usageError("no setting \"" + name + "\"" + didYouMean(name, list) + "; the settings are " + names);
-    }
-    const config::ParsedValue parsed = config::parseSettingValue(*s, inv.args[1]);
-    if (!parsed.ok)
-        usageError(parsed.error);
+    const SettingChange change = checkedSettingChange(inv.args[0], inv.args[1]);
+    const config::Setting *s = change.setting;
     if ((inv.isSet("hdr") && s->followUp != config::FollowUp::SendHdrInfoframe) ||
         (inv.isSet("avi") && s->followUp != config::FollowUp::SendAviInfoframe))
         usageError("--hdr goes with force-hdr, --avi with avi-replace");
-    const std::optional<config::RegisterWrite> write = config::writeFor(*s, parsed.value);
-    if (!write)
-        usageError(std::string("no register write for ") + s->cliName);
-
+    std::optional<std::string> hdr, avi;
+    if (inv.isSet("hdr"))
+        hdr = inv.value("hdr");
+    if (inv.isSet("avi"))
+        avi = inv.value("avi");
     BoxConnection b(inv.link);
-    if (s->lockable()) {
-        const std::optional<std::string> lock = config::lockReason(*s, b.readSettings().data());
-        if (lock)
-            throw CliError{kExitFailed, std::string(s->cliName) + " cannot be changed now: " + *lock};
-    }
-    b.clearOutcome();
-    Session session = b.session();
-    config::FollowUpSends sends;
-    sends.hdr = [&] {
-        const std::string text =
-            inv.isSet("hdr") ? checkedPacketText(PacketKind::Hdr, inv.value("hdr")) : b.storedHdrText();
-        inject::writeHdrInfoframe(session, text);
-        // A text the send refused leaves the box untouched: no half-done change.
-        b.requireAccepted(std::string("setting ") + s->cliName);
-        return true;
-    };
-    sends.avi = [&] {
-        const std::string text =
-            inv.isSet("avi") ? checkedPacketText(PacketKind::Avi, inv.value("avi")) : b.storedAviText();
-        uint8_t imagePos33 = 0;
-        inject::sendAvi(session, text, true, imagePos33);
-        b.requireAccepted(std::string("setting ") + s->cliName);
-        return true;
-    };
-    uint8_t image[config::kBlockSize] = {};
-    const bool written = config::applySetting(b.box(), *s, *write, image, sends) == config::ApplyResult::Written;
-    b.require(written, std::string("setting ") + s->cliName + " failed");
-    if (s->followUp == config::FollowUp::EdidRebuild) {
-        // The window's own note on its status bar while the box rebuilds.
-        b.box().message("EDID Writing Busy", 2000);
-        b.require(edid::waitEdidReady(session) < edid::kMaxBusyReads, "the box is still busy building its EDID");
-    }
-    b.requireDone(std::string("setting ") + s->cliName);
+    applySettingChange(b, change, hdr, avi);
 
-    const std::string text = latin1(config::describeValue(*s, parsed.value));
+    const std::string text = latin1(config::describeValue(*s, change.value));
     inv.out.line(format("%-16s %s", s->cliName, text.c_str()));
     inv.out.set("name", s->cliName);
-    inv.out.set("value", parsed.value);
+    inv.out.set("value", change.value);
     inv.out.set("text", text);
     return kExitOk;
 }
@@ -187,6 +143,65 @@ int runReset(Invocation &inv)
 }
 
 } // namespace
+
+SettingChange checkedSettingChange(const std::string &name, const std::string &value)
+{
+    const config::Setting *s = config::findSetting(name);
+    if (!s || !s->writable()) {
+        std::string names;
+        std::vector<std::string> list;
+        for (const config::Setting &row : config::settingsTable())
+            if (row.cliName && row.writable()) {
+                names += std::string(names.empty() ? "" : ", ") + row.cliName;
+                list.emplace_back(row.cliName);
+            }
+        usageError("no setting \"" + name + "\"" + didYouMean(name, list) + "; the settings are " + names);
+    }
+    const config::ParsedValue parsed = config::parseSettingValue(*s, value);
+    if (!parsed.ok)
+        usageError(parsed.error);
+    const std::optional<config::RegisterWrite> write = config::writeFor(*s, parsed.value);
+    if (!write)
+        usageError(std::string("no register write for ") + s->cliName);
+    return {s, parsed.value, *write};
+}
+
+void applySettingChange(BoxConnection &b, const SettingChange &change, const std::optional<std::string> &hdr,
+                        const std::optional<std::string> &avi)
+{
+    const config::Setting *s = change.setting;
+    if (s->lockable()) {
+        const std::optional<std::string> lock = config::lockReason(*s, b.readSettings().data());
+        if (lock)
+            throw CliError{kExitFailed, std::string(s->cliName) + " cannot be changed now: " + *lock};
+    }
+    b.clearOutcome();
+    Session session = b.session();
+    config::FollowUpSends sends;
+    sends.hdr = [&] {
+        const std::string text = hdr ? checkedPacketText(PacketKind::Hdr, *hdr) : b.storedHdrText();
+        inject::writeHdrInfoframe(session, text);
+        // A text the send refused leaves the box untouched: no half-done change.
+        b.requireAccepted(std::string("setting ") + s->cliName);
+        return true;
+    };
+    sends.avi = [&] {
+        const std::string text = avi ? checkedPacketText(PacketKind::Avi, *avi) : b.storedAviText();
+        uint8_t imagePos33 = 0;
+        inject::sendAvi(session, text, true, imagePos33);
+        b.requireAccepted(std::string("setting ") + s->cliName);
+        return true;
+    };
+    uint8_t image[config::kBlockSize] = {};
+    const bool written = config::applySetting(b.box(), *s, change.write, image, sends) == config::ApplyResult::Written;
+    b.require(written, std::string("setting ") + s->cliName + " failed");
+    if (s->followUp == config::FollowUp::EdidRebuild) {
+        // The window's own note on its status bar while the box rebuilds.
+        b.box().message("EDID Writing Busy", 2000);
+        b.require(edid::waitEdidReady(session) < edid::kMaxBusyReads, "the box is still busy building its EDID");
+    }
+    b.requireDone(std::string("setting ") + s->cliName);
+}
 
 std::vector<Command> boxCommands()
 {

@@ -16,7 +16,7 @@ namespace vantrel::cli {
 
 namespace {
 
-constexpr const char *kDeviceId = "2023";
+constexpr const char *kDeviceId = kBoxSerial;
 
 // A send reports its failure both on the status bar and in its diagnostic
 // line; the terminal gets it once.
@@ -72,7 +72,7 @@ BoxConnection::BoxConnection(const LinkOptions &options) : options_(options)
 {
     const UsbApi *api = chooseApi(options);
     link_ = std::make_unique<UsbLink>(api, systemClock(), [](const std::string &text) { printError(text); });
-    box_ = std::make_unique<BoxRequests>(*link_, [this](const std::string &text, int) { onMessage(text); });
+    box_ = std::make_unique<BoxRequests>(*link_, [this](const Outcome &o) { onMessage(o); });
     DWORD index = 0;
     if (!link_->FindDevice(kDeviceId, index))
         throw CliError{kExitNoBox, std::string("no box with serial ") + kDeviceId + " is attached"};
@@ -100,15 +100,15 @@ Session BoxConnection::session()
     return s;
 }
 
-void BoxConnection::onMessage(const std::string &text)
+void BoxConnection::onMessage(const Outcome &o)
 {
     // The window's failure texts are for its status bar; the command says in
     // its own words what went wrong. --verbose shows them as diagnostics.
-    if (box_->messageVerdict() != Verdict::Done) {
-        if (options_.verbose && text != "...")
-            std::fprintf(stderr, "box: %s\n", text.c_str());
+    if (!o.done()) {
+        if (options_.verbose && o.message != kRegisterReadFailed)
+            std::fprintf(stderr, "box: %s\n", o.message.c_str());
     } else if (!options_.quiet) {
-        pendingMessages().push_back(text);
+        pendingMessages().push_back(o.message);
     }
 }
 

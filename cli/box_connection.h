@@ -61,7 +61,7 @@ public:
     std::string storedAviText();
 
 private:
-    void onMessage(const std::string &text);
+    void onMessage(const Outcome &o);
 
     LinkOptions options_;
     std::unique_ptr<UsbLink> link_;

@@ -5,9 +5,11 @@
 
 #include "box_connection.h"
 #include "output.h"
+#include "setting_commands.h"
 
 #include <set>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +56,23 @@ std::vector<Command> statusCommands();
 std::vector<Command> edidCommands();
 std::vector<Command> injectCommands();
 std::vector<Command> packetCommands();
+std::vector<Command> profileCommands();
+std::vector<Command> logCommands();
+std::vector<Command> serveCommands(); // empty where the tool is built without MQTT
+
+// A setting by name and value as set takes them; throws CliError(kExitUsage)
+// saying why not.
+struct SettingChange {
+    const config::Setting *setting;
+    uint8_t value;
+    config::RegisterWrite write;
+};
+SettingChange checkedSettingChange(const std::string &name, const std::string &value);
+// Applies it as set does: a locked setting is refused, force-hdr and
+// avi-replace first send their infoframe (the text given, else the one the
+// box holds), an EDID mode change waits for the rebuild. Throws CliError.
+void applySettingChange(BoxConnection &b, const SettingChange &change, const std::optional<std::string> &hdr,
+                        const std::optional<std::string> &avi);
 
 // What status and cec send add from the packet decoders: a line saying what
 // the captured HDR infoframe of the status record holds (all of it in JSON);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The candidates the bash completion offers. The tool answers from its own
 // tables, so commands, options and setting values never drift from it.
+#include "cec_recipes.h"
 #include "commands.h"
 
 #include "command_line.h"
@@ -121,6 +122,11 @@ std::vector<std::string> completionCandidates(const std::string &current, const 
         return {"hdr", "avi"};
     if (name == "cec store" && args.empty())
         return {"sp", "lp"};
+    if (name == "cec recipe" && args.empty()) {
+        for (const packets::CecRecipe &r : packets::cecRecipes())
+            out.push_back(r.name);
+        return out;
+    }
     return out; // a file, or a text only the user knows
 }
 

@@ -11,6 +11,7 @@
 
 #include "text_report.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace vantrel::cli {
@@ -96,21 +97,30 @@ int runRead(Invocation &inv)
 
 // What the decoder finds wrong; real displays often break a rule or two, so
 // this never stops an upload.
-void warnAboutConformity(const std::vector<uint8_t> &bytes)
+// The decoder's own warnings (the override block a 256-byte store cuts off
+// among them) go out too, marked as such; the JSON document carries all.
+Json warnAboutConformity(const std::vector<uint8_t> &bytes)
 {
-    for (const edid::Problem &p : edid::decodeEdid(bytes).problems) {
-        if (p.severity != edid::Severity::Error)
-            continue;
+    // Zero blocks at the end are the file's padding (the window saves 256 bytes).
+    std::vector<uint8_t> table = bytes;
+    table.resize(std::min(table.size(), size_t(edid::extensionCount(bytes).present + 1) * edid::kBlockSize));
+    const edid::EdidReport report = edid::decodeEdid(table);
+    for (const edid::Problem &p : report.problems) {
+        const bool error = p.severity == edid::Severity::Error;
         std::string where = p.block >= 0 ? "block " + std::to_string(p.block) : std::string("table");
         if (p.offset >= 0)
             where += format(", offset 0x%02X", unsigned(p.offset));
-        std::fprintf(stderr, "vantrelctl: warning: %s, %s: %s\n", where.c_str(), p.context.c_str(), p.message.c_str());
+        if (p.block >= 0 || p.offset >= 0 || p.context != "Table")
+            where += ", " + p.context;
+        std::fprintf(stderr, "vantrelctl: warning: %s%s: %s\n", error ? "" : "(minor) ", where.c_str(),
+                     p.message.c_str());
     }
+    return report::findingsJson(report.problems);
 }
 
 int runWrite(Invocation &inv)
 {
-    const EdidInput in = loadEdidInput(inv.args[0]);
+    const EdidInput in = loadEdidInput(inv.args[0], inv.value("output"));
     const std::string name = inv.args[0];
     if (in.bytes.size() > size_t(edid::kEdidSize))
         throw CliError{kExitFailed, name + " holds " + std::to_string(in.bytes.size()) + " bytes (" +
@@ -135,12 +145,13 @@ int runWrite(Invocation &inv)
     if (!check.ok() && !force)
         throw CliError{kExitFailed, name + ": a block's checksum is wrong (--force writes it anyway; "
                                            "\"vantrelctl edid check --fix\" repairs the file)"};
-    warnAboutConformity(in.bytes);
+    const Json warnings = warnAboutConformity(in.bytes);
     Session s = b.session();
     const bool stored = edid::uploadEdid(s, in.image);
     b.require(stored, "the EDID upload failed");
     b.requireDone("the EDID upload");
     inv.out.set("written", true);
+    inv.out.set("warnings", warnings);
     inv.out.set("checksums", checksumRows(in.image));
     return kExitOk;
 }
@@ -148,7 +159,7 @@ int runWrite(Invocation &inv)
 int runCheck(Invocation &inv)
 {
     const std::string path = inv.args[0];
-    const EdidInput in = loadEdidInput(path);
+    const EdidInput in = loadEdidInput(path, inv.value("output"));
     if (in.bytes.size() % edid::kBlockSize != 0)
         throw CliError{kExitFailed,
                        path + " holds " + std::to_string(in.bytes.size()) + " bytes, not whole 128-byte blocks"};
@@ -159,6 +170,12 @@ int runCheck(Invocation &inv)
         ok = ok && c.ok();
         inv.out.line(c.ok() ? format("block %d checksum %02X correct", int(b), c.stored)
                             : format("block %d checksum %02X wrong, should be %02X", int(b), c.stored, c.computed));
+    }
+    for (const edid::SectionChecksum &c : edid::displayIdChecksums(in.bytes)) {
+        ok = ok && c.ok();
+        inv.out.line(c.ok() ? format("block %d DisplayID section checksum %02X correct", int(c.block), c.stored)
+                            : format("block %d DisplayID section checksum %02X wrong, should be %02X", int(c.block),
+                                     c.stored, c.computed));
     }
     inv.out.set("checksums", checksumRows(sums));
     inv.out.set("ok", ok);
@@ -179,7 +196,7 @@ int runCheck(Invocation &inv)
 
 int runDecode(Invocation &inv)
 {
-    const EdidInput in = loadEdidInput(inv.args.empty() ? std::string("-") : inv.args[0]);
+    const EdidInput in = loadEdidInput(inv.args.empty() ? std::string("-") : inv.args[0], inv.value("output"));
     const edid::EdidReport report = edid::decodeEdid(in.bytes);
     if (inv.out.json()) {
         // The decoder's own document, whole, as the command's document.
@@ -189,6 +206,11 @@ int runDecode(Invocation &inv)
     }
     return report.conforms() ? kExitOk : kExitFailed;
 }
+
+// The tables of an X server's whole output listing are told apart by output.
+const OptionSpec kOutputOption{"output", 0, "NAME",
+                               "from an X server's output listing, the EDID of output NAME (default: the first "
+                               "connected one)"};
 
 } // namespace
 
@@ -207,7 +229,7 @@ std::vector<Command> edidCommands()
           {"force", 0, nullptr, "save or print the bytes even when they are no EDID table (no display attached)"}},
          runRead},
         {"edid write",
-         "FILE [--force]",
+         "FILE [--force] [--output NAME]",
          "Upload a table (binary file or hex text) as the custom EDID.",
          "The box must be in CUSTOM mode with the first preset. Unless --force: the table must start with the "
          "EDID header, its extension count must match its blocks and both checksums must be right. A table "
@@ -216,25 +238,27 @@ std::vector<Command> edidCommands()
          1,
          {{"force", 0, nullptr,
            "upload even when a checksum is wrong, the EDID header is missing or the extension count does not "
-           "match"}},
+           "match"},
+          kOutputOption},
          runWrite},
         {"edid check",
-         "FILE [--fix]",
+         "FILE [--fix] [--output NAME]",
          "Check the checksum of every block of a table file; --fix repairs them.",
          "The file must hold whole 128-byte blocks; --fix changes only the checksum bytes and keeps the file's "
          "form. Exit status 1 when a checksum is wrong and was not repaired.",
          1,
          1,
-         {{"fix", 0, nullptr, "write the right checksums back into FILE"}},
+         {{"fix", 0, nullptr, "write the right checksums back into FILE"}, kOutputOption},
          runCheck},
         {"edid decode",
-         "[FILE|-]",
+         "[FILE|-] [--output NAME]",
          "What a table advertises: identity, timings, video, audio, HDR, colorimetry.",
-         "Without FILE (or with -) the table comes on standard input.\n"
+         "Without FILE (or with -) the table comes on standard input. From a whole output listing of an X "
+         "server the EDID of the first connected output is taken, or that of --output NAME.\n"
          "Exit status 1 when the table does not conform.",
          0,
          1,
-         {},
+         {kOutputOption},
          runDecode},
     };
 }

@@ -45,7 +45,7 @@ std::vector<uint8_t> readBounded(const std::string &path, size_t limit)
     return data;
 }
 
-EdidInput loadEdidInput(const std::string &path)
+EdidInput loadEdidInput(const std::string &path, const std::string &output)
 {
     const std::string name = path == "-" ? std::string("standard input") : path;
     EdidInput in;
@@ -56,9 +56,9 @@ EdidInput loadEdidInput(const std::string &path)
     if (in.raw.empty())
         throw CliError{kExitFailed, name + " is empty"};
 
-    in.file = edid::readTableFile(in.raw.data(), in.raw.size());
+    in.file = edid::readTableFile(in.raw.data(), in.raw.size(), output);
     if (!in.file.ok())
-        throw CliError{kExitFailed, name + ": Hex Format Error, " + in.file.where()};
+        throw CliError{kExitFailed, name + (in.file.line ? ": Hex Format Error, " : ": ") + in.file.where()};
     if (in.file.bytes.empty())
         throw CliError{kExitFailed, name + " holds no EDID bytes"};
     in.binary = in.file.binary;

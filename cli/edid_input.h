@@ -31,7 +31,9 @@ std::vector<uint8_t> readBounded(const std::string &path, size_t limit);
 // Throws CliError(kExitFailed) when the file can't be read, is empty or too
 // long for any table, or its text is not hex ("Hex Format Error" with the
 // line and column).
-EdidInput loadEdidInput(const std::string &path);
+// `output` names the output of an X server's output listing to take the
+// EDID of (empty: the first connected one).
+EdidInput loadEdidInput(const std::string &path, const std::string &output = {});
 
 // Writes the bytes through a temporary file and a rename; throws on failure.
 void writeFileAtomically(const std::string &path, const std::vector<uint8_t> &bytes);

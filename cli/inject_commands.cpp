@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// cec send/store and infoframe hdr/avi: the texts go to the box as typed.
+// cec send/store/recipe and infoframe hdr/avi: the texts go to the box as
+// typed, or composed by name from the options (compose.h).
 #include "cli_error.h"
 #include "commands.h"
+#include "compose.h"
 
 #include "frames.h"
 #include "hex_text.h"
@@ -31,9 +33,71 @@ int sendOne(Invocation &inv, const std::string &what, const std::string &text,
     return kExitOk;
 }
 
+OptionValues optionValues(const Invocation &inv, const std::vector<ComposeOption> &options)
+{
+    OptionValues values;
+    for (const ComposeOption &o : options)
+        if (inv.isSet(o.name))
+            values[o.name] = inv.value(o.name);
+    return values;
+}
+
+const OptionSpec kPrint{"print", 0, nullptr, "print the colon hex instead of sending it (no box needed)"};
+const OptionSpec kFrom{"from", 0, "ADDRESS", "the sender's logical address (default playback1)"};
+
+std::vector<OptionSpec> composeOptions(const std::vector<ComposeOption> &options)
+{
+    std::vector<OptionSpec> specs;
+    for (const ComposeOption &o : options)
+        specs.push_back({o.name, 0, o.valueName, o.help});
+    specs.push_back(kPrint);
+    return specs;
+}
+
+std::string from(const Invocation &inv)
+{
+    return inv.isSet("from") ? inv.value("from") : "playback1";
+}
+
+// A refused field ends the command as a wrong value on the command line; what
+// the decoder finds wrong with a CEC message refuses the send unless --force.
+Composed checked(const Invocation &inv, Composed c)
+{
+    if (!c.ok)
+        usageError(c.error);
+    if (!c.problems.empty() && !inv.isSet("force")) {
+        std::string why;
+        for (const std::string &p : c.problems)
+            why += "\n  " + p;
+        throw CliError{kExitFailed, "not sent (--force sends it anyway):" + why};
+    }
+    return c;
+}
+
+// --print: the texts, one a line, and what they say with --verbose.
+int printComposed(Invocation &inv, const Composed &c)
+{
+    for (size_t i = 0; i < c.texts.size(); ++i) {
+        inv.out.line(c.texts[i]);
+        if (inv.link.verbose)
+            inv.out.line("  " + c.summaries[i]);
+    }
+    inv.out.set("texts", c.texts);
+    return kExitOk;
+}
+
 int runCecSend(Invocation &inv)
 {
-    const std::string text = checkedPacketText(PacketKind::Cec, inv.args[0]);
+    std::string typed = inv.args[0];
+    if (inv.isSet("to")) {
+        const Composed c = checked(inv, composeCec(from(inv), inv.value("to"), inv.args));
+        if (inv.isSet("print"))
+            return printComposed(inv, c);
+        typed = c.texts[0];
+    } else if (inv.args.size() != 1 || inv.isSet("print") || inv.isSet("from") || inv.isSet("force")) {
+        usageError("cec send takes TEXT, or --to ADDRESS OPCODE [OPERANDS]");
+    }
+    const std::string text = checkedPacketText(PacketKind::Cec, typed);
     const int status =
         sendOne(inv, "CEC message", text, [&](BoxConnection &, Session &s) { return inject::sendCec(s, text); });
     describeCecSent(inv, text);
@@ -55,9 +119,47 @@ int runCecStore(Invocation &inv)
                    [&](BoxConnection &, Session &s) { return inject::saveCecCommand(s, code, text); });
 }
 
+int runCecRecipe(Invocation &inv)
+{
+    const Composed c = checked(inv, composeRecipe(from(inv), inv.args));
+    if (inv.isSet("print"))
+        return printComposed(inv, c);
+    BoxConnection b(inv.link);
+    Session s = b.session();
+    for (const std::string &text : c.texts) {
+        const bool done = inject::sendCec(s, text);
+        b.requireDone("CEC message " + text);
+        b.require(done, "CEC message " + text + " failed");
+        inv.out.line("CEC message sent: " + text);
+    }
+    inv.out.set("sent", c.texts);
+    return kExitOk;
+}
+
+// The TEXT given, or the text composed from the options; null after --print.
+std::optional<std::string> infoframeText(Invocation &inv, PacketKind kind, const std::vector<ComposeOption> &options,
+                                         Composed (*compose)(const OptionValues &))
+{
+    const OptionValues values = optionValues(inv, options);
+    const bool print = inv.isSet("print");
+    if (values.empty() && inv.args.size() == 1 && !print)
+        return checkedPacketText(kind, inv.args[0]);
+    if (values.empty() || !inv.args.empty())
+        usageError("give TEXT or the fields, not both and not neither");
+    const Composed c = checked(inv, compose(values));
+    if (print) {
+        printComposed(inv, c);
+        return std::nullopt;
+    }
+    return c.texts[0];
+}
+
 int runHdr(Invocation &inv)
 {
-    const std::string text = checkedPacketText(PacketKind::Hdr, inv.args[0]);
+    const std::optional<std::string> typed = infoframeText(inv, PacketKind::Hdr, hdrComposeOptions(), composeHdr);
+    if (!typed)
+        return kExitOk;
+    const std::string text = *typed;
     return sendOne(inv, "HDR infoframe", text,
                    [&](BoxConnection &, Session &s) { return inject::writeHdrInfoframe(s, text); });
 }
@@ -72,7 +174,10 @@ int runAvi(Invocation &inv)
             usageError("--replace takes on or off, not \"" + v + "\"");
         replace = v == "on";
     }
-    const std::string text = checkedPacketText(PacketKind::Avi, inv.args[0]);
+    const std::optional<std::string> typed = infoframeText(inv, PacketKind::Avi, aviComposeOptions(), composeAvi);
+    if (!typed)
+        return kExitOk;
+    const std::string text = *typed;
     bool replaced = false;
     const int status = sendOne(inv, "AVI infoframe", text, [&](BoxConnection &b, Session &s) {
         replaced = replace ? *replace : b.readSettings()[33] == 1;
@@ -109,14 +214,28 @@ std::string checkedPacketText(PacketKind kind, const std::string &text)
 
 std::vector<Command> injectCommands()
 {
+    static const std::string recipes = "Recipes:\n" + recipeHelp().substr(0, recipeHelp().size() - 1);
+    std::vector<OptionSpec> aviOptions = composeOptions(aviComposeOptions());
+    aviOptions.insert(aviOptions.begin(),
+                      {"replace", 0, "on|off",
+                       "whether the box keeps replacing the source's AVI infoframe (default: its current avi-replace "
+                       "setting)"});
     return {
         {"cec send",
-         "TEXT",
-         "Send a CEC message, colon hex (\"50:04\": from, to, opcode ...).",
-         "With --verbose it also says what was sent by name (\"Audio System to TV: Image View On\").",
+         "TEXT | --to ADDRESS OPCODE [OPERANDS] [--from ADDRESS] [--force] [--print]",
+         "Send a CEC message, colon hex (\"50:04\": from, to, opcode ...) or by name.",
+         "With --to the message is composed: OPCODE as cec decode names it (image-view-on, standby,\n"
+         "active-source 1.0.0.0, user-control-pressed power-on-function); operands are physical\n"
+         "addresses, vendor ids (00-E0-91), bytes (0x6d, 109), colon hex or names. A directly\n"
+         "addressed opcode broadcast, a broadcast one directed or a wrong operand count is refused\n"
+         "unless --force. With --verbose it also says what was sent by name.",
          1,
-         1,
-         {},
+         16,
+         {{"to", 0, "ADDRESS",
+           "compose by name: tv, recorder1-3, tuner1-4, playback1-3, audio, backup1-2, specific, broadcast or 0-15"},
+          {"force", 0, nullptr, "send a composed message that cec decode finds fault with"},
+          kFrom,
+          kPrint},
          runCecSend},
         {"cec store",
          "sp|lp TEXT",
@@ -126,22 +245,22 @@ std::vector<Command> injectCommands()
          2,
          {},
          runCecStore},
-        {"infoframe hdr",
-         "TEXT",
-         "Load and activate an HDR infoframe, colon hex (up to 31 bytes).",
-         "",
+        {"cec recipe",
+         "NAME [PHYS] [--from ADDRESS] [--print]",
+         "Send a short CEC sequence that displays and receivers follow.",
+         recipes.c_str(),
          1,
-         1,
-         {},
-         runHdr},
-        {"infoframe avi",
-         "TEXT [--replace on|off]",
-         "Load and activate an AVI infoframe, colon hex (up to 13 bytes).",
-         "",
-         1,
-         1,
-         {{"replace", 0, "on|off",
-           "whether the box keeps replacing the source's AVI infoframe (default: its current avi-replace setting)"}},
+         2,
+         {kFrom, kPrint},
+         runCecRecipe},
+        {"infoframe hdr", "TEXT | [--template NAME] [FIELDS] [--print]",
+         "Load and activate an HDR infoframe: colon hex (up to 31 bytes), or composed from a template and fields.",
+         "Composed: header 87 01 1A, the checksum and static metadata type 1; fields out of range\n"
+         "are refused with their range. --print shows the colon hex without sending it.",
+         0, 1, composeOptions(hdrComposeOptions()), runHdr},
+        {"infoframe avi", "TEXT | [FIELDS] [--replace on|off] [--print]",
+         "Load and activate an AVI infoframe: colon hex (up to 13 bytes), or composed from fields.",
+         "Composed: the 13 data bytes the box takes. --print shows the colon hex without sending it.", 0, 1, aviOptions,
          runAvi},
     };
 }

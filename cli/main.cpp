@@ -185,7 +185,7 @@ const std::vector<Command> &allCommands()
 {
     static const std::vector<Command> all = [] {
         std::vector<Command> v = boxCommands();
-        for (auto part : {edidCommands(), injectCommands(), packetCommands()})
+        for (auto part : {edidCommands(), injectCommands(), packetCommands(), profileCommands(), logCommands(), serveCommands()})
             v.insert(v.end(), part.begin(), part.end());
         return v;
     }();

@@ -3,6 +3,7 @@
 // behind them.
 #include "cli_error.h"
 #include "commands.h"
+#include "status_read.h"
 
 #include "status_json.h"
 #include "text_report.h"
@@ -23,31 +24,6 @@ namespace {
 std::string latin1(const std::string &text)
 {
     return report::latin1(text).get<std::string>();
-}
-
-struct StatusRead {
-    status::StatusTexts texts;
-    status::StatusFacts facts;
-    std::array<uint8_t, UsbLink::kMaxReply> hdr{}; // the record, for the infoframe's decoding
-};
-
-// The window's four reads in its order; false when any of them failed.
-bool readStatus(BoxConnection &b, StatusRead &out)
-{
-    uint8_t video[UsbLink::kMaxReply], source[UsbLink::kMaxReply], gate[UsbLink::kMaxReply];
-    uint8_t *hdr = out.hdr.data();
-    const bool videoRead = b.box().ReadRegister(6, video, status::kVideoRecordLength);
-    const bool sourceRead = b.box().ReadRegister(0x15, source, status::kSourceRecordLength);
-    const bool hdrRead = b.box().ReadRegister(0x1E, hdr, status::kHdrRecordLength);
-    const bool gateRead = b.box().ReadRegister(0x1F, gate, 31);
-    b.clearOutcome();
-    if (!(videoRead && sourceRead && hdrRead && gateRead))
-        return false;
-    const status::Record v{video, status::kVideoRecordLength}, s{source, status::kSourceRecordLength},
-        h{hdr, status::kHdrRecordLength};
-    out.texts = status::decodeStatus(v, s, h);
-    out.facts = status::decodeFacts(v, s, h);
-    return true;
 }
 
 // The lines and the document of one reading, into out: the window's texts,
@@ -171,6 +147,25 @@ int runStatus(Invocation &inv)
 }
 
 } // namespace
+
+// The window's four reads in its order; false when any of them failed.
+bool readStatus(BoxConnection &b, StatusRead &out)
+{
+    uint8_t video[UsbLink::kMaxReply], source[UsbLink::kMaxReply], gate[UsbLink::kMaxReply];
+    uint8_t *hdr = out.hdr.data();
+    const bool videoRead = b.box().ReadRegister(6, video, status::kVideoRecordLength);
+    const bool sourceRead = b.box().ReadRegister(0x15, source, status::kSourceRecordLength);
+    const bool hdrRead = b.box().ReadRegister(0x1E, hdr, status::kHdrRecordLength);
+    const bool gateRead = b.box().ReadRegister(0x1F, gate, 31);
+    b.clearOutcome();
+    if (!(videoRead && sourceRead && hdrRead && gateRead))
+        return false;
+    const status::Record v{video, status::kVideoRecordLength}, s{source, status::kSourceRecordLength},
+        h{hdr, status::kHdrRecordLength};
+    out.texts = status::decodeStatus(v, s, h);
+    out.facts = status::decodeFacts(v, s, h);
+    return true;
+}
 
 std::vector<Command> statusCommands()
 {

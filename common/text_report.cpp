@@ -23,7 +23,8 @@ std::string whereText(const Finding &f)
     std::string where = f.block >= 0 ? format("Block %d", f.block) : std::string("Table");
     if (f.offset >= 0)
         where += format(", offset 0x%02X", unsigned(f.offset));
-    return where + ", " + f.context + ": ";
+    // A finding about the whole table says "Table" once, not "Table, Table".
+    return f.context == where ? where + ": " : where + ", " + f.context + ": ";
 }
 
 void TextReport::findings(const std::vector<Finding> &list)

@@ -7,12 +7,10 @@ namespace vantrel {
 
 void BoxRequests::report(const std::string &text, int ms, Verdict verdict)
 {
+    const Outcome message{verdict, text, ms};
     if (verdict != Verdict::Done && outcome_.done())
-        outcome_ = {verdict, text};
-    showing_ = verdict;
-    if (message_)
-        message_(text, ms);
-    showing_ = Verdict::Done;
+        outcome_ = message;
+    reporter_.report(message);
 }
 
 Outcome BoxRequests::takeOutcome()
@@ -33,7 +31,7 @@ bool BoxRequests::ReadRegister(uint8_t item, uint8_t *reply, uint8_t length)
 {
     bool ok = exchange(reply, frame::registerRead(item, length), length) && reply[0] == frame::kRegister;
     if (!ok)
-        fail("...", 2000);
+        fail(kRegisterReadFailed, 2000);
     return ok;
 }
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The four register and block operations every part of the program uses,
-// reporting failures as status-bar messages through a callback.
+// reporting their messages, each with its verdict, to one Reporter.
 #pragma once
 
 #include "frames.h"
@@ -8,16 +8,22 @@
 #include "usb_link.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace vantrel {
 
-// Text (untranslated, the window's own wording) and display time in ms.
-using StatusMessage = std::function<void(const std::string &text, int ms)>;
+// A failed register read's message: the window shows it, the tool names the
+// failure in its own words instead.
+constexpr const char *kRegisterReadFailed = "...";
 
 class BoxRequests {
 public:
-    BoxRequests(UsbLink &link, StatusMessage message) : link_(link), message_(std::move(message)) {}
+    // Messages carry untranslated text (the window's own wording) and display time.
+    BoxRequests(UsbLink &link, Reporter &reporter) : link_(link), reporter_(reporter) {}
+    BoxRequests(UsbLink &link, std::function<void(const Outcome &)> to)
+        : link_(link), owned_(std::make_unique<ReportTo>(std::move(to))), reporter_(*owned_)
+    {}
 
     // reply: room for 64 bytes; it is cleared before the exchange.
     bool ReadRegister(uint8_t item, uint8_t *reply, uint8_t length);
@@ -38,16 +44,14 @@ public:
     // The outcome since the last call; the next operation starts from done.
     Outcome takeOutcome();
     const Outcome &outcome() const { return outcome_; }
-    // While a message is being shown: what it tells.
-    Verdict messageVerdict() const { return showing_; }
 
 private:
     void report(const std::string &text, int ms, Verdict verdict);
 
     Outcome outcome_;
-    Verdict showing_ = Verdict::Done;
     UsbLink &link_;
-    StatusMessage message_;
+    std::unique_ptr<Reporter> owned_;
+    Reporter &reporter_;
 };
 
 } // namespace vantrel

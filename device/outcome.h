@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What an operation on the box came to. The window shows the message and goes
-// on; vantrelctl turns the verdict into its exit status.
+// What an operation on the box came to, and where it is told. The window shows
+// the message and goes on; vantrelctl turns the verdict into its exit status.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace vantrel {
@@ -16,8 +17,32 @@ enum class Verdict {
 struct Outcome {
     Verdict verdict = Verdict::Done;
     std::string message; // the status-bar text that told it (empty when done)
+    int ms = 0;          // how long the window shows it
 
     bool done() const { return verdict == Verdict::Done; }
+};
+
+// Where an operation's messages go: the window's status bar, the tool's
+// standard error. Each message comes with what it tells (done, refused,
+// failed), so no reporter has to judge a text.
+class Reporter {
+public:
+    virtual ~Reporter() = default;
+    virtual void report(const Outcome &message) = 0;
+};
+
+// A reporter that hands each message to a function (tests, small tools).
+class ReportTo : public Reporter {
+public:
+    explicit ReportTo(std::function<void(const Outcome &)> to) : to_(std::move(to)) {}
+    void report(const Outcome &message) override
+    {
+        if (to_)
+            to_(message);
+    }
+
+private:
+    std::function<void(const Outcome &)> to_;
 };
 
 } // namespace vantrel

@@ -12,6 +12,10 @@
 
 namespace vantrel {
 
+// The serial number of the box: the window and every vantrelctl command use
+// the first device that reports it.
+constexpr const char *kBoxSerial = "2023";
+
 class UsbLink {
 public:
     // A plain alert box (title " ", warning icon, OK, no owner).

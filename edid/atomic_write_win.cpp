@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // atomicWriteFile on Windows: a new file beside the target, flushed, then
-// moved over it in one step. Paths are UTF-8, as the callers hand them.
+// moved over it in one step; a file with hard links is written in place.
+// Paths are UTF-8, as the callers hand them.
 #include "edid_file.h"
 
 #include <algorithm>
@@ -31,12 +32,71 @@ std::string systemMessage(DWORD code)
     return out;
 }
 
+bool writeAll(HANDLE file, const std::vector<uint8_t> &bytes)
+{
+    size_t done = 0;
+    bool ok = true;
+    while (ok && done < bytes.size()) {
+        DWORD put = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+        ok = WriteFile(file, bytes.data() + done, chunk, &put, nullptr) && put > 0;
+        done += put;
+    }
+    return ok && FlushFileBuffers(file);
+}
+
+// An existing file as the write must treat it: the file a symbolic link leads
+// to, and whether other names (hard links) share it.
+struct Existing {
+    std::filesystem::path path;
+    bool sharedName = false;
+};
+
+Existing existingFile(const std::filesystem::path &target)
+{
+    Existing out{target, false};
+    HANDLE h = CreateFileW(target.wstring().c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return out;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(h, &info))
+        out.sharedName = info.nNumberOfLinks > 1;
+    wchar_t name[MAX_PATH * 4];
+    const DWORD n = GetFinalPathNameByHandleW(h, name, DWORD(sizeof name / sizeof name[0]), FILE_NAME_NORMALIZED);
+    if (n > 0 && n < sizeof name / sizeof name[0])
+        out.path = std::filesystem::path(std::wstring(name, n));
+    CloseHandle(h);
+    return out;
+}
+
+// A file with other names keeps them: its bytes are replaced in place.
+bool writeInPlace(const std::filesystem::path &target, const std::vector<uint8_t> &bytes, std::string &error)
+{
+    HANDLE file = CreateFileW(target.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = systemMessage(GetLastError());
+        return false;
+    }
+    const bool ok = writeAll(file, bytes) && SetEndOfFile(file);
+    const DWORD code = ok ? 0 : GetLastError();
+    CloseHandle(file);
+    if (!ok)
+        error = systemMessage(code ? code : ERROR_WRITE_FAULT);
+    return ok;
+}
+
 } // namespace
 
 bool atomicWriteFile(const std::string &path, const std::vector<uint8_t> &bytes, std::string &error)
 {
     namespace fs = std::filesystem;
-    const fs::path target = fs::u8path(path);
+    // A symbolic link stays and its target is replaced.
+    const Existing existing = existingFile(fs::u8path(path));
+    if (existing.sharedName)
+        return writeInPlace(existing.path, bytes, error);
+    const fs::path &target = existing.path;
     const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(L".");
     const std::wstring stem = L"." + target.filename().wstring() + L".";
     HANDLE file = INVALID_HANDLE_VALUE;
@@ -54,15 +114,7 @@ bool atomicWriteFile(const std::string &path, const std::vector<uint8_t> &bytes,
         error = systemMessage(ERROR_FILE_EXISTS);
         return false;
     }
-    size_t done = 0;
-    bool ok = true;
-    while (ok && done < bytes.size()) {
-        DWORD put = 0;
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
-        ok = WriteFile(file, bytes.data() + done, chunk, &put, nullptr) && put > 0;
-        done += put;
-    }
-    ok = ok && FlushFileBuffers(file);
+    bool ok = writeAll(file, bytes);
     DWORD code = ok ? 0 : GetLastError();
     CloseHandle(file);
     if (ok) {

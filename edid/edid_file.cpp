@@ -181,6 +181,16 @@ bool atomicWriteFile(const std::string &linkPath, const std::vector<uint8_t> &by
             error = std::strerror(errno);
             return false;
         }
+        // A rename would cut the file off its other names: write in place.
+        if (existing.st_nlink > 1) {
+            if (!writeInPlace(path, bytes, error))
+                return false;
+            if (::truncate(path.c_str(), off_t(bytes.size())) != 0) {
+                error = std::strerror(errno);
+                return false;
+            }
+            return true;
+        }
     }
     namespace fs = std::filesystem;
     const fs::path target(path);

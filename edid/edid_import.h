@@ -20,7 +20,10 @@ struct TableFile {
     // Text: where each byte's first hex digit stands in the file, so the
     // file can be rewritten with only those digits changed.
     std::vector<size_t> digitsAt;
-    // Text that is not hex: what is wrong and where (both counted from 1).
+    // An X server's output listing: the output whose EDID this is.
+    std::string output;
+    // Text that is not hex: what is wrong and where (both counted from 1;
+    // line 0 when the file as a whole is wrong).
     std::string error;
     int line = 0;
     int column = 0;
@@ -34,8 +37,11 @@ struct TableFile {
 // separate blocks; lines ending in ':' before the first byte are headings
 // ("edid-decode (hex):", "EDID:"); a line of dashes after the bytes ends the
 // table (a report follows it). Every other character must be a hex digit, in
-// pairs.
-TableFile readTableFile(const uint8_t *data, size_t size);
+// pairs, each may have a "0x" in front, and commas part them as blanks do.
+// The whole listing of an X server's outputs with their properties gives
+// the EDID of `output`, or without a name of the first connected output that
+// has one.
+TableFile readTableFile(const uint8_t *data, size_t size, const std::string &output = {});
 
 // The file as it would be with the table's bytes replaced by `bytes` (the
 // same number of them): a binary file is the bytes; a text file keeps every
@@ -55,7 +61,19 @@ struct BlockChecksum {
 };
 // One row per whole 128-byte block.
 std::vector<BlockChecksum> blockChecksums(const std::vector<uint8_t> &bytes);
+// Also repairs the section checksum of each DisplayID extension first, as
+// the block checksum covers it.
 void repairBlockChecksums(std::vector<uint8_t> &bytes);
+
+// The DisplayID section checksum of each DisplayID extension block (tag
+// 0x70): the section from its version byte to its checksum sums to 0.
+struct SectionChecksum {
+    size_t block = 0;
+    uint8_t stored = 0;
+    uint8_t computed = 0;
+    bool ok() const { return stored == computed; }
+};
+std::vector<SectionChecksum> displayIdChecksums(const std::vector<uint8_t> &bytes);
 
 // The base block's extension count (byte 126) against the blocks after it;
 // all-zero blocks at the end are padding (the window saves 256 bytes even for

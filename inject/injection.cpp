@@ -30,11 +30,11 @@ bool parsed(Session &s, const BoxLine &line, bool withLength, edid::ColonHex &ou
 }
 
 // One exchange acknowledged by its sub-code (request byte 2).
-struct Outcome {
+struct Ack {
     bool exchanged;
     bool acknowledged;
 };
-Outcome send(Session &s, const Bytes &request)
+Ack send(Session &s, const Bytes &request)
 {
     uint8_t reply[UsbLink::kMaxReply];
     const bool ok = s.box.exchange(reply, request, 2);
@@ -60,7 +60,7 @@ bool sendCec(Session &s, const std::string &typed)
     else
         s.fail("Error Writing CEC command.", 4000);
     s.clock.sleepMs(kPauseMs);
-    const Outcome act = send(s, activationFrame(load, frame::kActivateCec));
+    const Ack act = send(s, activationFrame(load, frame::kActivateCec));
     if (!act.acknowledged) {
         s.diag("\nError Populating CEC values.\n");
         // "written" must not stay up for a message that never went out.
@@ -77,7 +77,7 @@ bool saveCecCommand(Session &s, uint8_t code, const std::string &typed)
         s.refuse("CEC values not correct", 2000);
         return false;
     }
-    const Outcome o = send(s, storedCommandFrame(code, line));
+    const Ack o = send(s, storedCommandFrame(code, line));
     if (o.acknowledged)
         s.status("CEC values written...", 2000);
     else

@@ -3,7 +3,7 @@
 # build, the tests and the window need, only those that are missing.
 VANTREL_PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libusb-1.0-0-dev \
 fonts-liberation xvfb xauth xdotool imagemagick edid-decode v4l-utils desktop-file-utils dpkg-dev file python3 \
-umockdev libumockdev-dev lintian groff-base"
+umockdev libumockdev-dev lintian groff-base libmosquitto-dev mosquitto mosquitto-clients"
 # Only the fuzz build (scripts/test) needs these: clang and its libFuzzer and
 # sanitizer runtimes.
 VANTREL_FUZZ_PACKAGES="clang-14 libclang-rt-14-dev"

@@ -41,6 +41,7 @@ TEXT = {
  'label_9': 'CUSTOM AVI IF:', 'label': 'Example to inject BT2020 Color Space:', 'ButWriteAVI': 'Send AVI',
  'label_13': '60:c8:60:61:00', 'label_14': 'no header, no CRC, start with data byte 1',
  'label_19': 'length 2-13', 'label_41': 'HDR INFOFRAME CAPTURE:',
+ 'ButComposeIF': 'Compose...', 'ButComposeAVI': 'Compose...', 'lblCecRecipe': 'RECIPES:',
  'label_22': 'If the source is sending HDR Infoframe, it appears here',
  'label_27': 'LED CONTROL:', 'label_23': 'GREEN LED:', 'enableLed': 'ENABLE', 'disableLed': 'DISABLE',
  'label_25': 'BLUE LEDS:', 'enableBLed': 'ENABLE', 'disableBLed': 'DISABLE',
@@ -90,6 +91,7 @@ def fonts_hidpi():
     put(None, 'EDIDtext', None, 'Courier New')
     put(7, 'cbCec label_28 label_4'); put(6, 'label_26 cmbLa label_2')
     put(7, 'CECtext', True, 'Times New Roman'); put(5, 'ButWriteCEC ButSaveCEC_1 ButSaveCEC_2')
+    put(5, 'lblCecDecoded lblIfDecoded lblAviDecoded ButComposeIF ButComposeAVI'); put(6, 'lblCecRecipe cmbCecRecipe')
     put(6, 'cbHdrForceMode bFullHdr bSamHdr cbAviPersistent')
     put(5, 'label_36 label_40 label_39 ButWriteIF label_20 label_16 label_32 label ButWriteAVI '
            'label_13 label_14 label_19 label_22')
@@ -140,6 +142,7 @@ def hidpi_geometry():
      'cmbLa': (15, 100, 221, 27), 'label_4': (5, 165, 200, 20), 'CECtext': (5, 190, 351, 36),
      'ButWriteCEC': (250, 235, 101, 31), 'label_2': (15, 245, 321, 201),
      'ButSaveCEC_1': (250, 275, 101, 21), 'ButSaveCEC_2': (250, 300, 101, 21),
+     'lblCecDecoded': (205, 167, 151, 16), 'lblCecRecipe': (15, 452, 70, 20), 'cmbCecRecipe': (90, 451, 266, 22),
      # HDR / IF page
      'cbHdrForceMode': (10, 10, 190, 20), 'bFullHdr': (210, 10, 160, 20), 'bSamHdr': (210, 30, 160, 20),
      'label_36': (10, 30, 190, 20), 'cbAviPersistent': (10, 55, 200, 20), 'label_40': (10, 75, 361, 20),
@@ -149,6 +152,8 @@ def hidpi_geometry():
      'label': (10, 295, 255, 15), 'ButWriteAVI': (270, 300, 101, 31), 'label_13': (10, 310, 255, 15),
      'label_14': (10, 325, 255, 15), 'label_19': (10, 340, 255, 15), 'line_5': (5, 360, 366, 16),
      'label_41': (5, 375, 250, 20), 'txtHdrIf': (5, 395, 366, 46), 'label_22': (10, 445, 361, 16),
+     'lblIfDecoded': (205, 102, 166, 16), 'ButComposeIF': (270, 209, 101, 24),
+     'lblAviDecoded': (205, 242, 166, 16), 'ButComposeAVI': (270, 333, 101, 24),
      # CONFIG page
      'label_27': (10, 5, 200, 20), 'label_23': (10, 25, 145, 20), 'label_25': (10, 45, 145, 20),
      'label_21': (15, 75, 140, 20), 'label_15': (25, 95, 346, 16), 'label_7': (15, 125, 140, 20),
@@ -199,16 +204,19 @@ STANDARD_PAGES = {
     'EDIDtext': (5, 141, 352, 246), 'layoutWidget': (3, 391, 356, 58),
     # CEC page
     'cbCec': (15, 10, 200, 20), 'label_26': (35, 32, 300, 20),
-    'label_4': (5, 102, 200, 22), 'CECtext': (5, 126, 352, 36), 'ButWriteCEC': (247, 166, 110, 27),
+    'label_4': (5, 102, 115, 22), 'CECtext': (5, 126, 352, 36), 'ButWriteCEC': (247, 166, 110, 27),
+    'lblCecDecoded': (122, 105, 235, 16), 'lblCecRecipe': (5, 415, 70, 22), 'cmbCecRecipe': (78, 415, 279, 22),
     'label_2': (5, 197, 237, 210), 'ButSaveCEC_1': (247, 197, 110, 27), 'ButSaveCEC_2': (247, 228, 110, 27),
     # HDR / IF page
     'cbHdrForceMode': (5, 4, 210, 20), 'bFullHdr': (217, 4, 141, 19), 'bSamHdr': (217, 23, 141, 19),
     'label_36': (5, 24, 210, 19), 'cbAviPersistent': (5, 59, 200, 20), 'label_40': (5, 79, 353, 15),
-    'label_8': (5, 95, 200, 18), 'IFtext': (5, 114, 353, 44), 'label_39': (5, 160, 353, 15),
-    'ButWriteIF': (278, 177, 80, 24), 'label_20': (5, 202, 353, 15), 'label_16': (5, 217, 353, 15),
-    'label_32': (5, 232, 353, 15), 'label_9': (5, 249, 200, 18), 'AVItext': (5, 268, 353, 34),
+    'label_8': (5, 95, 110, 18), 'IFtext': (5, 114, 353, 44), 'label_39': (5, 160, 353, 15),
+    'ButWriteIF': (278, 177, 80, 24), 'label_20': (5, 202, 270, 15), 'label_16': (5, 217, 270, 15),
+    'label_32': (5, 232, 270, 15), 'label_9': (5, 249, 110, 18), 'AVItext': (5, 268, 353, 34),
     'label': (5, 304, 270, 15), 'ButWriteAVI': (278, 306, 80, 24), 'label_13': (5, 319, 270, 15),
-    'label_14': (5, 334, 353, 15), 'label_19': (5, 349, 353, 15), 'line_5': (5, 364, 353, 8),
+    'label_14': (5, 334, 270, 15), 'label_19': (5, 349, 270, 15), 'line_5': (5, 364, 353, 8),
+    'lblIfDecoded': (117, 96, 241, 16), 'ButComposeIF': (278, 205, 80, 24),
+    'lblAviDecoded': (117, 250, 241, 16), 'ButComposeAVI': (278, 334, 80, 24),
     'label_41': (5, 373, 250, 18), 'txtHdrIf': (5, 392, 353, 40), 'label_22': (5, 434, 353, 15),
     # CONFIG page
     'label_27': (5, 3, 200, 20), 'label_23': (5, 24, 155, 20), 'label_25': (5, 45, 155, 20),
@@ -282,14 +290,17 @@ def tree(variant):
                          items=[label('label_28'), cmbla])] if std else [label('label_28'), cmbla])
     page_cec = [check('cbCec', True), label('label_26')] + device_type + [
         label('label_4'), editor('CECtext', doctitle=False), button('ButWriteCEC'),
-        label('label_2', rich=True), button('ButSaveCEC_1'), button('ButSaveCEC_2')]
+        label('label_2', rich=True), button('ButSaveCEC_1'), button('ButSaveCEC_2'),
+        label('lblCecDecoded'), label('lblCecRecipe'), dict(cls='QComboBox', name='cmbCecRecipe')]
     page_hdr = [
         check('cbHdrForceMode'), radio('bFullHdr', 'buttonGroup_7', True), radio('bSamHdr', 'buttonGroup_7'),
         label('label_36'), check('cbAviPersistent'), label('label_40'), label('label_8'), editor('IFtext'),
         label('label_39'), button('ButWriteIF', checkable=False), label('label_20'), label('label_16'),
         label('label_32'), label('label_9'), editor('AVItext', linewidth=False), label('label'),
         button('ButWriteAVI', checkable=False), label('label_13'), label('label_14'), label('label_19'),
-        line('line_5'), label('label_41'), editor('txtHdrIf'), label('label_22')]
+        line('line_5'), label('label_41'), editor('txtHdrIf'), label('label_22'),
+        label('lblIfDecoded'), button('ButComposeIF', checkable=False), label('lblAviDecoded'),
+        button('ButComposeAVI', checkable=False)]
     page_config = [
         label('label_27', right=True), label('label_23', right=True),
         radio('enableLed', 'buttonGroup_10'), radio('disableLed', 'buttonGroup_10'),
@@ -528,11 +539,12 @@ class Writer:
 TABSTOPS = '''cmbInputSel autoSwEn autoSwDis bPrioNorm pPrioForce audioHdmi audioJack hdcp14 hdcp22 tabWidget
 automixEDID cb2cForce cb51 cbFull cbYUV cbBt2020 cbHdr cb3D fixedEDID customEDID cmBEdid EDIDtext
 ButReadEDID pbReadTvEdidA pbReadTvEdidB ButLoadEDID ButSaveEDID ButWriteEDID
-cbCec cmbLa CECtext ButWriteCEC ButSaveCEC_1 ButSaveCEC_2
-cbHdrForceMode bFullHdr bSamHdr cbAviPersistent IFtext ButWriteIF AVItext ButWriteAVI txtHdrIf
+cbCec cmbLa CECtext ButWriteCEC ButSaveCEC_1 ButSaveCEC_2 cmbCecRecipe
+cbHdrForceMode bFullHdr bSamHdr cbAviPersistent IFtext ButWriteIF ButComposeIF AVItext ButWriteAVI ButComposeAVI
+txtHdrIf
 enableLed disableLed enableBLed disableBLed bHdrRepurpEn bHdrRepurpDis enable420 disable420 cmbEdidAlgo
 enableAVR disableAVR cbClearSettings cbClearEdid leReset pbReset'''.split()
-assert len(TABSTOPS) == len(set(TABSTOPS)) == 58
+assert len(TABSTOPS) == len(set(TABSTOPS)) == 61
 
 CONNECTIONS = [tuple(l.split()) for l in '''
 actionExit triggered() FileExit()

@@ -139,18 +139,28 @@ void decodeDisplayDescriptor(DecodeContext &ctx, int block, size_t o, BaseBlock 
     switch (tag) {
     case 0xFF:
         base.serialText = descriptorText(ctx, block, o, "Display Product Serial Number");
+        base.texts.push_back({block, tag, base.serialText});
         break;
     case 0xFE:
         base.dataStrings.push_back(descriptorText(ctx, block, o, "Alphanumeric Data String"));
+        base.texts.push_back({block, tag, base.dataStrings.back()});
         break;
     case 0xFC:
         base.displayNames.push_back(descriptorText(ctx, block, o, "Display Product Name"));
+        base.texts.push_back({block, tag, base.displayNames.back()});
         break;
     case 0xFD:
         decodeRangeLimits(ctx, block, o, base);
         break;
-    case 0xFB: case 0xFA: case 0xF9: case 0xF8: case 0xF7: case 0x10:
-        break; // colour points, timings and dummies: known, not shown
+    case 0x10:
+        for (size_t i = 5; i < 18; ++i)
+            if (ctx.at(o + i) != 0) {
+                ctx.error(block, o + i, "Dummy Descriptor", "bytes 5 to 17 of a dummy descriptor must be 0");
+                break;
+            }
+        break;
+    case 0xFB: case 0xFA: case 0xF9: case 0xF8: case 0xF7:
+        break; // colour points and timings: known, not shown
     default:
         if (tag > 0x0F)
             ctx.error(block, o, context, "reserved display descriptor tag " + hex2(tag));
@@ -228,6 +238,18 @@ void decodeBase(DecodeContext &ctx, BaseBlock &base)
     base.gammaHundredths = ctx.at(23) == 0xFF ? 0 : ctx.at(23) + 100u;
     base.features = ctx.at(24);
 
+    // Ten bits each: the high eight in bytes 0x1B to 0x22, the low two
+    // packed in 0x19 and 0x1A.
+    for (unsigned i = 0; i < 8; ++i) {
+        const unsigned low = (ctx.at(0x19 + i / 4) >> (6 - 2 * (i % 4))) & 3;
+        base.chromaticity[i / 2][i % 2] = ((unsigned(ctx.at(0x1B + i)) << 2) | low) / 1024.0;
+    }
+    const uint8_t established[3] = {ctx.at(0x23), ctx.at(0x24), ctx.at(0x25)};
+    base.establishedTimings = establishedTimings(established);
+    for (size_t o = 0x26; o < 0x36; o += 2)
+        if (const auto t = standardTiming(ctx.at(o), ctx.at(o + 1), base.revision))
+            base.standardTimings.push_back(*t);
+
     for (unsigned slot = 0; slot < 4; ++slot)
         decodeDescriptor(ctx, 54 + 18 * slot, slot, base);
 
@@ -276,7 +298,8 @@ bool allBytesAre(const DecodeContext &ctx, size_t start, size_t count, uint8_t v
     return true;
 }
 
-void decodeExtension(DecodeContext &ctx, unsigned index, ExtensionBlock &ext, BaseBlock &base)
+void decodeExtension(DecodeContext &ctx, unsigned index, ExtensionBlock &ext, BaseBlock &base,
+                     bool firstDisplayId)
 {
     const size_t start = size_t(index) * 128;
     ext.index = index;
@@ -293,6 +316,8 @@ void decodeExtension(DecodeContext &ctx, unsigned index, ExtensionBlock &ext, Ba
                   "bad checksum " + hex2(ext.checksum) + ", should be " + expectedChecksum(ctx, start));
     if (ext.tag == 0x02)
         decodeCtaExtension(ctx, int(index), start, ext, base);
+    else if (ext.tag == 0x70)
+        decodeDisplayIdExtension(ctx, int(index), start, ext, firstDisplayId);
 }
 
 constexpr unsigned kMaxBlocks = 256; // the base block and up to 255 extensions
@@ -328,7 +353,10 @@ EdidReport decodeEdid(const uint8_t *data, size_t size)
         if (index > declared)
             break;
         ExtensionBlock ext;
-        decodeExtension(ctx, index, ext, report.base);
+        bool firstDisplayId = true;
+        for (const ExtensionBlock &e : report.extensions)
+            firstDisplayId = firstDisplayId && !e.displayId;
+        decodeExtension(ctx, index, ext, report.base, firstDisplayId);
         // An override block in the first extension replaces the count in the base block.
         if (index == 1 && ext.cta)
             for (const DataBlock &db : ext.cta->dataBlocks)

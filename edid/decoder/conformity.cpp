@@ -9,17 +9,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <set>
 
 namespace vantrel::edid::detail {
 namespace {
-
-std::string mm(double value)
-{
-    char text[24];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    return text;
-}
 
 std::string rate(double value)
 {
@@ -59,6 +53,13 @@ void checkColourSpace(DecodeContext &ctx, const BaseBlock &b)
 void checkBaseFields(DecodeContext &ctx, const BaseBlock &b)
 {
     const std::string context = "Base block";
+    const std::time_t now = std::time(nullptr);
+    const std::tm *utc = std::gmtime(&now);
+    if (utc && b.year > unsigned(utc->tm_year) + 1900)
+        ctx.error(0, 17, context, "the year " + std::to_string(b.year) + " is in the future");
+    // EDID 1.3 makes the first detailed timing the preferred one.
+    if (b.version == 1 && b.revision == 3 && !(b.features & 0x02))
+        ctx.error(0, 24, context, "EDID 1.3 requires the preferred timing bit (feature bit 1) to be set");
     if (b.version == 1 && b.revision <= 3 && b.week == 0xFF)
         ctx.error(0, 16, context, "EDID 1.3 has no model year (week 0xFF)");
     if (b.version == 1 && b.revision <= 3 && b.week == 54)
@@ -94,6 +95,12 @@ void checkBaseFields(DecodeContext &ctx, const BaseBlock &b)
     }
 }
 
+// Sizes in whole millimetres, as the DTDs give them: "1210x680 mm".
+std::string mmText(unsigned width, unsigned height)
+{
+    return std::to_string(width) + "x" + std::to_string(height) + " mm";
+}
+
 // The image size of each DTD should be that of the display (to 1 cm).
 void checkImageSizes(DecodeContext &ctx, const EdidReport &r)
 {
@@ -105,8 +112,7 @@ void checkImageSizes(DecodeContext &ctx, const EdidReport &r)
         maxW = std::max(maxW, t->widthMm);
         maxH = std::max(maxH, t->heightMm);
         const std::string context = "Detailed Timing Descriptor";
-        const std::string sizes = std::to_string(t->widthMm) + "x" + std::to_string(t->heightMm) + " mm against " +
-                                  std::to_string(widthMm) + "x" + std::to_string(heightMm) + " mm";
+        const std::string sizes = mmText(t->widthMm, t->heightMm) + " against " + mmText(widthMm, heightMm);
         if (!haveSize || (!t->widthMm && !t->heightMm)) {
             // nothing to compare
         } else if (t->widthMm > widthMm + 9 || t->heightMm > heightMm + 9 ||
@@ -119,12 +125,11 @@ void checkImageSizes(DecodeContext &ctx, const EdidReport &r)
     }
     if (haveSize && (maxW >= 10 + widthMm || maxH >= 10 + heightMm))
         ctx.error(0, 21, "Base block",
-                  "the largest DTD image size " + std::to_string(maxW) + "x" + std::to_string(maxH) +
-                      " mm exceeds the display size " + mm(widthMm) + "x" + mm(heightMm) + " mm");
+                  "the largest DTD image size " + mmText(maxW, maxH) + " exceeds the display size " +
+                      mmText(widthMm, heightMm));
     if (!haveSize && (maxW || maxH))
         ctx.error(0, 21, "Base block",
-                  "DTDs give an image size of up to " + std::to_string(maxW) + "x" + std::to_string(maxH) +
-                      " mm, but the display size is not given");
+                  "DTDs give an image size of up to " + mmText(maxW, maxH) + ", but the display size is not given");
 }
 
 struct RateSpan {
@@ -158,6 +163,12 @@ RateSpan advertisedRates(DecodeContext &ctx, const EdidReport &r)
             span.add(t->refreshHz, t->hFreqKHz, t->pixelClockKHz);
     for (const DetailedTiming *t : allDtds(r))
         span.add(t->refreshHz(), t->hFreqKHz(), t->pixelClockKHz);
+    for (const ExtensionBlock &ext : r.extensions)
+        if (ext.displayId)
+            for (const DisplayIdBlock &b : ext.displayId->blocks)
+                for (const DisplayIdTiming &t : b.timings)
+                    if (t.detail)
+                        span.add(t.detail->refreshHz(), t.detail->hFreqKHz(), t.detail->pixelClockKHz);
     static const unsigned hdmiVicToVic[5] = {0, 95, 94, 93, 98};
     for (const ExtensionBlock &ext : r.extensions) {
         if (!ext.cta)
@@ -359,6 +370,46 @@ void checkCtaBlocks(DecodeContext &ctx, const EdidReport &r)
     }
 }
 
+// A DisplayID table names its product once and prefers a timing; the first
+// section counts the sections after it.
+void checkDisplayId(DecodeContext &ctx, const EdidReport &r)
+{
+    const DisplayIdSection *first = nullptr;
+    const ExtensionBlock *firstBlock = nullptr;
+    unsigned later = 0;
+    bool product = false, preferred = false;
+    for (const ExtensionBlock &ext : r.extensions) {
+        if (!ext.displayId)
+            continue;
+        const DisplayIdSection &s = *ext.displayId;
+        if (!first) {
+            first = &s;
+            firstBlock = &ext;
+        } else {
+            ++later;
+            if (s.version != first->version)
+                ctx.error(int(ext.index), ext.index * 128 + 1, ext.name,
+                          "DisplayID version " + s.versionText() + ", the first section has " + first->versionText());
+        }
+        for (const DisplayIdBlock &b : s.blocks) {
+            product = product || b.product.has_value();
+            for (const DisplayIdTiming &t : b.timings)
+                preferred = preferred || t.preferred;
+        }
+    }
+    if (!first)
+        return;
+    const std::string context = "DisplayID";
+    if (first->extensionCount != later)
+        ctx.error(int(firstBlock->index), firstBlock->index * 128 + 4, firstBlock->name,
+                  "the first section announces " + std::to_string(first->extensionCount) +
+                      " DisplayID extension sections, the table has " + std::to_string(later));
+    if (!product)
+        ctx.error(-1, -1, context, "no Product Identification Data Block");
+    if (!preferred)
+        ctx.error(-1, -1, context, "no DisplayID timing is marked preferred");
+}
+
 } // namespace
 
 void checkConformity(DecodeContext &ctx, EdidReport &report)
@@ -371,6 +422,7 @@ void checkConformity(DecodeContext &ctx, EdidReport &report)
     checkRangeLimits(ctx, report);
     checkNativeTimings(ctx, report);
     checkCtaBlocks(ctx, report);
+    checkDisplayId(ctx, report);
 }
 
 } // namespace vantrel::edid::detail

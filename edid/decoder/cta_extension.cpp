@@ -4,6 +4,8 @@
 #include "decode_context.h"
 #include "vic_names.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace vantrel::edid::detail {
@@ -91,6 +93,10 @@ ShortAudio decodeSad(const BlockCursor &c, unsigned i)
     }
     if (a.format == 1)
         a.sizes = b2 & 7;
+    else if (a.format == 10)
+        a.atmos = b2 & 1; // joint object coding
+    else if (a.format == 12)
+        a.atmos = b2 & 1; // object audio besides TrueHD
     else if (a.format >= 2 && a.format <= 8)
         a.maxBitrateKbps = b2 * 8u;
     a.name = audioFormatName(a.format, a.extendedType);
@@ -157,6 +163,13 @@ void decodeHdmi(BlockCursor &c)
         if (h.maxTmdsMHz > 340)
             c.error("maximum TMDS clock " + std::to_string(h.maxTmdsMHz) + " MHz is above 340 MHz");
     }
+    if (c.db.length >= 8) {
+        const uint8_t f = c.at(7);
+        h.contentGraphics = f & 0x01;
+        h.contentPhoto = f & 0x02;
+        h.contentCinema = f & 0x04;
+        h.contentGame = f & 0x08;
+    }
     if (c.db.length >= 8 && (c.at(7) & 0x80)) {
         if (c.db.length >= 10) {
             h.videoLatency = c.at(8);
@@ -164,6 +177,15 @@ void decodeHdmi(BlockCursor &c)
         } else {
             c.error("latency fields are announced but missing");
         }
+    }
+    // The interlaced pair only follows the progressive one.
+    if (c.db.length >= 8 && (c.at(7) & 0xC0) == 0xC0 && c.db.length >= 12) {
+        h.interlacedVideoLatency = c.at(10);
+        h.interlacedAudioLatency = c.at(11);
+    }
+    if (c.db.length >= 8 && (c.at(7) & 0x20)) {
+        const unsigned i = 8 + ((c.at(7) & 0x80) ? 2 : 0) + ((c.at(7) & 0x40) ? 2 : 0);
+        h.present3d = i < c.db.length && (c.at(i) & 0x80);
     }
     // After the latencies: the HDMI video byte, then the lengths of the
     // HDMI VIC and 3D lists, then the HDMI VICs.
@@ -223,12 +245,32 @@ void decodeHdmiForum(BlockCursor &c, bool sinkCapability)
     }
     if (c.db.length >= 8) {
         const uint8_t g = c.at(7);
-        h.allm = g & 0x02;
+        h.qmsTfrMax = g & 0x80;
+        h.qms = g & 0x40;
+        h.mDelta = g & 0x20;
         h.cinemaVrr = g & 0x10;
+        h.cnmVrr = g & 0x08;
+        h.fva = g & 0x04;
+        h.allm = g & 0x02;
+        h.qmsTfrMin = g & 0x01;
     }
     if (c.db.length >= 10) {
         h.vrrMinHz = c.at(8) & 0x3F;
         h.vrrMaxHz = ((c.at(8) & 0xC0) << 2) | c.at(9);
+        if (h.vrrMaxHz && h.vrrMaxHz < h.vrrMinHz)
+            c.error("VRRmax " + std::to_string(h.vrrMaxHz) + " Hz is below VRRmin " + std::to_string(h.vrrMinHz) + " Hz");
+    }
+    if (c.db.length >= 13) {
+        const uint8_t d = c.at(10);
+        h.dsc = d & 0x80;
+        h.dscNative420 = d & 0x40;
+        h.dscAllBpp = d & 0x08;
+        h.dsc12bpc = d & 0x02;
+        h.dsc10bpc = d & 0x01;
+        h.dscMaxFrlRate = c.at(11) >> 4;
+        static const unsigned slices[8] = {0, 1, 2, 4, 8, 8, 12, 16};
+        h.dscMaxSlices = slices[c.at(11) & 7];
+        h.dscTotalChunkKBytes = h.dsc ? ((c.at(12) & 0x3F) + 1u) : 0u;
     }
     c.db.hdmiForum = h;
 }
@@ -301,6 +343,79 @@ void decodeEeodb(BlockCursor &c, bool firstBlockOfFirstExtension)
         c.error("the override block must be the first data block of the first extension");
 }
 
+constexpr uint32_t kOuiDolby = 0x00D046;
+constexpr uint32_t kOuiHdr10Plus = 0x90848B;
+
+// SMPTE ST 2084: a 12-bit PQ code as cd/m^2.
+double pqToNits(unsigned code)
+{
+    const double m1 = 0.1593017578125, m2 = 78.84375, c1 = 0.8359375, c2 = 18.8515625, c3 = 18.6875;
+    const double e = std::pow(code / 4095.0, 1 / m2);
+    return 10000 * std::pow(std::max(e - c1, 0.0) / (c2 - c3 * e), 1 / m1);
+}
+
+// Dolby Vision: the version in the top three bits of the first byte after
+// the OUI; each version packs the display's range differently.
+void decodeDolbyVision(BlockCursor &c)
+{
+    if (!c.needs(5))
+        return;
+    DolbyVision d;
+    const uint8_t b = c.at(4);
+    d.version = b >> 5;
+    if (d.version == 0) {
+        if (c.needs(21)) {
+            d.dmVersion = c.at(20) >> 4;
+            d.minLuminance = pqToNits((unsigned(c.at(18)) << 4) | (c.at(17) >> 4));
+            d.maxLuminance = pqToNits((unsigned(c.at(19)) << 4) | (c.at(17) & 0x0F));
+        }
+    } else if (d.version <= 2) {
+        d.dmVersion = ((b >> 2) & 7) + 2;
+        if (c.needs(7)) {
+            if (d.version == 1) {
+                const double m = (c.at(6) >> 1) / 127.0;
+                d.minLuminance = m * m;
+                d.maxLuminance = 100 + 50 * (c.at(5) >> 1);
+                d.lowLatency = c.db.length >= 8 && (c.at(7) & 1);
+            } else {
+                d.interfaceType = c.at(6) & 3;
+                d.lowLatency = true;
+                d.minLuminance = pqToNits(20 * (c.at(5) >> 3));
+                d.maxLuminance = pqToNits(2055 + 65 * (c.at(6) >> 3));
+            }
+        }
+    } else {
+        c.warning("unknown Dolby Vision version " + std::to_string(d.version));
+    }
+    c.db.dolbyVision = d;
+}
+
+void decodeVendorPayload(BlockCursor &c)
+{
+    if (c.db.length < 4)
+        return;
+    if (c.db.kind == BlockKind::VendorVideo && c.db.oui == kOuiDolby) {
+        c.db.name = "Vendor-Specific Video Data Block (Dolby Vision), OUI 00-D0-46";
+        decodeDolbyVision(c);
+    } else if (c.db.kind == BlockKind::VendorVideo && c.db.oui == kOuiHdr10Plus) {
+        c.db.name = "Vendor-Specific Video Data Block (HDR10+), OUI 90-84-8B";
+        if (c.needs(5))
+            c.db.hdr10Plus = Hdr10Plus{c.at(4) & 3u};
+    } else if (c.db.kind == BlockKind::VendorAudio && c.db.oui == kOuiDolby) {
+        c.db.name = "Vendor-Specific Audio Data Block (Dolby), OUI 00-D0-46";
+        if (c.needs(5)) {
+            DolbyAudio d;
+            d.version = 1 + (c.at(4) & 7u);
+            d.headphoneOnly = c.at(4) & 0x80;
+            d.heightZone = c.at(4) & 0x40;
+            d.surroundZone = c.at(4) & 0x20;
+            d.centreZone = c.at(4) & 0x10;
+            d.matPcm48Only = c.db.length >= 6 && (c.at(5) & 1);
+            c.db.dolbyAudio = d;
+        }
+    }
+}
+
 struct ExtendedInfo {
     unsigned tag;
     BlockKind kind;
@@ -355,6 +470,7 @@ void decodeExtended(BlockCursor &c, bool firstBlockOfFirstExtension)
         case BlockKind::VendorAudio:
             if (c.needs(4))
                 c.db.oui = (uint32_t(c.at(3)) << 16) | (uint32_t(c.at(2)) << 8) | c.at(1);
+            decodeVendorPayload(c);
             break;
         default: break;
         }
@@ -472,6 +588,35 @@ void checkVicLists(DecodeContext &ctx, int block, const CtaExtension &cta)
 
 } // namespace
 
+void decodeCtaDataBlocks(DecodeContext &ctx, int block, size_t pos, size_t end, bool overrideAllowed,
+                         std::vector<DataBlock> &out)
+{
+    const size_t first = pos;
+    const size_t blockEnd = (size_t(block) + 1) * 128 - 1;
+    while (pos < end) {
+        DataBlock db;
+        db.offset = int(pos);
+        db.tag = ctx.at(pos) >> 5;
+        db.length = ctx.at(pos) & 0x1F;
+        const bool firstOfFirst = overrideAllowed && pos == first;
+        if (pos + 1 + db.length > end) {
+            ctx.error(block, pos, "Data block collection",
+                      "truncated block: tag " + std::to_string(db.tag) + " block of " +
+                          std::to_string(db.length) + " bytes runs past the end of the collection at " +
+                          std::to_string(end - size_t(block) * 128));
+            // Still inside the extension: what it says is readable.
+            if (pos + 1 + db.length <= blockEnd) {
+                decodeDataBlock(ctx, block, db, firstOfFirst);
+                out.push_back(std::move(db));
+            }
+            break;
+        }
+        decodeDataBlock(ctx, block, db, firstOfFirst);
+        out.push_back(std::move(db));
+        pos += 1 + (ctx.at(pos) & 0x1F);
+    }
+}
+
 void decodeCtaExtension(DecodeContext &ctx, int block, size_t start, ExtensionBlock &out, BaseBlock &base)
 {
     CtaExtension cta;
@@ -494,28 +639,7 @@ void decodeCtaExtension(DecodeContext &ctx, int block, size_t start, ExtensionBl
         ctx.error(block, start + 2, context, "detailed timing offset " + std::to_string(d) + " is out of range");
     const size_t collectionEnd = start + (d >= 4 ? (d > 127 ? 127 : d) : 4);
 
-    size_t pos = start + 4;
-    while (pos < collectionEnd) {
-        DataBlock db;
-        db.offset = int(pos);
-        db.tag = ctx.at(pos) >> 5;
-        db.length = ctx.at(pos) & 0x1F;
-        if (pos + 1 + db.length > collectionEnd) {
-            ctx.error(block, pos, "Data block collection",
-                      "truncated block: tag " + std::to_string(db.tag) + " block of " +
-                          std::to_string(db.length) + " bytes runs past the end of the collection at " +
-                          std::to_string(collectionEnd - start));
-            // Still inside the extension: what it says is readable.
-            if (pos + 1 + db.length <= start + 127) {
-                decodeDataBlock(ctx, block, db, block == 1 && pos == start + 4);
-                cta.dataBlocks.push_back(std::move(db));
-            }
-            break;
-        }
-        decodeDataBlock(ctx, block, db, block == 1 && pos == start + 4);
-        cta.dataBlocks.push_back(std::move(db));
-        pos += 1 + (ctx.at(pos) & 0x1F);
-    }
+    decodeCtaDataBlocks(ctx, block, start + 4, collectionEnd, block == 1, cta.dataBlocks);
     resolveY420Map(ctx, block, cta);
     checkVicLists(ctx, block, cta);
 

@@ -53,6 +53,13 @@ void checkConformity(DecodeContext &ctx, EdidReport &report);
 void decodeDisplayDescriptor(DecodeContext &ctx, int block, size_t offset, BaseBlock &base);
 
 void decodeCtaExtension(DecodeContext &ctx, int block, size_t start, ExtensionBlock &out, BaseBlock &base);
+// The data blocks in [pos, end); overrideAllowed: the first may be the
+// override block (the first extension's collection).
+void decodeCtaDataBlocks(DecodeContext &ctx, int block, size_t pos, size_t end, bool overrideAllowed,
+                         std::vector<DataBlock> &out);
+// A DisplayID section in the extension block starting at start; base: the
+// table's first section.
+void decodeDisplayIdExtension(DecodeContext &ctx, int block, size_t start, ExtensionBlock &out, bool base);
 
 std::string hex2(unsigned value);
 std::string hex4(unsigned value);

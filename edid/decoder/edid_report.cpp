@@ -21,6 +21,13 @@ double DetailedTiming::hFreqKHz() const
     return hTotal ? double(pixelClockKHz) / hTotal : 0.0;
 }
 
+std::optional<unsigned> HdmiVsdb::latencyMs(const std::optional<unsigned> &code)
+{
+    if (!code || *code == 0 || *code == 255)
+        return std::nullopt;
+    return (*code - 1) * 2;
+}
+
 std::vector<double> ShortAudio::ratesKHz() const
 {
     static const double table[7] = {32, 44.1, 48, 88.2, 96, 176.4, 192};
@@ -76,11 +83,24 @@ bool EdidReport::conforms() const
 std::vector<Vic> EdidReport::allVics() const
 {
     std::vector<Vic> out;
-    for (const ExtensionBlock &ext : extensions)
+    for (const DataBlock *db : ctaDataBlocks())
+        if (db->kind == BlockKind::Video)
+            out.insert(out.end(), db->vics.begin(), db->vics.end());
+    return out;
+}
+
+std::vector<const DataBlock *> EdidReport::ctaDataBlocks() const
+{
+    std::vector<const DataBlock *> out;
+    for (const ExtensionBlock &ext : extensions) {
         if (ext.cta)
             for (const DataBlock &db : ext.cta->dataBlocks)
-                if (db.kind == BlockKind::Video)
-                    out.insert(out.end(), db.vics.begin(), db.vics.end());
+                out.push_back(&db);
+        if (ext.displayId)
+            for (const DisplayIdBlock &b : ext.displayId->blocks)
+                for (const DataBlock &db : b.cta)
+                    out.push_back(&db);
+    }
     return out;
 }
 
@@ -145,8 +165,9 @@ std::vector<std::string> colorimetryNames(uint16_t bits)
         "xvYCC601", "xvYCC709", "sYCC601", "opYCC601", "opRGB", "BT2020cYCC", "BT2020YCC",
         "BT2020RGB", "MD0", "MD1", "MD2", "MD3", "Default", "sRGB", "ICtCp", "ST2113RGB"};
     std::vector<std::string> out;
+    // MD0-MD3 are reserved metadata bits, no colorimetry; a rule reports them.
     for (unsigned bit = 0; bit < 16; ++bit)
-        if (bits & (1u << bit))
+        if ((bits & (1u << bit)) && (bit < 8 || bit > 11))
             out.push_back(names[bit]);
     return out;
 }

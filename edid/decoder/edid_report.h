@@ -4,6 +4,7 @@
 #pragma once
 
 #include "finding.h"
+#include "legacy_timings.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -58,8 +59,19 @@ struct BaseBlock {
     std::vector<std::string> displayNames; // every product name descriptor, in order
     std::string serialText;
     std::vector<std::string> dataStrings;
+    // The same texts with the block that holds them (a CTA extension may
+    // carry display descriptors too): the text report shows them there.
+    struct Text {
+        int block = 0;
+        uint8_t tag = 0; // 0xFC name, 0xFE data string, 0xFF serial
+        std::string text;
+    };
+    std::vector<Text> texts;
     std::optional<RangeLimits> rangeLimits;
     std::vector<DetailedTiming> timings;
+    std::vector<LegacyTiming> establishedTimings; // bytes 0x23 to 0x25, in bit order
+    std::vector<LegacyTiming> standardTimings;    // bytes 0x26 to 0x35, unused codes left out
+    double chromaticity[4][2] = {};               // red, green, blue, white: CIE x, y
     unsigned extensionCount = 0;
     uint8_t checksum = 0;
     bool checksumOk = false;
@@ -81,6 +93,7 @@ struct ShortAudio {
     uint8_t rates = 0;             // bit 0 32 kHz ... bit 6 192 kHz
     uint8_t sizes = 0;             // L-PCM: bit 0 16, bit 1 20, bit 2 24 bits
     unsigned maxBitrateKbps = 0;   // formats 2 to 8
+    bool atmos = false;            // Dolby Atmos: E-AC-3 with joint object coding, MAT with object audio
     std::vector<double> ratesKHz() const;
     std::vector<unsigned> sizesBits() const;
 };
@@ -90,6 +103,12 @@ struct HdmiVsdb {
     bool supportsAI = false, dc48 = false, dc36 = false, dc30 = false, dcY444 = false, dviDual = false;
     unsigned maxTmdsMHz = 0;       // 0 = not given
     std::optional<unsigned> videoLatency, audioLatency; // raw byte values
+    std::optional<unsigned> interlacedVideoLatency, interlacedAudioLatency;
+    bool contentGraphics = false, contentPhoto = false, contentCinema = false, contentGame = false;
+    bool present3d = false;
+    // Milliseconds from a latency byte: nothing for 0 (not given) or 255
+    // (that path carries no video or audio).
+    static std::optional<unsigned> latencyMs(const std::optional<unsigned> &code);
     std::vector<unsigned> hdmiVics; // 1 3840x2160p30, 2 p25, 3 p24, 4 4096x2160p24
 };
 
@@ -102,7 +121,30 @@ struct HdmiForumVsdb {
     unsigned maxFrlRate = 0;
     bool dc48_420 = false, dc36_420 = false, dc30_420 = false;
     bool allm = false, cinemaVrr = false;
+    bool qms = false, fva = false, cnmVrr = false, mDelta = false, qmsTfrMin = false, qmsTfrMax = false;
     unsigned vrrMinHz = 0, vrrMaxHz = 0; // 0 = not given
+    bool dsc = false, dsc10bpc = false, dsc12bpc = false, dscAllBpp = false, dscNative420 = false;
+    unsigned dscMaxSlices = 0, dscMaxFrlRate = 0, dscTotalChunkKBytes = 0;
+};
+
+// Vendor video blocks of the HDR formats.
+struct DolbyVision {
+    unsigned version = 0;
+    unsigned dmVersion = 0;        // version 1 and 2: display management major version
+    bool lowLatency = false;       // version 1 and 2: low-latency (YCbCr 4:2:2 12-bit) interface
+    unsigned interfaceType = 0;    // version 2: 0-3
+    double minLuminance = 0, maxLuminance = 0; // cd/m^2, 0 when not given
+};
+
+struct Hdr10Plus {
+    unsigned applicationVersion = 0;
+};
+
+// Dolby's vendor audio block: the speaker zones of its renderer.
+struct DolbyAudio {
+    unsigned version = 0;
+    bool headphoneOnly = false, heightZone = false, surroundZone = false, centreZone = false;
+    bool matPcm48Only = false;     // MAT decodes PCM at 48 kHz only, no TrueHD
 };
 
 struct HdrStaticMetadata {
@@ -144,6 +186,9 @@ struct DataBlock {
     bool y420AllVics = false;              // capability map with no bitmap
     std::vector<unsigned> y420MapVics;     // VICs the capability map marks
     unsigned eeodbCount = 0;
+    std::optional<DolbyVision> dolbyVision;
+    std::optional<Hdr10Plus> hdr10Plus;
+    std::optional<DolbyAudio> dolbyAudio;
 };
 
 struct CtaExtension {
@@ -155,6 +200,59 @@ struct CtaExtension {
     std::vector<DetailedTiming> timings;
 };
 
+// One timing a DisplayID block lists: a whole timing (types I, II, VII),
+// or a size and rate by formula or by code (types III, IV, VIII, IX, X).
+struct DisplayIdTiming {
+    int offset = 0;                // absolute offset of the descriptor or code
+    unsigned length = 0;           // its bytes (0 for one bit of a bitmap)
+    unsigned type = 0;             // 1 to 10, the block's timing type
+    std::string code;              // "DMT 0x52", "VIC 16"; empty for descriptors
+    bool preferred = false;
+    unsigned aspect = 0;           // aspect code of types I to III, VII
+    unsigned formula = 0;          // types III, IX, X: 0 CVT, 1 CVT-RB, 2 CVT-RB2
+    unsigned width = 0, height = 0;
+    bool interlaced = false;
+    double refreshHz = 0;
+    std::optional<DetailedTiming> detail; // types I, II, VII
+};
+
+struct DisplayIdProduct {
+    std::string vendor;            // three letters (1.x) or an OUI "00-11-22"
+    unsigned productCode = 0;
+    uint32_t serialNumber = 0;
+    unsigned week = 0, year = 0;   // week 0xFF: year is the model year
+    std::string name;
+};
+
+struct DisplayIdBlock {
+    int offset = 0;                // absolute offset of the tag byte
+    unsigned tag = 0, revision = 0;
+    unsigned length = 0;           // payload bytes after the 3-byte header
+    std::string name;
+    uint32_t oui = 0;              // vendor-specific blocks
+    std::optional<DisplayIdProduct> product;
+    std::vector<DisplayIdTiming> timings;
+    std::vector<std::pair<double, double>> primaries, whitePoints; // CIE x, y
+    double imageWidthMm = 0, imageHeightMm = 0;
+    unsigned nativeWidth = 0, nativeHeight = 0;
+    std::string interfaceText;     // "DisplayPort, 1 link, version 1.2"
+    unsigned tilesH = 0, tilesV = 0, tileX = 0, tileY = 0, tileWidth = 0, tileHeight = 0;
+    std::vector<DataBlock> cta;    // CTA-861 data blocks carried in the block
+};
+
+// A DisplayID section in an extension block (tag 0x70).
+struct DisplayIdSection {
+    unsigned version = 0;          // 0x12, 0x13, 0x20, ...
+    unsigned length = 0;           // bytes of data blocks
+    unsigned productType = 0;
+    unsigned extensionCount = 0;
+    bool baseSection = false;      // the table's first DisplayID section
+    uint8_t checksum = 0;          // the section's own checksum byte
+    bool checksumOk = false;
+    std::vector<DisplayIdBlock> blocks;
+    std::string versionText() const; // "1.3"
+};
+
 struct ExtensionBlock {
     unsigned index = 0;            // block number, 1 for the first extension
     uint8_t tag = 0;
@@ -162,6 +260,7 @@ struct ExtensionBlock {
     uint8_t checksum = 0;
     bool checksumOk = false;
     std::optional<CtaExtension> cta;
+    std::optional<DisplayIdSection> displayId;
 };
 
 struct EdidReport {
@@ -173,6 +272,9 @@ struct EdidReport {
 
     bool conforms() const;         // no problem of severity Error
     std::vector<Vic> allVics() const;
+    // The CTA-861 data blocks of every extension, those a DisplayID block
+    // carries included, in table order.
+    std::vector<const DataBlock *> ctaDataBlocks() const;
 };
 
 // What matters for an HDMI chain, for the top of the reports.
@@ -185,6 +287,9 @@ struct ModeSummary {
 };
 
 struct EdidSummary {
+    std::string preferredTiming;             // "3840x2160 at 60.00 Hz"; empty when none is given
+    std::string physicalAddress;             // "1.0.0.0"; empty without an HDMI block
+    std::vector<std::string> speakers;       // "FL/FR", "LFE1", ...
     std::vector<ModeSummary> largestModes;   // up to three resolutions, largest first
     std::vector<unsigned> deepColourBits;    // RGB/4:4:4: 10, 12, 16
     std::vector<unsigned> deepColour420Bits;

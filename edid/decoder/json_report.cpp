@@ -56,6 +56,70 @@ Json timings(const std::vector<DetailedTiming> &list)
     return a;
 }
 
+Json legacy(const std::vector<LegacyTiming> &list)
+{
+    Json a = Json::array();
+    for (const LegacyTiming &t : list)
+        a.push_back(Json{{"width", t.hActive},
+                         {"height", t.vActive},
+                         {"interlaced", t.interlaced},
+                         {"refreshHz", number(t.refreshHz)}});
+    return a;
+}
+
+// A value the table leaves out as 0 written as null.
+Json positive(double v)
+{
+    return v > 0 ? number(v) : Json();
+}
+
+Json latencyMs(const std::optional<unsigned> &code)
+{
+    return report::orNull(HdmiVsdb::latencyMs(code));
+}
+
+Json displayId(const DisplayIdSection &d)
+{
+    Json j{{"version", d.versionText()},
+           {"productType", d.productType},
+           {"extensionCount", d.extensionCount},
+           {"checksum", unsigned(d.checksum)},
+           {"checksumOk", d.checksumOk}};
+    const DisplayIdProduct *product = nullptr;
+    for (const DisplayIdBlock &b : d.blocks)
+        if (b.product && !product)
+            product = &*b.product;
+    j["productIdentification"] = product ? Json{{"vendor", latin1(product->vendor)},
+                                                {"productCode", product->productCode},
+                                                {"serialNumber", unsigned(product->serialNumber)},
+                                                {"week", product->week},
+                                                {"year", product->year},
+                                                {"name", latin1(product->name)}}
+                                         : Json();
+    Json list = Json::array();
+    Json blocks = Json::array();
+    for (const DisplayIdBlock &b : d.blocks) {
+        for (const DisplayIdTiming &t : b.timings)
+            list.push_back(Json{{"offset", t.offset},
+                                {"type", t.type},
+                                {"width", t.width},
+                                {"height", t.height},
+                                {"interlaced", t.interlaced},
+                                {"refreshHz", number(t.refreshHz)},
+                                {"preferred", t.preferred},
+                                {"pixelClockKHz", t.detail ? Json(unsigned(t.detail->pixelClockKHz)) : Json()},
+                                {"code", latin1(t.code)}});
+        blocks.push_back(Json{{"offset", b.offset},
+                              {"tag", b.tag},
+                              {"revision", b.revision},
+                              {"length", b.length},
+                              {"name", latin1(b.name)}});
+    }
+    j["timings"] = std::move(list);
+    j["blocks"] = std::move(blocks);
+    return j;
+}
+
 Json base(const BaseBlock &b)
 {
     Json j{{"headerOk", b.headerOk},
@@ -90,6 +154,8 @@ Json base(const BaseBlock &b)
         j["rangeLimits"] = nullptr;
     }
     j["detailedTimings"] = timings(b.timings);
+    j["establishedTimings"] = legacy(b.establishedTimings);
+    j["standardTimings"] = legacy(b.standardTimings);
     j["extensionCount"] = b.extensionCount;
     j["checksum"] = unsigned(b.checksum);
     j["checksumOk"] = b.checksumOk;
@@ -147,11 +213,15 @@ Json hdmi(const HdmiVsdb &h)
            {"dc30", h.dc30},
            {"dcY444", h.dcY444},
            {"dviDual", h.dviDual},
-           {"maxTmdsMHz", h.maxTmdsMHz}};
+           {"maxTmdsMHz", h.maxTmdsMHz ? Json(h.maxTmdsMHz) : Json()}};
     if (h.videoLatency)
         j["videoLatency"] = *h.videoLatency;
     if (h.audioLatency)
         j["audioLatency"] = *h.audioLatency;
+    j["videoLatencyMs"] = latencyMs(h.videoLatency);
+    j["audioLatencyMs"] = latencyMs(h.audioLatency);
+    j["interlacedVideoLatencyMs"] = latencyMs(h.interlacedVideoLatency);
+    j["interlacedAudioLatencyMs"] = latencyMs(h.interlacedAudioLatency);
     return j;
 }
 
@@ -215,6 +285,16 @@ Json dataBlock(const DataBlock &db)
         j["hdmi"] = hdmi(*db.hdmi);
     if (db.hdmiForum)
         j["hdmiForum"] = hdmiForum(*db.hdmiForum);
+    if (db.dolbyVision) {
+        const DolbyVision &dv = *db.dolbyVision;
+        j["dolbyVision"] = Json{{"version", dv.version},
+                                {"dmVersion", dv.dmVersion},
+                                {"lowLatency", dv.lowLatency},
+                                {"minLuminance", positive(dv.minLuminance)},
+                                {"maxLuminance", positive(dv.maxLuminance)}};
+    }
+    if (db.hdr10Plus)
+        j["hdr10Plus"] = Json{{"applicationVersion", db.hdr10Plus->applicationVersion}};
     return j;
 }
 
@@ -235,6 +315,8 @@ Json extension(const ExtensionBlock &ext)
             {"basicAudio", c.basicAudio}, {"ycbcr444", c.ycbcr444},          {"ycbcr422", c.ycbcr422},
             {"nativeDtds", c.nativeDtds}, {"dataBlocks", std::move(blocks)}, {"detailedTimings", timings(c.timings)}};
     }
+    if (ext.displayId)
+        j["displayId"] = displayId(*ext.displayId);
     return j;
 }
 
@@ -253,13 +335,16 @@ Json summary(const EdidSummary &s)
                 {"deepColourBits", s.deepColourBits},
                 {"deepColour420Bits", s.deepColour420Bits},
                 {"hdrFormats", strings(s.hdrFormats)},
-                {"maxLuminance", number(s.maxLuminance)},
-                {"maxFrameAverageLuminance", number(s.maxFrameAvgLuminance)},
-                {"minLuminance", number(s.minLuminance)},
+                {"maxLuminance", positive(s.maxLuminance)},
+                {"maxFrameAverageLuminance", positive(s.maxFrameAvgLuminance)},
+                {"minLuminance", positive(s.minLuminance)},
+                {"preferredTiming", latin1(s.preferredTiming)},
+                {"physicalAddress", latin1(s.physicalAddress)},
+                {"speakers", strings(s.speakers)},
                 {"audio", strings(s.audio)},
                 {"hdmi", s.hdmi},
                 {"hdmiForum", s.hdmiForum},
-                {"maxTmdsMHz", s.maxTmdsMHz},
+                {"maxTmdsMHz", s.maxTmdsMHz ? Json(s.maxTmdsMHz) : Json()},
                 {"maxFrlRate", s.maxFrlRate},
                 {"maxFrl", latin1(frlText(s.maxFrlRate))},
                 {"allm", s.allm},
@@ -267,7 +352,8 @@ Json summary(const EdidSummary &s)
                 {"vrrMaxHz", s.vrrMaxHz},
                 {"errors", s.errors},
                 {"warnings", s.warnings},
-                {"problems", strings(s.problems)}};
+                {"problems", strings(s.problems)},
+                {"problemsLeftOut", unsigned(s.errors - s.problems.size())}};
 }
 
 } // namespace

@@ -23,4 +23,7 @@ std::vector<LegacyTiming> establishedTimings(const uint8_t bytes[3]);
 // for its size and rate; nothing for an unused code.
 std::optional<LegacyTiming> standardTiming(uint8_t first, uint8_t second, unsigned edidRevision);
 
+// A VESA DMT timing by its id (0x01 to 0x58): size and nominal frame rate.
+std::optional<LegacyTiming> dmtTiming(unsigned id);
+
 } // namespace vantrel::edid

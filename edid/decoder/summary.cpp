@@ -11,9 +11,6 @@
 namespace vantrel::edid {
 namespace {
 
-constexpr uint32_t kOuiHdr10Plus = 0x90848B;
-constexpr uint32_t kOuiDolby = 0x00D046;
-
 struct ModeKey {
     unsigned width, height;
     bool interlaced;
@@ -73,13 +70,36 @@ EdidSummary summarize(const EdidReport &report)
     for (const DetailedTiming &t : report.base.timings)
         addRate(mode(t.hActive, t.frameHeight(), t.interlaced).ratesHz, std::round(t.refreshHz() * 100) / 100);
 
-    static const unsigned hdmiVicToVic[5] = {0, 95, 94, 93, 98};
     for (const ExtensionBlock &ext : report.extensions) {
-        if (!ext.cta)
-            continue;
-        for (const DetailedTiming &t : ext.cta->timings)
-            addRate(mode(t.hActive, t.frameHeight(), t.interlaced).ratesHz, std::round(t.refreshHz() * 100) / 100);
-        for (const DataBlock &db : ext.cta->dataBlocks) {
+        if (ext.cta)
+            for (const DetailedTiming &t : ext.cta->timings)
+                addRate(mode(t.hActive, t.frameHeight(), t.interlaced).ratesHz, std::round(t.refreshHz() * 100) / 100);
+        if (ext.displayId)
+            for (const DisplayIdBlock &b : ext.displayId->blocks)
+                for (const DisplayIdTiming &t : b.timings)
+                    if (t.width && t.height)
+                        addRate(mode(t.width, t.height, t.interlaced).ratesHz, std::round(t.refreshHz * 100) / 100);
+    }
+    char text[64];
+    if (!report.base.timings.empty()) {
+        const DetailedTiming &t = report.base.timings.front();
+        std::snprintf(text, sizeof text, "%ux%u%s at %.2f Hz", t.hActive, t.frameHeight(), t.interlaced ? "i" : "",
+                      t.refreshHz());
+        s.preferredTiming = text;
+    }
+    for (const ExtensionBlock &ext : report.extensions)
+        if (ext.displayId && s.preferredTiming.empty())
+            for (const DisplayIdBlock &b : ext.displayId->blocks)
+                for (const DisplayIdTiming &t : b.timings)
+                    if (t.preferred && s.preferredTiming.empty()) {
+                        std::snprintf(text, sizeof text, "%ux%u%s at %.2f Hz", t.width, t.height,
+                                      t.interlaced ? "i" : "", t.refreshHz);
+                        s.preferredTiming = text;
+                    }
+    static const unsigned hdmiVicToVic[5] = {0, 95, 94, 93, 98};
+    {
+        for (const DataBlock *block : report.ctaDataBlocks()) {
+            const DataBlock &db = *block;
             for (const Vic &v : db.vics) {
                 const VicFormat *f = vicFormat(v.vic);
                 if (!f)
@@ -91,9 +111,14 @@ EdidSummary summarize(const EdidReport &report)
                     addRate(m.y420RatesHz, nominal(*f));
                 m.native = m.native || v.native;
             }
+            if (db.kind == BlockKind::Speaker)
+                for (const std::string &name : speakerNames(db.speakers))
+                    s.speakers.push_back(name.substr(0, name.find(' ')));
             if (db.hdmi) {
                 s.hdmi = true;
                 const HdmiVsdb &h = *db.hdmi;
+                std::snprintf(text, sizeof text, "%x.%x.%x.%x", h.physA, h.physB, h.physC, h.physD);
+                s.physicalAddress = text;
                 s.maxTmdsMHz = std::max(s.maxTmdsMHz, h.maxTmdsMHz);
                 if (h.dc30) s.deepColourBits.push_back(10);
                 if (h.dc36) s.deepColourBits.push_back(12);
@@ -127,9 +152,9 @@ EdidSummary summarize(const EdidReport &report)
                 s.maxFrameAvgLuminance = h.maxFrameAvg();
                 s.minLuminance = h.minLuminance();
             }
-            if (db.kind == BlockKind::VendorVideo && db.oui == kOuiHdr10Plus)
+            if (db.hdr10Plus)
                 s.hdrFormats.push_back("HDR10+");
-            if (db.kind == BlockKind::VendorVideo && db.oui == kOuiDolby)
+            if (db.dolbyVision)
                 s.hdrFormats.push_back("Dolby Vision");
             for (const ShortAudio &a : db.audio) {
                 if (a.format == 0)
@@ -140,6 +165,8 @@ EdidSummary summarize(const EdidReport &report)
                 const std::vector<double> rates = a.ratesKHz();
                 if (!rates.empty())
                     text += ", " + rateList(rates.back(), rates.front());
+                if (a.atmos)
+                    text += ", Dolby Atmos";
                 const std::vector<unsigned> sizes = a.sizesBits();
                 if (!sizes.empty()) {
                     text += ", ";

@@ -45,10 +45,26 @@ void writeTiming(Writer &w, int indent, unsigned number, const DetailedTiming &t
         w.line(indent + 2, format("Stereo mode %u", t.stereo));
 }
 
+std::string legacyText(const LegacyTiming &t)
+{
+    return format("%ux%u%s %.3f Hz", t.hActive, t.vActive, t.interlaced ? "i" : "", t.refreshHz);
+}
+
 std::string interfaceName(unsigned type)
 {
     static const char *const names[6] = {"undefined interface", "DVI", "HDMI-a", "HDMI-b", "MDDI", "DisplayPort"};
     return type < 6 ? names[type] : format("reserved interface %u", type);
+}
+
+// The name, serial and data string descriptors one block holds.
+void writeTexts(Writer &w, const BaseBlock &b, unsigned block)
+{
+    for (const BaseBlock::Text &t : b.texts) {
+        if (t.block != int(block))
+            continue;
+        const char *label = t.tag == 0xFC ? "Display name" : t.tag == 0xFF ? "Display serial" : "Data string";
+        w.line(1, std::string(label) + ": '" + t.text + "'");
+    }
 }
 
 void writeBase(Writer &w, const BaseBlock &b, unsigned &dtdNumber)
@@ -80,12 +96,29 @@ void writeBase(Writer &w, const BaseBlock &b, unsigned &dtdNumber)
         w.line(1, format("Image size: %u cm x %u cm", b.widthCm, b.heightCm));
     if (b.gammaHundredths)
         w.line(1, format("Gamma: %.2f", b.gammaHundredths / 100.0));
-    for (const std::string &name : b.displayNames)
-        w.line(1, "Display name: '" + name + "'");
-    if (!b.serialText.empty())
-        w.line(1, "Display serial: '" + b.serialText + "'");
-    for (const std::string &s : b.dataStrings)
-        w.line(1, "Data string: '" + s + "'");
+    std::vector<std::string> features;
+    if (b.features & 0x80) features.push_back("standby");
+    if (b.features & 0x40) features.push_back("suspend");
+    if (b.features & 0x20) features.push_back("active off");
+    if (b.features & 0x04) features.push_back("sRGB default");
+    if (b.features & 0x02) features.push_back("first DTD preferred");
+    if (b.features & 0x01) features.push_back("continuous frequencies");
+    if (!features.empty())
+        w.line(1, "Features: " + join(features, ", "));
+    const double(*c)[2] = b.chromaticity;
+    w.line(1, format("Chromaticity: red %.4f, %.4f; green %.4f, %.4f; blue %.4f, %.4f; white %.4f, %.4f", c[0][0],
+                     c[0][1], c[1][0], c[1][1], c[2][0], c[2][1], c[3][0], c[3][1]));
+    if (!b.establishedTimings.empty()) {
+        w.line(1, "Established timings:");
+        for (const LegacyTiming &t : b.establishedTimings)
+            w.line(2, legacyText(t));
+    }
+    if (!b.standardTimings.empty()) {
+        w.line(1, "Standard timings:");
+        for (const LegacyTiming &t : b.standardTimings)
+            w.line(2, legacyText(t));
+    }
+    writeTexts(w, b, 0);
     if (b.rangeLimits) {
         const RangeLimits &r = *b.rangeLimits;
         static const char *const kinds[5] = {"default GTF", "range limits only", "secondary GTF", "", "CVT"};
@@ -131,6 +164,8 @@ void writeAudio(Writer &w, const ShortAudio &a)
     }
     if (a.maxBitrateKbps)
         text += format(", max %u kb/s", a.maxBitrateKbps);
+    if (a.atmos)
+        text += ", Dolby Atmos";
     w.line(2, text);
 }
 
@@ -148,8 +183,30 @@ void writeHdmi(Writer &w, const HdmiVsdb &h)
         w.line(2, join(flags, ", "));
     if (h.maxTmdsMHz)
         w.line(2, format("Maximum TMDS clock: %u MHz", h.maxTmdsMHz));
+    std::vector<std::string> content;
+    if (h.contentGraphics) content.push_back("graphics");
+    if (h.contentPhoto) content.push_back("photo");
+    if (h.contentCinema) content.push_back("cinema");
+    if (h.contentGame) content.push_back("game");
+    if (!content.empty())
+        w.line(2, "Content types: " + join(content, ", "));
+    const auto latency = [](const std::optional<unsigned> &code) {
+        if (!code || *code == 0)
+            return std::string("not given");
+        if (*code == 255)
+            return std::string("none carried");
+        return format("%u ms", *HdmiVsdb::latencyMs(code));
+    };
     if (h.videoLatency && h.audioLatency)
-        w.line(2, format("Latency codes: video %u, audio %u", *h.videoLatency, *h.audioLatency));
+        w.line(2, "Latency: video " + latency(h.videoLatency) + ", audio " + latency(h.audioLatency));
+    if (h.interlacedVideoLatency && h.interlacedAudioLatency)
+        w.line(2, "Interlaced latency: video " + latency(h.interlacedVideoLatency) + ", audio " +
+                      latency(h.interlacedAudioLatency));
+    if (h.present3d)
+        w.line(2, "3D formats supported");
+    static const char *const hdmiVicNames[5] = {"", "3840x2160p30", "3840x2160p25", "3840x2160p24", "4096x2160p24"};
+    for (unsigned v : h.hdmiVics)
+        w.line(2, format("HDMI VIC %u%s%s", v, v >= 1 && v <= 4 ? " " : "", v >= 1 && v <= 4 ? hdmiVicNames[v] : ""));
 }
 
 void writeHdmiForum(Writer &w, const HdmiForumVsdb &h)
@@ -172,6 +229,54 @@ void writeHdmiForum(Writer &w, const HdmiForumVsdb &h)
     if (!flags.empty())
         w.line(2, join(flags, ", "));
     w.line(2, "Maximum FRL rate: " + frlRateText(h.maxFrlRate));
+    std::vector<std::string> gaming;
+    if (h.allm) gaming.push_back("ALLM");
+    if (h.qms) gaming.push_back("QMS");
+    if (h.fva) gaming.push_back("FVA");
+    if (h.mDelta) gaming.push_back("M_delta");
+    if (h.cinemaVrr) gaming.push_back("CinemaVRR");
+    if (h.cnmVrr) gaming.push_back("CNMVRR");
+    if (!gaming.empty())
+        w.line(2, join(gaming, ", "));
+    if (h.vrrMinHz || h.vrrMaxHz)
+        w.line(2, format("VRR: %u-%u Hz", h.vrrMinHz, h.vrrMaxHz));
+    if (h.dsc) {
+        std::string text = format("DSC 1.2a: up to %u slices, FRL %s, %u KiB chunks", h.dscMaxSlices,
+                                  frlText(h.dscMaxFrlRate).c_str(), h.dscTotalChunkKBytes);
+        if (h.dsc10bpc) text += ", 10 bpc";
+        if (h.dsc12bpc) text += ", 12 bpc";
+        if (h.dscAllBpp) text += ", all bpp";
+        if (h.dscNative420) text += ", native 4:2:0";
+        w.line(2, text);
+    }
+}
+
+void writeVendorPayload(Writer &w, const DataBlock &db)
+{
+    if (db.dolbyVision) {
+        const DolbyVision &d = *db.dolbyVision;
+        w.line(2, format("Dolby Vision version %u, DM version %u", d.version, d.dmVersion));
+        if (d.version == 2)
+            w.line(2, format("Interface %u%s", d.interfaceType, d.interfaceType >= 2 ? " (standard and low latency)" : " (low latency)"));
+        else if (d.lowLatency)
+            w.line(2, "Low-latency interface");
+        if (d.maxLuminance > 0)
+            w.line(2, format("Luminance: %.4f to %.0f cd/m^2", d.minLuminance, d.maxLuminance));
+    }
+    if (db.hdr10Plus)
+        w.line(2, format("HDR10+ application version %u", db.hdr10Plus->applicationVersion));
+    if (db.dolbyAudio) {
+        const DolbyAudio &d = *db.dolbyAudio;
+        std::vector<std::string> zones;
+        if (d.heightZone) zones.push_back("height");
+        if (d.surroundZone) zones.push_back("surround");
+        if (d.centreZone) zones.push_back("centre");
+        w.line(2, format("Dolby audio version %u%s", d.version, d.headphoneOnly ? ", headphones only" : ""));
+        if (!zones.empty())
+            w.line(2, "Speaker zones: " + join(zones, ", "));
+        if (d.matPcm48Only)
+            w.line(2, "MAT: PCM at 48 kHz only, no TrueHD");
+    }
 }
 
 void writeHdr(Writer &w, const HdrStaticMetadata &h)
@@ -241,13 +346,78 @@ void writeDataBlock(Writer &w, const DataBlock &db)
     case BlockKind::Eeodb:
         w.line(2, format("Extension block count: %u", db.eeodbCount));
         break;
+    case BlockKind::VendorVideo:
+    case BlockKind::VendorAudio:
+        if (db.dolbyVision || db.hdr10Plus || db.dolbyAudio)
+            writeVendorPayload(w, db);
+        else
+            w.line(2, format("%u bytes, not decoded", db.length));
+        break;
     default:
         w.line(2, format("%u bytes, not decoded", db.length));
         break;
     }
 }
 
-void writeExtension(Writer &w, const ExtensionBlock &ext, unsigned &dtdNumber)
+std::string displayIdTimingText(const DisplayIdTiming &t)
+{
+    std::string text = format("Type %u%s%s: ", t.type, t.code.empty() ? "" : ", ", t.code.c_str());
+    if (t.width)
+        text += format("%ux%u%s %.3f Hz", t.width, t.height, t.interlaced ? "i" : "", t.refreshHz);
+    if (t.detail)
+        text += format(", %.3f kHz, pixel clock %.3f MHz", t.detail->hFreqKHz(), t.detail->pixelClockKHz / 1000.0);
+    static const char *const formulas[3] = {"CVT", "CVT-RB", "CVT-RB2"};
+    if ((t.type == 3 || t.type == 9 || t.type == 10) && t.formula < 3)
+        text += std::string(" (") + formulas[t.formula] + ")";
+    if (t.preferred)
+        text += " (preferred)";
+    return text;
+}
+
+void writeDisplayIdBlock(Writer &w, const DisplayIdBlock &b)
+{
+    w.line(1, b.name + ":");
+    if (b.product) {
+        const DisplayIdProduct &p = *b.product;
+        w.line(2, format("Vendor %s, product %u, serial %u", p.vendor.c_str(), p.productCode, unsigned(p.serialNumber)));
+        if (p.week == 0xFF)
+            w.line(2, format("Model year: %u", p.year));
+        else
+            w.line(2, format("Made in: week %u of %u", p.week, p.year));
+        if (!p.name.empty())
+            w.line(2, "Name: '" + p.name + "'");
+    }
+    if (b.nativeWidth || b.imageWidthMm > 0)
+        w.line(2, format("Image size %.1f mm x %.1f mm, %ux%u pixels", b.imageWidthMm, b.imageHeightMm, b.nativeWidth,
+                         b.nativeHeight));
+    for (size_t i = 0; i < b.primaries.size(); ++i)
+        w.line(2, format("Primary %zu: %.4f, %.4f", i + 1, b.primaries[i].first, b.primaries[i].second));
+    for (size_t i = 0; i < b.whitePoints.size(); ++i)
+        w.line(2, format("White point %zu: %.4f, %.4f", i + 1, b.whitePoints[i].first, b.whitePoints[i].second));
+    if (!b.interfaceText.empty())
+        w.line(2, "Interface: " + b.interfaceText);
+    if (b.tilesH)
+        w.line(2, format("Tile %u,%u of %ux%u, %ux%u pixels", b.tileX, b.tileY, b.tilesH, b.tilesV, b.tileWidth,
+                         b.tileHeight));
+    for (const DisplayIdTiming &t : b.timings)
+        w.line(2, displayIdTimingText(t));
+    for (const DataBlock &db : b.cta) {
+        Writer inner;
+        writeDataBlock(inner, db);
+        std::string text = inner.take();
+        for (size_t start = 0; start < text.size();) {
+            const size_t end = text.find('\n', start);
+            w.line(1, text.substr(start, end - start));
+            start = end + 1;
+        }
+    }
+    const bool shown = b.product || b.nativeWidth || b.imageWidthMm > 0 || !b.primaries.empty() ||
+                       !b.interfaceText.empty() || b.tilesH || !b.timings.empty() || !b.cta.empty();
+    if (!shown)
+        w.line(2, format("%u bytes, not decoded", b.length));
+}
+
+void writeExtension(Writer &w, const BaseBlock &base, const ExtensionBlock &ext, unsigned &dtdNumber)
 {
     w.line(0, format("Block %u, %s:", ext.index, ext.name.c_str()));
     if (ext.cta) {
@@ -267,6 +437,16 @@ void writeExtension(Writer &w, const ExtensionBlock &ext, unsigned &dtdNumber)
             for (const DetailedTiming &t : c.timings)
                 writeTiming(w, 2, dtdNumber++, t);
         }
+        writeTexts(w, base, ext.index);
+    }
+    if (ext.displayId) {
+        const DisplayIdSection &d = *ext.displayId;
+        w.line(1, "DisplayID version: " + d.versionText());
+        if (d.baseSection)
+            w.line(1, format("Product type: %u, extension sections: %u", d.productType, d.extensionCount));
+        for (const DisplayIdBlock &b : d.blocks)
+            writeDisplayIdBlock(w, b);
+        w.line(1, format("Section checksum: 0x%02X%s", d.checksum, d.checksumOk ? "" : " (wrong)"));
     }
     w.line(1, format("Checksum: 0x%02X%s", ext.checksum, ext.checksumOk ? "" : " (wrong)"));
 }
@@ -289,6 +469,8 @@ void writeSummary(Writer &w, const EdidReport &report)
             who += " " + name;
         w.line(1, "Display: " + who);
     }
+    if (!s.preferredTiming.empty())
+        w.line(1, "Preferred timing: " + s.preferredTiming);
     for (const ModeSummary &m : s.largestModes)
         w.line(1, "Mode: " + modeText(m));
     if (!s.deepColourBits.empty() || !s.deepColour420Bits.empty()) {
@@ -309,6 +491,10 @@ void writeSummary(Writer &w, const EdidReport &report)
         w.line(1, "HDR: none");
     }
     w.line(1, "Audio: " + (s.audio.empty() ? std::string("none listed") : join(s.audio, "; ")));
+    if (!s.speakers.empty())
+        w.line(1, "Speakers: " + join(s.speakers, " "));
+    if (!s.physicalAddress.empty())
+        w.line(1, "Physical address: " + s.physicalAddress);
     if (s.hdmi || s.hdmiForum) {
         w.line(1, s.maxTmdsMHz ? format("Max TMDS clock: %u MHz", s.maxTmdsMHz) : std::string("Max TMDS clock: not given"));
         w.line(1, "Max FRL rate: " + frlText(s.maxFrlRate));
@@ -337,7 +523,7 @@ std::string edidReportText(const EdidReport &report)
     if (report.hasBase)
         writeBase(w, report.base, dtdNumber);
     for (const ExtensionBlock &ext : report.extensions)
-        writeExtension(w, ext, dtdNumber);
+        writeExtension(w, report.base, ext, dtdNumber);
 
     w.findings(report.problems);
     return w.take();

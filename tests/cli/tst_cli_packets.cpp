@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // vantrelctl's packet decodes: infoframe decode and cec decode need no box;
-// status decodes the captured HDR infoframe; cec send names what it sent.
+// status decodes the captured HDR infoframe; cec send names what it sent;
+// packets composed by name.
 #include "ctl_runner.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <algorithm>
 
 namespace {
 
@@ -120,6 +123,52 @@ private slots:
         const CtlRun failed = ctl.run({"--verbose", "cec", "send", "50:04"});
         EXPECT_STATUS(failed, 4);
         QVERIFY(!failed.out.contains(QLatin1String("Image View On")));
+    }
+    // Composed by name: --print needs no box; a refused field or a message
+    // cec decode finds fault with sends nothing; what goes out is on the wire.
+    void composesByName()
+    {
+        CtlRunner ctl;
+        const std::vector<std::tuple<QStringList, int, QString, QStringList>> cases = {
+            {{"infoframe", "hdr", "--eotf", "pq", "--primaries", "p3-d65", "--max-luminance", "1000", "--min-luminance",
+              "0.005", "--max-cll", "1000", "--max-fall", "400", "--print"},
+             0,
+             kPlayerHdr,
+             {}},
+            {{"infoframe", "hdr", "--template", "hdr10-1000", "--max-cll", "70000"},
+             2,
+             "vantrelctl: max-cll: 70000 is out of range (0 to 65535 cd/m2)",
+             {}},
+            {{"infoframe", "avi", "--colour", "yuv444", "--colorimetry", "bt2020-rgb", "--range", "full", "--vic",
+              "97"},
+             0,
+             "AVI infoframe sent",
+             {"10 0D E6 40 E8 60 61 40 00 00 00 00 00 00 00 00", "10 0D B3 80", "10 04 E0 21 00"}},
+            {{"cec", "send", "--to", "broadcast", "image-view-on"},
+             1,
+             "vantrelctl: not sent (--force sends it anyway):\n"
+             "  4f:04: Image View On is directly addressed: followers ignore it when broadcast",
+             {}},
+            {{"cec", "send", "--to", "broadcast", "image-view-on", "--force"},
+             0,
+             "CEC message sent",
+             {"10 03 B2 4F 01 04", "10 03 B3 10"}},
+            {{"cec", "recipe", "switch-here", "1.0.0.0", "--print"}, 0, "40:04\n4f:82:10:00", {}},
+            {{"cec", "recipe", "avr-on", "--from", "tv"},
+             0,
+             "CEC message sent: 05:44:6d\nCEC message sent: 05:45",
+             {"10 04 B2 05 02 44 6D", "10 04 B3 10", "10 03 B2 05 01 45", "10 03 B3 10"}},
+        };
+        for (const auto &[args, status, said, wire] : cases) {
+            ctl.takeWire();
+            const CtlRun r = ctl.run(args);
+            EXPECT_STATUS(r, status);
+            QCOMPARE((status == 0 ? r.out : r.err).trimmed(), said);
+            QStringList sent = ctl.takeWire();
+            sent.erase(std::remove_if(sent.begin(), sent.end(), [](const QString &l) { return l.startsWith("11"); }),
+                       sent.end()); // the reads around a send
+            QCOMPARE(sent.join(" | "), wire.join(" | "));
+        }
     }
 };
 

@@ -105,6 +105,40 @@ private slots:
         QVERIFY(!selectorWrite(*findSetting("cec"), 0)); // not a selector
     }
 
+    // A value the box's controls cannot show is never written.
+    void writeForRefusesUnknownValues()
+    {
+        const struct {
+            const char *name;
+            int value;
+            bool written;
+        } rows[] = {
+            {"input", 1, true},    {"input", 0, false},     {"input", 5, false},   {"audio", 3, true},
+            {"audio", 2, false},   {"hdcp", 1, false},      {"cec", 1, true},      {"cec", 2, false},
+            {"priority", 0, true}, {"edid-mode", 4, false}, {"cec-type", 0, true},
+        };
+        for (const auto &r : rows)
+            QVERIFY2(writeFor(*findSetting(r.name), r.value).has_value() == r.written,
+                     QByteArray(r.name) + " = " + QByteArray::number(r.value));
+        QVERIFY(!writeFor(settingAt(9), 1)); // a permission flag: nothing writes it
+    }
+
+    void lockReasons()
+    {
+        std::array<uint8_t, kBlockSize> block{};
+        block[9] = block[10] = block[11] = 1;
+        block[6] = 1;
+        for (const char *free : {"edid-mode", "hdcp", "audio", "priority", "input"})
+            QVERIFY2(!lockReason(*findSetting(free), block.data()), free);
+        block[10] = 0;
+        QCOMPARE(QString::fromStdString(*lockReason(*findSetting("hdcp"), block.data())),
+                 QStringLiteral("the box does not allow it (\"HDCP version may be changed\" is no)"));
+        block[6] = 0;
+        QCOMPARE(QString::fromStdString(*lockReason(*findSetting("priority"), block.data())),
+                 QStringLiteral("it applies only while auto-switch is ENABLE"));
+        QVERIFY(!lockReason(*findSetting("input"), block.data()));
+    }
+
     void factoryReset()
     {
         QVERIFY(resetConfirmed("RESET"));

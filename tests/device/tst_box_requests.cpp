@@ -24,7 +24,7 @@ struct Rig {
     std::vector<std::string> alerts;
     std::vector<Message> messages;
     UsbLink link{fake.api(), clock, [this](const std::string &t) { alerts.push_back(t); }};
-    BoxRequests box{link, [this](const std::string &t, int ms) { messages.push_back({t, ms}); }};
+    BoxRequests box{link, [this](const Outcome &o) { messages.push_back({o.message, o.ms}); }};
 
     explicit Rig(bool connected = true)
     {

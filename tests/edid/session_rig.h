@@ -38,7 +38,7 @@ struct Rig {
     std::vector<std::string> diag;
     Progress progress;
     vantrel::UsbLink link{fake.api(), clock, [](const std::string &) {}};
-    vantrel::BoxRequests box{link, [this](const std::string &t, int ms) { messages.push_back({t, ms}); }};
+    vantrel::BoxRequests box{link, [this](const vantrel::Outcome &o) { messages.push_back({o.message, o.ms}); }};
     vantrel::Session session{box, clock, [this](const std::string &l) { diag.push_back(l); },
                              [this](int a, int b) { progress.push_back({a, b}); }};
 

@@ -36,6 +36,12 @@ void addTimings(FactSheet &f, const std::vector<DetailedTiming> &timings)
         f["dtd"] << dtdFact(t.hActive, t.frameHeight(), t.interlaced, long(t.pixelClockKHz));
 }
 
+// Size and whole frame rate: the code tables and GTF round differently.
+QString legacyFact(unsigned width, unsigned height, bool interlaced, double hz)
+{
+    return QStringLiteral("%1x%2%3@%4").arg(width).arg(height).arg(interlaced ? "i" : "").arg(std::lround(hz));
+}
+
 QString vicFormatFact(unsigned w, unsigned h, bool interlaced, double hz, unsigned ah, unsigned av, unsigned kHz)
 {
     return QStringLiteral("%1x%2%3 %4 %5:%6 %7").arg(w).arg(h).arg(interlaced ? "i" : "").arg(hz, 0, 'f', 3)
@@ -74,6 +80,124 @@ QString peerAudioName(const QString &line)
 
 } // namespace
 
+// The facts of CTA-861 data blocks, in a CTA extension or carried in DisplayID.
+void addDataBlocks(FactSheet &f, const std::vector<DataBlock> &blocks)
+{
+    for (const DataBlock &db : blocks) {
+        switch (db.kind) {
+        case BlockKind::Video:
+            for (const Vic &v : db.vics) {
+                f["vic"] << QString::number(v.vic) + (v.native ? "*" : "");
+                if (const VicFormat *fmt = vicFormat(v.vic))
+                    f["vicFormat"] << vicFormatFact(fmt->hActive, fmt->vActive, fmt->interlaced, fmt->refreshHz(),
+                                                    fmt->aspectH, fmt->aspectV, fmt->pixelClockKHz);
+            }
+            break;
+        case BlockKind::Y420Video:
+            for (const Vic &v : db.vics)
+                f["y420vic"] << QString::number(v.vic);
+            break;
+        case BlockKind::Y420CapabilityMap:
+            if (db.y420AllVics)
+                f["y420map"] << "all";
+            else
+                for (unsigned v : db.y420MapVics)
+                    f["y420map"] << QString::number(v);
+            break;
+        case BlockKind::Audio:
+            for (const ShortAudio &a : db.audio) {
+                f["audio"] << QStringLiteral("%1/%2").arg(QString::fromStdString(a.name))
+                                  .arg(a.channels ? QString::number(a.channels) : QStringLiteral("-"));
+                if (a.format == 0)
+                    continue; // the peer prints nothing more for a reserved code
+                QStringList rates, sizes;
+                for (double r : a.ratesKHz())
+                    rates << QString::number(r);
+                for (unsigned s : a.sizesBits())
+                    sizes << QString::number(s);
+                f["audioRates"] << rates.join(' ') + (sizes.isEmpty() ? QString() : " / " + sizes.join(' '));
+                if (a.format >= 2 && a.format <= 8)
+                    f["audioBitrate"] << QString::number(a.maxBitrateKbps);
+            }
+            break;
+        case BlockKind::Speaker:
+            for (const std::string &s : speakerNames(db.speakers))
+                f["speakers"] << shortSpeaker(s);
+            break;
+        case BlockKind::HdrStatic:
+            if (db.hdr) {
+                for (int bit = 0; bit < 6; ++bit) // edid-decode reads no further
+                    if (db.hdr->eotfs & (1 << bit))
+                        f["eotf"] << QString::number(bit);
+                const HdrStaticMetadata &h = *db.hdr;
+                if (h.maxLuminanceCode)
+                    f["luminance"] << QStringLiteral("max %1").arg(h.maxLuminance(), 0, 'f', 3);
+                if (h.maxFrameAvgCode)
+                    f["luminance"] << QStringLiteral("average %1").arg(h.maxFrameAvg(), 0, 'f', 3);
+                if (h.minLuminanceCode)
+                    f["luminance"] << QStringLiteral("min %1").arg(h.minLuminance(), 0, 'f', 3);
+            }
+            break;
+        case BlockKind::VideoCapability:
+            if (db.videoCapability)
+                f["rgbQuantization"] << (db.videoCapability->qs ? "selectable" : "no data");
+            break;
+        case BlockKind::Eeodb:
+            f["eeodb"] << QString::number(db.eeodbCount);
+            break;
+        case BlockKind::Colorimetry:
+            for (const std::string &s : colorimetryNames(db.colorimetry))
+                f["colorimetry"] << QString::fromStdString(s);
+            break;
+        default:
+            break;
+        }
+        if (db.hdmi) {
+            const HdmiVsdb &h = *db.hdmi;
+            f["physical"] << QStringLiteral("%1.%2.%3.%4").arg(h.physA, 0, 16).arg(h.physB, 0, 16).arg(h.physC, 0, 16).arg(h.physD, 0, 16);
+            if (db.length >= 7)
+                f["tmds"] << QString::number(h.maxTmdsMHz);
+            const std::pair<bool, const char *> flags[] = {{h.supportsAI, "Supports_AI"}, {h.dc48, "DC_48bit"},
+                {h.dc36, "DC_36bit"}, {h.dc30, "DC_30bit"}, {h.dcY444, "DC_Y444"}, {h.dviDual, "DVI_Dual"}};
+            for (const auto &[on, name] : flags)
+                if (on)
+                    f["hdmiFlags"] << name;
+            if (h.videoLatency && h.audioLatency)
+                f["latency"] << QStringLiteral("%1 %2").arg(*h.videoLatency).arg(*h.audioLatency);
+            for (unsigned v : h.hdmiVics)
+                f["hdmiVic"] << QString::number(v);
+        }
+        if (db.dolbyVision)
+            f["dolbyVision"] << QString::number(db.dolbyVision->version);
+        if (db.hdr10Plus)
+            f["hdr10plus"] << "yes";
+        for (const ShortAudio &a : db.audio)
+            if (a.atmos)
+                f["atmos"] << QString::fromStdString(a.name);
+        if (db.hdmiForum) {
+            const HdmiForumVsdb &h = *db.hdmiForum;
+            f["hfVersion"] << QString::number(h.version);
+            if (h.maxTmdsCharRateMHz)
+                f["hfTmds"] << QString::number(h.maxTmdsCharRateMHz);
+            if (h.scdcPresent)
+                f["scdc"] << "yes";
+            const std::pair<bool, const char *> flags[] = {{h.rrCapable, "read requests"},
+                {h.lte340Scramble, "scrambling"}, {h.independentView, "3D independent"},
+                {h.dualView, "3D dual"}, {h.osdDisparity, "3D OSD"}, {h.dc48_420, "DC48 4:2:0"},
+                {h.dc36_420, "DC36 4:2:0"}, {h.dc30_420, "DC30 4:2:0"}, {h.allm, "ALLM"}};
+            for (const auto &[on, name] : flags)
+                if (on)
+                    f["hfFlags"] << name;
+            if (h.maxFrlRate)
+                f["frl"] << QString::number(h.maxFrlRate);
+            if (h.vrrMinHz)
+                f["vrr"] << QStringLiteral("min %1").arg(h.vrrMinHz);
+            if (h.vrrMaxHz)
+                f["vrr"] << QStringLiteral("max %1").arg(h.vrrMaxHz);
+        }
+    }
+}
+
 FactSheet decoderFacts(const EdidReport &report)
 {
     FactSheet f;
@@ -90,116 +214,32 @@ FactSheet decoderFacts(const EdidReport &report)
         f["name"] << QString::fromStdString(name);
     f["checksum"] << (b.checksumOk ? "ok" : "bad");
     addTimings(f, b.timings);
+    for (const LegacyTiming &t : b.establishedTimings)
+        f["established"] << legacyFact(t.hActive, t.vActive, t.interlaced, t.refreshHz);
+    for (const LegacyTiming &t : b.standardTimings)
+        f["standard"] << legacyFact(t.hActive, t.vActive, t.interlaced, t.refreshHz);
     for (const ExtensionBlock &ext : report.extensions) {
         f["checksum"] << (ext.checksumOk ? "ok" : "bad");
-        if (!ext.cta)
-            continue;
-        for (const DataBlock &db : ext.cta->dataBlocks) {
-            switch (db.kind) {
-            case BlockKind::Video:
-                for (const Vic &v : db.vics) {
-                    f["vic"] << QString::number(v.vic) + (v.native ? "*" : "");
-                    if (const VicFormat *fmt = vicFormat(v.vic))
-                        f["vicFormat"] << vicFormatFact(fmt->hActive, fmt->vActive, fmt->interlaced, fmt->refreshHz(),
-                                                        fmt->aspectH, fmt->aspectV, fmt->pixelClockKHz);
+        if (ext.displayId) {
+            f["displayIdVersion"] << QString::fromStdString(ext.displayId->versionText());
+            f["displayIdChecksum"] << (ext.displayId->checksumOk ? "ok" : "bad");
+            for (const DisplayIdBlock &db : ext.displayId->blocks) {
+                for (const DisplayIdTiming &t : db.timings) {
+                    if (t.detail)
+                        f["displayIdTiming"] << dtdFact(t.width, t.height, t.interlaced, long(t.detail->pixelClockKHz));
+                    else if (t.code.rfind("DMT", 0) == 0)
+                        f["displayIdTiming"] << legacyFact(t.width, t.height, t.interlaced, t.refreshHz);
                 }
-                break;
-            case BlockKind::Y420Video:
-                for (const Vic &v : db.vics)
-                    f["y420vic"] << QString::number(v.vic);
-                break;
-            case BlockKind::Y420CapabilityMap:
-                if (db.y420AllVics)
-                    f["y420map"] << "all";
-                else
-                    for (unsigned v : db.y420MapVics)
-                        f["y420map"] << QString::number(v);
-                break;
-            case BlockKind::Audio:
-                for (const ShortAudio &a : db.audio) {
-                    f["audio"] << QStringLiteral("%1/%2").arg(QString::fromStdString(a.name))
-                                      .arg(a.channels ? QString::number(a.channels) : QStringLiteral("-"));
-                    if (a.format == 0)
-                        continue; // the peer prints nothing more for a reserved code
-                    QStringList rates, sizes;
-                    for (double r : a.ratesKHz())
-                        rates << QString::number(r);
-                    for (unsigned s : a.sizesBits())
-                        sizes << QString::number(s);
-                    f["audioRates"] << rates.join(' ') + (sizes.isEmpty() ? QString() : " / " + sizes.join(' '));
-                    if (a.format >= 2 && a.format <= 8)
-                        f["audioBitrate"] << QString::number(a.maxBitrateKbps);
-                }
-                break;
-            case BlockKind::Speaker:
-                for (const std::string &s : speakerNames(db.speakers))
-                    f["speakers"] << shortSpeaker(s);
-                break;
-            case BlockKind::HdrStatic:
-                if (db.hdr) {
-                    for (int bit = 0; bit < 6; ++bit) // edid-decode reads no further
-                        if (db.hdr->eotfs & (1 << bit))
-                            f["eotf"] << QString::number(bit);
-                    const HdrStaticMetadata &h = *db.hdr;
-                    if (h.maxLuminanceCode)
-                        f["luminance"] << QStringLiteral("max %1").arg(h.maxLuminance(), 0, 'f', 3);
-                    if (h.maxFrameAvgCode)
-                        f["luminance"] << QStringLiteral("average %1").arg(h.maxFrameAvg(), 0, 'f', 3);
-                    if (h.minLuminanceCode)
-                        f["luminance"] << QStringLiteral("min %1").arg(h.minLuminance(), 0, 'f', 3);
-                }
-                break;
-            case BlockKind::VideoCapability:
-                if (db.videoCapability)
-                    f["rgbQuantization"] << (db.videoCapability->qs ? "selectable" : "no data");
-                break;
-            case BlockKind::Eeodb:
-                f["eeodb"] << QString::number(db.eeodbCount);
-                break;
-            case BlockKind::Colorimetry:
-                for (const std::string &s : colorimetryNames(db.colorimetry))
-                    f["colorimetry"] << QString::fromStdString(s);
-                break;
-            default:
-                break;
-            }
-            if (db.hdmi) {
-                const HdmiVsdb &h = *db.hdmi;
-                f["physical"] << QStringLiteral("%1.%2.%3.%4").arg(h.physA, 0, 16).arg(h.physB, 0, 16).arg(h.physC, 0, 16).arg(h.physD, 0, 16);
-                if (db.length >= 7)
-                    f["tmds"] << QString::number(h.maxTmdsMHz);
-                const std::pair<bool, const char *> flags[] = {{h.supportsAI, "Supports_AI"}, {h.dc48, "DC_48bit"},
-                    {h.dc36, "DC_36bit"}, {h.dc30, "DC_30bit"}, {h.dcY444, "DC_Y444"}, {h.dviDual, "DVI_Dual"}};
-                for (const auto &[on, name] : flags)
-                    if (on)
-                        f["hdmiFlags"] << name;
-                if (h.videoLatency && h.audioLatency)
-                    f["latency"] << QStringLiteral("%1 %2").arg(*h.videoLatency).arg(*h.audioLatency);
-                for (unsigned v : h.hdmiVics)
-                    f["hdmiVic"] << QString::number(v);
-            }
-            if (db.hdmiForum) {
-                const HdmiForumVsdb &h = *db.hdmiForum;
-                f["hfVersion"] << QString::number(h.version);
-                if (h.maxTmdsCharRateMHz)
-                    f["hfTmds"] << QString::number(h.maxTmdsCharRateMHz);
-                if (h.scdcPresent)
-                    f["scdc"] << "yes";
-                const std::pair<bool, const char *> flags[] = {{h.rrCapable, "read requests"},
-                    {h.lte340Scramble, "scrambling"}, {h.independentView, "3D independent"},
-                    {h.dualView, "3D dual"}, {h.osdDisparity, "3D OSD"}, {h.dc48_420, "DC48 4:2:0"},
-                    {h.dc36_420, "DC36 4:2:0"}, {h.dc30_420, "DC30 4:2:0"}, {h.allm, "ALLM"}};
-                for (const auto &[on, name] : flags)
-                    if (on)
-                        f["hfFlags"] << name;
-                if (h.maxFrlRate)
-                    f["frl"] << QString::number(h.maxFrlRate);
-                if (h.vrrMinHz)
-                    f["vrr"] << QStringLiteral("min %1").arg(h.vrrMinHz);
-                if (h.vrrMaxHz)
-                    f["vrr"] << QStringLiteral("max %1").arg(h.vrrMaxHz);
+                if (db.nativeWidth)
+                    f["displayIdNative"] << QStringLiteral("%1x%2").arg(db.nativeWidth).arg(db.nativeHeight);
+                if (db.product && db.product->serialNumber)
+                    f["serial"] << QString::number(db.product->serialNumber);
+                addDataBlocks(f, db.cta);
             }
         }
+        if (!ext.cta)
+            continue;
+        addDataBlocks(f, ext.cta->dataBlocks);
         addTimings(f, ext.cta->timings);
     }
     return f;
@@ -217,7 +257,10 @@ FactSheet peerFacts(const QString &peerOutput)
     static const QRegularExpression frlLine(QStringLiteral("^Max Fixed Rate Link: (.*)$"));
     static const QRegularExpression channelsLine(QStringLiteral("^Max channels: (\\d+)"));
     static const QRegularExpression value(QStringLiteral("^([A-Za-z &]+): (.*)$"));
+    static const QRegularExpression legacyLine(QStringLiteral("^(?:DMT 0x[0-9a-fA-F]+|IBM|Apple|GTF|CVT)\\s*:\\s+(\\d+)x(\\d+)(i?)\\s+([\\d.]+) Hz"));
+    static const QRegularExpression idDtdLine(QStringLiteral("^DTD:\\s+(\\d+)x(\\d+)(i?)\\s.*\\s([\\d.]+) MHz"));
     FactSheet f;
+    bool displayId = false;
     QString section, subsection;
     QString audioFormat, audioChannels;
     auto flushAudio = [&] {
@@ -252,6 +295,42 @@ FactSheet peerFacts(const QString &peerOutput)
         }
         if (indent == 0 && line.startsWith("Checksum: ")) // not the DisplayID section sums
             f["checksum"] << (line.contains("should be") ? "bad" : "ok");
+        if (indent == 0 && line.startsWith("Block "))
+            displayId = line.contains("DisplayID Extension Block");
+        if (displayId && indent == 2 && line.startsWith("Checksum: "))
+            f["displayIdChecksum"] << (line.contains("should be") ? "bad" : "ok");
+        if (displayId && indent == 2 && line.startsWith("Version: "))
+            f["displayIdVersion"] << line.section(' ', 1, 1);
+        if (displayId && line.startsWith("Display native pixel format: "))
+            f["displayIdNative"] << line.section(": ", 1);
+        const QRegularExpressionMatch legacy = legacyLine.match(line);
+        if (legacy.hasMatch()) {
+            const QString fact = legacyFact(legacy.captured(1).toUInt(), legacy.captured(2).toUInt(),
+                                            !legacy.captured(3).isEmpty(), legacy.captured(4).toDouble());
+            if (section == "Established Timings I & II")
+                f["established"] << fact;
+            else if (section == "Standard Timings")
+                f["standard"] << fact;
+            else if (displayId && line.startsWith("DMT"))
+                f["displayIdTiming"] << fact;
+            continue;
+        }
+        const QRegularExpressionMatch idDtd = idDtdLine.match(line);
+        if (displayId && idDtd.hasMatch()) {
+            f["displayIdTiming"] << dtdFact(idDtd.captured(1).toUInt(), idDtd.captured(2).toUInt(),
+                                            !idDtd.captured(3).isEmpty(),
+                                            std::lround(idDtd.captured(4).toDouble() * 1000.0));
+            continue;
+        }
+        if (indent == 2 && line.startsWith("Vendor-Specific Video Data Block (Dolby)"))
+            f["dolbyVision"] << "?";
+        if (section.startsWith("Vendor-Specific Video Data Block (Dolby)") && line.startsWith("Version: ") &&
+            !f["dolbyVision"].isEmpty())
+            f["dolbyVision"].last() = line.section(' ', 1, 1);
+        if (indent == 2 && line.startsWith("Vendor-Specific Video Data Block (HDR10+)"))
+            f["hdr10plus"] << "yes";
+        if (line == "Supports Joint Object Coding" || line == "Supports Dolby TrueHD, object audio PCM and channel-based PCM")
+            f["atmos"] << audioFormat;
 
         const QRegularExpressionMatch dtd = dtdLine.match(line);
         if (dtd.hasMatch()) {
@@ -296,7 +375,9 @@ FactSheet peerFacts(const QString &peerOutput)
             continue;
         }
         if (section == "Colorimetry Data Block" && indent == 4) {
-            f["colorimetry"] << QString(line).remove(QRegularExpression("^Reserved "));
+            // Reserved bits are reported as findings, not listed as colorimetries.
+            if (!line.startsWith("Reserved "))
+                f["colorimetry"] << line;
             continue;
         }
         if (section == "HDR Static Metadata Data Block" && subsection == "Electro optical transfer functions"

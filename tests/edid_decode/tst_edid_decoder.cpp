@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The decoder on hand-built tables: the facts of each block type, the
 // problems it reports with their location, and its behaviour on any input.
+#include "edid_import.h"
 #include "edid_report.h"
 #include "legacy_timings.h"
 #include "vic_names.h"
@@ -223,6 +224,10 @@ private slots:
         row("zero descriptor", base([](Bytes &b) { setDescriptor(b, 3, Bytes(18, 0)); }), "dummy descriptor", "E");
         row("model year in 1.3", base([](Bytes &b) { b[16] = 0xFF; }), "no model year", "E");
         row("range limits padding", base([](Bytes &b) { b[54 + 18 + 11] = 0x20; }), "line feed and spaces", "E");
+        row("1.3 without preferred bit", base([](Bytes &b) { b[24] &= ~0x02; }), "preferred timing bit", "E");
+        row("dummy with data", base([](Bytes &b) { Bytes d(18, 0); d[3] = 0x10; d[9] = 1; setDescriptor(b, 3, d); }),
+            "dummy descriptor must be 0", "E");
+        row("year in the future", base([](Bytes &b) { b[17] = 250; }), "in the future", "E");
         row("FRL without 600 MHz", cta(CtaBuilder(good).block(3, {0x03, 0x0C, 0x00, 0x10, 0x00}).block(3, {0xD8, 0x5D, 0xC4, 1, 0x44, 0x80, 0x30})),
             "FRL above 3 Gbps", "E");
     }
@@ -245,6 +250,49 @@ private slots:
             QVERIFY2(!found.isEmpty() && found.count(severity) == found.size(),
                      qPrintable(found.join(',') + "\n" + QString::fromStdString(edidReportText(r))));
         }
+    }
+
+    // A DisplayID 2.0 section: product, one timing of each kind, carried
+    // CTA-861 blocks, and the section checksum that check --fix repairs.
+    void displayIdSection()
+    {
+        const Bytes product = {0x20, 0, 12, 0x00, 0x11, 0x22, 0x34, 0x12, 1, 0, 0, 0, 10, 31, 0};
+        const Bytes t7 = {0x22, 0, 20, 0x4F, 0x10, 0x09, 0x80, 0xFF, 0x0E, 0x2F, 0x02, 0xAF, 0x80, 0x57, 0x00,
+                          0x6F, 0x08, 0x59, 0x00, 0x07, 0x80, 0x09, 0x00}; // 3840x2160, 594 MHz, preferred
+        const Bytes t8 = {0x23, 0, 1, 0x52};                         // DMT 0x52: 1920x1080 60 Hz
+        const Bytes t9 = {0x24, 0, 6, 0x01, 0xFF, 0x09, 0x9F, 0x05, 143}; // 2560x1440 144 Hz CVT-RB
+        const Bytes cta = {0x81, 0, 4, 0xE3, 0x06, 0x05, 0x01};      // HDR static: PQ
+        Bytes section = {0x70, 0x20, 0, 0x01, 0};
+        for (const Bytes *b : {&product, &t7, &t8, &t9, &cta})
+            section.insert(section.end(), b->begin(), b->end());
+        section[2] = uint8_t(section.size() - 5);
+        unsigned sum = 0;
+        for (size_t i = 1; i < section.size(); ++i)
+            sum += section[i];
+        section.push_back(uint8_t(0x100 - (sum & 0xFF)));
+        section.resize(128, 0);
+        Bytes t = table(baseBlock(1), {section});
+        EdidReport r = decodeEdid(t);
+        QVERIFY(r.extensions.at(0).displayId);
+        const DisplayIdSection &d = *r.extensions[0].displayId;
+        QCOMPARE(d.versionText(), std::string("2.0"));
+        QVERIFY(d.checksumOk);
+        QCOMPARE(d.blocks.at(0).product->vendor, std::string("00-11-22"));
+        QStringList timings;
+        for (const DisplayIdBlock &b : d.blocks)
+            for (const DisplayIdTiming &x : b.timings)
+                timings << QString::asprintf("%u %ux%u %.0f%s", x.type, x.width, x.height, x.refreshHz, x.preferred ? " p" : "");
+        QCOMPARE(timings, (QStringList{"7 3840x2160 60 p", "8 1920x1080 60", "9 2560x1440 144"}));
+        const EdidSummary s = summarize(r);
+        QVERIFY(std::find(s.hdrFormats.begin(), s.hdrFormats.end(), "HDR10 (PQ)") != s.hdrFormats.end());
+        for (const Problem &p : r.problems)
+            QVERIFY2(p.context != "DisplayID" && p.block != 1, p.message.c_str());
+
+        t[128 + 10] ^= 0x40; // a changed timing byte breaks both sums
+        QVERIFY(!decodeEdid(t).extensions[0].displayId->checksumOk);
+        repairBlockChecksums(t);
+        r = decodeEdid(t);
+        QVERIFY(r.extensions[0].displayId->checksumOk && r.extensions[0].checksumOk);
     }
 
     // Established and standard timings give the rates the range check uses:
@@ -295,6 +343,14 @@ private slots:
         QCOMPARE(problemsWith(r, "not three letters"), QStringList{"0/8/E"});
         const QString text = QString::fromStdString(edidReportText(r));
         QVERIFY(text.contains("Display name: 'TV'") && text.contains("Display name: 'SECOND '"));
+
+        // A serial descriptor among a CTA block's descriptors shows under that block.
+        Bytes cta = CtaBuilder().block(2, {16}).bytes();
+        const Bytes serial = textDescriptor(0xFF, "SN123");
+        std::copy(serial.begin(), serial.end(), cta.begin() + cta[2]);
+        const std::string inCta = edidReportText(decodeEdid(table(baseBlock(), {cta})));
+        const size_t at = inCta.find("Display serial: 'SN123'");
+        QVERIFY2(at != std::string::npos && at > inCta.find("Block 1,"), inCta.c_str());
     }
 
     void summaryOfWhatMatters()
@@ -392,7 +448,7 @@ private slots:
         QCOMPARE(names, (std::vector<std::string>{"xvYCC601", "xvYCC709", "BT2020YCC", "BT2020RGB"}));
         const EdidReport md = decodeCta(CtaBuilder().extended(5, {0x01, 0x21}));
         QCOMPARE(colorimetryNames(findBlock(md, BlockKind::Colorimetry)->colorimetry),
-                 (std::vector<std::string>{"xvYCC601", "MD0", "sRGB"}));
+                 (std::vector<std::string>{"xvYCC601", "sRGB"}));
         QCOMPARE(problemsWith(md, "MD0-MD3").size(), 1);
 
         const VideoCapability &vc = *findBlock(r, BlockKind::VideoCapability)->videoCapability;

@@ -34,10 +34,6 @@ const KnownDifference kKnownDifferences[] = {
     {"projector_nec_NEC68D6_0cf358aa.bin", "speakers",
      "corrupt extension (bad checksum): a 25-byte speaker block overruns the data block collection; "
      "edid-decode reads on into the timings, the decoder stops at the overrun"},
-    {"tv_goldstar_GSM7735_99285db8.bin", "verdict", "the DisplayID extension is not decoded, so its required data blocks are not checked"},
-    {"tv_goldstar_GSM7769_0913797e.bin", "verdict", "the DisplayID extension is not decoded, so its required data blocks are not checked"},
-    {"monitor_dell_DELA1E4_88cde2c0.bin", "verdict", "the DisplayID extension is not decoded, so its required data blocks are not checked"},
-    {"projector_viewsonic_VSC2E3B_7a940fec.bin", "verdict", "the DisplayID extension is not decoded, so its required data blocks are not checked"},
 };
 
 bool known(const QString &table, const QString &category)

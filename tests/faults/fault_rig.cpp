@@ -64,7 +64,7 @@ void Rig::tick()
 void Rig::settle()
 {
     tick();
-    if (!feedback.ofKind(QStringLiteral("alert")).isEmpty() || window->PendingEdidRead)
+    if (!feedback.ofKind(QStringLiteral("alert")).isEmpty() || window->edidPage().PendingEdidRead)
         qFatal("the clean tick after start-up did not settle");
     feedback.clear();
 }

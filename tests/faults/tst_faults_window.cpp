@@ -3,7 +3,9 @@
 // fault kind of the simulated box against the real window. Each row checks
 // what the user is told, that nothing half-received is shown, and that the
 // window works again once the box does.
+#include "edid_page.h"
 #include "fault_rig.h"
+#include "settings_page.h"
 
 #include "edid_text.h"
 
@@ -183,7 +185,7 @@ void FaultsWindow::pollTick()
     rig.start();
     MainWindow &w = *rig.window;
     rig.feedback.clear();
-    QVERIFY(w.PendingEdidRead);
+    QVERIFY(w.edidPage().PendingEdidRead);
     const QString oldTable = w.ui->EDIDtext->toPlainText();
     const QStringList oldHeader = headerLines(w);
     Block block = rig.box().block();
@@ -201,10 +203,10 @@ void FaultsWindow::pollTick()
     QCOMPARE(rig.lastStatus(), last);
     QCOMPARE(w.ui->EDIDtext->toPlainText(), edid ? newTable : oldTable);
     QCOMPARE(w.ui->cb2cForce->isChecked(), applied);
-    QCOMPARE(int(w.SettingsImage[13]), applied ? 1 : 0);
+    QCOMPARE(int(w.settingsPage().SettingsImage[13]), applied ? 1 : 0);
     const QStringList faultedHeader = headerLines(w);
     QCOMPARE(faultedHeader == oldHeader, !header);
-    QCOMPARE(w.PendingEdidRead, pending);
+    QCOMPARE(w.edidPage().PendingEdidRead, pending);
     QCOMPARE(rig.requestsInsideAlerts, 0);
 
     rig.recover();
@@ -259,7 +261,7 @@ void FaultsWindow::settingClick()
     rig.recover();
     rig.tick();
     QCOMPARE(w.ui->cb3D->isChecked(), boxTook);
-    QCOMPARE(int(w.SettingsImage[15]), boxTook ? 1 : 0);
+    QCOMPARE(int(w.settingsPage().SettingsImage[15]), boxTook ? 1 : 0);
     QVERIFY(rig.feedback.events.isEmpty());
 
     clickBox(w.ui->cb3D);
@@ -283,7 +285,7 @@ void FaultsWindow::edidRereadGivesUp()
     QFETCH(int, fetches);
     Rig rig;
     rig.start();
-    QVERIFY(rig.window->PendingEdidRead);
+    QVERIFY(rig.window->edidPage().PendingEdidRead);
     vantrel::sim::FaultRule rule;
     rule.code = vantrel::frame::kEdidChunk;
     rule.direction = vantrel::frame::kAsk;
@@ -294,7 +296,7 @@ void FaultsWindow::edidRereadGivesUp()
     for (int i = 0; i < 6; ++i)
         rig.tick();
     QCOMPARE(rig.requestsSince(mark, vantrel::frame::kSend, vantrel::frame::kFetchBoxEdid), fetches);
-    QVERIFY(!rig.window->PendingEdidRead);
+    QVERIFY(!rig.window->edidPage().PendingEdidRead);
     // Six ticks 3 s apart and at most one 4 s wait of a silent box on each try.
     QVERIFY(rig.clock.now - started <= uint32_t(6 * 3000 + fetches * 4000 + 1000));
 }

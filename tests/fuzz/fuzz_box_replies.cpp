@@ -182,8 +182,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     g.p = data;
     g.end = data + size;
     UsbLink link(&kApi, g.clock, [](const std::string &t) { require(!t.empty(), "an empty alert"); });
-    BoxRequests box(link, [](const std::string &t, int ms) {
-        require(!t.empty() && printable(t) && ms > 0, "a status message without text or time");
+    BoxRequests box(link, [](const Outcome &o) {
+        require(!o.message.empty() && printable(o.message) && o.ms > 0, "a status message without text or time");
     });
     Session s{box, g.clock, [](const std::string &line) { require(printable(line, true), "diagnostic line not printable"); },
               [](int a, int b) { require(a <= 0 || b <= 0 || a <= b, "progress past its end"); }};

@@ -27,7 +27,7 @@ struct SimBox {
         link = std::make_unique<vantrel::UsbLink>(vantrel::sim::simulatorApi(), clock,
                                                   [this](const std::string &t) { alerts.push_back(t); });
         requests = std::make_unique<vantrel::BoxRequests>(
-            *link, [this](const std::string &t, int) { messages.push_back(t); });
+            *link, [this](const vantrel::Outcome &o) { messages.push_back(o.message); });
         DWORD index = 0;
         found = link->FindDevice("2023", index) && link->OpenDevice(index);
     }

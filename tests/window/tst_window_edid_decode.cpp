@@ -53,10 +53,10 @@ private slots:
         Rig rig;
         const QString boxText = rig.window->ui->EDIDtext->toPlainText();
         QCOMPARE(boxText.size(), 768); // the box's table, read at start-up
-        QVERIFY(!rig.window->decodeDialog());
+        QVERIFY(!rig.window->edidDecodePage().dialog());
 
         rig.window->decodeEdidAction()->trigger();
-        EdidDecodeDialog *dialog = rig.window->decodeDialog();
+        EdidDecodeDialog *dialog = rig.window->edidDecodePage().dialog();
         QVERIFY(dialog);
         QVERIFY(dialog->isVisible());
         QVERIFY(!dialog->isModal());
@@ -74,7 +74,7 @@ private slots:
 
         // Choosing the menu again reuses the one window.
         rig.window->decodeEdidAction()->trigger();
-        QCOMPARE(rig.window->decodeDialog(), dialog);
+        QCOMPARE(rig.window->edidDecodePage().dialog(), dialog);
         QTest::mouseClick(dialog->ui->closeButton, Qt::LeftButton);
         QVERIFY(!dialog->isVisible());
     }
@@ -85,7 +85,7 @@ private slots:
         const QString boxText = rig.window->ui->EDIDtext->toPlainText();
         rig.window->ui->EDIDtext->setPlainText(boxText.left(8 * 48));
         rig.window->decodeEdidAction()->trigger();
-        const QString report = rig.window->decodeDialog()->ui->reportText->toPlainText();
+        const QString report = rig.window->edidDecodePage().dialog()->ui->reportText->toPlainText();
         const std::vector<uint8_t> all = bytesOfText(boxText);
         QCOMPARE(report, reportOf(std::vector<uint8_t>(all.begin(), all.begin() + 128)));
         QVERIFY(report.startsWith(QLatin1String("EDID: 128 bytes")));
@@ -97,17 +97,17 @@ private slots:
         rig.window->ui->EDIDtext->setPlainText(QStringLiteral("00 FF\n01 ZZ"));
         rig.window->decodeEdidAction()->trigger();
         QCOMPARE(rig.feedback.texts("warning"), QStringList{"Hex Format Error\nline 2, column 4"});
-        QVERIFY(!rig.window->decodeDialog());
+        QVERIFY(!rig.window->edidDecodePage().dialog());
 
         rig.feedback.clear();
         const QString good = QStringLiteral("00 FF FF FF FF FF FF 00");
         rig.window->ui->EDIDtext->setPlainText(good);
         rig.window->decodeEdidAction()->trigger();
-        const QString shown = rig.window->decodeDialog()->ui->reportText->toPlainText();
+        const QString shown = rig.window->edidDecodePage().dialog()->ui->reportText->toPlainText();
         rig.window->ui->EDIDtext->setPlainText(QStringLiteral("0"));
-        QTest::mouseClick(rig.window->decodeDialog()->ui->refreshButton, Qt::LeftButton);
+        QTest::mouseClick(rig.window->edidDecodePage().dialog()->ui->refreshButton, Qt::LeftButton);
         QCOMPARE(rig.feedback.texts("warning"), QStringList{"Hex Format Error\nline 1, column 2"});
-        QCOMPARE(rig.window->decodeDialog()->ui->reportText->toPlainText(), shown);
+        QCOMPARE(rig.window->edidDecodePage().dialog()->ui->reportText->toPlainText(), shown);
     }
 };
 

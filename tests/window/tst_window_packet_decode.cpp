@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Tools > Decode packets... on the simulated box: the CEC, HDR IF and AVI
 // boxes decoded on Refresh, the captured HDR infoframe on every poll, in a
-// window that stays open beside the main one.
+// window that stays open beside the main one; the aids beside the boxes.
 #include "avi_infoframe.h"
 #include "cec_message.h"
 #include "hdr_infoframe.h"
+#include "packet_compose_dialog.h"
 #include "packet_decode_dialog.h"
 #include "sim_status.h"
+#include "ui_PacketComposeDialog.h"
 #include "ui_PacketDecodeDialog.h"
 #include "window_rig.h"
 
@@ -23,7 +25,7 @@ struct Rig : SimulatedWindowRig {
     PacketDecodeDialog *open()
     {
         window->decodePacketsAction()->trigger();
-        return window->packetDialog();
+        return window->packetDecodePage().dialog();
     }
 };
 
@@ -55,7 +57,7 @@ private slots:
     void decodesTheFourBoxesInAWindowThatStaysOpen()
     {
         Rig rig;
-        QVERIFY(!rig.window->packetDialog());
+        QVERIFY(!rig.window->packetDecodePage().dialog());
         QCOMPARE(rig.window->decodePacketsAction()->text(), QStringLiteral("Decode &packets..."));
         PacketDecodeDialog *d = rig.open();
         QVERIFY(d && d->isVisible() && !d->isModal());
@@ -94,7 +96,7 @@ private slots:
 
         // The menu again reuses the one window; Close hides it.
         rig.window->decodePacketsAction()->trigger();
-        QCOMPARE(rig.window->packetDialog(), d);
+        QCOMPARE(rig.window->packetDecodePage().dialog(), d);
         QTest::mouseClick(d->ui->closeButton, Qt::LeftButton);
         QVERIFY(!d->isVisible());
     }
@@ -136,6 +138,43 @@ private slots:
         rig.window->decodePacketsAction()->trigger();
         QCOMPARE(::summary(d, Section::CapturedHdr), kSourceHdr10);
         QCOMPARE(::summary(d, Section::Cec), QStringLiteral("TV to Broadcast: Standby"));
+    }
+    // The page aids: a line under each box as the user types, recipes that
+    // fill the CEC box, Compose... that fills the HDR IF box on OK only.
+    void composeAids()
+    {
+        Rig rig;
+        Ui_MainWindow *ui = rig.window->ui;
+        const std::vector<std::tuple<QTextEdit *, QLabel *, QString, QString>> typed = {
+            {ui->CECtext, ui->lblCecDecoded, "0f:36", "TV to Broadcast: Standby"},
+            {ui->AVItext, ui->lblAviDecoded, "60:c8:60:61:00", "YCbCr 4:2:0, ITU-R BT.2020, 3840x2160p60 (VIC 97)"},
+            {ui->IFtext, ui->lblIfDecoded, "87:0",
+             "Hex Format Error: not colon hex text (two hex digits per byte "
+             "joined by colons, \"50:04\")"},
+            {ui->IFtext, ui->lblIfDecoded, "", ""},
+        };
+        for (const auto &[box, line, text, said] : typed) {
+            box->setPlainText(text);
+            QCOMPARE(line->toolTip(), said);
+        }
+        QComboBox *recipes = ui->cmbCecRecipe;
+        const int avrOn = recipes->findText(QStringLiteral("avr-on 1/2: User Control Pressed"));
+        QVERIFY(avrOn > 0);
+        emit recipes->activated(avrOn);
+        QCOMPARE(ui->CECtext->toPlainText(), QStringLiteral("45:44:6d"));
+
+        for (const bool ok : {false, true}) {
+            ui->ButComposeIF->click();
+            auto *d = rig.window->findChild<PacketComposeDialog *>(QStringLiteral("packetComposeDialog"));
+            QVERIFY(d && d->isVisible());
+            d->ui->leMaxCll->setText(QStringLiteral("800"));
+            ok ? d->accept() : d->reject();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QCOMPARE(ui->IFtext->toPlainText(),
+                     ok ? QStringLiteral("87:01:1a:6d:02:00:c2:33:c4:86:4c:1d:b8:0b:d0:84:80:3e:13:3d:42:40:e8:03:01:"
+                                         "00:20:03:90:01")
+                        : QString());
+        }
     }
 };
 

@@ -98,18 +98,18 @@ private slots:
         click(rig.window->ui->autoSwDis);
         click(rig.window->ui->pPrioForce);
         QCOMPARE(rig.writes(), (std::vector<Bytes>{reg(3, 3), reg(2, 3), reg(1, 0), reg(13, 1)}));
-        QCOMPARE(rig.window->SettingsImage[3], uint8_t(3));
-        QCOMPARE(rig.window->SettingsImage[1], uint8_t(3));
+        QCOMPARE(rig.window->settingsPage().SettingsImage[3], uint8_t(3));
+        QCOMPARE(rig.window->settingsPage().SettingsImage[1], uint8_t(3));
     }
 
     void edidModeChangeAsksForAReread()
     {
         Rig rig;
         rig.start();
-        rig.window->PendingEdidRead = false;
+        rig.window->edidPage().PendingEdidRead = false;
         click(rig.window->ui->customEDID);
         QCOMPARE(rig.writes(), std::vector<Bytes>{reg(5, 3)});
-        QVERIFY(rig.window->PendingEdidRead);
+        QVERIFY(rig.window->edidPage().PendingEdidRead);
         QVERIFY(rig.window->ui->EDIDtext->isEnabled());
         QCOMPARE(rig.feedback.texts("status").last(), QStringLiteral("EDID Writing Busy"));
     }

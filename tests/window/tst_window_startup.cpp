@@ -113,7 +113,7 @@ private slots:
         rig.usb.clearRecord();
         QTest::mouseClick(rig.window->ui->enableLed, Qt::LeftButton);
         QCOMPARE(rig.usb.frames(), std::vector<Bytes>{bytesFromHex("10 04 E0 16 01")});
-        QCOMPARE(rig.window->SettingsImage[26], uint8_t(1));
+        QCOMPARE(rig.window->settingsPage().SettingsImage[26], uint8_t(1));
     }
 
     void busyBoxDelaysTheEdidReread()
@@ -128,11 +128,11 @@ private slots:
         };
         rig.usb.clearRecord();
         rig.window->pollTick();
-        QVERIFY(rig.window->PendingEdidRead);
+        QVERIFY(rig.window->edidPage().PendingEdidRead);
         QCOMPARE(rig.usb.count("SI_Write"), 7); // block, then readback and status: nothing more
         rig.usb.responder = nullptr;
         rig.window->pollTick();
-        QVERIFY(!rig.window->PendingEdidRead);
+        QVERIFY(!rig.window->edidPage().PendingEdidRead);
     }
 
     void closingTheWindowEndsTheLoopWithZero()

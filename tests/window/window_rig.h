@@ -3,9 +3,13 @@
 // scripted one or the simulated box), test time and the feedback recorder.
 #pragma once
 
+#include "edid_decode_page.h"
+#include "edid_page.h"
 #include "fake_usb.h"
 #include "feedback_recorder.h"
 #include "mainwindow.h"
+#include "packet_decode_page.h"
+#include "settings_page.h"
 #include "sim_api.h"
 #include "virtual_clock.h"
 

@@ -75,7 +75,7 @@ StartUp startUp(const UsbApi *api, const config::Setting &led)
 {
     StartUp r;
     UsbLink link(api, systemClock(), [&r](const std::string &text) { r.alerts.push_back(text); });
-    BoxRequests box(link, [&r](const std::string &text, int) { r.messages.push_back(text); });
+    BoxRequests box(link, [&r](const Outcome &o) { r.messages.push_back(o.message); });
     DWORD index = 0;
     r.found = link.FindDevice("2023", index);
     r.opened = r.found && link.OpenDevice(index);

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The EDID page: transfers, the checksum check, the hex view and the files.
 // The bytes always come from the text box, parsed afresh each time.
-#include "mainwindow.h"
+#include "edid_page.h"
 
 #include "edid_file.h"
 #include "edid_import.h"
@@ -15,6 +14,8 @@
 #include <QSaveFile>
 #include <QTextCharFormat>
 #include <QTextCursor>
+
+#include "ui_VantrelForm.h"
 
 #include <algorithm>
 
@@ -41,55 +42,65 @@ void replaceText(QTextEdit *edit, const QString &text, const QColor &colour, int
 
 } // namespace
 
-bool MainWindow::readEdidFrom(uint8_t fetchCode)
+bool EdidPage::readEdidFrom(uint8_t fetchCode)
 {
     EdidTextBuffer.clear();
-    setupProgressBar();
-    Session s = session();
+    c_.reporter.setupProgressBar();
+    Session s = c_.reporter.session(c_.box);
     edid::EdidReadout r = edid::readEdid(s, fetchCode);
     if (!r.ok)
         return false;
     EdidTextBuffer = r.text;
-    replaceText(ui->EDIDtext, QString::fromLatin1(EdidTextBuffer.c_str()), Qt::black, QFont::Normal);
+    replaceText(c_.ui->EDIDtext, QString::fromLatin1(EdidTextBuffer.c_str()), Qt::black, QFont::Normal);
     return true;
 }
 
-void MainWindow::ReadEDID() { readEdidFrom(frame::kFetchBoxEdid); }
-void MainWindow::readTvEdidA() { readEdidFrom(frame::kFetchTxAEdid); }
-void MainWindow::readTvEdidB() { readEdidFrom(frame::kFetchTxBEdid); }
-
-void MainWindow::WriteEDID()
+void EdidPage::ReadEDID()
 {
-    if (ui->automixEDID->isChecked() || ui->fixedEDID->isChecked() || ui->cmBEdid->currentIndex() != 0) {
-        feedback_->warning(this, tr("VANTREL Utility"),
-                           tr("\nSelect CUSTOM EDID TABLE mode to upload an EDID table\n"));
+    readEdidFrom(frame::kFetchBoxEdid);
+}
+void EdidPage::readTvEdidA()
+{
+    readEdidFrom(frame::kFetchTxAEdid);
+}
+void EdidPage::readTvEdidB()
+{
+    readEdidFrom(frame::kFetchTxBEdid);
+}
+
+void EdidPage::WriteEDID()
+{
+    if (c_.ui->automixEDID->isChecked() || c_.ui->fixedEDID->isChecked() || c_.ui->cmBEdid->currentIndex() != 0) {
+        c_.reporter.feedback().warning(c_.window, tr("VANTREL Utility"),
+                                       tr("\nSelect CUSTOM EDID TABLE mode to upload an EDID table\n"));
         return;
     }
     uploadEdid();
 }
 
-bool MainWindow::uploadEdid()
+bool EdidPage::uploadEdid()
 {
-    setupProgressBar();
+    c_.reporter.setupProgressBar();
     edid::EdidImage image{};
     if (!parseEdidBox(image))
         return false;
     // A display that is not attached reads as zeros; the box would then offer
     // the source a table it cannot use.
     if (!edid::hasEdidHeader({image.begin(), image.end()}) &&
-        !feedback_->question(tr("VANTREL Utility"), tr("The table has no EDID header."), tr("Write anyway?")))
+        !c_.reporter.feedback().question(tr("VANTREL Utility"), tr("The table has no EDID header."),
+                                         tr("Write anyway?")))
         return false;
     if (!edid::checkChecksums(image).ok() &&
-        !feedback_->question(tr("VANTREL Utility"), tr("The EDID Checksum is not correct."),
-                             tr("Write anyway?")))
+        !c_.reporter.feedback().question(tr("VANTREL Utility"), tr("The EDID Checksum is not correct."),
+                                         tr("Write anyway?")))
         return false;
-    Session s = session();
+    Session s = c_.reporter.session(c_.box);
     return edid::uploadEdid(s, image);
 }
 
-bool MainWindow::parseEdidBox(std::array<uint8_t, 256> &image, int *count)
+bool EdidPage::parseEdidBox(std::array<uint8_t, 256> &image, int *count)
 {
-    const std::string text = boxBytes(ui->EDIDtext->toPlainText());
+    const std::string text = boxBytes(c_.ui->EDIDtext->toPlainText());
     edid::EdidText parsed = edid::parseEdidText(text);
     if (!parsed.ok()) {
         // Where it goes wrong, counted as an editor counts: from 1.
@@ -97,8 +108,8 @@ bool MainWindow::parseEdidBox(std::array<uint8_t, 256> &image, int *count)
         const size_t lineStart = before.rfind('\n');
         const int line = int(std::count(before.begin(), before.end(), '\n')) + 1;
         const int column = int(before.size() - (lineStart == std::string::npos ? 0 : lineStart + 1)) + 1;
-        feedback_->warning(this, tr("VANTREL Utility"),
-                           tr("Hex Format Error") + tr("\nline %1, column %2").arg(line).arg(column));
+        c_.reporter.feedback().warning(c_.window, tr("VANTREL Utility"),
+                                       tr("Hex Format Error") + tr("\nline %1, column %2").arg(line).arg(column));
         return false;
     }
     image = parsed.image;
@@ -107,10 +118,10 @@ bool MainWindow::parseEdidBox(std::array<uint8_t, 256> &image, int *count)
     return true;
 }
 
-void MainWindow::showEdidHex(const std::array<uint8_t, 256> &image)
+void EdidPage::showEdidHex(const std::array<uint8_t, 256> &image)
 {
-    ui->EDIDtext->clear();
-    QTextCursor cursor(ui->EDIDtext->document());
+    c_.ui->EDIDtext->clear();
+    QTextCursor cursor(c_.ui->EDIDtext->document());
     // The same size as a read or a loaded text shows.
     QTextCharFormat normal;
     normal.setForeground(QBrush(Qt::black, Qt::SolidPattern));
@@ -128,7 +139,7 @@ void MainWindow::showEdidHex(const std::array<uint8_t, 256> &image)
     }
 }
 
-bool MainWindow::CalculateChkSum()
+bool EdidPage::CalculateChkSum()
 {
     edid::EdidImage image{};
     if (!parseEdidBox(image))
@@ -137,53 +148,56 @@ bool MainWindow::CalculateChkSum()
         showEdidHex(image);
         return true;
     }
-    if (!feedback_->question(QString(), tr("The EDID Checksum is not correct."),
-                             tr("Do you want to calculate a new checksum?")))
+    if (!c_.reporter.feedback().question(QString(), tr("The EDID Checksum is not correct."),
+                                         tr("Do you want to calculate a new checksum?")))
         return false;
     edid::repairChecksums(image);
     showEdidHex(image);
     return true;
 }
 
-bool MainWindow::LoadEDIDfromFile()
+bool EdidPage::LoadEDIDfromFile()
 {
     const QString path =
-        feedback_->openFileName(this, tr("Open file"), tr("EDID tables (*.bin *.txt *.hex *.dat);;All files (*)"));
+        c_.reporter.feedback().openFileName(c_.window, tr("Open file"),
+                                            tr("EDID tables (*.bin *.txt *.hex *.dat);;All files (*)"));
     if (path.isEmpty())
         return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        feedback_->warning(this, tr("VANTREL Utility"),
-                           tr("Cannot read file %1:\n%2.").arg(path, file.errorString()));
+        c_.reporter.feedback().warning(c_.window, tr("VANTREL Utility"),
+                                       tr("Cannot read file %1:\n%2.").arg(path, file.errorString()));
         return false;
     }
     const QByteArray data = file.read(qint64(edid::kMaxTextFileRead));
     const edid::TextBoxLoad loaded =
         edid::loadForTextBox(reinterpret_cast<const uint8_t *>(data.constData()), size_t(data.size()));
     if (loaded.kind == edid::TextBoxLoad::Refused) {
-        feedback_->warning(this, tr("VANTREL Utility"),
-                           tr("Cannot load file %1:\n%2").arg(path, QString::fromStdString(loaded.problem)));
+        c_.reporter.feedback().warning(
+            c_.window, tr("VANTREL Utility"),
+            tr("Cannot load file %1:\n%2").arg(path, QString::fromStdString(loaded.problem)));
         return false;
     }
     if (loaded.kind == edid::TextBoxLoad::Binary)
         showEdidHex(loaded.image);
     else
-        replaceText(ui->EDIDtext, QString::fromLatin1(loaded.text.c_str()), QColor(0, 0, 255, 255), QFont::Bold);
-    status(tr("File loaded"), 2000);
+        replaceText(c_.ui->EDIDtext, QString::fromLatin1(loaded.text.c_str()), QColor(0, 0, 255, 255), QFont::Bold);
+    c_.reporter.status(tr("File loaded"), 2000);
     // The text is in the box for editing; where it goes wrong is said now.
     if (!loaded.problem.empty())
-        feedback_->warning(this, tr("VANTREL Utility"),
-                           tr("Hex Format Error in %1:\n%2").arg(path, QString::fromStdString(loaded.problem)));
+        c_.reporter.feedback().warning(
+            c_.window, tr("VANTREL Utility"),
+            tr("Hex Format Error in %1:\n%2").arg(path, QString::fromStdString(loaded.problem)));
     return true;
 }
 
-bool MainWindow::SaveEDIDtoFile()
+bool EdidPage::SaveEDIDtoFile()
 {
     edid::EdidImage image{};
     if (!parseEdidBox(image))
         return false;
-    const QString path = feedback_->saveFileName(this, tr("Save File"), QString::fromLatin1(edid::kProposedFileName),
-                                                 tr("Binary file (*.bin)"));
+    const QString path = c_.reporter.feedback().saveFileName(
+        c_.window, tr("Save File"), QString::fromLatin1(edid::kProposedFileName), tr("Binary file (*.bin)"));
     if (path.isEmpty())
         return false;
     // A file is written beside the old one and swapped in whole, so a failed
@@ -195,20 +209,21 @@ bool MainWindow::SaveEDIDtoFile()
     QFile direct(path);
     QFileDevice &file = inPlace ? static_cast<QFileDevice &>(direct) : swapped;
     if (!file.open(QIODevice::WriteOnly)) {
-        feedback_->warning(this, tr("VANTREL Utility"),
-                           tr("Cannot write file %1:\n%2.").arg(path, file.errorString()));
+        c_.reporter.feedback().warning(c_.window, tr("VANTREL Utility"),
+                                       tr("Cannot write file %1:\n%2.").arg(path, file.errorString()));
         return false;
     }
-    status(tr("Saving file..."), 2000);
+    c_.reporter.status(tr("Saving file..."), 2000);
     const std::vector<uint8_t> bytes = edid::edidFileBytes(image);
     const qint64 written = file.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size()));
     if (written != qint64(bytes.size()) || !(inPlace ? direct.flush() : swapped.commit())) {
         const QString why = file.errorString();
         if (!inPlace)
             swapped.cancelWriting();
-        feedback_->warning(this, tr("VANTREL Utility"), tr("Cannot write file %1:\n%2.").arg(path, why));
+        c_.reporter.feedback().warning(c_.window, tr("VANTREL Utility"),
+                                       tr("Cannot write file %1:\n%2.").arg(path, why));
         return false;
     }
-    status(tr("File saved"), 2000);
+    c_.reporter.status(tr("File saved"), 2000);
     return true;
 }

@@ -4,6 +4,7 @@
 // (a permanent label, the box's controls disabled).
 #include "mainwindow.h"
 
+#include "edid_page.h"
 #include "feedback.h"
 
 #include <QApplication>
@@ -120,7 +121,7 @@ bool MainWindow::answered(uint32_t unansweredBefore)
         // Plugged in again, it starts over as at process start.
         startupStep_ = 0;
         SetupComplete = false;
-        PendingEdidRead = true;
+        edid_->PendingEdidRead = true;
         feedback_->linkAlert(tr("VANTREL USB not connected!"));
     } else {
         // Counted from now: a probe must not follow right after a long wait.

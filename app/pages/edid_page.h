@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The EDID page: transfers, the checksum check, the hex view and the files.
+// Owns the EDID text buffer and whether the box's table is due to be re-read.
+#pragma once
+
+#include "page_context.h"
+
+#include <QCoreApplication>
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+class EdidPage {
+    Q_DECLARE_TR_FUNCTIONS(MainWindow)
+
+public:
+    explicit EdidPage(const PageContext &context) : c_(context) {}
+
+    std::string EdidTextBuffer;
+    // The box's table is re-read on the next poll tick while this is set.
+    bool PendingEdidRead = true;
+    // Failed EDID re-reads since the last one was asked for.
+    int edidRereadTries_ = 0;
+    static constexpr int kMaxEdidRereadTries = 3;
+    // The box rebuilds its table (an EDID mode change): read it afresh.
+    void requestReread()
+    {
+        PendingEdidRead = true;
+        edidRereadTries_ = 0;
+    }
+
+    bool readEdidFrom(uint8_t fetchCode);
+    void ReadEDID();
+    void readTvEdidA();
+    void readTvEdidB();
+    void WriteEDID();
+    bool CalculateChkSum();
+    bool LoadEDIDfromFile();
+    bool SaveEDIDtoFile();
+    // The EDID box's text parsed; false (after "Hex Format Error") on a format error.
+    // count, if given: how many values the text holds.
+    bool parseEdidBox(std::array<uint8_t, 256> &image, int *count = nullptr);
+
+private:
+    bool uploadEdid();
+    void showEdidHex(const std::array<uint8_t, 256> &image);
+
+    PageContext c_;
+};

@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "inject_page.h"
+
+#include "injection.h"
+#include "session.h"
+
+#include "ui_VantrelForm.h"
+
+using namespace vantrel;
+
+bool InjectPage::WriteCEC()
+{
+    Session s = c_.reporter.session(c_.box);
+    return inject::sendCec(s, c_.ui->CECtext->toPlainText().toStdString());
+}
+
+bool InjectPage::saveCecCommand(uint8_t code)
+{
+    Session s = c_.reporter.session(c_.box);
+    return inject::saveCecCommand(s, code, c_.ui->CECtext->toPlainText().toStdString());
+}
+
+bool InjectPage::WriteIF()
+{
+    Session s = c_.reporter.session(c_.box);
+    return inject::writeHdrInfoframe(s, c_.ui->IFtext->toPlainText().toStdString());
+}
+
+bool InjectPage::sendAVI(uint8_t &imagePos33)
+{
+    Session s = c_.reporter.session(c_.box);
+    return inject::sendAvi(s, c_.ui->AVItext->toPlainText().toStdString(), c_.ui->cbAviPersistent->isChecked(),
+                           imagePos33);
+}

@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// CEC and infoframe buttons: the typed text goes to the sends as it stands.
+#pragma once
+
+#include "page_context.h"
+
+#include <cstdint>
+
+class InjectPage {
+public:
+    explicit InjectPage(const PageContext &context) : c_(context) {}
+
+    bool WriteCEC();
+    bool saveCecCommand(uint8_t code);
+    bool WriteIF();
+    // imagePos33: the settings image's AVI replace position, set as the box's register is.
+    bool sendAVI(uint8_t &imagePos33);
+
+private:
+    PageContext c_;
+};

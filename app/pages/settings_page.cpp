@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The settings readback and the setting slots of the window: the form binding
+// says which control shows each setting; this file only moves values between
+// the widgets and the box.
+#include "settings_page.h"
+
+#include "form_binding.h"
+#include "readback.h"
+#include "setting_commands.h"
+#include "settings_table.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMainWindow>
+
+#include "ui_VantrelForm.h"
+
+using namespace vantrel;
+
+void SettingsPage::RefreshSettings()
+{
+    if (config::readSettingsBlock(c_.box, SettingsImage) != config::ReadbackVerdict::Accept)
+        return;
+    if (filled)
+        filled();
+    // Set the controls with their own setters, so their change notifications
+    // (and the writes those drive) follow as with a user's change.
+    for (const config::ControlUpdate &u : config::readbackUpdates(SettingsImage)) {
+        const QString name = QString::fromStdString(u.object);
+        switch (u.kind) {
+        case config::ControlUpdate::Index:
+            if (auto *combo = c_.window->findChild<QComboBox *>(name))
+                combo->setCurrentIndex(u.value);
+            break;
+        case config::ControlUpdate::Checked:
+            if (auto *button = c_.window->findChild<QAbstractButton *>(name))
+                button->setChecked(u.value != 0);
+            break;
+        case config::ControlUpdate::Enabled:
+            if (auto *widget = c_.window->findChild<QWidget *>(name))
+                widget->setEnabled(u.value != 0);
+            break;
+        }
+    }
+}
+
+void SettingsPage::runSetting(const char *slot)
+{
+    const config::FormBinding *b = config::bindingForSlot(slot);
+    if (!b)
+        return;
+    const config::Setting *s = &config::settingAt(b->position);
+    std::optional<config::RegisterWrite> write;
+    if (s->kind == config::Kind::Selector) {
+        if (!setupComplete_())
+            return;
+        auto *combo = c_.window->findChild<QComboBox *>(QString::fromLatin1(b->widgets.front()));
+        write = config::selectorWrite(*s, combo ? combo->currentIndex() : -1);
+    } else {
+        write = config::commandWrite(*s, [this](const char *object) {
+            auto *button = c_.window->findChild<QAbstractButton *>(QString::fromLatin1(object));
+            return button && button->isChecked();
+        });
+    }
+    if (!write)
+        return;
+    config::applySetting(c_.box, *s, *write, SettingsImage, sends_);
+    if (s->followUp == config::FollowUp::EdidRebuild)
+        c_.ui->EDIDtext->setEnabled(config::dependentsEnabled(*b, write->value));
+}
+
+void SettingsPage::SetEDID_Mode()
+{
+    runSetting("SetEDID_Mode");
+    c_.reporter.status(tr("EDID Writing Busy"), 2000);
+}
+
+void SettingsPage::factoryReset()
+{
+    if (!config::resetConfirmed(c_.ui->leReset->text().toStdString())) {
+        c_.reporter.status(tr("Type RESET into the text box and click OK"), 2000);
+        return;
+    }
+    auto value = config::factoryResetValue(c_.ui->cbClearSettings->isChecked(), c_.ui->cbClearEdid->isChecked());
+    if (value) {
+        c_.box.takeOutcome();
+        // A reset changes much at once: say that it went through.
+        if (c_.box.WriteRegister(config::kFactoryResetRegister, *value) && c_.box.outcome().done())
+            c_.reporter.status(tr("Factory reset done"), 2000);
+    } else
+        c_.reporter.status(tr("Choose the reset from the checkboxes"), 2000);
+    c_.ui->leReset->clear();
+    c_.ui->cbClearSettings->setChecked(false);
+    c_.ui->cbClearEdid->setChecked(false);
+}
+
+void SettingsPage::SetEPState()
+{
+    c_.box.WriteBlock(SettingsImage);
+}

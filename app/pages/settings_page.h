@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The settings page: the readback into the controls, each setting slot's
+// register write, the block write and the factory reset. Owns the settings
+// image, the box's block as last read and written.
+#pragma once
+
+#include "apply_setting.h"
+#include "page_context.h"
+
+#include <QCoreApplication>
+
+#include <cstdint>
+#include <functional>
+
+class SettingsPage {
+    Q_DECLARE_TR_FUNCTIONS(MainWindow)
+
+public:
+    // setupComplete: whether start-up has finished (the list boxes are quiet
+    // until then). sends: the infoframe sends a setting's follow-up needs.
+    SettingsPage(const PageContext &context, std::function<bool()> setupComplete, vantrel::config::FollowUpSends sends)
+        : c_(context), setupComplete_(std::move(setupComplete)), sends_(std::move(sends))
+    {}
+
+    uint8_t SettingsImage[vantrel::config::kBlockSize] = {};
+    // Told each time a readback is accepted: the controls now show the box.
+    std::function<void()> filled;
+
+    void RefreshSettings();
+    // The setting slot's register write, worked out from the form binding.
+    void runSetting(const char *slot);
+    void SetEDID_Mode();
+    void factoryReset();
+    void SetEPState();
+
+private:
+    PageContext c_;
+    std::function<bool()> setupComplete_;
+    vantrel::config::FollowUpSends sends_;
+};

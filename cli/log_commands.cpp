@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// log: what serve --log wrote, from a time on, for some fields only.
+#include "cli_error.h"
+#include "commands.h"
+
+#include "signal_log_reader.h"
+
+#include <cstdio>
+
+namespace vantrel::cli {
+
+namespace {
+
+// A value as one short text: strings as they are, null as "none".
+std::string shown(const Json &value)
+{
+    if (value.is_null())
+        return "none";
+    if (value.is_string())
+        return value.get<std::string>();
+    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+int runLog(Invocation &inv)
+{
+    service::LogQuery query;
+    if (inv.isSet("since")) {
+        const std::string since = inv.value("since");
+        query.since = service::parseSince(since, service::nowMillis());
+        if (!query.since)
+            usageError("--since takes a span back from now (90s, 30m, 1h, 2d), a day (2026-12-01) or a time "
+                       "(2026-12-01T10:00:00+00:00), not \"" +
+                       since + "\"");
+    }
+    if (inv.isSet("only")) {
+        const std::string only = inv.value("only");
+        size_t at = 0;
+        while (at <= only.size()) {
+            const size_t comma = std::min(only.find(',', at), only.size());
+            if (comma > at)
+                query.only.push_back(only.substr(at, comma - at));
+            at = comma + 1;
+        }
+        if (query.only.empty())
+            usageError("--only takes field names separated by commas (hdr,hdcp,input)");
+    }
+    const service::LogRead read = service::readLogFolder(inv.args[0], query);
+    if (!read.error.empty())
+        throw CliError{kExitFailed, read.error};
+    Json changes = Json::array();
+    for (const service::Change &c : read.changes) {
+        inv.out.line(service::utcText(c.time) + "  " + c.field + ": " + shown(c.oldValue) + " -> " + shown(c.newValue));
+        changes.push_back(service::changeJson(c));
+    }
+    inv.out.set("changes", std::move(changes));
+    inv.out.set("skipped", read.skipped);
+    inv.out.set("truncated", read.truncated);
+    // Told on standard error, so a pipe reading the lines gets changes only.
+    if (read.skipped)
+        std::fprintf(stderr, "vantrelctl: skipped %zu line(s) that are not changes\n", read.skipped);
+    if (read.truncated)
+        std::fprintf(stderr, "vantrelctl: the log is longer than this reads; the newest changes are missing\n");
+    return kExitOk;
+}
+
+} // namespace
+
+std::vector<Command> logCommands()
+{
+    return {
+        {"log",
+         "DIR [--since WHEN] [--only FIELDS]",
+         "The signal changes serve --log wrote to DIR: time, field, old and new value.",
+         "WHEN is a span back from now (90s, 30m, 1h, 2d), a day (2026-12-01, from midnight UTC) or a time\n"
+         "(2026-12-01T10:00:00+00:00). FIELDS are field names separated by commas: a field (hdr, hdcp, timing,\n"
+         "box, poll), a group (setting) or a setting's name (input). Lines that are not changes are skipped\n"
+         "and counted on standard error.",
+         1,
+         1,
+         {{"since", 0, "WHEN", "only the changes from WHEN on"}, {"only", 0, "FIELDS", "only these fields"}},
+         runLog},
+    };
+}
+
+} // namespace vantrel::cli

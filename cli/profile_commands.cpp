@@ -1,0 +1,339 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// profile save, show, diff and apply: the box's whole set-up as a file.
+#include "cli_error.h"
+#include "commands.h"
+#include "edid_input.h"
+
+#include "apply_setting.h"
+#include "edid_import.h"
+#include "edid_transfer.h"
+#include "injection.h"
+#include "profile_apply.h"
+#include "setting_commands.h"
+#include "setting_values.h"
+#include "text_report.h"
+
+#include <ctime>
+
+namespace vantrel::cli {
+
+namespace {
+
+using report::format;
+using namespace vantrel::profile;
+
+constexpr int kEdidModePosition = 2, kPresetPosition = 19, kCustomMode = 3;
+
+std::string nowUtc()
+{
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+#ifdef _WIN32
+    gmtime_s(&tm, &t);
+#else
+    gmtime_r(&t, &tm);
+#endif
+    char text[40];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S+00:00", &tm);
+    return text;
+}
+
+BoxFacts readFacts(BoxConnection &b)
+{
+    BoxFacts f;
+    f.serial = "2023"; // the only box the tool opens
+    // After an EDID mode change or an upload the box refuses the readback while it is busy.
+    Session wait = b.session();
+    b.require(edid::waitEdidReady(wait) < edid::kMaxBusyReads, "the box stays busy");
+    const auto block = b.readSettings();
+    std::copy(block.begin(), block.end(), f.block);
+    uint8_t version[UsbLink::kMaxReply];
+    if (b.box().ReadRegister(7, version, 8))
+        f.firmware = format("%d.%d.%d.%d", version[2], version[3], version[4], version[5]);
+    f.hdrInfoframe = b.storedHdrText();
+    f.aviInfoframe = b.storedAviText();
+    b.clearOutcome();
+    // The custom store is what the box presents only in custom mode with preset 1.
+    if (f.block[kEdidModePosition] == kCustomMode && f.block[kPresetPosition] == 1) {
+        Session s = b.session();
+        const edid::EdidReadout r = edid::readEdid(s, frame::kFetchBoxEdid);
+        b.require(r.ok, "reading the custom EDID failed: the box did not send the whole table");
+        b.requireDone("fetching the custom EDID");
+        f.customEdid = std::vector<uint8_t>(r.image.begin(), r.image.end());
+    }
+    return f;
+}
+
+Profile loadProfile(const std::string &path)
+{
+    const std::vector<uint8_t> raw = readBounded(path, kMaxFileSize);
+    if (raw.size() > kMaxFileSize)
+        throw CliError{kExitFailed, path + " is larger than a profile can be"};
+    const ReadResult r = readProfile(std::string_view(reinterpret_cast<const char *>(raw.data()), raw.size()));
+    if (!r.ok)
+        throw CliError{kExitFailed, path + ": " + r.error};
+    for (const std::string &w : r.warnings)
+        std::fprintf(stderr, "vantrelctl: warning: %s: %s\n", path.c_str(), w.c_str());
+    return r.profile;
+}
+
+Json changeRow(const Change &c)
+{
+    return Json{{"section", c.section}, {"name", c.name}, {"box", c.before}, {"profile", c.after}};
+}
+
+std::string changeText(const Change &c)
+{
+    return c.name + ": " + (c.before.empty() ? "(unknown)" : c.before) + " -> " + c.after;
+}
+
+// The box operations, as the tool's own commands do them.
+class BoxTarget : public Target {
+public:
+    explicit BoxTarget(BoxConnection &b) : b_(b) {}
+
+    Outcome setSetting(const config::Setting &s, uint8_t value, const Profile &wanted) override
+    {
+        return attempt([&] {
+            const std::optional<config::RegisterWrite> write = config::writeFor(s, value);
+            if (!write)
+                throw CliError{kExitFailed, std::string("no register write for ") + s.cliName};
+            Session session = b_.session();
+            config::FollowUpSends sends;
+            // The profile's own infoframes go out before FORCE HDR or REPLACE AVI.
+            sends.hdr = [&] {
+                inject::writeHdrInfoframe(session, wanted.hdrInfoframe.value_or(b_.storedHdrText()));
+                b_.requireAccepted(s.cliName);
+                return true;
+            };
+            sends.avi = [&] {
+                uint8_t pos33 = 0;
+                inject::sendAvi(session, wanted.aviInfoframe.value_or(b_.storedAviText()), true, pos33);
+                b_.requireAccepted(s.cliName);
+                return true;
+            };
+            uint8_t image[config::kBlockSize] = {};
+            b_.require(config::applySetting(b_.box(), s, *write, image, sends) == config::ApplyResult::Written,
+                       std::string("setting ") + s.cliName + " failed");
+            if (s.followUp == config::FollowUp::EdidRebuild)
+                b_.require(edid::waitEdidReady(session) < edid::kMaxBusyReads,
+                           "the box is still busy building its EDID");
+            b_.requireDone(std::string("setting ") + s.cliName);
+        });
+    }
+    Outcome sendHdrInfoframe(const std::string &text) override
+    {
+        return attempt([&] {
+            Session session = b_.session();
+            inject::writeHdrInfoframe(session, checkedPacketText(PacketKind::Hdr, text));
+            b_.requireDone("the HDR infoframe");
+        });
+    }
+    Outcome sendAviInfoframe(const std::string &text) override
+    {
+        return attempt([&] {
+            // Loading the AVI infoframe also writes REPLACE AVI: keep what the box has.
+            const bool replace = b_.readSettings()[size_t(config::findSetting("avi-replace")->position)] == 1;
+            Session session = b_.session();
+            uint8_t pos33 = 0;
+            inject::sendAvi(session, checkedPacketText(PacketKind::Avi, text), replace, pos33);
+            b_.requireDone("the AVI infoframe");
+        });
+    }
+    Outcome writeCustomEdid(const std::vector<uint8_t> &table) override
+    {
+        return attempt([&] {
+            // The checks edid write makes, without --force: a profile is never forced.
+            if (!edid::hasEdidHeader(table) || !edid::extensionCount(table).matches())
+                throw CliError{kExitFailed, "the profile's custom table has no EDID header or a wrong extension count"};
+            edid::EdidImage image{};
+            std::copy(table.begin(), table.end(), image.begin());
+            if (!edid::checkChecksums(image).ok())
+                throw CliError{kExitFailed, "a checksum of the profile's custom table is wrong"};
+            Session session = b_.session();
+            b_.require(edid::uploadEdid(session, image), "the EDID upload failed");
+            b_.requireDone("the EDID upload");
+        });
+    }
+    Outcome storeCec(bool longPress, const std::string &text) override
+    {
+        return attempt([&] {
+            Session session = b_.session();
+            inject::saveCecCommand(session, longPress ? frame::kStoreCecLp : frame::kStoreCecSp,
+                                   checkedPacketText(PacketKind::Cec, text));
+            b_.requireDone("storing the CEC command");
+        });
+    }
+    std::optional<BoxFacts> read(std::string &error) override
+    {
+        try {
+            return readFacts(b_);
+        } catch (const CliError &e) {
+            error = e.message;
+            return std::nullopt;
+        }
+    }
+
+private:
+    template <typename F>
+    Outcome attempt(F &&f)
+    {
+        try {
+            b_.clearOutcome();
+            f();
+            return {};
+        } catch (const CliError &e) {
+            return {e.status == kExitExchange ? Verdict::Failed : Verdict::Refused, e.message};
+        }
+    }
+
+    BoxConnection &b_;
+};
+
+Sections sectionsOf(const Invocation &inv)
+{
+    if (!inv.isSet("only"))
+        return Sections{};
+    std::string error;
+    const std::optional<Sections> s = Sections::parse(inv.value("only"), error);
+    if (!s)
+        usageError(error);
+    return *s;
+}
+
+int runSave(Invocation &inv)
+{
+    const std::string path = inv.args[0];
+    BoxConnection b(inv.link);
+    Profile p = profileOf(readFacts(b), nowUtc());
+    if (inv.isSet("cec-sp"))
+        p.cecSp = checkedPacketText(PacketKind::Cec, inv.value("cec-sp"));
+    if (inv.isSet("cec-lp"))
+        p.cecLp = checkedPacketText(PacketKind::Cec, inv.value("cec-lp"));
+    const std::string text = writeProfile(p);
+    if (path == "-")
+        writeStdout(text);
+    else
+        writeFileAtomically(path, std::vector<uint8_t>(text.begin(), text.end()));
+    inv.out.line(format("%zu settings%s%s saved to %s", p.settings.size(), p.customEdid ? ", the custom EDID" : "",
+                        ", the stored infoframes", path.c_str()));
+    inv.out.set("file", path);
+    inv.out.set("settings", p.settings.size());
+    inv.out.set("customEdid", p.customEdid.has_value());
+    return kExitOk;
+}
+
+int runShow(Invocation &inv)
+{
+    const Profile p = loadProfile(inv.args[0]);
+    inv.out.line("box " + (p.serial.empty() ? "?" : p.serial) + ", firmware " +
+                 (p.firmware.empty() ? "?" : p.firmware) + ", saved " + (p.saved.empty() ? "?" : p.saved));
+    for (const auto &[name, value] : p.settings)
+        inv.out.line(format("%-16s %s", name.c_str(), value.c_str()));
+    if (p.customEdid)
+        inv.out.line(format("%-16s %zu bytes", "custom-table", p.customEdid->size()));
+    for (const auto &[name, text] : {std::pair{"hdr-infoframe", &p.hdrInfoframe},
+                                     {"avi-infoframe", &p.aviInfoframe},
+                                     {"cec-sp", &p.cecSp},
+                                     {"cec-lp", &p.cecLp}})
+        if (*text)
+            inv.out.line(format("%-16s %s", name, (*text)->c_str()));
+    inv.out.set("profile", Json::parse(writeProfile(p)));
+    return kExitOk;
+}
+
+int runDiff(Invocation &inv)
+{
+    const Profile wanted = loadProfile(inv.args[0]);
+    BoxConnection b(inv.link);
+    Sections only = sectionsOf(inv);
+    only.cec = false; // the box cannot report its CEC texts
+    const std::vector<Change> changes = differences(profileOf(readFacts(b), ""), wanted, only);
+    Json rows = Json::array();
+    for (const Change &c : changes) {
+        inv.out.line(changeText(c));
+        rows.push_back(changeRow(c));
+    }
+    if (changes.empty())
+        inv.out.line("the box holds what the profile holds");
+    inv.out.set("equal", changes.empty());
+    inv.out.set("changes", rows);
+    return changes.empty() ? kExitOk : kExitFailed;
+}
+
+int runApply(Invocation &inv)
+{
+    const Profile wanted = loadProfile(inv.args[0]);
+    const bool dryRun = inv.isSet("dry-run");
+    if (!dryRun && !inv.isSet("yes"))
+        usageError("profile apply changes the box; add --yes to do it, or --dry-run to see what it would change");
+    BoxConnection b(inv.link);
+    BoxTarget target(b);
+    const ApplyReport r = applyProfile(target, wanted, sectionsOf(inv), dryRun);
+    Json steps = Json::array();
+    std::string applied, notApplied;
+    for (const Step &s : r.steps) {
+        inv.out.line(format("%-8s %s%s", stateWord(s.state), changeText(s.change).c_str(),
+                            s.reason.empty() ? "" : (" (" + s.reason + ")").c_str()));
+        Json row = changeRow(s.change);
+        row["state"] = stateWord(s.state);
+        row["reason"] = s.reason.empty() ? Json() : Json(s.reason);
+        steps.push_back(row);
+        std::string &list = s.state == StepState::Applied ? applied : notApplied;
+        list += (list.empty() ? "" : ", ") + s.change.name;
+    }
+    if (r.steps.empty() && r.error.empty())
+        inv.out.line("nothing to change: the box holds what the profile holds");
+    inv.out.set("dryRun", dryRun);
+    inv.out.set("steps", steps);
+    if (r.failed) {
+        std::string message = r.error;
+        if (!dryRun)
+            message += "; applied: " + (applied.empty() ? std::string("nothing") : applied) +
+                       "; not applied: " + (notApplied.empty() ? std::string("nothing") : notApplied);
+        throw CliError{kExitExchange, message};
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+std::vector<Command> profileCommands()
+{
+    return {
+        {"profile save",
+         "FILE [--cec-sp TEXT] [--cec-lp TEXT]",
+         "Save the box's whole set-up to a profile file (\"-\": standard output).",
+         "Every setting by the names \"set\" takes, the custom EDID when the box is in custom mode, the stored\n"
+         "HDR and AVI infoframes. The box cannot report the CEC button texts: give them with --cec-sp/--cec-lp.",
+         1,
+         1,
+         {{"cec-sp", 0, "TEXT", "the SP button's CEC command to keep in the profile"},
+          {"cec-lp", 0, "TEXT", "the LP button's CEC command to keep in the profile"}},
+         runSave},
+        {"profile show", "FILE", "What a profile file holds.", "", 1, 1, {}, runShow},
+        {"profile diff",
+         "FILE [--only LIST]",
+         "What differs between the box and a profile; exit status 0 when equal, 1 when they differ.",
+         "LIST: settings, edid, infoframes (comma separated).",
+         1,
+         1,
+         {{"only", 0, "LIST", "compare only these parts"}},
+         runDiff},
+        {"profile apply",
+         "FILE --yes|--dry-run [--only LIST]",
+         "Put a profile on the box: only what differs, checked by reading the box back.",
+         "Writes in an order the box accepts (the infoframes, then settings that unlock others, the rest,\n"
+         "the custom table in custom mode, the CEC texts). A setting the box locks is skipped and named.\n"
+         "The first step that fails stops the apply (exit status 4) and says what was and was not applied.\n"
+         "LIST: settings, edid, infoframes, cec (comma separated).",
+         1,
+         1,
+         {{"yes", 0, nullptr, "really write to the box"},
+          {"dry-run", 'n', nullptr, "only say what would be written"},
+          {"only", 0, "LIST", "apply only these parts"}},
+         runApply},
+    };
+}
+
+} // namespace vantrel::cli

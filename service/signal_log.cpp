@@ -1,0 +1,137 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "signal_log.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace vantrel::service {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char *kPrefix = "signals-";
+constexpr const char *kSuffix = ".jsonl";
+
+} // namespace
+
+std::string logFileDay(const std::string &name)
+{
+    const std::string prefix = kPrefix, suffix = kSuffix;
+    if (name.size() != prefix.size() + 10 + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return {};
+    const std::string day = name.substr(prefix.size(), 10);
+    return parseDay(day) ? day : std::string();
+}
+
+Json changeJson(const Change &c)
+{
+    return Json{{"time", utcText(c.time)}, {"field", c.field}, {"old", c.oldValue}, {"new", c.newValue}};
+}
+
+Json logFields(const Json &state)
+{
+    Json fields = Json::object();
+    if (!state.is_object())
+        return fields;
+    if (state.contains("box"))
+        fields["box"] = state["box"];
+    const auto status = state.find("status");
+    if (status != state.end() && status->is_object())
+        for (const auto &[key, value] : status->items())
+            if (key != "input" && key != "output" && key != "colour" && key != "source" && key != "infoframeBytes")
+                fields[key] = value;
+    const auto settings = state.find("settings");
+    if (settings != state.end() && settings->is_object())
+        for (const auto &[key, value] : settings->items())
+            fields["setting." + key] = value;
+    return fields;
+}
+
+std::vector<Change> changesBetween(const Json &before, const Json &after, Millis time)
+{
+    const Json was = logFields(before), now = logFields(after);
+    std::vector<Change> changes;
+    for (const auto &[key, value] : now.items()) {
+        const auto old = was.find(key);
+        const Json oldValue = old == was.end() ? Json() : *old;
+        if (oldValue != value)
+            changes.push_back({time, key, oldValue, value});
+    }
+    for (const auto &[key, value] : was.items())
+        if (!now.contains(key) && !value.is_null())
+            changes.push_back({time, key, value, Json()});
+    return changes;
+}
+
+bool fieldNamed(const std::string &field, const std::string &name)
+{
+    if (name.empty())
+        return false;
+    if (field == name)
+        return true;
+    const size_t dot = field.find('.');
+    return dot != std::string::npos &&
+           (field.compare(0, dot, name) == 0 ? dot == name.size()
+                                             : field.compare(dot + 1, std::string::npos, name) == 0);
+}
+
+std::string logFileName(Millis time)
+{
+    return kPrefix + utcDay(time) + kSuffix;
+}
+
+SignalLog::SignalLog(std::string folder, int keepDays) : folder_(std::move(folder)), keepDays_(keepDays) {}
+
+bool SignalLog::append(const std::vector<Change> &changes)
+{
+    if (changes.empty())
+        return true;
+    std::error_code ec;
+    fs::create_directories(folder_, ec);
+    if (ec) {
+        error_ = "cannot make the log folder " + folder_ + ": " + ec.message();
+        return false;
+    }
+    std::string name;
+    std::ofstream file;
+    for (const Change &c : changes) {
+        const std::string wanted = logFileName(c.time);
+        if (wanted != name) {
+            file.close();
+            name = wanted;
+            file.open(fs::path(folder_) / name, std::ios::app | std::ios::binary);
+        }
+        file << report::compactText(changeJson(c));
+    }
+    file.flush();
+    if (!file) {
+        error_ = "cannot write the log file " + (fs::path(folder_) / name).string();
+        return false;
+    }
+    error_.clear();
+    const std::string day = utcDay(changes.back().time);
+    if (day != prunedOn_) {
+        prunedOn_ = day;
+        prune(changes.back().time);
+    }
+    return true;
+}
+
+void SignalLog::prune(Millis now)
+{
+    // Today counts as one of the days kept.
+    const std::string oldestKept = utcDay(now - Millis(keepDays_ - 1) * 86400000);
+    std::error_code ec;
+    for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string day = logFileDay(it->path().filename().string());
+        if (!day.empty() && day < oldestKept) {
+            std::error_code ignored;
+            fs::remove(it->path(), ignored);
+        }
+    }
+}
+
+} // namespace vantrel::service

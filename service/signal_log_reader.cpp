@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "signal_log_reader.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace vantrel::service {
+
+namespace fs = std::filesystem;
+
+std::optional<Change> parseLogLine(std::string_view line)
+{
+    if (line.size() > kMaxLogLine)
+        return std::nullopt;
+    const Json j = Json::parse(line.begin(), line.end(), nullptr, false);
+    if (!j.is_object())
+        return std::nullopt;
+    const auto time = j.find("time"), field = j.find("field");
+    if (time == j.end() || !time->is_string() || field == j.end() || !field->is_string() || field->empty() ||
+        !j.contains("old") || !j.contains("new"))
+        return std::nullopt;
+    const std::optional<Millis> t = parseTime(time->get<std::string>());
+    if (!t)
+        return std::nullopt;
+    return Change{*t, field->get<std::string>(), j["old"], j["new"]};
+}
+
+namespace {
+
+bool wanted(const Change &c, const LogQuery &q)
+{
+    if (q.since && c.time < *q.since)
+        return false;
+    return q.only.empty() ||
+           std::any_of(q.only.begin(), q.only.end(), [&](const std::string &n) { return fieldNamed(c.field, n); });
+}
+
+} // namespace
+
+void readLogText(std::string_view text, const LogQuery &query, LogRead &into)
+{
+    size_t at = 0;
+    while (at < text.size() && !into.truncated) {
+        size_t end = text.find('\n', at);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(at, end - at);
+        at = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line.find_first_not_of(" \t") == std::string_view::npos)
+            continue;
+        const std::optional<Change> c = parseLogLine(line);
+        if (!c) {
+            ++into.skipped;
+            continue;
+        }
+        if (!wanted(*c, query))
+            continue;
+        if (into.changes.size() == kMaxLogChanges) {
+            into.truncated = true;
+            break;
+        }
+        into.changes.push_back(*c);
+    }
+}
+
+LogRead readLogFolder(const std::string &folder, const LogQuery &query)
+{
+    LogRead read;
+    std::vector<std::pair<std::string, fs::path>> files;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string day = logFileDay(it->path().filename().string());
+        // A file of a day before the one since falls on has nothing newer.
+        if (!day.empty() && (!query.since || day >= utcDay(*query.since)))
+            files.emplace_back(day, it->path());
+    }
+    if (ec) {
+        read.error = "cannot read the folder " + folder + ": " + ec.message();
+        return read;
+    }
+    std::sort(files.begin(), files.end());
+    for (const auto &[day, path] : files) {
+        std::error_code sizeError;
+        const uintmax_t size = fs::file_size(path, sizeError);
+        if (sizeError)
+            continue;
+        std::ifstream in(path, std::ios::binary);
+        std::string text(size_t(std::min<uintmax_t>(size, kMaxLogFileBytes)), '\0');
+        in.read(text.data(), std::streamsize(text.size()));
+        text.resize(size_t(in.gcount()));
+        // The bytes past the bound are not read; the last line read may be
+        // cut short and is then skipped like any malformed one.
+        readLogText(text, query, read);
+        if (size > kMaxLogFileBytes)
+            read.truncated = true;
+        if (read.truncated)
+            break;
+    }
+    return read;
+}
+
+} // namespace vantrel::service
