@@ -62,6 +62,32 @@ std::string seeHelp(const std::string &command)
 
 } // namespace
 
+const std::vector<Command> &allCommands()
+{
+    static const std::vector<Command> all = [] {
+        std::vector<Command> v = boxCommands();
+        for (auto part : {edidCommands(), injectCommands(), packetCommands(), profileCommands(), logCommands(), serveCommands()})
+            v.insert(v.end(), part.begin(), part.end());
+        return v;
+    }();
+    return all;
+}
+
+void usageError(const std::string &text)
+{
+    throw CliError{kExitUsage, text};
+}
+
+std::pair<const Command *, size_t> findCommand(const std::vector<std::string> &words)
+{
+    for (const Command &each : allCommands()) {
+        const std::vector<std::string> own = wordsOf(each);
+        if (words.size() >= own.size() && std::equal(own.begin(), own.end(), words.begin()))
+            return {&each, own.size()};
+    }
+    return {nullptr, 0};
+}
+
 const std::vector<OptionSpec> &commonOptions()
 {
     return kCommon;
@@ -173,9 +199,30 @@ ParsedLine parseLine(const std::string &command, const std::vector<std::string> 
         added[o.name] = o.valueName ? app.add_option(flags, line.values[o.name]) : app.add_flag(flags);
         names.push_back(std::string("--") + o.name);
     }
+    // A flag given a value with "=" ("--watch=5") means the flag and then the
+    // value, as "--watch 5" does; CLI11 would take the value as the flag's own.
+    std::vector<std::string> split;
+    for (auto it = arguments.begin(); it != arguments.end(); ++it) {
+        if (*it == "--") {
+            split.insert(split.end(), it, arguments.end());
+            break;
+        }
+        const size_t eq = it->find('=');
+        const bool flag = it->rfind("--", 0) == 0 && eq != std::string::npos &&
+                          std::any_of(all.begin(), all.end(), [&](const OptionSpec &o) {
+                              return !o.valueName && it->compare(2, eq - 2, o.name) == 0 &&
+                                     std::strlen(o.name) == eq - 2;
+                          });
+        if (flag) {
+            split.push_back(it->substr(0, eq));
+            split.push_back(it->substr(eq + 1));
+        } else {
+            split.push_back(*it);
+        }
+    }
     // "--" ends the options: what follows is arguments only.
-    const auto end = std::find(arguments.begin(), arguments.end(), std::string("--"));
-    std::vector<std::string> reversed(std::make_reverse_iterator(end), arguments.rend());
+    const auto end = std::find(split.begin(), split.end(), std::string("--"));
+    std::vector<std::string> reversed(std::make_reverse_iterator(end), split.rend());
     try {
         app.parse(reversed);
     } catch (const CLI::ArgumentMismatch &e) {
@@ -192,8 +239,8 @@ ParsedLine parseLine(const std::string &command, const std::vector<std::string> 
         const std::string bare = extra.substr(0, extra.find('='));
         usageError(where + "unknown option \"" + bare + "\"" + didYouMean(bare, names) + seeHelp(command));
     }
-    if (end != arguments.end())
-        line.args.insert(line.args.end(), end + 1, arguments.end());
+    if (end != split.end())
+        line.args.insert(line.args.end(), end + 1, split.end());
     // Only what was given stays in values.
     for (const auto &[name, option] : added) {
         if (option->count() == 0)

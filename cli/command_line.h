@@ -7,6 +7,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vantrel::cli {
@@ -27,6 +28,9 @@ struct Split {
     bool asksForHelp(const std::vector<std::string> &arguments) const;
 };
 Split splitWords(const std::vector<std::string> &arguments);
+
+// The command the first words name, and how many words it has; null when none.
+std::pair<const Command *, size_t> findCommand(const std::vector<std::string> &words);
 
 struct ParsedLine {
     std::vector<std::string> args;

@@ -8,8 +8,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #ifdef _WIN32
 #include <fcntl.h>
+#include <filesystem>
 #include <io.h>
 #endif
 
@@ -18,7 +20,12 @@ namespace vantrel::cli {
 std::vector<uint8_t> readBounded(const std::string &path, size_t limit)
 {
     const bool standardInput = path == "-";
+#ifdef _WIN32
+    // Paths are UTF-8; the narrow fopen would read them in the ANSI code page.
+    FILE *f = standardInput ? stdin : _wfopen(std::filesystem::u8path(path).wstring().c_str(), L"rb");
+#else
     FILE *f = standardInput ? stdin : std::fopen(path.c_str(), "rb");
+#endif
     if (!f)
         throw CliError{kExitFailed, "cannot read " + path + ": " + std::strerror(errno)};
 #ifdef _WIN32
@@ -47,9 +54,13 @@ std::vector<uint8_t> readBounded(const std::string &path, size_t limit)
 
 EdidInput loadEdidInput(const std::string &path, const std::string &output)
 {
-    const std::string name = path == "-" ? std::string("standard input") : path;
+    return edidInputFrom(readBounded(path, kMaxTableFile), path == "-" ? std::string("standard input") : path, output);
+}
+
+EdidInput edidInputFrom(std::vector<uint8_t> raw, const std::string &name, const std::string &output)
+{
     EdidInput in;
-    in.raw = readBounded(path, kMaxTableFile);
+    in.raw = std::move(raw);
     if (in.raw.size() > kMaxTableFile)
         throw CliError{kExitFailed, name + " is longer than any EDID table file (" + std::to_string(kMaxTableFile) +
                                         " bytes at most)"};

@@ -34,6 +34,8 @@ std::vector<uint8_t> readBounded(const std::string &path, size_t limit);
 // `output` names the output of an X server's output listing to take the
 // EDID of (empty: the first connected one).
 EdidInput loadEdidInput(const std::string &path, const std::string &output = {});
+// The same for bytes already read; name is the file's name in the messages.
+EdidInput edidInputFrom(std::vector<uint8_t> raw, const std::string &name, const std::string &output = {});
 
 // Writes the bytes through a temporary file and a rename; throws on failure.
 void writeFileAtomically(const std::string &path, const std::vector<uint8_t> &bytes);

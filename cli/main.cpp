@@ -146,16 +146,7 @@ int run(std::vector<std::string> arguments)
             std::fputs((toolHelp() + "\n").c_str(), stderr);
         usageError("no command given (see \"vantrelctl --help\")");
     }
-    const Command *c = nullptr;
-    size_t count = 0;
-    for (const Command &each : allCommands()) {
-        const std::vector<std::string> own = wordsOf(each);
-        if (words.size() >= own.size() && std::equal(own.begin(), own.end(), words.begin())) {
-            c = &each;
-            count = own.size();
-            break;
-        }
-    }
+    const auto [c, count] = findCommand(words);
     if (!c) {
         const std::string group = commandsStartingWith(words.front());
         if (group.empty())
@@ -179,28 +170,9 @@ int run(std::vector<std::string> arguments)
 
 } // namespace
 
-namespace vantrel::cli {
-
-const std::vector<Command> &allCommands()
-{
-    static const std::vector<Command> all = [] {
-        std::vector<Command> v = boxCommands();
-        for (auto part : {edidCommands(), injectCommands(), packetCommands(), profileCommands(), logCommands(), serveCommands()})
-            v.insert(v.end(), part.begin(), part.end());
-        return v;
-    }();
-    return all;
-}
-
-void usageError(const std::string &text)
-{
-    throw CliError{kExitUsage, text};
-}
-
-} // namespace vantrel::cli
-
 int main(int argc, char **argv)
 {
+    prepareStandardStreams();
     const std::vector<std::string> arguments = toolArguments(argc, argv);
     g_json = asksForJson(arguments);
     int status = kExitOk;

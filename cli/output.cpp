@@ -2,11 +2,40 @@
 #include "output.h"
 
 #include <cstdio>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace vantrel::cli {
 
+void prepareStandardStreams()
+{
+#ifdef _WIN32
+    // Texts are UTF-8 (a source's name, a file name given as an argument).
+    SetConsoleOutputCP(CP_UTF8);
+#else
+    // A closed standard stream is held by /dev/null, so no file opened later
+    // (the box's state, a table) takes its number and gets the output. Standard
+    // output is opened for reading only: writing to it still fails.
+    for (const int fd : {0, 1, 2})
+        if (fcntl(fd, F_GETFD) == -1 && errno == EBADF)
+            open("/dev/null", fd == 2 ? O_WRONLY : O_RDONLY);
+#endif
+}
+
 void writeStdout(const std::vector<uint8_t> &bytes)
 {
+#ifdef _WIN32
+    // Text lines end in CR LF on Windows; a table's bytes go out untouched.
+    std::fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     std::fwrite(bytes.data(), 1, bytes.size(), stdout);
     std::fflush(stdout);
 }

@@ -13,6 +13,11 @@ namespace vantrel::cli {
 
 using report::Json;
 
+// Once at start. On Windows a console shows UTF-8, and text keeps the C
+// runtime's text mode, so lines end in CR LF as Windows tools expect. On POSIX
+// a closed standard stream is reopened on /dev/null, standard output so that
+// writing to it fails as it would have.
+void prepareStandardStreams();
 // Binary bytes on standard output (a table for a pipe).
 void writeStdout(const std::vector<uint8_t> &bytes);
 // Text on standard output, as it is.

@@ -47,9 +47,12 @@ std::string timestamp()
     std::tm local{};
 #ifdef _WIN32
     localtime_s(&local, &seconds);
-    long offset = 0;
-    _get_timezone(&offset);
-    offset = -offset + (local.tm_isdst > 0 ? 3600 : 0);
+    // The UTC fields read as local time lie behind by the offset (the C
+    // runtime the cross build links has no _get_timezone).
+    std::tm utc{};
+    gmtime_s(&utc, &seconds);
+    utc.tm_isdst = local.tm_isdst;
+    const long offset = long(seconds - std::mktime(&utc));
 #else
     localtime_r(&seconds, &local);
     const long offset = local.tm_gmtoff;

@@ -166,12 +166,14 @@ void BoxModel::followSignalFile()
 {
     if (config_.signalFile.empty())
         return;
-    std::ifstream in(config_.signalFile);
-    std::stringstream text;
-    text << in.rdbuf();
-    if (!in || text.str() == signalText_)
+    std::string text, error;
+    if (!readBoundedFile(config_.signalFile, kMaxKeyFileBytes, text, error)) {
+        reportSimProblem("signal_file " + error + "; the signal stays as it was");
         return;
-    signalText_ = text.str();
+    }
+    if (text == signalText_)
+        return;
+    signalText_ = text;
     // The keys describe the whole signal, starting from the default one.
     signal_ = parseConfig(signalText_ + "\n").signal;
 }
@@ -436,7 +438,8 @@ void BoxModel::save() const
     s.avi = avi_;
     for (const CecMessage &m : cecLog_)
         s.cec.emplace_back(m.sent, m.bytes);
-    writeBoxState(statePath_, s);
+    if (!writeBoxState(statePath_, s))
+        reportSimProblem("state file " + statePath_ + " cannot be written; changes are not kept");
 }
 
 } // namespace vantrel::sim

@@ -4,7 +4,9 @@
 #include "sim_config.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace vantrel::sim {
 
@@ -36,10 +38,25 @@ bool fixed(const std::vector<uint8_t> &bytes, std::optional<std::array<uint8_t, 
 
 bool readBoxState(const std::string &path, BoxState &state)
 {
-    std::ifstream in(path);
-    if (!in)
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec))
+        return false; // a first run
+    std::string text, error;
+    if (!readBoundedFile(path, kMaxKeyFileBytes, text, error)) {
+        reportSimProblem("state file " + error + "; the box starts from its defaults");
         return false;
+    }
+    parseBoxState(text, state);
+    return true;
+}
+
+void parseBoxState(const std::string &text, BoxState &state)
+{
+    std::stringstream in(text);
     for (std::string line; std::getline(in, line);) {
+        // A file saved by a Windows editor ends its lines in CR LF.
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
         size_t eq = line.find('=');
         if (line.empty() || line[0] == '#' || eq == std::string::npos)
             continue;
@@ -62,14 +79,14 @@ bool readBoxState(const std::string &path, BoxState &state)
         else if (key == "cec_sent" || key == "cec_dropped")
             state.cec.emplace_back(key == "cec_sent", bytes);
     }
-    return true;
 }
 
 bool writeBoxState(const std::string &path, const BoxState &state)
 {
     const std::string temp = path + ".new";
     {
-        std::ofstream out(temp, std::ios::trunc);
+        // Binary: the same LF lines on every system, not CR LF on Windows.
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         if (!out)
             return false;
         out << "# simulated box state, written by the box itself\n";
@@ -95,7 +112,10 @@ bool writeBoxState(const std::string &path, const BoxState &state)
         if (!out)
             return false;
     }
-    return std::rename(temp.c_str(), path.c_str()) == 0;
+    // std::rename will not replace a file on Windows; this one does.
+    std::error_code ec;
+    std::filesystem::rename(temp, path, ec);
+    return !ec;
 }
 
 } // namespace vantrel::sim

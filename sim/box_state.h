@@ -24,8 +24,11 @@ struct BoxState {
 
 constexpr size_t kKeptCecMessages = 64;
 
-// False when the file is missing or unreadable; bad lines are skipped.
+// False when the file is missing or unreadable (said on standard error);
+// bad lines are skipped.
 bool readBoxState(const std::string &path, BoxState &state);
+// The file's text: one key=hex line each.
+void parseBoxState(const std::string &text, BoxState &state);
 // Written to a temporary file beside it, then renamed over it.
 bool writeBoxState(const std::string &path, const BoxState &state);
 

@@ -3,6 +3,7 @@
 
 #include "usb_library.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -78,15 +79,17 @@ void ensureBuilt()
         return;
     const char *env = std::getenv("VANTREL_SIM");
     for (const std::string &e : rebuild(env ? env : ""))
-        std::fprintf(stderr, "VANTREL_SIM: %s\n", e.c_str());
+        reportSimProblem(e);
 }
 
 // One line per request, "11 0F E0 06", so another process can see what was sent.
 void appendWireLog(const std::string &path, const uint8_t *req, DWORD count)
 {
     FILE *f = std::fopen(path.c_str(), "a");
-    if (!f)
+    if (!f) {
+        reportSimProblem("wire_log " + path + ": " + std::strerror(errno));
         return;
+    }
     for (DWORD i = 0; i < count; ++i)
         std::fprintf(f, i ? " %02X" : "%02X", req[i]);
     std::fputc('\n', f);

@@ -1,9 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim_config.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <set>
 #include <sstream>
 
 namespace vantrel::sim {
@@ -36,29 +42,40 @@ bool number(const std::string &s, long lo, long hi, long &out)
     return true;
 }
 
+// Why path cannot name a file the box keeps (regular) or reads or appends to.
+std::string filePathProblem(const std::string &path, bool regular)
+{
+    namespace fs = std::filesystem;
+    if (path.empty())
+        return "an empty path";
+    std::error_code ec;
+    const fs::file_status st = fs::status(path, ec);
+    if (fs::exists(st)) {
+        if (fs::is_directory(st))
+            return path + " is a folder";
+        // The state file is replaced by renaming a new one over it.
+        if (regular && !fs::is_regular_file(st))
+            return path + " is not a regular file";
+        return "";
+    }
+    const fs::path parent = fs::path(path).parent_path();
+    if (!parent.empty() && !fs::is_directory(parent, ec))
+        return "the folder of " + path + " does not exist";
+    return "";
+}
+
 bool readTable(const std::string &path, EdidTable &t, std::string &error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot read EDID file " + path;
+    std::string data;
+    if (!readBoundedFile(path, 256, data, error)) {
+        error = "cannot read EDID file " + error;
         return false;
     }
-    // At most one byte past a table: an endless file is not read to its end,
-    // and a read error (a directory) is a failed stream, not an exception.
-    char data[257];
-    in.read(data, sizeof data);
-    const std::streamsize got = in.gcount();
-    if (in.bad()) {
-        error = "cannot read EDID file " + path;
+    if (data.size() != 256) {
+        error = "EDID file " + path + " holds " + std::to_string(data.size()) + " bytes, not 256";
         return false;
     }
-    if (got != 256) {
-        error = "EDID file " + path + (got > 256 ? " holds more than 256 bytes"
-                                                 : " holds " + std::to_string(got) + " bytes, not 256");
-        return false;
-    }
-    for (size_t i = 0; i < 256; ++i)
-        t[i] = static_cast<uint8_t>(data[i]);
+    std::copy(data.begin(), data.end(), t.begin());
     return true;
 }
 
@@ -154,16 +171,12 @@ private:
             c_.firmware = f;
             return true;
         }
-        if (key == "state") {
-            c_.statePath = v;
-            return true;
-        }
-        if (key == "wire_log") {
-            c_.wireLogPath = v;
-            return true;
-        }
-        if (key == "signal_file") {
-            c_.signalFile = v;
+        // A bad path is said now, not found out at the first exchange.
+        if (key == "state" || key == "wire_log" || key == "signal_file") {
+            const std::string problem = filePathProblem(v, key == "state");
+            if (!problem.empty())
+                return fail(problem);
+            (key == "state" ? c_.statePath : key == "wire_log" ? c_.wireLogPath : c_.signalFile) = v;
             return true;
         }
         if (key.size() >= 2 && key[0] == 'p' && std::isdigit(static_cast<unsigned char>(key[1]))) {
@@ -318,6 +331,42 @@ private:
 
 } // namespace
 
+bool readBoundedFile(const std::string &path, size_t limit, std::string &text, std::string &error)
+{
+    text.clear();
+    FILE *f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    // One byte past the limit tells a full file from a longer one.
+    char chunk[4096];
+    size_t got = 0;
+    while (text.size() <= limit && (got = std::fread(chunk, 1, std::min(sizeof chunk, limit + 1 - text.size()), f)) > 0)
+        text.append(chunk, got);
+    const bool failed = std::ferror(f) != 0;
+    const int why = errno;
+    std::fclose(f);
+    if (failed) {
+        error = path + ": " + std::strerror(why);
+        return false;
+    }
+    if (text.size() > limit) {
+        error = path + ": more than " + std::to_string(limit) + " bytes";
+        return false;
+    }
+    return true;
+}
+
+void reportSimProblem(const std::string &text)
+{
+    static std::mutex m;
+    static std::set<std::string> told;
+    std::lock_guard<std::mutex> lock(m);
+    if (told.insert(text).second)
+        std::fprintf(stderr, "VANTREL_SIM: %s\n", text.c_str());
+}
+
 bool parseHexBytes(const std::string &text, std::vector<uint8_t> &out)
 {
     out.clear();
@@ -344,11 +393,12 @@ SimConfig parseConfig(const std::string &text)
     if (t.empty())
         return c;
     if (t.find('=') == std::string::npos) {
-        std::ifstream in(t);
-        if (!in) {
-            c.errors.push_back("cannot read configuration file " + t);
+        std::string file, error;
+        if (!readBoundedFile(t, kMaxKeyFileBytes, file, error)) {
+            c.errors.push_back("configuration file " + error);
             return c;
         }
+        std::stringstream in(file);
         for (std::string line; std::getline(in, line);)
             p.line(line);
         return c;

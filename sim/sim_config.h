@@ -49,6 +49,17 @@ struct SimConfig {
 // text: the compact form, a file path, or empty for the defaults.
 SimConfig parseConfig(const std::string &text);
 
+// The most any file the box reads as text may hold (configuration, signal
+// keys, state): far more than any real one, and an endless file is not read on.
+constexpr size_t kMaxKeyFileBytes = 64 * 1024;
+
+// Reads the whole of path into text, at most limit bytes; false with error
+// ("PATH: why") when it cannot be read or holds more.
+bool readBoundedFile(const std::string &path, size_t limit, std::string &text, std::string &error);
+
+// "VANTREL_SIM: text" on standard error, each distinct text once a run.
+void reportSimProblem(const std::string &text);
+
 // Colon or plain hex ("87:01:1a" or "87011a"); false on anything else.
 bool parseHexBytes(const std::string &text, std::vector<uint8_t> &out);
 

@@ -9,6 +9,7 @@
 #include <QJsonObject>
 
 #include <csignal>
+#include <unistd.h>
 
 namespace {
 
@@ -160,6 +161,64 @@ private slots:
         QVERIFY(!quietFailure.err.contains(QLatin1String("written")));
     }
 
+    // Input a user or a script can get wrong: each ends promptly with its
+    // status, the reason on standard error and in the JSON document alike.
+    void hostileInputEndsPromptly_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("input"); // standard input; null: none
+        QTest::addColumn<QString>("stdoutTo"); // "": a pipe; a path; "closed"
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("reason");
+        const QByteArray endless(200 * 1024, '0');
+        QTest::newRow("watch nan") << QStringList{"status", "--watch", "nan"} << QByteArray() << "" << 2 << "\"nan\"";
+        QTest::newRow("watch inf") << QStringList{"status", "--watch=inf"} << QByteArray() << "" << 2 << "\"inf\"";
+        QTest::newRow("watch -inf") << QStringList{"status", "--watch", "--", "-inf"} << QByteArray() << "" << 2
+                                    << "-inf";
+        QTest::newRow("oversized standard input")
+            << QStringList{"edid", "decode", "-"} << endless << "" << 1 << "longer than";
+        QTest::newRow("cec reason in json")
+            << QStringList{"cec", "send", "zz"} << QByteArray() << "" << 1 << "colon hex";
+        QTest::newRow("full standard output") << QStringList{"settings"} << QByteArray() << "/dev/full" << 1 << "";
+        QTest::newRow("closed standard output") << QStringList{"settings"} << QByteArray() << "closed" << 1 << "";
+    }
+    void hostileInputEndsPromptly()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, input);
+        QFETCH(QString, stdoutTo);
+        QFETCH(int, status);
+        QFETCH(QString, reason);
+        for (const bool json : {false, true}) {
+            CtlRunner ctl;
+            QProcess p;
+            p.setProcessEnvironment(ctl.environment());
+            if (stdoutTo == QLatin1String("closed"))
+                p.setChildProcessModifier([] { ::close(1); });
+            else if (!stdoutTo.isEmpty())
+                p.setStandardOutputFile(stdoutTo);
+            p.start(QStringLiteral(VANTRELCTL_PATH), ctl.arguments(json ? QStringList{"--json"} + args : args));
+            QVERIFY(p.waitForStarted());
+            if (!input.isNull())
+                p.write(input);
+            p.closeWriteChannel();
+            QVERIFY2(p.waitForFinished(10000), "still running");
+            QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+            const QString err = QString::fromUtf8(p.readAllStandardError());
+            QVERIFY2(p.exitCode() == status, qPrintable(err));
+            if (!stdoutTo.isEmpty()) {
+                QVERIFY2(err.contains(QLatin1String("cannot write standard output")), qPrintable(err));
+                continue;
+            }
+            QVERIFY2(err.contains(reason), qPrintable(err));
+            QJsonObject doc;
+            if (json) {
+                QVERIFY(parseDocument(QString::fromUtf8(p.readAllStandardOutput()), doc));
+                QVERIFY2(doc.value("error").toString().contains(reason), qPrintable(doc.value("error").toString()));
+            }
+        }
+    }
+
     void statusJsonCarriesTheDecodedFacts_data()
     {
         QTest::addColumn<QString>("signal");
@@ -186,6 +245,11 @@ private slots:
         QTest::newRow("infoframe bytes") << "hdr=02:00:c2" << "infoframeBytes" << QJsonValue(QJsonArray{2, 0, 0xc2});
         QTest::newRow("source vendor") << "source_vendor=ACME" << "sourceVendor" << QJsonValue("ACME");
         QTest::newRow("no source") << "source=off" << "outputs" << QJsonValue(QJsonArray{});
+        // Without a source the box says nothing of these: null, not a guess.
+        QTest::newRow("no source, no hdmi") << "source=off"
+                                            << "hdmi" << QJsonValue(QJsonValue::Null);
+        QTest::newRow("no source, no colour") << "source=off"
+                                              << "colourFormat" << QJsonValue(QJsonValue::Null);
     }
     void statusJsonCarriesTheDecodedFacts()
     {

@@ -5,7 +5,6 @@
 #pragma once
 
 #include "fuzz_check.h"
-#include "json_writer.h"
 #include "packet_common.h"
 
 #include <cstddef>

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// libFuzzer entry: any VANTREL_SIM text through the configuration parser,
-// then a simulated box built from it answering the start-up reads, and its
-// status records through the window's decoder. Texts that would name a file
-// outside the working folder are skipped: the parser reads EDID files.
+// libFuzzer entry: any VANTREL_SIM text through the configuration parser and
+// the state file's reader, then a simulated box built from it answering the
+// start-up reads, and its status records through the window's decoder. Texts
+// that would name a file outside the working folder are skipped: the parser
+// reads EDID files.
 #include "box_model.h"
+#include "box_state.h"
 #include "edid_text.h"
 #include "fault_plan.h"
 #include "fuzz_check.h"
@@ -55,6 +57,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0; // a configuration file path, or a path in a value
     sim::SimConfig c = sim::parseConfig(text);
     checkConfig(c);
+
+    // The same text as a state file the box reads back at start.
+    sim::BoxState state;
+    sim::parseBoxState(text, state);
+    require(state.cec.size() <= size_t(std::count(text.begin(), text.end(), '\n')) + 1,
+            "more stored CEC messages than lines");
 
     // The faults it plans, applied to a run of requests.
     sim::FaultPlan plan;

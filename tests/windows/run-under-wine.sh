@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Runs a cross-built Windows test program under wine: run-under-wine.sh BITS EXE.
+# Runs a cross-built Windows test program under wine: run-under-wine.sh BITS EXE [ARGS...].
 # Exit 77 (a skipped test) with one line saying why when wine cannot run this
 # width here. WINEPREFIX, when set, is reused (scripts/test shares one between
 # the two widths); otherwise a prefix is made for this run and removed after.
 set -uo pipefail
-bits="$1"; exe="$2"
+bits="$1"; exe="$2"; shift 2
 
 skip() { echo "SKIPPED: $*"; exit 77; }
 command -v wine >/dev/null || skip "wine is not installed, the ${bits}-bit Windows loader check did not run"
@@ -26,7 +26,7 @@ if [ -z "${WINEPREFIX:-}" ]; then
     export WINEPREFIX="$own_prefix"
 fi
 cd "$(dirname "$exe")"
-wine "$(basename "$exe")"
+wine "$(basename "$exe")" "$@"
 status=$?
 if [ -n "$own_prefix" ]; then
     wineserver -k 2>/dev/null
