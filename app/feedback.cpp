@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "feedback.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStatusBar>
 
@@ -26,7 +29,8 @@ void QtFeedback::warning(QWidget *parent, const QString &title, const QString &t
 
 bool QtFeedback::question(const QString &title, const QString &text, const QString &informative)
 {
-    QMessageBox box;
+    // Over the window that asks, not anywhere on the screen.
+    QMessageBox box(QApplication::activeWindow());
     if (!title.isNull())
         box.setWindowTitle(title);
     box.setText(text);
@@ -37,13 +41,20 @@ bool QtFeedback::question(const QString &title, const QString &text, const QStri
 
 QString QtFeedback::openFileName(QWidget *parent, const QString &caption, const QString &filter)
 {
-    return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+    const QString path = QFileDialog::getOpenFileName(parent, caption, lastFolder_, filter);
+    if (!path.isEmpty())
+        lastFolder_ = QFileInfo(path).absolutePath();
+    return path;
 }
 
 QString QtFeedback::saveFileName(QWidget *parent, const QString &caption, const QString &proposed,
                                  const QString &filter)
 {
-    return QFileDialog::getSaveFileName(parent, caption, proposed, filter);
+    const QString start = lastFolder_.isEmpty() ? proposed : QDir(lastFolder_).filePath(proposed);
+    const QString path = QFileDialog::getSaveFileName(parent, caption, start, filter);
+    if (!path.isEmpty())
+        lastFolder_ = QFileInfo(path).absolutePath();
+    return path;
 }
 
 void QtFeedback::about(QWidget *parent, const QString &title, const QString &text)

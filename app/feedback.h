@@ -39,4 +39,7 @@ public:
                          const QString &filter) override;
     void about(QWidget *parent, const QString &title, const QString &text) override;
     void diagnostic(const QString &line) override;
+
+private:
+    QString lastFolder_; // file dialogs start where the last one ended
 };

@@ -12,14 +12,19 @@
 #include "process_usb.h"
 #include "settings_page.h"
 #include "settings_table.h"
-#include "sim_api.h"
 #include "status_area.h"
+#include "usb_library.h"
 #include "window_reporter.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QStatusBar>
 #include <QTimerEvent>
 
@@ -37,6 +42,8 @@ MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(pa
     new PacketComposeControls({ui->CECtext, ui->IFtext, ui->AVItext, ui->lblCecDecoded, ui->lblIfDecoded,
                                ui->lblAviDecoded, ui->ButComposeIF, ui->ButComposeAVI, ui->cmbCecRecipe},
                               this);
+    setupShortcuts();
+    fitToScreen();
     // The status lines carry names the source sends; markup in them must stay text.
     for (QLabel *l : {ui->label_video_format, ui->lblOutput, ui->lblCsc, ui->lblVideoSource, ui->lblHdrInput})
         l->setTextFormat(Qt::PlainText);
@@ -50,18 +57,20 @@ MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(pa
     clock_ = env_.clock ? env_.clock : &vantrel::systemClock();
     const UsbApi *api = env_.apiGiven ? env_.api : processUsbApi();
     link_ = std::make_unique<vantrel::UsbLink>(api, *clock_, [this](const std::string &text) {
-        feedback_->linkAlert(QCoreApplication::translate("MainWindow", text.c_str()));
+        if (!quietLink_)
+            feedback_->linkAlert(QCoreApplication::translate("MainWindow", text.c_str()));
     });
     reporter_ = std::make_unique<WindowReporter>(*this, *feedback_, *clock_);
     box_ = std::make_unique<vantrel::BoxRequests>(*link_, *reporter_);
     makePages();
     // Nobody should take the simulated box for a real one.
-    simulated_ = api && api == vantrel::sim::simulatorApi();
+    simulated_ = vantrel::isSimulatedBox(api);
     if (simulated_) {
         auto *label = new QLabel(tr("Simulated box"), this);
         label->setObjectName(QStringLiteral("simulatedBoxLabel"));
         statusBar()->addPermanentWidget(label);
     }
+    setupPresence();
 
     InitDevice();
 }
@@ -75,49 +84,99 @@ MainWindow::~MainWindow()
     QCoreApplication::exit(0);
 }
 
+void MainWindow::fitToScreen()
+{
+    // The form places its controls at fixed positions: on a screen smaller
+    // than the form the content scrolls instead of being cut off.
+    QWidget *content = takeCentralWidget();
+    const QRect used = content->childrenRect();
+    content->setMinimumSize(used.right() + 1, used.bottom() + 1);
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("formScrollArea"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
+    setCentralWidget(scroll);
+    if (const QScreen *s = screen()) {
+        // Room for the window frame and title the window system adds.
+        const QSize room = s->availableGeometry().size() - QSize(16, 40);
+        QSize fit = size();
+        if (fit.height() > room.height()) // a vertical scroll bar only: widen for it
+            fit = QSize(fit.width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent), room.height());
+        resize(fit.boundedTo(room));
+    }
+}
+
+void MainWindow::setupShortcuts()
+{
+    // Window-wide, so they work from every page; each does what its button does.
+    const std::pair<QPushButton *, QKeySequence> keys[] = {
+        {ui->ButLoadEDID, QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {ui->ButSaveEDID, QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {ui->ButReadEDID, QKeySequence(Qt::Key_F5)},
+    };
+    for (const auto &[button, key] : keys) {
+        auto *action = new QAction(this);
+        action->setShortcut(key);
+        connect(action, &QAction::triggered, button, [button] {
+            if (button->isEnabled())
+                button->click();
+        });
+        addAction(action);
+    }
+}
+
 void MainWindow::InitDevice()
 {
-    DWORD index = 0;
-    if (!link_->FindDevice(DeviceIdString, index))
-        return;
-    if (!link_->OpenDevice(index)) {
-        feedback_->warning(this, tr("VANTREL Utility"), tr("Hardware not found"));
-        return;
-    }
-
-    RefreshSettings();
-
-    uint8_t version[vantrel::UsbLink::kMaxReply];
-    std::string hdr, avi;
-    const bool versionRead = ReadRegister(7, version, 8);
-    vantrel::inject::readStoredInfoframe(*box_, vantrel::inject::kStoredHdr, hdr);
-    vantrel::inject::readStoredInfoframe(*box_, vantrel::inject::kStoredAvi, avi);
-    // The version digits come from the item-7 read, so it alone decides.
-    if (versionRead) {
-        ui->labelFw1->setText(
-            QString::asprintf("ver: %d.%d.%d.%d", version[2], version[3], version[4], version[5]));
-        ui->labelTitle->setText(tr("VANTREL GUI"));
-    }
-
-    using namespace vantrel::config;
-    for (const char *text : inputList())
-        ui->cmbInputSel->addItem(QString::fromLatin1(text), QVariant());
-    for (const char *text : edidPresetList())
-        ui->cmBEdid->addItem(QString::fromLatin1(text), QVariant());
-    for (const char *text : cecTypeList())
-        ui->cmbLa->addItem(QString::fromLatin1(text), QVariant());
-    for (const char *text : automixList())
-        ui->cmbEdidAlgo->addItem(QString::fromLatin1(text), QVariant());
-
-    ui->IFtext->setPlainText(QString::fromStdString(hdr));
-    ui->AVItext->setPlainText(QString::fromStdString(avi));
-    ui->CECtext->setPlainText(QStringLiteral("50:04"));
-    ui->CECtext->setEnabled(true);
-
+    if (openBox(false))
+        continueStartup();
+    // The tick also looks for a box plugged in later and probes a silent one.
     StartPollTimer(3000);
-    RefreshStatus();
-    ReadEDID();
-    SetupComplete = true;
+}
+
+void MainWindow::runStartupStep(int step)
+{
+    switch (step) {
+    case 0:
+        RefreshSettings();
+        break;
+    case 1: {
+        uint8_t version[vantrel::UsbLink::kMaxReply];
+        std::string hdr, avi;
+        const bool versionRead = ReadRegister(7, version, 8);
+        vantrel::inject::readStoredInfoframe(*box_, vantrel::inject::kStoredHdr, hdr);
+        vantrel::inject::readStoredInfoframe(*box_, vantrel::inject::kStoredAvi, avi);
+        // The version digits come from the item-7 read, so it alone decides.
+        if (versionRead) {
+            ui->labelFw1->setText(
+                QString::asprintf("ver: %d.%d.%d.%d", version[2], version[3], version[4], version[5]));
+            ui->labelTitle->setText(tr("VANTREL GUI"));
+        }
+        // Filled once: a box plugged in again finds its lists in place.
+        using namespace vantrel::config;
+        if (ui->cmbInputSel->count() == 0) {
+            for (const char *text : inputList())
+                ui->cmbInputSel->addItem(QString::fromLatin1(text), QVariant());
+            for (const char *text : edidPresetList())
+                ui->cmBEdid->addItem(QString::fromLatin1(text), QVariant());
+            for (const char *text : cecTypeList())
+                ui->cmbLa->addItem(QString::fromLatin1(text), QVariant());
+            for (const char *text : automixList())
+                ui->cmbEdidAlgo->addItem(QString::fromLatin1(text), QVariant());
+        }
+        ui->IFtext->setPlainText(QString::fromStdString(hdr));
+        ui->AVItext->setPlainText(QString::fromStdString(avi));
+        ui->CECtext->setPlainText(QStringLiteral("50:04"));
+        ui->CECtext->setEnabled(true);
+        break;
+    }
+    case 2:
+        RefreshStatus();
+        break;
+    case 3:
+        ReadEDID();
+        break;
+    }
 }
 
 void MainWindow::StartPollTimer(int intervalMs)
@@ -147,9 +206,34 @@ void MainWindow::pollTick()
 {
     if (link_->busy())
         return;
+    switch (presence_.next(clock_->tickMs())) {
+    case vantrel::BoxPresence::Step::Wait:
+        return;
+    case vantrel::BoxPresence::Step::Look:
+        if (openBox(true))
+            continueStartup();
+        return;
+    case vantrel::BoxPresence::Step::Probe:
+        probeBox();
+        return;
+    case vantrel::BoxPresence::Step::Full:
+        break;
+    }
+    const uint32_t before = link_->unanswered();
+    // A command between ticks may have found the box silent: the tick's first
+    // exchange asks again, and a silent box stops the tick there.
+    link_->resume();
+    if (startupStep_ < kStartupSteps) {
+        continueStartup();
+        return;
+    }
     PollStep();
-    RefreshSettings();
-    RefreshStatus();
+    if (!link_->silent())
+        RefreshSettings();
+    if (!link_->silent())
+        RefreshStatus();
+    if (answered(before))
+        presence_.allAnswered();
 }
 
 void MainWindow::PollStep()
@@ -158,7 +242,7 @@ void MainWindow::PollStep()
         return;
     uint8_t reply[vantrel::UsbLink::kMaxReply];
     ReadBlock(reply, vantrel::frame::kSettingsBlockLength);
-    if (reply[1] & vantrel::frame::kBusyBit)
+    if ((reply[1] & vantrel::frame::kBusyBit) || link_->silent())
         return;
     edid_->PendingEdidRead = false;
     if (edid_->readEdidFrom(vantrel::frame::kFetchBoxEdid)) {
@@ -233,6 +317,7 @@ void MainWindow::makePages()
     sends.hdr = [this] { WriteIF(); return true; };
     sends.avi = [this] { sendAVI(); return true; };
     settings_ = std::make_unique<SettingsPage>(context, [this] { return SetupComplete; }, sends);
+    settings_->filled = [this] { settingsFilled(); };
     statusArea_ = std::make_unique<StatusArea>(context);
     edid_ = std::make_unique<EdidPage>(context);
     inject_ = std::make_unique<InjectPage>(context);
@@ -245,7 +330,7 @@ void MainWindow::makePages()
 void MainWindow::setupToolsMenu()
 {
     // Not part of the form: the form keeps the menus its layout was made for.
-    auto *tools = new QMenu(tr("Tools"), ui->menubar);
+    auto *tools = new QMenu(tr("&Tools"), ui->menubar);
     tools->setObjectName(QStringLiteral("menuTools"));
     edidDecode_->addAction(tools);
     edidDesigner_->addAction(tools);

@@ -7,6 +7,7 @@
 
 #include "ui_VantrelForm.h"
 
+#include "box_presence.h"
 #include "box_requests.h"
 #include "clock.h"
 #include "frames.h"
@@ -25,6 +26,7 @@ class Feedback;
 class InjectPage;
 class PacketDecodePage;
 class QAction;
+class QLabel;
 class QProgressBar;
 class SettingsPage;
 class StatusArea;
@@ -67,6 +69,7 @@ public:
     PacketDecodePage &packetDecodePage() { return *packetDecode_; }
 
     vantrel::UsbLink &link() { return *link_; }
+    const vantrel::BoxPresence &presence() const { return presence_; }
     bool BusyFlag() const { return link_->busy(); }
     bool pollTimerRunning() const { return pollTimerRunning_; }
     int pollIntervalMs() const { return pollIntervalMs_; }
@@ -134,6 +137,7 @@ private slots:
     void setAviPers();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void timerEvent(QTimerEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
@@ -145,6 +149,24 @@ private:
 
     void makePages();
     void setupToolsMenu();
+    void setupShortcuts();
+    void fitToScreen();
+
+    // Start-up in steps, so a box that stops answering part-way resumes there.
+    static constexpr int kStartupSteps = 4;
+    void runStartupStep(int step);
+    void continueStartup();
+    // pages/box_presence_area.cpp
+    void setupPresence();
+    void showPresence();
+    template <size_t N>
+    void setControlsEnabled(const char *const (&names)[N], bool enabled);
+    void settingsFilled();
+    bool openBox(bool quiet);
+    void probeBox();
+    // Whether every exchange since unansweredBefore was answered; if not, the
+    // box counts as silent, or as gone when it is no longer listed.
+    bool answered(uint32_t unansweredBefore);
 
     // The window's own: its environment, the link and the box, the reporter
     // (status bar, progress bar, sessions), the poll timer.
@@ -156,6 +178,12 @@ private:
     std::unique_ptr<vantrel::UsbLink> link_;
     std::unique_ptr<vantrel::BoxRequests> box_;
     bool simulated_ = false;
+    vantrel::BoxPresence presence_;
+    QLabel *noBoxLabel_ = nullptr;
+    QLabel *silentBoxLabel_ = nullptr;
+    bool settingsFilled_ = false;
+    bool quietLink_ = false; // looking again: the link's alerts were said once
+    int startupStep_ = 0;
     bool pollTimerRunning_ = false;
     int pollTimerId_ = 0;
     int pollIntervalMs_ = 0;

@@ -9,7 +9,7 @@
 #include "injection.h"
 #include "setting_commands.h"
 #include "setting_values.h"
-#include "sim_api.h"
+#include "usb_library.h"
 
 #include "text_report.h"
 
@@ -35,7 +35,7 @@ int runList(Invocation &inv)
     Json devices = Json::array();
     bool chosen = false;
     // Nobody should take the simulated box for a real one.
-    const bool simulated = api == sim::simulatorApi();
+    const bool simulated = isSimulatedBox(api);
     for (DWORD i = 0; i < count; ++i) {
         char serial[SI_MAX_DEVICE_STRLEN + 1] = {};
         char product[SI_MAX_DEVICE_STRLEN + 1] = {};

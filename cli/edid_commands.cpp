@@ -63,9 +63,9 @@ int runRead(Invocation &inv)
     BoxConnection b(inv.link);
     Session s = b.session();
     const edid::EdidReadout r = edid::readEdid(s, code);
-    b.require(r.ok, "reading the EDID failed: the box did not send the whole table");
     // An unacknowledged fetch leaves whatever table the box fetched last.
     b.requireDone("fetching the EDID");
+    b.require(r.ok, "reading the EDID failed: the box did not send the whole table");
 
     // A port with no display reads as zeros: that is no table to save or upload.
     const bool table = edid::hasEdidHeader({r.image.begin(), r.image.end()});

@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <mutex>
+#include <set>
 #include <vector>
 
 namespace vantrel {
@@ -36,6 +37,18 @@ std::vector<std::unique_ptr<UsbApi>> &loadedTables()
     return tables;
 }
 
+std::mutex &tablesMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::set<const UsbApi *> &simulatedTables()
+{
+    static std::set<const UsbApi *> tables;
+    return tables;
+}
+
 } // namespace
 
 UsbLibraryChoice loadUsbLibrary(const std::string &path)
@@ -58,6 +71,7 @@ UsbLibraryChoice loadUsbLibrary(const std::string &path)
             return choice;
         }
     }
+    const bool simulated = GetProcAddress(lib, MAKEINTRESOURCEA(kSimulatedBoxOrdinal)) != nullptr;
 #else
     void *lib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!lib) {
@@ -73,6 +87,7 @@ UsbLibraryChoice loadUsbLibrary(const std::string &path)
             return choice;
         }
     }
+    const bool simulated = dlsym(lib, kSimulatedBoxSymbol) != nullptr;
 #endif
     auto api = std::make_unique<UsbApi>();
     api->GetNumDevices = reinterpret_cast<SI_GetNumDevices_t>(fn[0]);
@@ -85,11 +100,24 @@ UsbLibraryChoice loadUsbLibrary(const std::string &path)
     api->SetTimeouts = reinterpret_cast<SI_SetTimeouts_t>(fn[7]);
     api->GetTimeouts = reinterpret_cast<SI_GetTimeouts_t>(fn[8]);
     api->CheckRXQueue = reinterpret_cast<SI_CheckRXQueue_t>(fn[9]);
-    static std::mutex mutex;
-    std::lock_guard<std::mutex> lock(mutex);
+    std::lock_guard<std::mutex> lock(tablesMutex());
     loadedTables().push_back(std::move(api));
     choice.api = loadedTables().back().get();
+    if (simulated)
+        simulatedTables().insert(choice.api);
     return choice;
+}
+
+void markSimulatedBox(const UsbApi *api)
+{
+    std::lock_guard<std::mutex> lock(tablesMutex());
+    simulatedTables().insert(api);
+}
+
+bool isSimulatedBox(const UsbApi *api)
+{
+    std::lock_guard<std::mutex> lock(tablesMutex());
+    return api && simulatedTables().count(api) != 0;
 }
 
 UsbLibraryChoice chooseUsbLibrary(const char *value, const UsbApi *simulator)

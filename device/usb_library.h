@@ -27,4 +27,13 @@ UsbLibraryChoice chooseUsbLibrary(const char *value, const UsbApi *simulator);
 // missing symbol or the loader's reason.
 UsbLibraryChoice loadUsbLibrary(const std::string &path);
 
+// The simulated box is known by what it carries, not by the name it was
+// loaded under: its in-process table marks itself, and a loaded library that
+// exports kSimulatedBoxSymbol (on Windows: kSimulatedBoxOrdinal) is marked
+// when it is loaded.
+constexpr const char *kSimulatedBoxSymbol = "vantrel_simulated_box";
+constexpr int kSimulatedBoxOrdinal = 901;
+void markSimulatedBox(const UsbApi *api);
+bool isSimulatedBox(const UsbApi *api);
+
 } // namespace vantrel

@@ -7,6 +7,14 @@ namespace vantrel {
 
 UsbLink::UsbLink(const UsbApi *api, Clock &clock, Alert alert) : api_(api), clock_(clock), alert_(std::move(alert)) {}
 
+void UsbLink::noAnswer()
+{
+    lastTimedOut_ = true;
+    ++unanswered_;
+    if (hold_)
+        silent_ = true;
+}
+
 void UsbLink::alert(const char *text)
 {
     if (alert_)
@@ -16,11 +24,17 @@ void UsbLink::alert(const char *text)
 bool UsbLink::FindDevice(const std::string &idString, DWORD &index)
 {
     handle_ = noDevice();
+    if (listed(idString, index))
+        return true;
+    alert("VANTREL USB not connected!");
+    return false;
+}
+
+bool UsbLink::listed(const std::string &idString, DWORD &index)
+{
     DWORD count = 0;
-    if (!api_ || api_->GetNumDevices(&count) != SI_SUCCESS) {
-        alert("VANTREL USB not connected!");
+    if (!api_ || api_->GetNumDevices(&count) != SI_SUCCESS)
         return false;
-    }
     for (DWORD i = 0; i < count; ++i) {
         char text[SI_MAX_DEVICE_STRLEN];
         std::memset(text, 0, sizeof text);
@@ -34,7 +48,6 @@ bool UsbLink::FindDevice(const std::string &idString, DWORD &index)
             return true;
         }
     }
-    alert("VANTREL USB not connected!");
     return false;
 }
 
@@ -47,6 +60,7 @@ bool UsbLink::OpenDevice(DWORD index)
         return false;
     }
     handle_ = h;
+    silent_ = false;
     return true;
 }
 
@@ -90,22 +104,33 @@ bool UsbLink::Transact(uint8_t *reply, const uint8_t *request, DWORD minReply, D
         busy_ = false;
         return true;
     }
+    if (silent_) {
+        lastTimedOut_ = true;
+        busy_ = false;
+        return false;
+    }
     api_->FlushBuffers(handle_, 1, 1);
     DWORD put = 0;
     if (!WriteData(request, requestLength, &put, kReplyBoundMs)) {
-        lastTimedOut_ = true;
+        noAnswer();
         busy_ = false;
         return false;
     }
     DWORD waiting = 0;
     while (waiting < 1 && static_cast<uint32_t>(clock_.tickMs() - start) < kReplyBoundMs) {
+        const uint32_t before = clock_.tickMs();
         DWORD queueStatus = 0;
         if (api_->CheckRXQueue(handle_, &waiting, &queueStatus) != SI_SUCCESS) {
             alert("Error Checking RX Queue");
             result = false;
         }
+        // A library whose query returns at once would spin a core for the
+        // whole bound; one that waits by itself (libusb) is not slowed down.
+        if (waiting < 1 && clock_.tickMs() == before)
+            clock_.sleepMs(1);
     }
-    lastTimedOut_ = waiting < 1;
+    if (waiting < 1)
+        noAnswer();
     if (result && waiting >= 1) {
         uint8_t area[kMaxReply];
         std::memset(area, 0, sizeof area);

@@ -28,6 +28,9 @@ public:
     UsbLink(const UsbApi *api, Clock &clock, Alert alert);
 
     bool FindDevice(const std::string &idString, DWORD &index);
+    // FindDevice without its alert: for looking again while no box is open,
+    // and for telling an unplugged box from a silent one.
+    bool listed(const std::string &idString, DWORD &index);
     bool OpenDevice(DWORD index);
     void CloseDevice();
     bool ReadData(void *buffer, DWORD count, DWORD *got, DWORD timeoutMs);
@@ -40,6 +43,15 @@ public:
     // Whether the last Transact got no answer at all: the write failed or no
     // reply came within the bound. A box that does this is not worth retrying.
     bool lastTimedOut() const { return lastTimedOut_; }
+    // Exchanges since the link was made that got no answer at all.
+    uint32_t unanswered() const { return unanswered_; }
+
+    // With hold on, the first unanswered exchange makes the box count as
+    // silent: later exchanges fail at once, sending nothing, until resume().
+    // One silent box then costs one bound, not one per request of a tick.
+    void setHoldWhenSilent(bool hold) { hold_ = hold; }
+    bool silent() const { return silent_; }
+    void resume() { silent_ = false; }
 
     bool isOpen() const { return handle_ != noDevice(); }
     bool busy() const { return busy_; }
@@ -52,6 +64,7 @@ public:
 
 private:
     void alert(const char *text);
+    void noAnswer();
 
     const UsbApi *api_;
     Clock &clock_;
@@ -61,6 +74,9 @@ private:
     bool busy_ = false;
     DWORD lastReplyLength_ = 0;
     bool lastTimedOut_ = false;
+    uint32_t unanswered_ = 0;
+    bool hold_ = false;
+    bool silent_ = false;
 };
 
 } // namespace vantrel

@@ -27,6 +27,7 @@ EdidText parseEdidText(std::string_view text)
     EdidText result;
     if (text.size() > static_cast<size_t>(kMaxEdidText)) {
         result.count = kFormatError;
+        result.errorAt = static_cast<size_t>(kMaxEdidText);
         return result;
     }
     const size_t n = text.size();
@@ -36,6 +37,7 @@ EdidText parseEdidText(std::string_view text)
         const bool separated = k + 2 >= n || text[k + 2] == ' ' || text[k + 2] == '\n';
         if (!fullGroup || !separated) {
             result.count = kFormatError;
+            result.errorAt = !isHexDigit(text[k]) ? k : k + 1 >= n || !isHexDigit(text[k + 1]) ? k + 1 : k + 2;
             result.image.fill(0);
             return result;
         }

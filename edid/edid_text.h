@@ -32,6 +32,7 @@ std::string normalizeLineBreaks(std::string_view text);
 struct EdidText {
     int count = 0;     // values in the text (at most 341), or kFormatError
     EdidImage image{}; // the first 256 values, zero past the last one
+    size_t errorAt = 0; // on a format error: the offset of the first wrong character
     bool ok() const { return count != kFormatError; }
 };
 

@@ -31,6 +31,10 @@ int waitEdidReady(Session &s)
     for (;;) {
         s.box.ReadBlock(reply, frame::kSettingsBlockLength);
         ++reads;
+        // A box that does not answer is not busy: waiting on it would only
+        // repeat the 4000 ms bound.
+        if (s.box.link().lastTimedOut())
+            break;
         s.clock.sleepMs(10);
         const uint32_t k = counter++;
         if (!(k <= kMaxBusyCount && (reply[1] & frame::kBusyBit)))
@@ -43,8 +47,11 @@ EdidReadout readEdid(Session &s, uint8_t fetchCode)
 {
     EdidReadout out;
     uint8_t reply[UsbLink::kMaxReply];
-    if (!s.box.exchange(reply, frame::edidFetch(fetchCode), 2) || reply[0] != fetchCode)
+    // Without the fetch the buffer holds an older table, or none at all.
+    if (!s.box.exchange(reply, frame::edidFetch(fetchCode), 2) || reply[0] != fetchCode) {
         s.fail("Error Writing values", 4000);
+        return out;
+    }
     s.clock.sleepMs(100);
     waitEdidReady(s);
 
@@ -67,9 +74,13 @@ bool uploadEdid(Session &s, const EdidImage &image)
     for (int i = 0; i < kEdidSize / kChunkWrite; ++i) {
         s.setProgress(i, kEdidSize / kChunkWrite);
         const uint8_t offset = static_cast<uint8_t>(i * kChunkWrite);
-        if (!s.box.exchange(reply, frame::edidChunkWrite(offset, image.data() + offset), 2)
-            || reply[0] != frame::kEdidChunk)
+        if (!s.box.exchange(reply, frame::edidChunkWrite(offset, image.data() + offset), 2) ||
+            reply[0] != frame::kEdidChunk) {
+            // Storing a buffer with a hole would give the box a table nobody wrote.
             s.fail("Error Writing EDID values.", 2000);
+            s.setProgress(0, 0);
+            return false;
+        }
         s.clock.sleepMs(30);
     }
     const bool stored = s.box.exchange(reply, frame::edidStore(), 2);

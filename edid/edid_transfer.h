@@ -25,14 +25,16 @@ struct EdidReadout {
 constexpr int kMaxBusyReads = 502;
 int waitEdidReady(Session &s);
 
-// Fetch, 100 ms, busy wait, 16 chunk reads. A failing fetch only shows
-// "Error Writing values"; a chunk that does not arrive in full ends the read
-// with ok false and no message (the caller keeps its old text).
+// Fetch, 100 ms, busy wait, 16 chunk reads. A fetch that is not acknowledged
+// ends the read with "Error Writing values" and ok false; a chunk that does
+// not arrive in full ends it with ok false and no message (the caller keeps
+// its old text either way).
 EdidReadout readEdid(Session &s, uint8_t fetchCode);
 
 // The 32 chunk writes and the store request; the caller has parsed the text
-// and settled the checksum question. Result: the store exchange's outcome
-// (its echo only chooses the message).
+// and settled the checksum question. The first unacknowledged chunk ends the
+// upload with its failure and false, storing nothing. Otherwise the result is
+// the store exchange's outcome (its echo only chooses the message).
 bool uploadEdid(Session &s, const EdidImage &image);
 
 } // namespace vantrel::edid

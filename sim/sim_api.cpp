@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim_api.h"
 
+#include "usb_library.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -334,7 +336,12 @@ const UsbApi kApi = {getNumDevices, getProductString, openDevice,  closeDevice, 
 
 } // namespace
 
-const UsbApi *simulatorApi() { return &kApi; }
+const UsbApi *simulatorApi()
+{
+    static const bool marked = (markSimulatedBox(&kApi), true);
+    (void)marked;
+    return &kApi;
+}
 
 std::vector<std::string> reset(const std::string &config)
 {

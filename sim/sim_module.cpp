@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated box as a loadable USB library: the ten calls exported by name,
-// for any program that loads its USB library by path. On Windows the .def
-// file exports them by ordinal instead.
+// for any program that loads its USB library by path, and a mark of its own.
+// On Windows the .def file exports them by ordinal instead.
 #include "sim_api.h"
 
 #ifdef _WIN32
@@ -11,6 +11,13 @@
 #endif
 
 using vantrel::sim::simulatorApi;
+
+// Tells a loader that this library is the simulated box, whatever its file is
+// called (vantrel::kSimulatedBoxSymbol; ordinal 901 on Windows).
+VANTREL_EXPORT int vantrel_simulated_box(void)
+{
+    return 1;
+}
 
 VANTREL_EXPORT SI_STATUS SI_API SI_GetNumDevices(DWORD *count) { return simulatorApi()->GetNumDevices(count); }
 

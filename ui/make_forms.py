@@ -69,7 +69,9 @@ STANDARD_TEXT = {
 }
 assert len(STANDARD_TEXT) == 23
 
-TOOLTIP = {'enable420': 'Enabled for 600MHz inputs only', 'enableAVR': 'Enabled for 600MHz inputs only'}
+TOOLTIP = {'enable420': 'Enabled for 600MHz inputs only', 'enableAVR': 'Enabled for 600MHz inputs only',
+           'ButReadEDID': 'Read the EDID table (F5)', 'ButLoadEDID': 'Load an EDID table from a file (Ctrl+O)',
+           'ButSaveEDID': 'Save the EDID table to a file (Ctrl+S)'}
 
 # Fonts: (point size or None, bold True/False/None, family or None)
 def fonts_hidpi():
@@ -408,6 +410,8 @@ class Writer:
                 self.prop(d + 1, 'documentTitle', '<string/>')
         if cls == 'Line':
             self.prop(d + 1, 'orientation', '<enum>Qt::Horizontal</enum>')
+        if cls == 'QTextEdit':
+            self.prop(d + 1, 'tabChangesFocus', '<bool>true</bool>')
         if name in TOOLTIP:
             self.prop(d + 1, 'toolTip', self.string(TOOLTIP[name]))
         if name in self.text and cls not in ('QWidget',):
@@ -486,7 +490,7 @@ class Writer:
         self.w(2, '<widget class="QMenuBar" name="menubar">')
         self.geometry(3, 'menubar')
         self.font(3, 'menubar')
-        for menu, title, action in (('menuFile', 'File', 'actionExit'), ('menuHelp', 'Help', 'actionAbout')):
+        for menu, title, action in (('menuFile', '&File', 'actionExit'), ('menuHelp', '&Help', 'actionAbout')):
             self.w(3, f'<widget class="QMenu" name="{menu}">')
             self.prop(4, 'title', self.string(title))
             self.w(4, f'<addaction name="{action}"/>')
@@ -497,9 +501,10 @@ class Writer:
         self.w(2, '<widget class="QStatusBar" name="statusbar">')
         self.font(3, 'statusbar')
         self.w(2, '</widget>')
-        for action, text in (('actionExit', 'Exit'), ('actionAbout', 'About')):
+        for action, text, key in (('actionExit', 'E&xit', 'Ctrl+Q'), ('actionAbout', '&About', 'F1')):
             self.w(2, f'<action name="{action}">')
             self.prop(3, 'text', self.string(text))
+            self.prop(3, 'shortcut', self.string(key, notr=True))
             self.font(3, action)
             self.w(2, '</action>')
         self.w(1, '</widget>')
@@ -530,12 +535,16 @@ class Writer:
         self.w(0, '</ui>')
         return '\n'.join(self.out) + '\n'
 
-TABSTOPS = '''autoSwEn audioHdmi audioJack hdcp22 tabWidget autoSwDis bPrioNorm pPrioForce hdcp14 cmBEdid EDIDtext
-cb2cForce cbFull cb51 automixEDID fixedEDID customEDID cbHdr cbBt2020 cbYUV ButReadEDID pbReadTvEdidA pbReadTvEdidB
-ButLoadEDID ButSaveEDID ButWriteEDID cb3D CECtext ButSaveCEC_1 ButSaveCEC_2 ButWriteCEC cbCec cmbLa IFtext ButWriteIF
-AVItext ButWriteAVI cbHdrForceMode bSamHdr bFullHdr cbClearSettings enableLed disableLed enableBLed disableBLed
-leReset pbReset enable420 disable420 disableAVR enableAVR'''.split()
-assert len(TABSTOPS) == 51
+# Focus order: the header's controls, the tabs, then each page top to bottom.
+TABSTOPS = '''cmbInputSel autoSwEn autoSwDis bPrioNorm pPrioForce audioHdmi audioJack hdcp14 hdcp22 tabWidget
+automixEDID cb2cForce cb51 cbFull cbYUV cbBt2020 cbHdr cb3D fixedEDID customEDID cmBEdid EDIDtext
+ButReadEDID pbReadTvEdidA pbReadTvEdidB ButLoadEDID ButSaveEDID ButWriteEDID
+cbCec cmbLa CECtext ButWriteCEC ButSaveCEC_1 ButSaveCEC_2 cmbCecRecipe
+cbHdrForceMode bFullHdr bSamHdr cbAviPersistent IFtext ButWriteIF ButComposeIF AVItext ButWriteAVI ButComposeAVI
+txtHdrIf
+enableLed disableLed enableBLed disableBLed bHdrRepurpEn bHdrRepurpDis enable420 disable420 cmbEdidAlgo
+enableAVR disableAVR cbClearSettings cbClearEdid leReset pbReset'''.split()
+assert len(TABSTOPS) == len(set(TABSTOPS)) == 61
 
 CONNECTIONS = [tuple(l.split()) for l in '''
 actionExit triggered() FileExit()

@@ -17,7 +17,7 @@ using namespace vantrel;
 
 void EdidDecodePage::addAction(QMenu *tools)
 {
-    action_ = tools->addAction(tr("Decode EDID..."));
+    action_ = tools->addAction(tr("Decode &EDID..."));
     action_->setObjectName(QStringLiteral("actionDecodeEdid"));
     action_->setFont(c_.ui->actionAbout->font());
     QObject::connect(action_, &QAction::triggered, c_.window, [this] { DecodeEdid(); });

@@ -17,9 +17,13 @@
 
 #include "ui_VantrelForm.h"
 
+#include <algorithm>
+
 using namespace vantrel;
 
 namespace {
+
+constexpr int kEdidPointSize = 8;
 
 // The box's text as the parser reads it: upper case, 8-bit.
 std::string boxBytes(const QString &plain)
@@ -30,7 +34,7 @@ std::string boxBytes(const QString &plain)
 void replaceText(QTextEdit *edit, const QString &text, const QColor &colour, int weight)
 {
     edit->clear();
-    edit->setFontPointSize(8);
+    edit->setFontPointSize(kEdidPointSize);
     edit->setTextColor(colour);
     edit->setFontWeight(weight);
     edit->insertPlainText(text);
@@ -96,9 +100,16 @@ bool EdidPage::uploadEdid()
 
 bool EdidPage::parseEdidBox(std::array<uint8_t, 256> &image, int *count)
 {
-    edid::EdidText parsed = edid::parseEdidText(boxBytes(c_.ui->EDIDtext->toPlainText()));
+    const std::string text = boxBytes(c_.ui->EDIDtext->toPlainText());
+    edid::EdidText parsed = edid::parseEdidText(text);
     if (!parsed.ok()) {
-        c_.reporter.feedback().warning(c_.window, tr("VANTREL Utility"), tr("Hex Format Error"));
+        // Where it goes wrong, counted as an editor counts: from 1.
+        const std::string before = text.substr(0, std::min(parsed.errorAt, text.size()));
+        const size_t lineStart = before.rfind('\n');
+        const int line = int(std::count(before.begin(), before.end(), '\n')) + 1;
+        const int column = int(before.size() - (lineStart == std::string::npos ? 0 : lineStart + 1)) + 1;
+        c_.reporter.feedback().warning(c_.window, tr("VANTREL Utility"),
+                                       tr("Hex Format Error") + tr("\nline %1, column %2").arg(line).arg(column));
         return false;
     }
     image = parsed.image;
@@ -111,10 +122,11 @@ void EdidPage::showEdidHex(const std::array<uint8_t, 256> &image)
 {
     c_.ui->EDIDtext->clear();
     QTextCursor cursor(c_.ui->EDIDtext->document());
+    // The same size as a read or a loaded text shows.
     QTextCharFormat normal;
     normal.setForeground(QBrush(Qt::black, Qt::SolidPattern));
-    QTextCharFormat lineEnd;
-    lineEnd.setForeground(QBrush(Qt::black, Qt::SolidPattern));
+    normal.setFontPointSize(kEdidPointSize);
+    QTextCharFormat lineEnd = normal;
     for (int i = 0; i < 256; ++i) {
         if (i % 16 != 15) {
             cursor.insertText(QString::asprintf("%02X ", image[i]), normal);
@@ -147,7 +159,8 @@ bool EdidPage::CalculateChkSum()
 bool EdidPage::LoadEDIDfromFile()
 {
     const QString path =
-        c_.reporter.feedback().openFileName(c_.window, tr("Open file"), tr("Binary Files (*.bin);;All files (*.*)"));
+        c_.reporter.feedback().openFileName(c_.window, tr("Open file"),
+                                            tr("EDID tables (*.bin *.txt *.hex *.dat);;All files (*)"));
     if (path.isEmpty())
         return false;
     QFile file(path);

@@ -24,7 +24,7 @@ QString fromStd(const std::string &text)
 
 void PacketDecodePage::addAction(QMenu *tools)
 {
-    action_ = tools->addAction(tr("Decode packets..."));
+    action_ = tools->addAction(tr("Decode &packets..."));
     action_->setObjectName(QStringLiteral("actionDecodePackets"));
     action_->setFont(c_.ui->actionAbout->font());
     QObject::connect(action_, &QAction::triggered, c_.window, [this] { DecodePackets(); });

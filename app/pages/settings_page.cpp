@@ -22,6 +22,8 @@ void SettingsPage::RefreshSettings()
 {
     if (config::readSettingsBlock(c_.box, SettingsImage) != config::ReadbackVerdict::Accept)
         return;
+    if (filled)
+        filled();
     // Set the controls with their own setters, so their change notifications
     // (and the writes those drive) follow as with a user's change.
     for (const config::ControlUpdate &u : config::readbackUpdates(SettingsImage)) {
@@ -81,9 +83,12 @@ void SettingsPage::factoryReset()
         return;
     }
     auto value = config::factoryResetValue(c_.ui->cbClearSettings->isChecked(), c_.ui->cbClearEdid->isChecked());
-    if (value)
-        c_.box.WriteRegister(config::kFactoryResetRegister, *value);
-    else
+    if (value) {
+        c_.box.takeOutcome();
+        // A reset changes much at once: say that it went through.
+        if (c_.box.WriteRegister(config::kFactoryResetRegister, *value) && c_.box.outcome().done())
+            c_.reporter.status(tr("Factory reset done"), 2000);
+    } else
         c_.reporter.status(tr("Choose the reset from the checkboxes"), 2000);
     c_.ui->leReset->clear();
     c_.ui->cbClearSettings->setChecked(false);

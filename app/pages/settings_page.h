@@ -23,6 +23,8 @@ public:
     {}
 
     uint8_t SettingsImage[vantrel::config::kBlockSize] = {};
+    // Told each time a readback is accepted: the controls now show the box.
+    std::function<void()> filled;
 
     void RefreshSettings();
     // The setting slot's register write, worked out from the form binding.

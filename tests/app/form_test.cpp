@@ -249,15 +249,17 @@ const FontRow kFonts[] = {
 #endif
 };
 
+// The header's controls, the tabs, then each page top to bottom.
 const char *const kTabOrder[] = {
-    "autoSwEn", "audioHdmi", "audioJack", "hdcp22", "tabWidget", "autoSwDis", "bPrioNorm", "pPrioForce",
-    "hdcp14", "cmBEdid", "EDIDtext", "cb2cForce", "cbFull", "cb51", "automixEDID", "fixedEDID", "customEDID",
-    "cbHdr", "cbBt2020", "cbYUV", "ButReadEDID", "pbReadTvEdidA", "pbReadTvEdidB", "ButLoadEDID",
-    "ButSaveEDID", "ButWriteEDID", "cb3D", "CECtext", "ButSaveCEC_1", "ButSaveCEC_2", "ButWriteCEC", "cbCec",
-    "cmbLa", "IFtext", "ButWriteIF", "AVItext", "ButWriteAVI", "cbHdrForceMode", "bSamHdr", "bFullHdr",
-    "cbClearSettings", "enableLed", "disableLed", "enableBLed", "disableBLed", "leReset", "pbReset",
-    "enable420", "disable420", "disableAVR", "enableAVR",
+    "cmbInputSel", "autoSwEn", "autoSwDis", "bPrioNorm", "pPrioForce", "audioHdmi", "audioJack", "hdcp14", "hdcp22",
+    "tabWidget", "automixEDID", "cb2cForce", "cb51", "cbFull", "cbYUV", "cbBt2020", "cbHdr", "cb3D", "fixedEDID",
+    "customEDID", "cmBEdid", "EDIDtext", "ButReadEDID", "pbReadTvEdidA", "pbReadTvEdidB", "ButLoadEDID",
+    "ButSaveEDID", "ButWriteEDID", "cbCec", "cmbLa", "CECtext", "ButWriteCEC", "ButSaveCEC_1", "ButSaveCEC_2",
+    "cmbCecRecipe", "cbHdrForceMode", "bFullHdr", "bSamHdr", "cbAviPersistent", "IFtext", "ButWriteIF", "ButComposeIF",
+    "AVItext", "ButWriteAVI", "ButComposeAVI", "txtHdrIf", "enableLed", "disableLed", "enableBLed", "disableBLed", "bHdrRepurpEn", "bHdrRepurpDis", "enable420",
+    "disable420", "cmbEdidAlgo", "enableAVR", "disableAVR", "cbClearSettings", "cbClearEdid", "leReset", "pbReset"
 };
+constexpr int kTabStops = int(sizeof kTabOrder / sizeof kTabOrder[0]);
 
 struct GroupRow {
     const char *name;
@@ -411,10 +413,10 @@ private slots:
     {
         QCOMPARE(host->objectName(), QString("MainWindow"));
         QCOMPARE(host->windowTitle(), QString("VANTREL UTILITY"));
-        QCOMPARE(ui->actionExit->text(), QString("Exit"));
-        QCOMPARE(ui->actionAbout->text(), QString("About"));
-        QCOMPARE(ui->menuFile->title(), QString("File"));
-        QCOMPARE(ui->menuHelp->title(), QString("Help"));
+        QCOMPARE(ui->actionExit->text(), QString("E&xit"));
+        QCOMPARE(ui->actionAbout->text(), QString("&About"));
+        QCOMPARE(ui->menuFile->title(), QString("&File"));
+        QCOMPARE(ui->menuHelp->title(), QString("&Help"));
         QCOMPARE(host->menuBar(), ui->menubar);
         QCOMPARE(host->statusBar(), ui->statusbar);
         QCOMPARE(host->centralWidget(), ui->centralwidget);
@@ -445,10 +447,17 @@ private slots:
         QCOMPARE(ui->tabWidget->widget(1), ui->tab_3);
         QCOMPARE(ui->tabWidget->widget(2), ui->tab_2);
 
-        // Tooltips: two options carry one, the editors an explicitly empty one.
+        // Tooltips: two options and the buttons with shortcuts carry one.
         for (QWidget *w : formWidgets()) {
             const QString name = w->objectName();
-            const QString tip = (name == "enable420" || name == "enableAVR") ? "Enabled for 600MHz inputs only" : "";
+            static const QMap<QString, QString> tips = {
+                {"enable420", "Enabled for 600MHz inputs only"},
+                {"enableAVR", "Enabled for 600MHz inputs only"},
+                {"ButReadEDID", "Read the EDID table (F5)"},
+                {"ButLoadEDID", "Load an EDID table from a file (Ctrl+O)"},
+                {"ButSaveEDID", "Save the EDID table to a file (Ctrl+S)"},
+            };
+            const QString tip = tips.value(name);
             QVERIFY2(w->toolTip() == tip, qPrintable(name));
         }
     }
@@ -779,28 +788,31 @@ private slots:
         QSet<QString> chain;
         for (const char *name : kTabOrder)
             chain << name;
-        QCOMPARE(chain.size(), 51);
+        QCOMPARE(chain.size(), kTabStops);
         QStringList walked;
-        QWidget *w = ui->autoSwEn;
+        QWidget *const first = widget(kTabOrder[0]);
+        QWidget *w = first;
         do {
             if (chain.contains(w->objectName()) && !walked.contains(w->objectName()))
                 walked << w->objectName();
             w = w->nextInFocusChain();
-        } while (w != ui->autoSwEn);
+        } while (w != first);
         QStringList expected;
         for (const char *name : kTabOrder)
             expected << name;
         QCOMPARE(walked, expected);
-        // Consecutive members follow each other directly, apart from the tab
+        // Consecutive members follow each other for Tab, apart from the tab
         // widget, which brings its bar and pages along.
-        for (int i = 0; i + 1 < 51; ++i) {
+        for (int i = 0; i + 1 < kTabStops; ++i) {
             if (QByteArray(kTabOrder[i]) == "tabWidget" || QByteArray(kTabOrder[i + 1]) == "tabWidget")
                 continue;
             QWidget *from = widget(kTabOrder[i]);
             QWidget *next = from->nextInFocusChain();
-            while (from->isAncestorOf(next))
+            // Labels sit in the chain too, but Tab passes over them.
+            while (from->isAncestorOf(next) || next->focusPolicy() == Qt::NoFocus)
                 next = next->nextInFocusChain();
-            QVERIFY2(next->objectName() == kTabOrder[i + 1], kTabOrder[i]);
+            QVERIFY2(next->objectName() == kTabOrder[i + 1],
+                     qPrintable(QString(kTabOrder[i]) + " -> " + next->objectName()));
         }
     }
 

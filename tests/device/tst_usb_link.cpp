@@ -51,6 +51,7 @@ private slots:
     void transactOutcomes();
     void transactWithoutDeviceSendsNothing();
     void silentBoxEndsAfterTheBound();
+    void queueQueriesArePacedAndSilenceHolds();
     void boundCountsFromTheStart();
     void boundSurvivesTickWrap();
     void busyOnlyDuringTheExchange();
@@ -257,6 +258,44 @@ void TestUsbLink::silentBoxEndsAfterTheBound()
     QVERIFY(rig.alerts.empty());
     QCOMPARE(rig.fake.readTimeout, 10u);
     QCOMPARE(rig.fake.writeTimeout, 20u);
+}
+
+// A library whose query returns at once must not spin a core for the bound;
+// one that waits by itself is not slowed down further. With hold on, the
+// first unanswered exchange makes the next ones fail without sending.
+void TestUsbLink::queueQueriesArePacedAndSilenceHolds()
+{
+    for (uint32_t cost : {0u, 1u}) {
+        Rig rig;
+        QVERIFY(rig.connect());
+        rig.fake.queueQueryCostMs = cost;
+        rig.fake.responder = [](const Bytes &) { return FakeUsb::silent(); };
+        rig.link.setHoldWhenSilent(true);
+        uint8_t area[UsbLink::kMaxReply];
+        const uint8_t request[] = {0x11, 0x2A, 0xE1};
+        QVERIFY(rig.link.Transact(area, request, 42, 3));
+        QVERIFY(rig.link.silent());
+        QCOMPARE(rig.fake.count("SI_CheckRXQueue"), 4000);
+        QCOMPARE(rig.clock.sleeps.size(), size_t(cost ? 0 : 4000));
+        QCOMPARE(rig.link.unanswered(), 1u);
+
+        rig.fake.clearRecord();
+        rig.fake.responder = nullptr;
+        QVERIFY(!rig.link.Transact(area, request, 42, 3));
+        QVERIFY(rig.fake.calls.empty());
+        rig.link.resume();
+        QVERIFY(rig.link.Transact(area, request, 42, 3));
+        QCOMPARE(rig.link.unanswered(), 1u);
+    }
+    // A reply that is queued while the link paces is taken on the next query.
+    Rig rig;
+    QVERIFY(rig.connect());
+    rig.fake.queueQueryCostMs = 0;
+    rig.fake.bySubCode[0xE1] = {settingsBlockReply({}), false, 7};
+    uint8_t area[UsbLink::kMaxReply];
+    const uint8_t request[] = {0x11, 0x2A, 0xE1};
+    QVERIFY(rig.link.Transact(area, request, 42, 3));
+    QCOMPARE(rig.clock.now, 7u);
 }
 
 void TestUsbLink::boundCountsFromTheStart()

@@ -82,11 +82,12 @@ void FaultsInject::send_data()
         auto row = [&](Fault f) -> QTestData & {
             return QTest::newRow(qPrintable(QStringLiteral("%1/%2").arg(s.name, faultName(f)))) << s.send << f;
         };
-        // A CEC or HDR send activates after a failed load; an AVI send stops there.
+        // A CEC or HDR send activates after a failed load; an AVI send stops
+        // there. A load that gets no answer at all stops every send.
         const QStringList failed =
             s.send == Avi ? QStringList{w.loadFailed} : QStringList{w.loadFailed, w.activationLine};
         const bool onward = s.send != Avi;
-        row(Fault::NoReply) << failed << onward;
+        row(Fault::NoReply) << failed << false;
         row(Fault::ShortReply) << failed << onward;
         row(Fault::WrongCode) << failed << onward;
         row(Fault::QueueFail) << (QStringList{kQueue} + failed) << onward;

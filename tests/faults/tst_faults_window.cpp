@@ -69,23 +69,27 @@ void FaultsWindow::startup_data()
     QTest::addColumn<bool>("header");  // the status header lines are decoded
     QTest::addColumn<bool>("edid");    // EDIDtext shows the box's table
     QTest::addColumn<bool>("applied"); // the settings readback was applied
+    QTest::addColumn<bool>("complete"); // start-up ran to its end
 
-    const QStringList silent = {kRead, kRegister, kWrite};
-    QTest::newRow("noreply") << Fault::NoReply << silent << "Error Reading values" << false << false << false << false;
-    QTest::newRow("short") << Fault::ShortReply << silent << "Error Reading values" << false << false << false << false;
-    // The chunk replies carry no code: the table still arrives whole.
-    QTest::newRow("wrongcode") << Fault::WrongCode << (QStringList(silent) << kEdidRead) << "EDID values read."
-                               << false << false << true << false;
+    // No answer at all: start-up stops there; a probe on a later tick resumes it.
+    QTest::newRow("noreply") << Fault::NoReply << QStringList{kRead} << "Error Reading values" << false << false
+                             << false << false << false;
+    // An unacknowledged fetch ends the EDID read with its failure.
+    const QStringList failed = {kRead, kRegister, kWrite};
+    QTest::newRow("short") << Fault::ShortReply << failed << "Error Writing values" << false << false << false << false
+                           << true;
+    QTest::newRow("wrongcode") << Fault::WrongCode << failed << "Error Writing values" << false << false << false
+                               << false << true;
     // Register reads do not look at busy; the readback and the EDID wait do.
     QTest::newRow("busy") << Fault::Busy << QStringList{kEdidRead} << "EDID values read." << true << true << true
-                          << false;
-    QTest::newRow("queuefail") << Fault::QueueFail << (QStringList{kQueue} + silent) << "Error Reading values"
-                               << false << false << false << false;
-    QTest::newRow("writefail") << Fault::WriteFail << silent << "Error Reading values" << false << false << false
-                               << false;
-    // Gone between the readback's two reads: the block arrived, the status did not.
-    QTest::newRow("gone") << Fault::Gone << QStringList{kRegister, kWrite, kRead} << "Error Reading values" << false
-                          << false << false << false;
+                          << false << true;
+    QTest::newRow("queuefail") << Fault::QueueFail << (QStringList{kQueue} + failed) << "Error Writing values" << false
+                               << false << false << false << true;
+    QTest::newRow("writefail") << Fault::WriteFail << QStringList{kRead} << "Error Reading values" << false << false
+                               << false << false << false;
+    // Gone between the readback's two reads: said once, then looked for.
+    QTest::newRow("gone") << Fault::Gone << QStringList{kRegister, QStringLiteral("alert:VANTREL USB not connected!")}
+                          << "..." << false << false << false << false << false;
 }
 
 void FaultsWindow::startup()
@@ -97,6 +101,7 @@ void FaultsWindow::startup()
     QFETCH(bool, header);
     QFETCH(bool, edid);
     QFETCH(bool, applied);
+    QFETCH(bool, complete);
 
     Rig rig("p15=1");
     rig.inject(fault, {0xE1, -1, 1});
@@ -106,8 +111,8 @@ void FaultsWindow::startup()
     QCOMPARE(rig.shown(), shown);
     QCOMPARE(rig.lastStatus(), last);
     QCOMPARE(w.statusBar()->currentMessage(), last);
-    // Start-up always finishes: the poll takes over from here.
-    QVERIFY(w.SetupComplete);
+    // The poll takes over from here, to finish start-up or to run the ticks.
+    QCOMPARE(w.SetupComplete, complete);
     QVERIFY(w.pollTimerRunning());
     QCOMPARE(w.ui->labelFw1->text(), version ? QStringLiteral("ver: 1.7.3.0") : QStringLiteral("ver: "));
     QCOMPARE(w.ui->label_video_format->text().startsWith(QStringLiteral("Input")), header);
@@ -120,6 +125,7 @@ void FaultsWindow::startup()
     // The same window catches up on its first good tick.
     rig.recover();
     rig.tick();
+    QVERIFY(w.SetupComplete);
     QCOMPARE(rig.shown(), QStringList{kEdidRead}); // the re-read start-up leaves due
     QVERIFY(w.ui->cb3D->isChecked());
     QVERIFY(w.ui->label_video_format->text().startsWith(QStringLiteral("Input")));
@@ -148,18 +154,21 @@ void FaultsWindow::pollTick_data()
     QTest::addColumn<bool>("pending"); // the EDID re-read is still due afterwards (it failed)
 
     const QStringList failed = {kRead, kWrite, kRegister};
-    // No answer at all (no reply, a failed write, a box gone): the re-read is
-    // not tried again, or a silent box would block the window on every tick.
-    QTest::newRow("noreply") << Fault::NoReply << failed << "..." << false << false << false << false;
+    // No answer at all (no reply, a failed write): the tick stops at it and
+    // the re-read stays due; a probe and then a whole tick catch up.
+    QTest::newRow("noreply") << Fault::NoReply << QStringList{kRead} << "Error Reading values" << false << false
+                             << false << true;
     QTest::newRow("short") << Fault::ShortReply << failed << "..." << false << false << false << true;
-    QTest::newRow("wrongcode") << Fault::WrongCode << QStringList{kRead, kWrite, kEdidRead, kRegister} << "..."
-                               << true << false << false << false;
+    // An unacknowledged fetch reads nothing.
+    QTest::newRow("wrongcode") << Fault::WrongCode << failed << "..." << false << false << false << true;
     QTest::newRow("busy") << Fault::Busy << QStringList{} << QString() << false << false << true << true;
     QTest::newRow("queuefail") << Fault::QueueFail << (QStringList{kQueue} + failed) << "..." << false << false
                                << false << true;
-    QTest::newRow("writefail") << Fault::WriteFail << failed << "..." << false << false << false << false;
-    // Gone halfway through the EDID chunks: the read ends silently, the rest fails.
-    QTest::newRow("gone") << Fault::Gone << QStringList{kRead, kRegister} << "..." << false << false << false << false;
+    QTest::newRow("writefail") << Fault::WriteFail << QStringList{kRead} << "Error Reading values" << false << false
+                               << false << true;
+    // Gone halfway through the EDID chunks: said once; plugged in again, start-up runs.
+    QTest::newRow("gone") << Fault::Gone << QStringList{QStringLiteral("alert:VANTREL USB not connected!")} << QString()
+                          << false << false << false << true;
 }
 
 void FaultsWindow::pollTick()
@@ -202,6 +211,10 @@ void FaultsWindow::pollTick()
 
     rig.recover();
     rig.tick();
+    if (w.presence().state() != vantrel::BoxPresence::State::Answering || !w.link().isOpen())
+        QFAIL("the box is back and answering");
+    if (fault == Fault::NoReply || fault == Fault::WriteFail)
+        rig.tick(); // the probe was answered; this is the whole tick
     QCOMPARE(rig.shown(), pending ? QStringList{kEdidRead} : QStringList{});
     QVERIFY(w.ui->cb2cForce->isChecked());
     QVERIFY(headerLines(w) != oldHeader);

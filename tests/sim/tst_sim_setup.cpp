@@ -27,6 +27,9 @@ void SimSetup::moduleLoadsByPath()
     UsbLibraryChoice choice = chooseUsbLibrary(VANTREL_SIM_MODULE, sim::simulatorApi());
     QVERIFY2(choice.api, choice.error.c_str());
     QVERIFY(choice.api != sim::simulatorApi()); // its own copy of the box
+    // Known by its own export, whatever it is called; other libraries are not.
+    QVERIFY(isSimulatedBox(choice.api) && isSimulatedBox(sim::simulatorApi()));
+    QVERIFY(!isSimulatedBox(chooseUsbLibrary(nullptr, nullptr).api));
     VirtualClock clock;
     std::vector<std::string> alerts;
     UsbLink link(choice.api, clock, [&](const std::string &t) { alerts.push_back(t); });

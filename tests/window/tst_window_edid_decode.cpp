@@ -42,12 +42,12 @@ private slots:
         const QList<QAction *> menus = rig.window->ui->menubar->actions();
         QCOMPARE(menus.size(), 3);
         QCOMPARE(menus[0], rig.window->ui->menuFile->menuAction());
-        QCOMPARE(menus[1]->text(), QStringLiteral("Tools"));
+        QCOMPARE(menus[1]->text(), QStringLiteral("&Tools"));
         QCOMPARE(menus[2], rig.window->ui->menuHelp->menuAction());
         QCOMPARE(menus[1]->menu()->actions(),
                  (QList<QAction *>{rig.window->decodeEdidAction(), rig.window->edidDesignerPage().action(),
                                    rig.window->decodePacketsAction()}));
-        QCOMPARE(rig.window->decodeEdidAction()->text(), QStringLiteral("Decode EDID..."));
+        QCOMPARE(rig.window->decodeEdidAction()->text(), QStringLiteral("Decode &EDID..."));
     }
 
     void decodesTheBoxTableInAWindowThatStaysOpen()
@@ -96,9 +96,9 @@ private slots:
     void aFormatErrorSaysSoAndKeepsTheLastReport()
     {
         Rig rig;
-        rig.window->ui->EDIDtext->setPlainText(QStringLiteral("00 FF ZZ"));
+        rig.window->ui->EDIDtext->setPlainText(QStringLiteral("00 FF\n01 ZZ"));
         rig.window->decodeEdidAction()->trigger();
-        QCOMPARE(rig.feedback.texts("warning"), QStringList{"Hex Format Error"});
+        QCOMPARE(rig.feedback.texts("warning"), QStringList{"Hex Format Error\nline 2, column 4"});
         QVERIFY(!rig.window->edidDecodePage().dialog());
 
         rig.feedback.clear();
@@ -108,7 +108,7 @@ private slots:
         const QString shown = rig.window->edidDecodePage().dialog()->ui->reportText->toPlainText();
         rig.window->ui->EDIDtext->setPlainText(QStringLiteral("0"));
         QTest::mouseClick(rig.window->edidDecodePage().dialog()->ui->refreshButton, Qt::LeftButton);
-        QCOMPARE(rig.feedback.texts("warning"), QStringList{"Hex Format Error"});
+        QCOMPARE(rig.feedback.texts("warning"), QStringList{"Hex Format Error\nline 1, column 2"});
         QCOMPARE(rig.window->edidDecodePage().dialog()->ui->reportText->toPlainText(), shown);
     }
 };

@@ -58,7 +58,7 @@ private slots:
     {
         Rig rig;
         QVERIFY(!rig.window->packetDecodePage().dialog());
-        QCOMPARE(rig.window->decodePacketsAction()->text(), QStringLiteral("Decode packets..."));
+        QCOMPARE(rig.window->decodePacketsAction()->text(), QStringLiteral("Decode &packets..."));
         PacketDecodeDialog *d = rig.open();
         QVERIFY(d && d->isVisible() && !d->isModal());
 

@@ -135,6 +135,46 @@ private slots:
         click(ui->pbReset);
         QCOMPARE(rig.writes(), std::vector<Bytes>{reg(25, 1)});
         QVERIFY(!ui->cbClearEdid->isChecked());
+        const FeedbackEvent done = rig.feedback.ofKind("status").last();
+        QCOMPARE(done.text, QStringLiteral("Factory reset done"));
+        QCOMPARE(done.ms, 2000);
+    }
+
+    // Switching FORCE HDR or REPLACE AVI on first sends the infoframe it
+    // injects, then the register; switching off sends the register only.
+    void followUpsGoOutBeforeTheSwitch()
+    {
+        Rig rig;
+        rig.start();
+        auto *ui = rig.window->ui;
+        ui->IFtext->setPlainText(QStringLiteral("87:01:1a:02:00"));
+        ui->AVItext->setPlainText(QStringLiteral("60:c8"));
+        const struct {
+            QAbstractButton *box;
+            std::vector<Bytes> on;
+            QString said;
+            Bytes off;
+        } rows[] = {
+            {ui->cbHdrForceMode,
+             {bytesFromHex("10 05 E5 87 01 1A 02 00"), bytesFromHex("10 05 B3 20"), reg(17, 1)},
+             QStringLiteral("Infoframe values written..."),
+             reg(17, 0)},
+            {ui->cbAviPersistent,
+             {bytesFromHex("10 02 E6 60 C8"), bytesFromHex("10 02 B3 80"), reg(33, 1), reg(33, 1)},
+             QStringLiteral("AVI values written..."),
+             reg(33, 0)},
+        };
+        for (const auto &r : rows) {
+            rig.usb.clearRecord();
+            rig.feedback.clear();
+            click(r.box);
+            QCOMPARE(rig.usb.frames(), r.on);
+            QCOMPARE(rig.feedback.texts("status"), QStringList{r.said});
+            QCOMPARE(rig.feedback.ofKind("status").first().ms, 2000);
+            rig.usb.clearRecord();
+            click(r.box);
+            QCOMPARE(rig.usb.frames(), std::vector<Bytes>{r.off});
+        }
     }
 
     void setEPStateSendsTheImageNotTheNewSelection()

@@ -60,13 +60,13 @@ private slots:
         QVERIFY(rig.feedback.ofKind("alert").isEmpty());
     }
 
-    void noBoxShowsOneAlertAndNoPolling()
+    void noBoxShowsOneAlertAndSendsNothing()
     {
         Rig rig;
         rig.usb.serials.clear();
         rig.start();
         QCOMPARE(rig.feedback.summary(), QStringList{"alert:VANTREL USB not connected!"});
-        QVERIFY(!rig.window->pollTimerRunning());
+        QVERIFY(rig.window->pollTimerRunning()); // it looks for the box
         QVERIFY(!rig.window->SetupComplete);
         QCOMPARE(rig.window->ui->cmbInputSel->count(), 0);
         QCOMPARE(rig.window->ui->labelFw1->text(), QStringLiteral("ver: "));
@@ -162,6 +162,32 @@ private slots:
         };
         rig.window->pollTick();
         QCOMPARE(writesInside, 0);
+    }
+
+    // Tab leaves a text box; the shortcuts reach their buttons from any page.
+    void keyboardMovesFocusAndReachesTheButtons()
+    {
+        Rig rig;
+        rig.start();
+        MainWindow &w = *rig.window;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.ui->tabWidget->setCurrentWidget(w.ui->tab_3);
+        w.ui->CECtext->setFocus();
+        QTest::keyClick(w.ui->CECtext, Qt::Key_Tab);
+        QCOMPARE(w.ui->CECtext->toPlainText(), QStringLiteral("50:04"));
+        QCOMPARE(QApplication::focusWidget(), w.ui->ButWriteCEC);
+
+        w.ui->tabWidget->setCurrentWidget(w.ui->tab_4);
+        rig.usb.clearRecord();
+        QTest::keyClick(&w, Qt::Key_F5);
+        QCOMPARE(rig.usb.frames().front(), bytesFromHex("10 01 B4"));
+        QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+        QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(rig.feedback.ofKind("open").size(), 1);
+        QCOMPARE(rig.feedback.ofKind("save").size(), 1);
+        QCOMPARE(w.ui->actionExit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+        QCOMPARE(w.ui->actionAbout->shortcut(), QKeySequence(Qt::Key_F1));
     }
 
     void fileExitClosesTheLinkAndExitsWithZero()
