@@ -174,4 +174,13 @@ std::string BoxConnection::storedAviText()
     return text;
 }
 
+std::string BoxConnection::firmwareText()
+{
+    uint8_t version[UsbLink::kMaxReply] = {};
+    if (!box_->ReadRegister(7, version, 8))
+        return {};
+    return std::to_string(version[2]) + "." + std::to_string(version[3]) + "." + std::to_string(version[4]) + "." +
+           std::to_string(version[5]);
+}
+
 } // namespace vantrel::cli

@@ -59,6 +59,9 @@ public:
     // puts them in its boxes at start-up: lower-case colon hex.
     std::string storedHdrText();
     std::string storedAviText();
+    // The firmware version from the item-7 read, "a.b.c.d"; empty when the
+    // read fails (the caller decides whether that matters).
+    std::string firmwareText();
 
 private:
     void onMessage(const Outcome &o);

@@ -47,9 +47,7 @@ BoxFacts readFacts(BoxConnection &b)
     b.require(edid::waitEdidReady(wait) < edid::kMaxBusyReads, "the box stays busy");
     const auto block = b.readSettings();
     std::copy(block.begin(), block.end(), f.block);
-    uint8_t version[UsbLink::kMaxReply];
-    if (b.box().ReadRegister(7, version, 8))
-        f.firmware = format("%d.%d.%d.%d", version[2], version[3], version[4], version[5]);
+    f.firmware = b.firmwareText();
     f.hdrInfoframe = b.storedHdrText();
     f.aviInfoframe = b.storedAviText();
     b.clearOutcome();

@@ -316,11 +316,7 @@ private:
             return; // not there yet; looked for again next tick
         }
         plan_.opened();
-        uint8_t version[UsbLink::kMaxReply] = {};
-        firmware_.clear();
-        if (box_->box().ReadRegister(7, version, 8))
-            firmware_ = std::to_string(version[2]) + "." + std::to_string(version[3]) + "." +
-                        std::to_string(version[4]) + "." + std::to_string(version[5]);
+        firmware_ = box_->firmwareText();
         box_->clearOutcome();
         std::fprintf(stderr, "vantrelctl: box %s found (firmware %s)\n", kSerial, firmware_.c_str());
         publishDiscovery();
