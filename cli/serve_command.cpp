@@ -293,9 +293,7 @@ private:
             return;
         case PollPlan::Step::Probe: {
             uint8_t reply[UsbLink::kMaxReply];
-            const bool answered = box_->box().ReadRegister(6, reply, status::kVideoRecordLength);
-            box_->clearOutcome();
-            if (!answered) {
+            if (!box_->box().readRegister(6, reply, status::kVideoRecordLength).done()) {
                 failed(now);
                 return;
             }
@@ -317,7 +315,6 @@ private:
         }
         plan_.opened();
         firmware_ = box_->firmwareText();
-        box_->clearOutcome();
         std::fprintf(stderr, "vantrelctl: box %s found (firmware %s)\n", kSerial, firmware_.c_str());
         publishDiscovery();
         poll(now);
@@ -455,13 +452,10 @@ private:
                 } else {
                     const std::string text = checkedPacketText(PacketKind::Cec, c.value);
                     Session s = box_->session();
-                    const bool sent = inject::sendCec(s, text);
-                    box_->requireDone("the CEC message");
-                    box_->require(sent, "the CEC message failed");
+                    box_->requireDone(inject::sendCec(s, text), "the CEC message");
                 }
                 changed = true;
             } catch (const CliError &e) {
-                box_->clearOutcome();
                 answerError(m, e.message);
             }
         }

@@ -13,10 +13,10 @@ void StatusArea::RefreshStatus()
     uint8_t source[UsbLink::kMaxReply];
     uint8_t hdr[UsbLink::kMaxReply];
     uint8_t gate[UsbLink::kMaxReply];
-    c_.box.ReadRegister(6, video, status::kVideoRecordLength);
-    c_.box.ReadRegister(0x15, source, status::kSourceRecordLength);
-    c_.box.ReadRegister(0x1E, hdr, status::kHdrRecordLength);
-    if (!c_.box.ReadRegister(0x1F, gate, 31))
+    c_.box.readRegister(6, video, status::kVideoRecordLength);
+    c_.box.readRegister(0x15, source, status::kSourceRecordLength);
+    c_.box.readRegister(0x1E, hdr, status::kHdrRecordLength);
+    if (!c_.box.readRegister(0x1F, gate, 31).done())
         return;
     const status::StatusTexts t = status::decodeStatus(
         {video, status::kVideoRecordLength}, {source, status::kSourceRecordLength}, {hdr, status::kHdrRecordLength});
