@@ -140,14 +140,16 @@ std::array<uint8_t, config::kBlockSize> BoxConnection::readSettings()
 std::string BoxConnection::storedHdrText()
 {
     std::string text;
-    require(inject::readStoredInfoframe(*box_, inject::kStoredHdr, text).done(), "reading the stored HDR infoframe failed");
+    require(inject::readStoredInfoframe(*box_, inject::kStoredHdr, text).done(),
+            "reading the stored HDR infoframe failed");
     return text;
 }
 
 std::string BoxConnection::storedAviText()
 {
     std::string text;
-    require(inject::readStoredInfoframe(*box_, inject::kStoredAvi, text).done(), "reading the stored AVI infoframe failed");
+    require(inject::readStoredInfoframe(*box_, inject::kStoredAvi, text).done(),
+            "reading the stored AVI infoframe failed");
     return text;
 }
 
