@@ -52,8 +52,7 @@ BoxConnection::BoxConnection(const LinkOptions &options) : options_(options)
 {
     const UsbApi *api = chooseApi(options);
     box_ = std::make_unique<Box>(
-        api, systemClock(), [](const std::string &text) { printError(text); },
-        [this](const Outcome &o) { onMessage(o); });
+        api, systemClock(), [](const std::string &text) { printError(text); }, reporter_);
     switch (box_->open()) {
     case Box::Opening::Opened:
         return;
@@ -84,7 +83,7 @@ Session BoxConnection::session()
     return s;
 }
 
-void BoxConnection::onMessage(const Outcome &o)
+void TerminalReporter::report(const Outcome &o)
 {
     // The window's failure texts are for its status bar; the command says in
     // its own words what went wrong. --verbose shows them as diagnostics.

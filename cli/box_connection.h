@@ -30,6 +30,18 @@ std::vector<std::string> &pendingMessages();
 // The table the options name; throws CliError(kExitNoBox) when none can be had.
 const UsbApi *chooseApi(const LinkOptions &options);
 
+// The tool's reporter: success messages wait in pendingMessages() (unless
+// quiet); failures are the command's to word, shown as they are only with
+// --verbose.
+class TerminalReporter : public Reporter {
+public:
+    explicit TerminalReporter(const LinkOptions &options) : options_(options) {}
+    void report(const Outcome &o) override;
+
+private:
+    const LinkOptions &options_;
+};
+
 class BoxConnection {
 public:
     // Finds and opens the box; throws CliError(kExitNoBox) when it can't.
@@ -61,9 +73,8 @@ public:
     std::string firmwareText();
 
 private:
-    void onMessage(const Outcome &o);
-
     LinkOptions options_;
+    TerminalReporter reporter_{options_};
     std::unique_ptr<Box> box_;
 };
 
