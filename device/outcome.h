@@ -16,7 +16,7 @@ enum class Verdict {
 
 struct Outcome {
     Verdict verdict = Verdict::Done;
-    std::string message; // the status-bar text that told it (empty when done)
+    std::string message; // the status-bar text that told it (empty when none did)
     int ms = 0;          // how long the window shows it
     // The message is a mark for the status bar ("..."), no words: a terminal
     // has its own for it.
