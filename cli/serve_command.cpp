@@ -152,8 +152,12 @@ ServeOptions serveOptions(Invocation &inv)
     }
     if (inv.isSet("mqtt-credentials"))
         readCredentials(inv.value("mqtt-credentials"), o.mqtt);
-    if (inv.isSet("mqtt-tls"))
+    if (inv.isSet("mqtt-tls")) {
         o.mqtt.caFile = inv.value("mqtt-tls");
+        // libmosquitto would call an unreadable file only "invalid arguments".
+        if (!std::ifstream(o.mqtt.caFile))
+            throw CliError{kExitFailed, "cannot read the CA file " + o.mqtt.caFile + ": " + std::strerror(errno)};
+    }
     if (inv.isSet("discovery-prefix"))
         o.prefix = inv.value("discovery-prefix");
     if (o.prefix.empty() || o.prefix.find_first_of("#+") != std::string::npos)
@@ -200,8 +204,8 @@ std::vector<std::string> cecTexts(const std::string &payload)
         at = end + 1;
     }
     const auto &recipes = packets::cecRecipes();
-    if (words.empty() || std::none_of(recipes.begin(), recipes.end(),
-                                      [&](const packets::CecRecipe &r) { return words[0] == r.name; }))
+    if (words.empty() ||
+        std::none_of(recipes.begin(), recipes.end(), [&](const packets::CecRecipe &r) { return words[0] == r.name; }))
         return {checkedPacketText(PacketKind::Cec, payload)};
     const Composed c = composeRecipe("playback1", words);
     if (!c.ok)
