@@ -326,8 +326,10 @@ void MainWindow::makePages()
     edidDesigner_ = std::make_unique<EdidDesignerPage>(context, *edid_);
     packetDecode_ = std::make_unique<PacketDecodePage>(context);
     signalHistory_ = std::make_unique<SignalHistoryPage>(context);
+    // Settings the box has not reported yet would show up as changes.
     statusArea_->read = [this](const auto &texts, const auto &facts) {
-        signalHistory_->read(texts, facts, settings_->SettingsImage);
+        if (settingsFilled_)
+            signalHistory_->read(texts, facts, settings_->SettingsImage);
     };
     setupToolsMenu();
 }
