@@ -12,6 +12,7 @@
 #include "process_usb.h"
 #include "settings_page.h"
 #include "settings_table.h"
+#include "signal_history_page.h"
 #include "status_area.h"
 #include "usb_library.h"
 #include "window_reporter.h"
@@ -327,6 +328,12 @@ void MainWindow::makePages()
     edidDecode_ = std::make_unique<EdidDecodePage>(context, *edid_);
     edidDesigner_ = std::make_unique<EdidDesignerPage>(context, *edid_);
     packetDecode_ = std::make_unique<PacketDecodePage>(context);
+    signalHistory_ = std::make_unique<SignalHistoryPage>(context);
+    // Settings the box has not reported yet would show up as changes.
+    statusArea_->read = [this](const auto &texts, const auto &facts) {
+        if (settingsFilled_)
+            signalHistory_->read(texts, facts, settings_->SettingsImage);
+    };
     setupToolsMenu();
 }
 
@@ -338,5 +345,6 @@ void MainWindow::setupToolsMenu()
     edidDecode_->addAction(tools);
     edidDesigner_->addAction(tools);
     packetDecode_->addAction(tools);
+    signalHistory_->addAction(tools);
     ui->menubar->insertMenu(ui->menuHelp->menuAction(), tools);
 }

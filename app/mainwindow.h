@@ -29,6 +29,7 @@ class QAction;
 class QLabel;
 class QProgressBar;
 class SettingsPage;
+class SignalHistoryPage;
 class StatusArea;
 class WindowReporter;
 
@@ -67,6 +68,7 @@ public:
     EdidDecodePage &edidDecodePage() { return *edidDecode_; }
     EdidDesignerPage &edidDesignerPage() { return *edidDesigner_; }
     PacketDecodePage &packetDecodePage() { return *packetDecode_; }
+    SignalHistoryPage &signalHistoryPage() { return *signalHistory_; }
 
     vantrel::UsbLink &link() { return *link_; }
     const vantrel::BoxPresence &presence() const { return presence_; }
@@ -196,4 +198,5 @@ private:
     std::unique_ptr<EdidDecodePage> edidDecode_;
     std::unique_ptr<EdidDesignerPage> edidDesigner_;
     std::unique_ptr<PacketDecodePage> packetDecode_;
+    std::unique_ptr<SignalHistoryPage> signalHistory_;
 };
