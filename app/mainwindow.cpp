@@ -57,12 +57,15 @@ MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(pa
     }
     clock_ = env_.clock ? env_.clock : &vantrel::systemClock();
     const UsbApi *api = env_.apiGiven ? env_.api : processUsbApi();
-    link_ = std::make_unique<vantrel::UsbLink>(api, *clock_, [this](const std::string &text) {
-        if (!quietLink_)
-            feedback_->linkAlert(QCoreApplication::translate("MainWindow", text.c_str()));
-    });
     reporter_ = std::make_unique<WindowReporter>(*this, *feedback_, *clock_);
-    box_ = std::make_unique<vantrel::BoxRequests>(*link_, *reporter_);
+    box_ = std::make_unique<vantrel::Box>(
+        api, *clock_,
+        [this](const std::string &text) {
+            if (!quietLink_)
+                feedback_->linkAlert(QCoreApplication::translate("MainWindow", text.c_str()));
+        },
+        *reporter_);
+    link_ = &box_->link();
     makePages();
     // Nobody should take the simulated box for a real one.
     simulated_ = vantrel::isSimulatedBox(api);
@@ -292,22 +295,22 @@ void MainWindow::FileAbout()
 
 bool MainWindow::ReadRegister(uint8_t item, uint8_t *reply, uint8_t length)
 {
-    return box_->ReadRegister(item, reply, length);
+    return box_->readRegister(item, reply, length).done();
 }
 
 bool MainWindow::WriteRegister(uint8_t reg, uint8_t value)
 {
-    return box_->WriteRegister(reg, value);
+    return box_->writeRegister(reg, value).done();
 }
 
 bool MainWindow::ReadBlock(uint8_t *reply, uint8_t length)
 {
-    return box_->ReadBlock(reply, length);
+    return box_->readBlock(reply, length).done();
 }
 
 bool MainWindow::WriteBlock(const uint8_t image[vantrel::frame::kSettingsSize])
 {
-    return box_->WriteBlock(image);
+    return box_->writeBlock(image).done();
 }
 
 void MainWindow::makePages()

@@ -8,7 +8,7 @@
 #include "ui_VantrelForm.h"
 
 #include "box_presence.h"
-#include "box_requests.h"
+#include "box.h"
 #include "clock.h"
 #include "frames.h"
 #include "usb_link.h"
@@ -83,7 +83,8 @@ public:
     // One poll tick, as the timer delivers it.
     void pollTick();
 
-    // The four register and block operations, reporting on the status bar.
+    // The four register and block operations, reporting on the status bar;
+    // true when done.
     bool ReadRegister(uint8_t item, uint8_t *reply, uint8_t length);
     bool WriteRegister(uint8_t reg, uint8_t value);
     bool ReadBlock(uint8_t *reply, uint8_t length);
@@ -170,15 +171,15 @@ private:
     // box counts as silent, or as gone when it is no longer listed.
     bool answered(uint32_t unansweredBefore);
 
-    // The window's own: its environment, the link and the box, the reporter
+    // The window's own: its environment, the box and its link, the reporter
     // (status bar, progress bar, sessions), the poll timer.
     Environment env_;
     std::unique_ptr<Feedback> ownedFeedback_;
     Feedback *feedback_ = nullptr;
     vantrel::Clock *clock_ = nullptr;
     std::unique_ptr<WindowReporter> reporter_;
-    std::unique_ptr<vantrel::UsbLink> link_;
-    std::unique_ptr<vantrel::BoxRequests> box_;
+    std::unique_ptr<vantrel::Box> box_;
+    vantrel::UsbLink *link_ = nullptr; // the box's
     bool simulated_ = false;
     vantrel::BoxPresence presence_;
     QLabel *noBoxLabel_ = nullptr;

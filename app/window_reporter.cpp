@@ -41,7 +41,7 @@ void WindowReporter::progress(int a, int b)
     progressBar_->setValue(a);
 }
 
-vantrel::Session WindowReporter::session(vantrel::BoxRequests &box)
+vantrel::Session WindowReporter::session(vantrel::Box &box)
 {
     return vantrel::Session{box, clock_,
                             [this](const std::string &line) { feedback_.diagnostic(QString::fromStdString(line)); },

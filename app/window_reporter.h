@@ -33,7 +33,7 @@ public:
     // One bar for every transfer, made once, hidden until a transfer moves it.
     void setupProgressBar();
     QProgressBar *progressBar() const { return progressBar_; }
-    vantrel::Session session(vantrel::BoxRequests &box);
+    vantrel::Session session(vantrel::Box &box);
 
 private:
     QMainWindow &window_;

@@ -134,8 +134,7 @@ int runReset(Invocation &inv)
     BoxConnection b(inv.link);
     const uint8_t value = *config::factoryResetValue(settings, edid);
     // Done only when the box acknowledged it.
-    b.box().WriteRegister(config::kFactoryResetRegister, value);
-    b.requireDone("the reset");
+    b.requireDone(b.box().writeRegister(config::kFactoryResetRegister, value), "the reset");
     inv.out.line("reset " + what + " done");
     inv.out.set("reset", what);
     inv.out.set("value", value);
@@ -175,21 +174,21 @@ void applySettingChange(BoxConnection &b, const SettingChange &change, const std
         if (lock)
             throw CliError{kExitFailed, std::string(s->cliName) + " cannot be changed now: " + *lock};
     }
-    b.clearOutcome();
     Session session = b.session();
+    Outcome steps; // the follow-up sends and the busy wait
     config::FollowUpSends sends;
     sends.hdr = [&] {
         const std::string text = hdr ? checkedPacketText(PacketKind::Hdr, *hdr) : b.storedHdrText();
-        inject::writeHdrInfoframe(session, text);
+        steps.fold(inject::writeHdrInfoframe(session, text));
         // A text the send refused leaves the box untouched: no half-done change.
-        b.requireAccepted(std::string("setting ") + s->cliName);
+        b.requireAccepted(steps, std::string("setting ") + s->cliName);
         return true;
     };
     sends.avi = [&] {
         const std::string text = avi ? checkedPacketText(PacketKind::Avi, *avi) : b.storedAviText();
         uint8_t imagePos33 = 0;
-        inject::sendAvi(session, text, true, imagePos33);
-        b.requireAccepted(std::string("setting ") + s->cliName);
+        steps.fold(inject::sendAvi(session, text, true, imagePos33));
+        b.requireAccepted(steps, std::string("setting ") + s->cliName);
         return true;
     };
     uint8_t image[config::kBlockSize] = {};
@@ -198,9 +197,11 @@ void applySettingChange(BoxConnection &b, const SettingChange &change, const std
     if (s->followUp == config::FollowUp::EdidRebuild) {
         // The window's own note on its status bar while the box rebuilds.
         b.box().message("EDID Writing Busy", 2000);
-        b.require(edid::waitEdidReady(session) < edid::kMaxBusyReads, "the box is still busy building its EDID");
+        const edid::EdidWait wait = edid::waitEdidReady(session);
+        b.require(wait.reads < edid::kMaxBusyReads, "the box is still busy building its EDID");
+        steps.fold(wait.outcome);
     }
-    b.requireDone(std::string("setting ") + s->cliName);
+    b.requireDone(steps, std::string("setting ") + s->cliName);
 }
 
 std::vector<Command> boxCommands()

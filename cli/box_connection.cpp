@@ -2,7 +2,6 @@
 #include "box_connection.h"
 
 #include "cli_error.h"
-#include "device_log.h"
 #include "injection.h"
 #include "readback.h"
 #include "sim_api.h"
@@ -38,29 +37,10 @@ std::string trimmed(const std::string &text)
     return text.substr(first, last - first + 1);
 }
 
-// Set once the USB layer said the box is there but may not be opened.
-bool noPermissionSeen = false;
-
-// The USB layer's lines go to standard error as they are; a refused open is
-// remembered, so the tool can name the cause instead of "Hardware not found".
-void routeDeviceLog()
-{
-    static const bool routed = [] {
-        setDeviceLog([](DeviceLogKind kind, const std::string &text) {
-            if (kind == DeviceLogKind::NoPermission)
-                noPermissionSeen = true;
-            std::fputs(text.c_str(), stderr);
-        });
-        return true;
-    }();
-    (void)routed;
-}
-
 } // namespace
 
 const UsbApi *chooseApi(const LinkOptions &options)
 {
-    routeDeviceLog();
     const char *value = options.usbLibrary ? options.usbLibrary->c_str() : std::getenv("VANTREL_USB_LIBRARY");
     UsbLibraryChoice choice = chooseUsbLibrary(value, sim::simulatorApi());
     if (!choice.api)
@@ -71,27 +51,30 @@ const UsbApi *chooseApi(const LinkOptions &options)
 BoxConnection::BoxConnection(const LinkOptions &options) : options_(options)
 {
     const UsbApi *api = chooseApi(options);
-    link_ = std::make_unique<UsbLink>(api, systemClock(), [](const std::string &text) { printError(text); });
-    box_ = std::make_unique<BoxRequests>(*link_, [this](const Outcome &o) { onMessage(o); });
-    DWORD index = 0;
-    if (!link_->FindDevice(kDeviceId, index))
+    box_ = std::make_unique<Box>(
+        api, systemClock(), [](const std::string &text) { printError(text); }, reporter_);
+    switch (box_->open()) {
+    case Box::Opening::Opened:
+        return;
+    case Box::Opening::NotListed:
         throw CliError{kExitNoBox, std::string("no box with serial ") + kDeviceId + " is attached"};
-    if (!link_->OpenDevice(index)) {
-        if (noPermissionSeen)
-            throw CliError{kExitNoBox, std::string("the box with serial ") + kDeviceId +
-                                           " is attached but not accessible: no permission to open it"};
-        throw CliError{kExitNoBox, std::string("the box with serial ") + kDeviceId + " is attached but would not open"};
+    case Box::Opening::NoPermission:
+        throw CliError{kExitNoBox, std::string("the box with serial ") + kDeviceId +
+                                       " is attached but not accessible: no permission to open it"};
+    case Box::Opening::WouldNotOpen:
+        break;
     }
+    throw CliError{kExitNoBox, std::string("the box with serial ") + kDeviceId + " is attached but would not open"};
 }
 
 BoxConnection::~BoxConnection()
 {
-    link_->CloseDevice();
+    box_->link().CloseDevice();
 }
 
 Session BoxConnection::session()
 {
-    Session s{*box_, link_->clock(), nullptr, nullptr};
+    Session s{*box_, box_->clock(), nullptr, nullptr};
     s.diagnostic = [this](const std::string &line) {
         const std::string text = trimmed(line);
         if (options_.verbose && !text.empty())
@@ -100,12 +83,12 @@ Session BoxConnection::session()
     return s;
 }
 
-void BoxConnection::onMessage(const Outcome &o)
+void TerminalReporter::report(const Outcome &o)
 {
     // The window's failure texts are for its status bar; the command says in
     // its own words what went wrong. --verbose shows them as diagnostics.
     if (!o.done()) {
-        if (options_.verbose && o.message != kRegisterReadFailed)
+        if (options_.verbose && !o.wordless)
             std::fprintf(stderr, "box: %s\n", o.message.c_str());
     } else if (!options_.quiet) {
         pendingMessages().push_back(o.message);
@@ -124,24 +107,17 @@ void BoxConnection::require(bool ok, const std::string &what) const
         throw CliError{kExitExchange, what};
 }
 
-void BoxConnection::requireDone(const std::string &what)
+void BoxConnection::requireDone(const Outcome &o, const std::string &what) const
 {
-    const Outcome o = box_->takeOutcome();
-    if (o.verdict == Verdict::Refused)
-        throw CliError{kExitFailed, what + ": the box's send refused the text (" + o.message + ")"};
+    requireAccepted(o, what);
     if (o.verdict == Verdict::Failed)
         throw CliError{kExitExchange, what + " failed: the box did not acknowledge it"};
 }
 
-void BoxConnection::requireAccepted(const std::string &what) const
+void BoxConnection::requireAccepted(const Outcome &o, const std::string &what) const
 {
-    if (box_->outcome().verdict == Verdict::Refused)
-        throw CliError{kExitFailed, what + ": the box's send refused the text (" + box_->outcome().message + ")"};
-}
-
-void BoxConnection::clearOutcome()
-{
-    box_->takeOutcome();
+    if (o.verdict == Verdict::Refused)
+        throw CliError{kExitFailed, what + ": the box's send refused the text (" + o.message + ")"};
 }
 
 std::array<uint8_t, config::kBlockSize> BoxConnection::readSettings()
@@ -163,21 +139,23 @@ std::array<uint8_t, config::kBlockSize> BoxConnection::readSettings()
 std::string BoxConnection::storedHdrText()
 {
     std::string text;
-    require(inject::readStoredInfoframe(*box_, inject::kStoredHdr, text), "reading the stored HDR infoframe failed");
+    require(inject::readStoredInfoframe(*box_, inject::kStoredHdr, text).done(),
+            "reading the stored HDR infoframe failed");
     return text;
 }
 
 std::string BoxConnection::storedAviText()
 {
     std::string text;
-    require(inject::readStoredInfoframe(*box_, inject::kStoredAvi, text), "reading the stored AVI infoframe failed");
+    require(inject::readStoredInfoframe(*box_, inject::kStoredAvi, text).done(),
+            "reading the stored AVI infoframe failed");
     return text;
 }
 
 std::string BoxConnection::firmwareText()
 {
     uint8_t version[UsbLink::kMaxReply] = {};
-    if (!box_->ReadRegister(7, version, 8))
+    if (!box_->readRegister(7, version, 8).done())
         return {};
     return std::to_string(version[2]) + "." + std::to_string(version[3]) + "." + std::to_string(version[4]) + "." +
            std::to_string(version[5]);

@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The one box a vantrelctl command talks to: the USB library chosen as the
-// window chooses it, the link opened on the "2023" device, and the window's
-// status-bar messages turned into lines on standard error.
+// window chooses it, the box opened by its serial, and the tool's reporter,
+// which turns the window's status-bar messages into lines on standard error.
 #pragma once
 
-#include "box_requests.h"
+#include "box.h"
 #include "session.h"
 #include "settings_table.h"
-#include "usb_link.h"
 
 #include <array>
 #include <memory>
@@ -31,6 +30,18 @@ std::vector<std::string> &pendingMessages();
 // The table the options name; throws CliError(kExitNoBox) when none can be had.
 const UsbApi *chooseApi(const LinkOptions &options);
 
+// The tool's reporter: success messages wait in pendingMessages() (unless
+// quiet); failures are the command's to word, shown as they are only with
+// --verbose.
+class TerminalReporter : public Reporter {
+public:
+    explicit TerminalReporter(const LinkOptions &options) : options_(options) {}
+    void report(const Outcome &o) override;
+
+private:
+    const LinkOptions &options_;
+};
+
 class BoxConnection {
 public:
     // Finds and opens the box; throws CliError(kExitNoBox) when it can't.
@@ -39,18 +50,16 @@ public:
     BoxConnection(const BoxConnection &) = delete;
     BoxConnection &operator=(const BoxConnection &) = delete;
 
-    BoxRequests &box() { return *box_; }
+    Box &box() { return *box_; }
     Session session();
 
     // Throws CliError(kExitExchange) with what, unless ok.
     void require(bool ok, const std::string &what) const;
-    // After an operation: throws CliError(kExitFailed) when it refused its
-    // text, CliError(kExitExchange) when a step failed; then starts afresh.
-    void requireDone(const std::string &what);
-    // Throws CliError(kExitFailed) when a send refused its text, before sending.
-    void requireAccepted(const std::string &what) const;
-    // Forgets the outcome so far (reads that a command handles itself).
-    void clearOutcome();
+    // Throws CliError(kExitFailed) when the operation refused its text,
+    // CliError(kExitExchange) when a step of it failed.
+    void requireDone(const Outcome &o, const std::string &what) const;
+    // Throws CliError(kExitFailed) when a send refused its text.
+    void requireAccepted(const Outcome &o, const std::string &what) const;
 
     // The settings block as the readback takes it (block read, then the
     // item-6 read); throws when the readback would not accept it.
@@ -64,11 +73,9 @@ public:
     std::string firmwareText();
 
 private:
-    void onMessage(const Outcome &o);
-
     LinkOptions options_;
-    std::unique_ptr<UsbLink> link_;
-    std::unique_ptr<BoxRequests> box_;
+    TerminalReporter reporter_{options_};
+    std::unique_ptr<Box> box_;
 };
 
 } // namespace vantrel::cli

@@ -64,7 +64,7 @@ int runRead(Invocation &inv)
     Session s = b.session();
     const edid::EdidReadout r = edid::readEdid(s, code);
     // An unacknowledged fetch leaves whatever table the box fetched last.
-    b.requireDone("fetching the EDID");
+    b.requireDone(r.outcome, "fetching the EDID");
     b.require(r.ok, "reading the EDID failed: the box did not send the whole table");
 
     // A port with no display reads as zeros: that is no table to save or upload.
@@ -147,9 +147,7 @@ int runWrite(Invocation &inv)
                                            "\"vantrelctl edid check --fix\" repairs the file)"};
     const Json warnings = warnAboutConformity(in.bytes);
     Session s = b.session();
-    const bool stored = edid::uploadEdid(s, in.image);
-    b.require(stored, "the EDID upload failed");
-    b.requireDone("the EDID upload");
+    b.require(edid::uploadEdid(s, in.image).done(), "the EDID upload failed");
     inv.out.set("written", true);
     inv.out.set("warnings", warnings);
     inv.out.set("checksums", checksumRows(in.image));

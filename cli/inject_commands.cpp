@@ -20,13 +20,11 @@ namespace {
 // One send to the box: a refused text, an unacknowledged step or a failed
 // exchange each end the command; otherwise it says what went out.
 int sendOne(Invocation &inv, const std::string &what, const std::string &text,
-            const std::function<bool(BoxConnection &, Session &)> &send)
+            const std::function<Outcome(BoxConnection &, Session &)> &send)
 {
     BoxConnection b(inv.link);
     Session s = b.session();
-    const bool done = send(b, s);
-    b.requireDone(what);
-    b.require(done, what + " failed");
+    b.requireDone(send(b, s), what);
     inv.out.line(what + " sent");
     inv.out.set("sent", what);
     inv.out.set("text", text);
@@ -127,9 +125,7 @@ int runCecRecipe(Invocation &inv)
     BoxConnection b(inv.link);
     Session s = b.session();
     for (const std::string &text : c.texts) {
-        const bool done = inject::sendCec(s, text);
-        b.requireDone("CEC message " + text);
-        b.require(done, "CEC message " + text + " failed");
+        b.requireDone(inject::sendCec(s, text), "CEC message " + text);
         inv.out.line("CEC message sent: " + text);
     }
     inv.out.set("sent", c.texts);

@@ -44,19 +44,18 @@ BoxFacts readFacts(BoxConnection &b)
     f.serial = "2023"; // the only box the tool opens
     // After an EDID mode change or an upload the box refuses the readback while it is busy.
     Session wait = b.session();
-    b.require(edid::waitEdidReady(wait) < edid::kMaxBusyReads, "the box stays busy");
+    b.require(edid::waitEdidReady(wait).reads < edid::kMaxBusyReads, "the box stays busy");
     const auto block = b.readSettings();
     std::copy(block.begin(), block.end(), f.block);
     f.firmware = b.firmwareText();
     f.hdrInfoframe = b.storedHdrText();
     f.aviInfoframe = b.storedAviText();
-    b.clearOutcome();
     // The custom store is what the box presents only in custom mode with preset 1.
     if (f.block[kEdidModePosition] == kCustomMode && f.block[kPresetPosition] == 1) {
         Session s = b.session();
         const edid::EdidReadout r = edid::readEdid(s, frame::kFetchBoxEdid);
         b.require(r.ok, "reading the custom EDID failed: the box did not send the whole table");
-        b.requireDone("fetching the custom EDID");
+        b.requireDone(r.outcome, "fetching the custom EDID");
         f.customEdid = std::vector<uint8_t>(r.image.begin(), r.image.end());
     }
     return f;
@@ -97,34 +96,37 @@ public:
             if (!write)
                 throw CliError{kExitFailed, std::string("no register write for ") + s.cliName};
             Session session = b_.session();
+            Outcome steps; // the follow-up sends and the busy wait
             config::FollowUpSends sends;
             // The profile's own infoframes go out before FORCE HDR or REPLACE AVI.
             sends.hdr = [&] {
-                inject::writeHdrInfoframe(session, wanted.hdrInfoframe.value_or(b_.storedHdrText()));
-                b_.requireAccepted(s.cliName);
+                steps.fold(inject::writeHdrInfoframe(session, wanted.hdrInfoframe.value_or(b_.storedHdrText())));
+                b_.requireAccepted(steps, s.cliName);
                 return true;
             };
             sends.avi = [&] {
                 uint8_t pos33 = 0;
-                inject::sendAvi(session, wanted.aviInfoframe.value_or(b_.storedAviText()), true, pos33);
-                b_.requireAccepted(s.cliName);
+                steps.fold(inject::sendAvi(session, wanted.aviInfoframe.value_or(b_.storedAviText()), true, pos33));
+                b_.requireAccepted(steps, s.cliName);
                 return true;
             };
             uint8_t image[config::kBlockSize] = {};
             b_.require(config::applySetting(b_.box(), s, *write, image, sends) == config::ApplyResult::Written,
                        std::string("setting ") + s.cliName + " failed");
-            if (s.followUp == config::FollowUp::EdidRebuild)
-                b_.require(edid::waitEdidReady(session) < edid::kMaxBusyReads,
-                           "the box is still busy building its EDID");
-            b_.requireDone(std::string("setting ") + s.cliName);
+            if (s.followUp == config::FollowUp::EdidRebuild) {
+                const edid::EdidWait wait = edid::waitEdidReady(session);
+                b_.require(wait.reads < edid::kMaxBusyReads, "the box is still busy building its EDID");
+                steps.fold(wait.outcome);
+            }
+            b_.requireDone(steps, std::string("setting ") + s.cliName);
         });
     }
     Outcome sendHdrInfoframe(const std::string &text) override
     {
         return attempt([&] {
             Session session = b_.session();
-            inject::writeHdrInfoframe(session, checkedPacketText(PacketKind::Hdr, text));
-            b_.requireDone("the HDR infoframe");
+            b_.requireDone(inject::writeHdrInfoframe(session, checkedPacketText(PacketKind::Hdr, text)),
+                           "the HDR infoframe");
         });
     }
     Outcome sendAviInfoframe(const std::string &text) override
@@ -134,8 +136,8 @@ public:
             const bool replace = b_.readSettings()[size_t(config::findSetting("avi-replace")->position)] == 1;
             Session session = b_.session();
             uint8_t pos33 = 0;
-            inject::sendAvi(session, checkedPacketText(PacketKind::Avi, text), replace, pos33);
-            b_.requireDone("the AVI infoframe");
+            b_.requireDone(inject::sendAvi(session, checkedPacketText(PacketKind::Avi, text), replace, pos33),
+                           "the AVI infoframe");
         });
     }
     Outcome writeCustomEdid(const std::vector<uint8_t> &table) override
@@ -149,17 +151,16 @@ public:
             if (!edid::checkChecksums(image).ok())
                 throw CliError{kExitFailed, "a checksum of the profile's custom table is wrong"};
             Session session = b_.session();
-            b_.require(edid::uploadEdid(session, image), "the EDID upload failed");
-            b_.requireDone("the EDID upload");
+            b_.require(edid::uploadEdid(session, image).done(), "the EDID upload failed");
         });
     }
     Outcome storeCec(bool longPress, const std::string &text) override
     {
         return attempt([&] {
             Session session = b_.session();
-            inject::saveCecCommand(session, longPress ? frame::kStoreCecLp : frame::kStoreCecSp,
-                                   checkedPacketText(PacketKind::Cec, text));
-            b_.requireDone("storing the CEC command");
+            b_.requireDone(inject::saveCecCommand(session, longPress ? frame::kStoreCecLp : frame::kStoreCecSp,
+                                                  checkedPacketText(PacketKind::Cec, text)),
+                           "storing the CEC command");
         });
     }
     std::optional<BoxFacts> read(std::string &error) override
@@ -177,7 +178,6 @@ private:
     Outcome attempt(F &&f)
     {
         try {
-            b_.clearOutcome();
             f();
             return {};
         } catch (const CliError &e) {

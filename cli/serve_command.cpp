@@ -295,9 +295,7 @@ private:
             return;
         case BoxPresence::Step::Probe: {
             uint8_t reply[UsbLink::kMaxReply];
-            const bool answered = box_->box().ReadRegister(6, reply, status::kVideoRecordLength);
-            box_->clearOutcome();
-            if (!answered) {
+            if (!box_->box().readRegister(6, reply, status::kVideoRecordLength).done()) {
                 failed(now);
                 return;
             }
@@ -319,7 +317,6 @@ private:
         }
         presence_.opened();
         firmware_ = box_->firmwareText();
-        box_->clearOutcome();
         std::fprintf(stderr, "vantrelctl: box %s found (firmware %s)\n", kSerial, firmware_.c_str());
         publishDiscovery();
         poll(now);
@@ -434,15 +431,11 @@ private:
                     applySettingChange(*box_, checkedSettingChange(c.name, c.value), std::nullopt, std::nullopt);
                 } else {
                     Session s = box_->session();
-                    for (const std::string &text : cecTexts(c.value)) {
-                        const bool sent = inject::sendCec(s, text);
-                        box_->requireDone("the CEC message " + text);
-                        box_->require(sent, "the CEC message " + text + " failed");
-                    }
+                    for (const std::string &text : cecTexts(c.value))
+                        box_->requireDone(inject::sendCec(s, text), "the CEC message " + text);
                 }
                 changed = true;
             } catch (const CliError &e) {
-                box_->clearOutcome();
                 answerError(m, e.message);
             }
         }

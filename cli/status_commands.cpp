@@ -156,11 +156,10 @@ bool readStatus(BoxConnection &b, StatusRead &out)
 {
     uint8_t video[UsbLink::kMaxReply], source[UsbLink::kMaxReply], gate[UsbLink::kMaxReply];
     uint8_t *hdr = out.hdr.data();
-    const bool videoRead = b.box().ReadRegister(6, video, status::kVideoRecordLength);
-    const bool sourceRead = b.box().ReadRegister(0x15, source, status::kSourceRecordLength);
-    const bool hdrRead = b.box().ReadRegister(0x1E, hdr, status::kHdrRecordLength);
-    const bool gateRead = b.box().ReadRegister(0x1F, gate, 31);
-    b.clearOutcome();
+    const bool videoRead = b.box().readRegister(6, video, status::kVideoRecordLength).done();
+    const bool sourceRead = b.box().readRegister(0x15, source, status::kSourceRecordLength).done();
+    const bool hdrRead = b.box().readRegister(0x1E, hdr, status::kHdrRecordLength).done();
+    const bool gateRead = b.box().readRegister(0x1F, gate, 31).done();
     if (!(videoRead && sourceRead && hdrRead && gateRead))
         return false;
     const status::Record v{video, status::kVideoRecordLength}, s{source, status::kSourceRecordLength},

@@ -3,7 +3,7 @@
 
 namespace vantrel::config {
 
-ApplyResult applySetting(BoxRequests &box, const Setting &s, const RegisterWrite &write, uint8_t image[kBlockSize],
+ApplyResult applySetting(Box &box, const Setting &s, const RegisterWrite &write, uint8_t image[kBlockSize],
                          const FollowUpSends &sends)
 {
     // Only turning the option on sends its infoframe first.
@@ -13,7 +13,7 @@ ApplyResult applySetting(BoxRequests &box, const Setting &s, const RegisterWrite
         if (s.followUp == FollowUp::SendAviInfoframe && sends.avi && !sends.avi())
             return ApplyResult::Stopped;
     }
-    const bool ok = box.WriteRegister(write.reg, write.value);
+    const bool ok = box.writeRegister(write.reg, write.value).done();
     if (write.imagePosition != kNone)
         image[write.imagePosition] = write.value;
     return ok ? ApplyResult::Written : ApplyResult::Failed;

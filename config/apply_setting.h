@@ -6,7 +6,7 @@
 
 #include "setting_commands.h"
 
-#include "box_requests.h"
+#include "box.h"
 
 #include <cstdint>
 #include <functional>
@@ -28,7 +28,7 @@ enum class ApplyResult {
 
 // image: the settings image; the written value is recorded whatever the
 // outcome, since the next readback brings it back in line with the box.
-ApplyResult applySetting(BoxRequests &box, const Setting &s, const RegisterWrite &write, uint8_t image[kBlockSize],
+ApplyResult applySetting(Box &box, const Setting &s, const RegisterWrite &write, uint8_t image[kBlockSize],
                          const FollowUpSends &sends = {});
 
 } // namespace vantrel::config

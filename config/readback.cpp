@@ -18,13 +18,13 @@ ReadbackVerdict readbackVerdict(const uint8_t *reply, std::size_t length, bool b
     return ReadbackVerdict::Accept;
 }
 
-ReadbackVerdict readSettingsBlock(BoxRequests &box, uint8_t settings[kBlockSize])
+ReadbackVerdict readSettingsBlock(Box &box, uint8_t settings[kBlockSize])
 {
     uint8_t block[UsbLink::kMaxReply];
     uint8_t status[UsbLink::kMaxReply];
-    const bool blockRead = box.ReadBlock(block, frame::kSettingsBlockLength);
+    const bool blockRead = box.readBlock(block, frame::kSettingsBlockLength).done();
     // A box found silent would only fail this too, and its message would hide why.
-    const bool statusRead = !box.link().silent() && box.ReadRegister(6, status, 14);
+    const bool statusRead = !box.link().silent() && box.readRegister(6, status, 14).done();
     const ReadbackVerdict verdict = readbackVerdict(block, kBlockReplyLength, blockRead, statusRead);
     if (verdict == ReadbackVerdict::Accept)
         std::memcpy(settings, block + 2, kBlockSize);

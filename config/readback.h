@@ -3,7 +3,7 @@
 // that fetch it. What the window's controls then show is form_binding.h's.
 #pragma once
 
-#include "box_requests.h"
+#include "box.h"
 #include "settings_table.h"
 
 #include <cstddef>
@@ -30,6 +30,6 @@ ReadbackVerdict readbackVerdict(const uint8_t *reply, std::size_t length, bool b
 
 // The readback's two reads (the block, then item 6) and their verdict; on
 // Accept, settings gets the block's 40 bytes and is left alone otherwise.
-ReadbackVerdict readSettingsBlock(BoxRequests &box, uint8_t settings[kBlockSize]);
+ReadbackVerdict readSettingsBlock(Box &box, uint8_t settings[kBlockSize]);
 
 } // namespace vantrel::config

@@ -16,10 +16,19 @@ enum class Verdict {
 
 struct Outcome {
     Verdict verdict = Verdict::Done;
-    std::string message; // the status-bar text that told it (empty when done)
+    std::string message; // the status-bar text that told it (empty when none did)
     int ms = 0;          // how long the window shows it
+    // The message is a mark for the status bar ("..."), no words: a terminal
+    // has its own for it.
+    bool wordless = false;
 
     bool done() const { return verdict == Verdict::Done; }
+    // Folds a later step in: the first refusal or failure stands.
+    void fold(const Outcome &next)
+    {
+        if (done() && !next.done())
+            *this = next;
+    }
 };
 
 // Where an operation's messages go: the window's status bar, the tool's

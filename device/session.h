@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What a multi-step operation (EDID transfer, CEC or infoframe send) needs
-// besides the link: the status-bar messages of BoxRequests, pauses, the
-// diagnostic lines for standard output and the transfer progress.
+// besides the box: pauses, the diagnostic lines for standard output and the
+// transfer progress.
 #pragma once
 
-#include "box_requests.h"
+#include "box.h"
 #include "clock.h"
 
 #include <functional>
@@ -13,16 +13,16 @@
 namespace vantrel {
 
 struct Session {
-    BoxRequests &box;
+    Box &box;
     Clock &clock;
     // One diagnostic line for standard output (never shown in the window).
     std::function<void(const std::string &line)> diagnostic;
     // on_ProgressChange(a, b): a <= 0 or b <= 0 hides the bar.
     std::function<void(int a, int b)> progress;
 
-    void status(const std::string &text, int ms) { box.message(text, ms); }
-    void refuse(const std::string &text, int ms) { box.refuse(text, ms); }
-    void fail(const std::string &text, int ms) { box.fail(text, ms); }
+    Outcome status(const std::string &text, int ms) { return box.message(text, ms); }
+    Outcome refuse(const std::string &text, int ms) { return box.refuse(text, ms); }
+    Outcome fail(const std::string &text, int ms) { return box.fail(text, ms); }
     void diag(const std::string &line)
     {
         if (diagnostic)

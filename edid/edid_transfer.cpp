@@ -23,14 +23,14 @@ bool readChunk(Session &s, uint8_t offset, uint8_t *reply)
 
 } // namespace
 
-int waitEdidReady(Session &s)
+EdidWait waitEdidReady(Session &s)
 {
     uint8_t reply[UsbLink::kMaxReply];
     uint32_t counter = 0;
-    int reads = 0;
+    EdidWait wait;
     for (;;) {
-        s.box.ReadBlock(reply, frame::kSettingsBlockLength);
-        ++reads;
+        wait.outcome.fold(s.box.readBlock(reply, frame::kSettingsBlockLength));
+        ++wait.reads;
         // A box that does not answer is not busy: waiting on it would only
         // repeat the 4000 ms bound.
         if (s.box.link().lastTimedOut())
@@ -40,7 +40,7 @@ int waitEdidReady(Session &s)
         if (!(k <= kMaxBusyCount && (reply[1] & frame::kBusyBit)))
             break;
     }
-    return reads;
+    return wait;
 }
 
 EdidReadout readEdid(Session &s, uint8_t fetchCode)
@@ -49,11 +49,11 @@ EdidReadout readEdid(Session &s, uint8_t fetchCode)
     uint8_t reply[UsbLink::kMaxReply];
     // Without the fetch the buffer holds an older table, or none at all.
     if (!s.box.exchange(reply, frame::edidFetch(fetchCode), 2) || reply[0] != fetchCode) {
-        s.fail("Error Writing values", 4000);
+        out.outcome = s.fail("Error Writing values", 4000);
         return out;
     }
     s.clock.sleepMs(100);
-    waitEdidReady(s);
+    out.outcome = waitEdidReady(s).outcome;
 
     for (int off = 0; off < kEdidSize; off += kChunkRead) {
         s.setProgress(off, 255);
@@ -68,7 +68,7 @@ EdidReadout readEdid(Session &s, uint8_t fetchCode)
     return out;
 }
 
-bool uploadEdid(Session &s, const EdidImage &image)
+Outcome uploadEdid(Session &s, const EdidImage &image)
 {
     uint8_t reply[UsbLink::kMaxReply];
     for (int i = 0; i < kEdidSize / kChunkWrite; ++i) {
@@ -77,19 +77,16 @@ bool uploadEdid(Session &s, const EdidImage &image)
         if (!s.box.exchange(reply, frame::edidChunkWrite(offset, image.data() + offset), 2) ||
             reply[0] != frame::kEdidChunk) {
             // Storing a buffer with a hole would give the box a table nobody wrote.
-            s.fail("Error Writing EDID values.", 2000);
+            const Outcome failed = s.fail("Error Writing EDID values.", 2000);
             s.setProgress(0, 0);
-            return false;
+            return failed;
         }
         s.clock.sleepMs(30);
     }
-    const bool stored = s.box.exchange(reply, frame::edidStore(), 2);
-    if (stored && reply[0] == frame::kEdidStore)
-        s.status("EDID values written...", 2000);
-    else
-        s.fail("Error Populating EDID values.", 2000);
+    const bool stored = s.box.exchange(reply, frame::edidStore(), 2) && reply[0] == frame::kEdidStore;
+    const Outcome o = stored ? s.status("EDID values written...", 2000) : s.fail("Error Populating EDID values.", 2000);
     s.setProgress(0, 0);
-    return stored;
+    return o;
 }
 
 } // namespace vantrel::edid

@@ -15,15 +15,20 @@ namespace vantrel::edid {
 // Fetch codes: frame::kFetchBoxEdid (the box's own table), kFetchTxAEdid,
 // kFetchTxBEdid (the displays on TX A and TX B).
 struct EdidReadout {
+    Outcome outcome;   // the fetch and the busy wait's reads
     bool ok = false;   // all 16 chunks arrived in full
     EdidImage image{};
     std::string text;  // canonicalEdidText(image) when ok
 };
 
 // Reads the 42-byte status block while its busy bit is set, at most
-// kMaxBusyReads times, 10 ms apart. Returns the number of status reads.
+// kMaxBusyReads times, 10 ms apart.
 constexpr int kMaxBusyReads = 502;
-int waitEdidReady(Session &s);
+struct EdidWait {
+    int reads = 0;   // status reads made
+    Outcome outcome; // the first failed read, if any
+};
+EdidWait waitEdidReady(Session &s);
 
 // Fetch, 100 ms, busy wait, 16 chunk reads. A fetch that is not acknowledged
 // ends the read with "Error Writing values" and ok false; a chunk that does
@@ -33,8 +38,8 @@ EdidReadout readEdid(Session &s, uint8_t fetchCode);
 
 // The 32 chunk writes and the store request; the caller has parsed the text
 // and settled the checksum question. The first unacknowledged chunk ends the
-// upload with its failure and false, storing nothing. Otherwise the result is
-// the store exchange's outcome (its echo only chooses the message).
-bool uploadEdid(Session &s, const EdidImage &image);
+// upload with its failure, storing nothing. Otherwise the result is the
+// store request's.
+Outcome uploadEdid(Session &s, const EdidImage &image);
 
 } // namespace vantrel::edid

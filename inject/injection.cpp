@@ -21,129 +21,102 @@ constexpr int kMaxAviLine = 39;   // 2 to 13 bytes
 bool withinLimits(const BoxLine &line, int maxLine) { return line.length() >= kMinLine && line.length() <= maxLine; }
 
 // Parses the colon hex text; malformed text is refused before anything is sent.
-bool parsed(Session &s, const BoxLine &line, bool withLength, edid::ColonHex &out)
+Outcome parsed(Session &s, const BoxLine &line, bool withLength, edid::ColonHex &out)
 {
     out = edid::parseColonHex(line.text, line.length(), withLength);
-    if (!out.wellFormed)
-        s.refuse("Hex Format Error", 2000);
-    return out.wellFormed;
+    return out.wellFormed ? Outcome{} : s.refuse("Hex Format Error", 2000);
 }
 
-// One exchange acknowledged by its sub-code (request byte 2).
-struct Ack {
-    bool exchanged;
-    bool acknowledged;
-};
-Ack send(Session &s, const Bytes &request)
+// One exchange, acknowledged by its sub-code (request byte 2).
+bool send(Session &s, const Bytes &request)
 {
     uint8_t reply[UsbLink::kMaxReply];
-    const bool ok = s.box.exchange(reply, request, 2);
-    return {ok, ok && reply[0] == request[2]};
+    return s.box.exchange(reply, request, 2) && reply[0] == request[2];
 }
 
 } // namespace
 
-bool sendCec(Session &s, const std::string &typed)
+Outcome sendCec(Session &s, const std::string &typed)
 {
     const BoxLine line = boxLine(typed);
-    if (!withinLimits(line, kMaxCecLine)) {
-        s.refuse("Error: min 2, max 31 data bytes", 2000);
-        return false;
-    }
+    if (!withinLimits(line, kMaxCecLine))
+        return s.refuse("Error: min 2, max 31 data bytes", 2000);
     edid::ColonHex bytes;
-    if (!parsed(s, line, true, bytes))
-        return false;
+    if (Outcome o = parsed(s, line, true, bytes); !o.done())
+        return o;
     const Bytes load = cecMessageFrame(bytes);
-    const bool loaded = send(s, load).acknowledged;
-    if (loaded)
-        s.status("CEC values written...", 2000);
-    else
-        s.fail("Error Writing CEC command.", 4000);
+    const bool loaded = send(s, load);
+    Outcome o = loaded ? s.status("CEC values written...", 2000) : s.fail("Error Writing CEC command.", 4000);
     s.clock.sleepMs(kPauseMs);
-    const Ack act = send(s, activationFrame(load, frame::kActivateCec));
-    if (!act.acknowledged) {
+    if (!send(s, activationFrame(load, frame::kActivateCec))) {
         s.diag("\nError Populating CEC values.\n");
         // "written" must not stay up for a message that never went out.
         if (loaded)
-            s.fail("Error Populating CEC values.", 4000);
+            o = s.fail("Error Populating CEC values.", 4000);
     }
-    return act.exchanged;
+    return o;
 }
 
-bool saveCecCommand(Session &s, uint8_t code, const std::string &typed)
+Outcome saveCecCommand(Session &s, uint8_t code, const std::string &typed)
 {
     const BoxLine line = boxLine(typed);
-    if (!withinLimits(line, kMaxStoreLine)) {
-        s.refuse("CEC values not correct", 2000);
-        return false;
-    }
-    const Ack o = send(s, storedCommandFrame(code, line));
-    if (o.acknowledged)
-        s.status("CEC values written...", 2000);
-    else
-        s.fail("Error Writing CEC values.", 4000);
-    return o.exchanged;
+    if (!withinLimits(line, kMaxStoreLine))
+        return s.refuse("CEC values not correct", 2000);
+    if (send(s, storedCommandFrame(code, line)))
+        return s.status("CEC values written...", 2000);
+    return s.fail("Error Writing CEC values.", 4000);
 }
 
-bool writeHdrInfoframe(Session &s, const std::string &typed)
+Outcome writeHdrInfoframe(Session &s, const std::string &typed)
 {
     const BoxLine line = boxLine(typed);
-    if (!withinLimits(line, kMaxHdrLine)) {
-        s.refuse("Error: min 2, max 31 data bytes", 2000);
-        return false;
-    }
+    if (!withinLimits(line, kMaxHdrLine))
+        return s.refuse("Error: min 2, max 31 data bytes", 2000);
     edid::ColonHex bytes;
-    if (!parsed(s, line, false, bytes))
-        return false;
+    if (Outcome o = parsed(s, line, false, bytes); !o.done())
+        return o;
     const Bytes load = infoframeLoadFrame(frame::kHdrLoad, bytes);
-    const bool loaded = send(s, load).acknowledged;
-    if (loaded)
-        s.status("Infoframe values written...", 2000);
-    else
-        s.fail("Error Writing Infoframe values.", 4000);
+    const bool loaded = send(s, load);
+    Outcome o =
+        loaded ? s.status("Infoframe values written...", 2000) : s.fail("Error Writing Infoframe values.", 4000);
     s.clock.sleepMs(kPauseMs);
-    if (send(s, activationFrame(load, frame::kActivateHdr)).acknowledged)
-        return true;
+    if (send(s, activationFrame(load, frame::kActivateHdr)))
+        return o;
     s.diag("\nError Populating IF values.\n");
     if (loaded)
-        s.fail("Error Populating IF values.", 4000);
-    return false;
+        o = s.fail("Error Populating IF values.", 4000);
+    return o;
 }
 
-bool readStoredInfoframe(BoxRequests &box, const StoredInfoframe &which, std::string &text)
+Outcome readStoredInfoframe(Box &box, const StoredInfoframe &which, std::string &text)
 {
     uint8_t reply[UsbLink::kMaxReply];
-    const bool ok = box.ReadRegister(which.item, reply, which.replyLength);
+    const Outcome o = box.readRegister(which.item, reply, which.replyLength);
     text = edid::colonHexText(reply + 2, size_t(which.count));
-    return ok;
+    return o;
 }
 
-bool sendAvi(Session &s, const std::string &typed, bool replaceChecked, uint8_t &imagePos33)
+Outcome sendAvi(Session &s, const std::string &typed, bool replaceChecked, uint8_t &imagePos33)
 {
     const BoxLine line = boxLine(typed);
-    if (!withinLimits(line, kMaxAviLine)) {
-        s.refuse("Error: min 2, max 13 data bytes", 2000);
-        return false;
-    }
+    if (!withinLimits(line, kMaxAviLine))
+        return s.refuse("Error: min 2, max 13 data bytes", 2000);
     edid::ColonHex bytes;
-    if (!parsed(s, line, false, bytes))
-        return false;
+    if (Outcome o = parsed(s, line, false, bytes); !o.done())
+        return o;
     const Bytes load = infoframeLoadFrame(frame::kAviLoad, bytes);
-    if (!send(s, load).acknowledged) {
-        s.fail("Error Writing AVI command.", 4000);
-        return false;
-    }
-    s.status("AVI values written...", 2000);
+    if (!send(s, load))
+        return s.fail("Error Writing AVI command.", 4000);
+    Outcome o = s.status("AVI values written...", 2000);
     s.clock.sleepMs(kPauseMs);
-    if (!send(s, activationFrame(load, frame::kActivateAvi)).acknowledged) {
+    if (!send(s, activationFrame(load, frame::kActivateAvi))) {
         s.diag("\nError Activating AVI values.\n");
-        s.fail("Error Activating AVI values.", 4000);
-        return false;
+        return s.fail("Error Activating AVI values.", 4000);
     }
     const uint8_t value = replaceChecked ? 1 : 0;
-    s.box.WriteRegister(kAviReplaceRegister, value);
+    o.fold(s.box.writeRegister(kAviReplaceRegister, value));
     imagePos33 = value;
-    return true;
+    return o;
 }
 
 } // namespace vantrel::inject

@@ -93,14 +93,11 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 
 bool MainWindow::openBox(bool quiet)
 {
-    DWORD index = 0;
     quietLink_ = quiet;
-    bool opened = quiet ? link_->listed(DeviceIdString, index) : link_->FindDevice(DeviceIdString, index);
-    if (opened) {
-        opened = link_->OpenDevice(index);
-        if (!opened && !quiet)
-            feedback_->warning(this, tr("VANTREL Utility"), tr("Hardware not found"));
-    }
+    const vantrel::Box::Opening how = box_->open(quiet);
+    const bool opened = how == vantrel::Box::Opening::Opened;
+    if (!opened && how != vantrel::Box::Opening::NotListed && !quiet)
+        feedback_->warning(this, tr("VANTREL Utility"), tr("Hardware not found"));
     quietLink_ = false;
     if (opened)
         presence_.opened();
@@ -112,8 +109,7 @@ bool MainWindow::answered(uint32_t unansweredBefore)
 {
     if (link_->unanswered() == unansweredBefore && !link_->silent())
         return true;
-    DWORD index = 0;
-    if (!link_->listed(DeviceIdString, index)) {
+    if (!box_->listed()) {
         // Unplugged: say it once, then look for it as at start.
         quietLink_ = true;
         link_->CloseDevice();

@@ -95,7 +95,7 @@ bool EdidPage::uploadEdid()
                                          tr("Write anyway?")))
         return false;
     Session s = c_.reporter.session(c_.box);
-    return edid::uploadEdid(s, image);
+    return edid::uploadEdid(s, image).done();
 }
 
 bool EdidPage::parseEdidBox(std::array<uint8_t, 256> &image, int *count)

@@ -11,24 +11,25 @@ using namespace vantrel;
 bool InjectPage::WriteCEC()
 {
     Session s = c_.reporter.session(c_.box);
-    return inject::sendCec(s, c_.ui->CECtext->toPlainText().toStdString());
+    return inject::sendCec(s, c_.ui->CECtext->toPlainText().toStdString()).done();
 }
 
 bool InjectPage::saveCecCommand(uint8_t code)
 {
     Session s = c_.reporter.session(c_.box);
-    return inject::saveCecCommand(s, code, c_.ui->CECtext->toPlainText().toStdString());
+    return inject::saveCecCommand(s, code, c_.ui->CECtext->toPlainText().toStdString()).done();
 }
 
 bool InjectPage::WriteIF()
 {
     Session s = c_.reporter.session(c_.box);
-    return inject::writeHdrInfoframe(s, c_.ui->IFtext->toPlainText().toStdString());
+    return inject::writeHdrInfoframe(s, c_.ui->IFtext->toPlainText().toStdString()).done();
 }
 
 bool InjectPage::sendAVI(uint8_t &imagePos33)
 {
     Session s = c_.reporter.session(c_.box);
     return inject::sendAvi(s, c_.ui->AVItext->toPlainText().toStdString(), c_.ui->cbAviPersistent->isChecked(),
-                           imagePos33);
+                           imagePos33)
+        .done();
 }

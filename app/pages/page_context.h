@@ -4,7 +4,7 @@
 // reporter.
 #pragma once
 
-#include "box_requests.h"
+#include "box.h"
 #include "window_reporter.h"
 
 class QMainWindow;
@@ -13,6 +13,6 @@ class Ui_MainWindow;
 struct PageContext {
     Ui_MainWindow *ui;
     QMainWindow *window;
-    vantrel::BoxRequests &box;
+    vantrel::Box &box;
     WindowReporter &reporter;
 };

@@ -84,9 +84,8 @@ void SettingsPage::factoryReset()
     }
     auto value = config::factoryResetValue(c_.ui->cbClearSettings->isChecked(), c_.ui->cbClearEdid->isChecked());
     if (value) {
-        c_.box.takeOutcome();
         // A reset changes much at once: say that it went through.
-        if (c_.box.WriteRegister(config::kFactoryResetRegister, *value) && c_.box.outcome().done())
+        if (c_.box.writeRegister(config::kFactoryResetRegister, *value).done())
             c_.reporter.status(tr("Factory reset done"), 2000);
     } else
         c_.reporter.status(tr("Choose the reset from the checkboxes"), 2000);
@@ -97,5 +96,5 @@ void SettingsPage::factoryReset()
 
 void SettingsPage::SetEPState()
 {
-    c_.box.WriteBlock(SettingsImage);
+    c_.box.writeBlock(SettingsImage);
 }

@@ -13,10 +13,10 @@ void StatusArea::RefreshStatus()
     uint8_t source[UsbLink::kMaxReply];
     uint8_t hdr[UsbLink::kMaxReply];
     uint8_t gate[UsbLink::kMaxReply];
-    const bool videoRead = c_.box.ReadRegister(6, video, status::kVideoRecordLength);
-    const bool sourceRead = c_.box.ReadRegister(0x15, source, status::kSourceRecordLength);
-    const bool hdrRead = c_.box.ReadRegister(0x1E, hdr, status::kHdrRecordLength);
-    if (!c_.box.ReadRegister(0x1F, gate, 31))
+    const bool videoRead = c_.box.readRegister(6, video, status::kVideoRecordLength).done();
+    const bool sourceRead = c_.box.readRegister(0x15, source, status::kSourceRecordLength).done();
+    const bool hdrRead = c_.box.readRegister(0x1E, hdr, status::kHdrRecordLength).done();
+    if (!c_.box.readRegister(0x1F, gate, 31).done())
         return;
     const status::Record v{video, status::kVideoRecordLength}, s{source, status::kSourceRecordLength},
         h{hdr, status::kHdrRecordLength};

@@ -37,8 +37,9 @@ struct Rig {
     Messages messages;
     std::vector<std::string> diag;
     Progress progress;
-    vantrel::UsbLink link{fake.api(), clock, [](const std::string &) {}};
-    vantrel::BoxRequests box{link, [this](const vantrel::Outcome &o) { messages.push_back({o.message, o.ms}); }};
+    vantrel::Box box{fake.api(), clock, [](const std::string &) {},
+                     [this](const vantrel::Outcome &o) { messages.push_back({o.message, o.ms}); }};
+    vantrel::UsbLink &link = box.link();
     vantrel::Session session{box, clock, [this](const std::string &l) { diag.push_back(l); },
                              [this](int a, int b) { progress.push_back({a, b}); }};
 

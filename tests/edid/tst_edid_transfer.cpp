@@ -83,7 +83,7 @@ private slots:
                 return FakeUsb::echo(settingsBlockReply({}, ++reads < 3 ? 0x01 : 0x00));
             return FakeUsb::idleReply(req, idleAfterThree.fake.edid);
         };
-        QCOMPARE(waitEdidReady(idleAfterThree.session), 3);
+        QCOMPARE(waitEdidReady(idleAfterThree.session).reads, 3);
     }
 
     // Without the fetch the buffer holds an older table, or none: nothing is
@@ -99,14 +99,15 @@ private slots:
             QVERIFY(r.text.empty());
             QCOMPARE(rig.messages, (Messages{{"Error Writing values", 4000}}));
             QCOMPARE(int(rig.fake.frames().size()), 1);
-            const Outcome o = rig.box.takeOutcome();
-            QVERIFY(o.verdict == Verdict::Failed);
-            QCOMPARE(o.message, std::string("Error Writing values"));
+            QVERIFY(r.outcome.verdict == Verdict::Failed);
+            QCOMPARE(r.outcome.message, std::string("Error Writing values"));
         }
         // A status block that gets no reply ends the busy wait at once.
         Rig rig;
         rig.fake.bySubCode[frame::kBlock] = FakeUsb::silent();
-        QCOMPARE(waitEdidReady(rig.session), 1);
+        const EdidWait wait = waitEdidReady(rig.session);
+        QCOMPARE(wait.reads, 1);
+        QVERIFY(wait.outcome.verdict == Verdict::Failed);
     }
 
     void chunkThatDoesNotArriveInFullEndsTheRead_data()
@@ -156,14 +157,13 @@ private slots:
         EdidImage image{};
         for (int i = 0; i < 256; ++i)
             image[i] = static_cast<uint8_t>(i);
-        QVERIFY(!uploadEdid(rig.session, image));
+        QVERIFY(uploadEdid(rig.session, image).verdict == Verdict::Failed);
 
         const std::vector<Bytes> f = rig.fake.frames();
         QCOMPARE(int(f.size()), 6);
         QCOMPARE(f[5], bytesFromHex("10 08 B0 28 28 29 2A 2B 2C 2D 2E 2F"));
         QCOMPARE(rig.clock.sleeps, std::vector<uint32_t>(5, 30));
         QCOMPARE(rig.messages, (Messages{{"Error Writing EDID values.", 2000}}));
-        QVERIFY(rig.box.takeOutcome().verdict == Verdict::Failed);
         QCOMPARE(rig.progress.back(), std::make_pair(0, 0));
     }
 
@@ -171,12 +171,12 @@ private slots:
     {
         Rig wrongEcho;
         wrongEcho.fake.bySubCode[frame::kEdidStore] = FakeUsb::echo(bytesFromHex("B0 00"));
-        QVERIFY(uploadEdid(wrongEcho.session, EdidImage{})); // the exchange itself went through
+        QVERIFY(!uploadEdid(wrongEcho.session, EdidImage{}).done()); // not stored, though answered
         QCOMPARE(wrongEcho.messages.back(), (Message{"Error Populating EDID values.", 2000}));
 
         Rig failing;
         failing.fake.failWrites = true;
-        QVERIFY(!uploadEdid(failing.session, EdidImage{}));
+        QVERIFY(!uploadEdid(failing.session, EdidImage{}).done());
         QCOMPARE(failing.messages, (Messages{{"Error Writing EDID values.", 2000}}));
     }
 };

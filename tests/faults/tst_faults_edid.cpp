@@ -40,17 +40,17 @@ enum Source { Box, Top, Bottom };
 
 QString successText(Source s)
 {
-    return s == Box ? QStringLiteral("EDID values read.") : QStringLiteral("TV EDID values read.");
+    return s == Source::Box ? QStringLiteral("EDID values read.") : QStringLiteral("TV EDID values read.");
 }
 
 sim::EdidTable tableOf(sim::BoxModel &box, Source s)
 {
-    return s == Box ? box.presentedTable() : *box.displayTable(s == Bottom);
+    return s == Source::Box ? box.presentedTable() : *box.displayTable(s == Bottom);
 }
 
 QPushButton *buttonOf(MainWindow &w, Source s)
 {
-    return s == Box ? w.ui->ButReadEDID : s == Top ? w.ui->pbReadTvEdidA : w.ui->pbReadTvEdidB;
+    return s == Source::Box ? w.ui->ButReadEDID : s == Top ? w.ui->pbReadTvEdidA : w.ui->pbReadTvEdidB;
 }
 
 #ifdef Q_OS_LINUX
@@ -140,7 +140,7 @@ void FaultsEdid::read_data()
     const struct {
         Source source;
         const char *name;
-    } sources[] = {{Box, "box"}, {Top, "top"}, {Bottom, "bottom"}};
+    } sources[] = {{Source::Box, "box"}, {Top, "top"}, {Bottom, "bottom"}};
     for (const auto &s : sources) {
         auto row = [&](Fault f) -> QTestData & {
             return QTest::newRow(qPrintable(QStringLiteral("%1/%2").arg(s.name, faultName(f)))) << s.source << f;

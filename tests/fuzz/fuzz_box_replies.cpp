@@ -4,7 +4,7 @@
 // much time passes. The program's own operations run against it: device
 // search, register and block reads, the status and readback decoding, EDID
 // reads and uploads, CEC and infoframe sends.
-#include "box_requests.h"
+#include "box.h"
 #include "edid_transfer.h"
 #include "form_binding.h"
 #include "fuzz_check.h"
@@ -150,24 +150,24 @@ void checkArea(UsbLink &link, const uint8_t *reply)
     require(!link.busy(), "the link stays busy after an exchange");
 }
 
-void refreshStatus(BoxRequests &box)
+void refreshStatus(Box &box)
 {
     uint8_t video[UsbLink::kMaxReply], source[UsbLink::kMaxReply], hdr[UsbLink::kMaxReply];
-    box.ReadRegister(6, video, 15);
+    box.readRegister(6, video, 15);
     checkArea(box.link(), video);
-    box.ReadRegister(21, source, 31);
+    box.readRegister(21, source, 31);
     checkArea(box.link(), source);
-    box.ReadRegister(30, hdr, 31);
+    box.readRegister(30, hdr, 31);
     checkArea(box.link(), hdr);
     const status::StatusTexts t = status::decodeStatus({video, UsbLink::kMaxReply}, {source, UsbLink::kMaxReply},
                                                        {hdr, UsbLink::kMaxReply});
     require(printable(t.input) && printable(t.colour) && printable(t.hdr), "status texts not printable");
 }
 
-void refreshSettings(BoxRequests &box)
+void refreshSettings(Box &box)
 {
     uint8_t reply[UsbLink::kMaxReply];
-    const bool read = box.ReadBlock(reply, frame::kSettingsBlockLength);
+    const bool read = box.readBlock(reply, frame::kSettingsBlockLength).done();
     checkArea(box.link(), reply);
     const auto verdict = config::readbackVerdict(reply, box.link().lastReplyLength(), read, true);
     if (verdict == config::ReadbackVerdict::Accept)
@@ -181,10 +181,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     g = Script{};
     g.p = data;
     g.end = data + size;
-    UsbLink link(&kApi, g.clock, [](const std::string &t) { require(!t.empty(), "an empty alert"); });
-    BoxRequests box(link, [](const Outcome &o) {
+    Box box(&kApi, g.clock, [](const std::string &t) { require(!t.empty(), "an empty alert"); }, [](const Outcome &o) {
         require(!o.message.empty() && printable(o.message) && o.ms > 0, "a status message without text or time");
     });
+    UsbLink &link = box.link();
     Session s{box, g.clock, [](const std::string &line) { require(printable(line, true), "diagnostic line not printable"); },
               [](int a, int b) { require(a <= 0 || b <= 0 || a <= b, "progress past its end"); }};
 
@@ -231,18 +231,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 inject::writeHdrInfoframe(s, text(120));
             } else {
                 const bool replace = g.byte() & 1;
-                const bool sent = inject::sendAvi(s, text(60), replace, pos33);
+                const bool sent = inject::sendAvi(s, text(60), replace, pos33).done();
                 require(!sent || pos33 == (replace ? 1 : 0), "AVI send left position 33 unset");
             }
             break;
         }
         case 7:
-            require(edid::waitEdidReady(s) <= 502, "the busy wait read more than 502 times");
+            require(edid::waitEdidReady(s).reads <= 502, "the busy wait read more than 502 times");
             break;
         case 8: {
             uint8_t image[frame::kSettingsSize] = {};
-            box.WriteRegister(g.byte(), g.byte());
-            box.WriteBlock(image);
+            box.writeRegister(g.byte(), g.byte());
+            box.writeBlock(image);
             if (g.byte() & 1) {
                 link.CloseDevice();
                 require(!link.isOpen(), "a closed link still open");

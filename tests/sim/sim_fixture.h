@@ -3,7 +3,7 @@
 // virtual clock that only moves when something waits.
 #pragma once
 
-#include "box_requests.h"
+#include "box.h"
 #include "frames.h"
 #include "sim_api.h"
 #include "usb_link.h"
@@ -24,10 +24,10 @@ struct SimBox {
     {
         errors = vantrel::sim::reset(config);
         vantrel::sim::setClock(&clock);
-        link = std::make_unique<vantrel::UsbLink>(vantrel::sim::simulatorApi(), clock,
-                                                  [this](const std::string &t) { alerts.push_back(t); });
-        requests = std::make_unique<vantrel::BoxRequests>(
-            *link, [this](const vantrel::Outcome &o) { messages.push_back(o.message); });
+        requests = std::make_unique<vantrel::Box>(
+            vantrel::sim::simulatorApi(), clock, [this](const std::string &t) { alerts.push_back(t); },
+            [this](const vantrel::Outcome &o) { messages.push_back(o.message); });
+        link = &requests->link();
         DWORD index = 0;
         found = link->FindDevice("2023", index) && link->OpenDevice(index);
     }
@@ -47,22 +47,22 @@ struct SimBox {
     std::vector<uint8_t> readItem(uint8_t item, uint8_t length)
     {
         uint8_t reply[vantrel::UsbLink::kMaxReply];
-        ok = requests->ReadRegister(item, reply, length);
+        ok = requests->readRegister(item, reply, length).done();
         return std::vector<uint8_t>(reply, reply + length);
     }
     std::vector<uint8_t> readBlock()
     {
         uint8_t reply[vantrel::UsbLink::kMaxReply];
-        ok = requests->ReadBlock(reply, vantrel::frame::kSettingsBlockLength);
+        ok = requests->readBlock(reply, vantrel::frame::kSettingsBlockLength).done();
         return std::vector<uint8_t>(reply, reply + vantrel::frame::kSettingsBlockLength);
     }
-    bool write(uint8_t reg, uint8_t value) { return requests->WriteRegister(reg, value); }
+    bool write(uint8_t reg, uint8_t value) { return requests->writeRegister(reg, value).done(); }
     vantrel::sim::BoxModel &model() { return vantrel::sim::box(); }
 
     VirtualClock clock;
     std::vector<std::string> errors, alerts, messages;
-    std::unique_ptr<vantrel::UsbLink> link;
-    std::unique_ptr<vantrel::BoxRequests> requests;
+    std::unique_ptr<vantrel::Box> requests;
+    vantrel::UsbLink *link = nullptr; // the box's
     bool found = false;
     bool ok = false;
 };

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The fault plan and the link's timing, seen from UsbLink and BoxRequests as
+// The fault plan and the link's timing, seen from UsbLink and Box as
 // the program sees them.
 #include "sim_fixture.h"
 
@@ -28,17 +28,17 @@ void SimFaults::noReplyRunsIntoTheBound()
     SimBox box("fault=E0:noreply:1");
     const uint32_t start = box.clock.now;
     uint8_t reply[64];
-    QVERIFY(!box.requests->ReadRegister(7, reply, 8)); // a cleared area fails the echo test
+    QVERIFY(!box.requests->readRegister(7, reply, 8).done()); // a cleared area fails the echo test
     QVERIFY(box.clock.now - start >= UsbLink::kReplyBoundMs);
     QCOMPARE(box.messages, std::vector<std::string>{"..."});
-    QVERIFY(box.requests->ReadRegister(7, reply, 8)); // only the first one
+    QVERIFY(box.requests->readRegister(7, reply, 8).done()); // only the first one
 }
 
 void SimFaults::shortReplyFailsTheMinimum()
 {
     SimBox box("fault=E1:short");
     uint8_t reply[64];
-    QVERIFY(!box.requests->ReadBlock(reply, 42));
+    QVERIFY(!box.requests->readBlock(reply, 42).done());
     QCOMPARE(box.messages, std::vector<std::string>{"Error Reading values"});
     // A chunk read one byte short ends an EDID read.
     sim::addFault({0xB0, 0x11, sim::FaultKind::ShortReply});
@@ -50,9 +50,9 @@ void SimFaults::wrongCodeFailsTheEchoTest()
 {
     SimBox box("fault=E0:wrongcode");
     uint8_t reply[64];
-    QVERIFY(!box.requests->ReadRegister(6, reply, 15));
+    QVERIFY(!box.requests->readRegister(6, reply, 15).done());
     QCOMPARE(reply[0], uint8_t(0xE1));
-    QVERIFY(box.requests->WriteRegister(22, 0)); // the transport still succeeded
+    QVERIFY(!box.requests->writeRegister(22, 0).done()); // answered, but not acknowledged
     QCOMPARE(box.messages.back(), std::string("Error Writing values"));
     QCOMPARE(box.model().block()[26], uint8_t(0)); // the box took it all the same
 }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Requests in, replies out: identity, settings registers, block, status
-// records, CEC and infoframes, all through UsbLink and BoxRequests.
+// records, CEC and infoframes, all through UsbLink and Box.
 #include "settings_table.h"
 #include "sim_fixture.h"
 
@@ -177,7 +177,7 @@ void SimProtocol::blockWriteKeepsFirmwareFlags()
     uint8_t image[40];
     for (int i = 0; i < 40; ++i)
         image[i] = static_cast<uint8_t>(i == 9 || i == 10 || i == 11 ? 0 : i % 4);
-    QVERIFY(box.requests->WriteBlock(image));
+    QVERIFY(box.requests->writeBlock(image).done());
     QVERIFY(box.messages.empty());
     auto r = box.readBlock();
     for (int i = 0; i < 40; ++i)

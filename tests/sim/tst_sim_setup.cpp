@@ -32,19 +32,16 @@ void SimSetup::moduleLoadsByPath()
     QVERIFY(!isSimulatedBox(chooseUsbLibrary(nullptr, nullptr).api));
     VirtualClock clock;
     std::vector<std::string> alerts;
-    UsbLink link(choice.api, clock, [&](const std::string &t) { alerts.push_back(t); });
-    DWORD index = 99;
-    QVERIFY(link.FindDevice("2023", index));
-    QCOMPARE(index, DWORD(0));
-    QVERIFY(link.OpenDevice(index));
-    BoxRequests requests(link, nullptr);
+    Box box(choice.api, clock, [&](const std::string &t) { alerts.push_back(t); }, nullptr);
+    QVERIFY(box.open() == Box::Opening::Opened);
+    QCOMPARE(box.link().deviceIndex(), DWORD(0));
     uint8_t reply[64];
-    QVERIFY(requests.ReadBlock(reply, 42));
+    QVERIFY(box.readBlock(reply, 42).done());
     QCOMPARE(reply[2], uint8_t(1));
-    QVERIFY(requests.WriteRegister(0, 2));
-    QVERIFY(requests.ReadBlock(reply, 42));
+    QVERIFY(box.writeRegister(0, 2).done());
+    QVERIFY(box.readBlock(reply, 42).done());
     QCOMPARE(reply[2], uint8_t(2));
-    link.CloseDevice();
+    box.link().CloseDevice();
     QVERIFY(alerts.empty());
 
     QCOMPARE(chooseUsbLibrary("simulator", sim::simulatorApi()).api, sim::simulatorApi());

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fake_usb.h"
 
+#include "device_log.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -161,6 +163,10 @@ SI_STATUS FakeUsb::getProductString(DWORD index, void *buffer, DWORD flags)
 SI_STATUS FakeUsb::openDevice(DWORD index, HANDLE *handle)
 {
     calls.push_back({"SI_Open", {}, index, 0});
+    if (openDenied) {
+        deviceLog(DeviceLogKind::NoPermission, "no permission to open the box\n");
+        return SI_DEVICE_NOT_FOUND;
+    }
     if (openFails || index >= serials.size() || open_)
         return SI_DEVICE_NOT_FOUND;
     open_ = true;

@@ -55,6 +55,7 @@ public:
     std::string product = "VANTREL";         // the description string (flag 1)
     std::set<uint32_t> failingStringQuery;   // indices whose SI_GetProductString fails
     bool countFails = false, openFails = false, closeFails = false;
+    bool openDenied = false; // SI_Open fails as for a user without permission, saying so in the device log
     bool failWrites = false;        // every SI_Write fails
     int failQueueQueries = 0;       // the next N SI_CheckRXQueue calls fail
     uint32_t queueQueryCostMs = 1;  // virtual time each queue query takes

@@ -6,7 +6,7 @@
 // it. Every answer is compared with the same exchanges against the simulated
 // box linked into this program, and checked on its own. One line per check;
 // exit status 1 on any failure.
-#include "box_requests.h"
+#include "box.h"
 #include "edid_file.h"
 #include "edid_transfer.h"
 #include "injection.h"
@@ -74,24 +74,26 @@ struct StartUp {
 StartUp startUp(const UsbApi *api, const config::Setting &led)
 {
     StartUp r;
-    UsbLink link(api, systemClock(), [&r](const std::string &text) { r.alerts.push_back(text); });
-    BoxRequests box(link, [&r](const Outcome &o) { r.messages.push_back(o.message); });
-    DWORD index = 0;
-    r.found = link.FindDevice("2023", index);
-    r.opened = r.found && link.OpenDevice(index);
+    Box box(api, systemClock(), [&r](const std::string &text) { r.alerts.push_back(text); },
+            [&r](const Outcome &o) { r.messages.push_back(o.message); });
+    UsbLink &link = box.link();
+    const Box::Opening opening = box.open();
+    r.found = opening != Box::Opening::NotListed;
+    r.opened = opening == Box::Opening::Opened;
     if (!r.opened)
         return r;
 
     r.verdict = config::readSettingsBlock(box, r.settings);
-    r.versionRead = box.ReadRegister(7, r.version, 8);
-    r.hdrRead = inject::readStoredInfoframe(box, inject::kStoredHdr, r.hdr);
-    r.aviRead = inject::readStoredInfoframe(box, inject::kStoredAvi, r.avi);
+    r.versionRead = box.readRegister(7, r.version, 8).done();
+    r.hdrRead = inject::readStoredInfoframe(box, inject::kStoredHdr, r.hdr).done();
+    r.aviRead = inject::readStoredInfoframe(box, inject::kStoredAvi, r.avi).done();
 
     uint8_t video[UsbLink::kMaxReply], source[UsbLink::kMaxReply], hdr[UsbLink::kMaxReply],
         gate[UsbLink::kMaxReply];
-    r.statusRead = box.ReadRegister(6, video, status::kVideoRecordLength) &&
-                   box.ReadRegister(0x15, source, status::kSourceRecordLength) &&
-                   box.ReadRegister(0x1E, hdr, status::kHdrRecordLength) && box.ReadRegister(0x1F, gate, 31);
+    r.statusRead = box.readRegister(6, video, status::kVideoRecordLength).done() &&
+                   box.readRegister(0x15, source, status::kSourceRecordLength).done() &&
+                   box.readRegister(0x1E, hdr, status::kHdrRecordLength).done() &&
+                   box.readRegister(0x1F, gate, 31).done();
     r.status = status::decodeStatus({video, status::kVideoRecordLength}, {source, status::kSourceRecordLength},
                                     {hdr, status::kHdrRecordLength});
 
@@ -100,7 +102,7 @@ StartUp startUp(const UsbApi *api, const config::Setting &led)
 
     // Flip the green LED, as its two buttons do, and read the block back.
     r.ledValue = r.settings[led.position] == 1 ? 0 : 1;
-    r.written = box.WriteRegister(static_cast<uint8_t>(led.reg), r.ledValue);
+    r.written = box.writeRegister(static_cast<uint8_t>(led.reg), r.ledValue).done();
     r.verdictAfter = config::readSettingsBlock(box, r.settingsAfter);
     link.CloseDevice();
     return r;

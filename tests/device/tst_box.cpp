@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The four register and block operations: the frames they send, how they
-// judge the reply and what they report.
-#include "box_requests.h"
+// Opening the box by its serial, and the four register and block
+// operations: the frames they send, how they judge the reply, what they
+// report and return.
+#include "box.h"
 #include "bytes_print.h"
+#include "device_log.h"
 #include "fake_usb.h"
 
 #include <QtTest/QtTest>
@@ -23,13 +25,12 @@ struct Rig {
     FakeUsb fake{clock};
     std::vector<std::string> alerts;
     std::vector<Message> messages;
-    UsbLink link{fake.api(), clock, [this](const std::string &t) { alerts.push_back(t); }};
-    BoxRequests box{link, [this](const Outcome &o) { messages.push_back({o.message, o.ms}); }};
+    Box box{fake.api(), clock, [this](const std::string &t) { alerts.push_back(t); },
+            [this](const Outcome &o) { messages.push_back({o.message, o.ms}); }};
 
     explicit Rig(bool connected = true)
     {
-        DWORD index = 0;
-        if (connected && !(link.FindDevice("2023", index) && link.OpenDevice(index)))
+        if (connected && box.open() != Box::Opening::Opened)
             qFatal("the stand-in box did not connect");
         fake.clearRecord();
     }
@@ -48,7 +49,7 @@ template <> inline char *toString<std::vector<Message>>(const std::vector<Messag
 }
 } // namespace QTest
 
-class TestBoxRequests : public QObject {
+class TestBox : public QObject {
     Q_OBJECT
 private slots:
     void readRegister();
@@ -58,57 +59,60 @@ private slots:
     void readBlockNeedsTheFullBlock();
     void writeBlockSendsTheImage();
     void withoutDeviceEveryOperationFails();
+    void openSaysWhyNot();
 };
 
-void TestBoxRequests::readRegister()
+void TestBox::readRegister()
 {
     Rig rig;
     rig.fake.bySubCode[frame::kRegister] = FakeUsb::echo(bytesFromHex("E0 00 01 0A 02 03 04 05"));
     uint8_t reply[UsbLink::kMaxReply];
-    QVERIFY(rig.box.ReadRegister(7, reply, 8));
+    QVERIFY(rig.box.readRegister(7, reply, 8).done());
     QCOMPARE(rig.fake.frames(), std::vector<Bytes>{bytesFromHex("11 08 E0 07")});
     QCOMPARE(Bytes(reply + 2, reply + 8), bytesFromHex("01 0A 02 03 04 05"));
     QVERIFY(rig.messages.empty());
 }
 
-void TestBoxRequests::readRegisterWrongCode()
+void TestBox::readRegisterWrongCode()
 {
     Rig rig;
     rig.fake.bySubCode[frame::kRegister] = FakeUsb::echo(bytesFromHex("E1 00 01 02 03 04 05 06"));
     uint8_t reply[UsbLink::kMaxReply];
-    QVERIFY(!rig.box.ReadRegister(7, reply, 8));
+    const Outcome o = rig.box.readRegister(7, reply, 8);
+    QVERIFY(o.verdict == Verdict::Failed && o.message == "..." && o.ms == 2000 && o.wordless);
     QCOMPARE(rig.messages, rig.only("...", 2000));
 
     // Asked for 8, given 7: the transport already fails it.
     Rig shortRig;
     shortRig.fake.bySubCode[frame::kRegister] = FakeUsb::echo(bytesFromHex("E0 00 01 02 03 04 05"));
-    QVERIFY(!shortRig.box.ReadRegister(7, reply, 8));
+    QVERIFY(!shortRig.box.readRegister(7, reply, 8).done());
     QCOMPARE(shortRig.messages, shortRig.only("...", 2000));
 }
 
-void TestBoxRequests::writeRegisterJudgesTheEcho()
+void TestBox::writeRegisterJudgesTheEcho()
 {
     Rig rig;
-    QVERIFY(rig.box.WriteRegister(0x19, 3));
+    QVERIFY(rig.box.writeRegister(0x19, 3).done());
     QCOMPARE(rig.fake.frames(), std::vector<Bytes>{bytesFromHex("10 04 E0 19 03")});
     QVERIFY(rig.messages.empty());
 
     rig.fake.bySubCode[frame::kRegister] = FakeUsb::echo(bytesFromHex("E2 00"));
-    // The transport worked, so the result says so; the message tells the user.
-    QVERIFY(rig.box.WriteRegister(0x19, 3));
+    // Answered but not acknowledged: failed, with the message the user saw.
+    const Outcome o = rig.box.writeRegister(0x19, 3);
+    QVERIFY(o.verdict == Verdict::Failed && o.message == "Error Writing values" && o.ms == 4000 && !o.wordless);
     QCOMPARE(rig.messages, rig.only("Error Writing values", 4000));
 }
 
-void TestBoxRequests::writeToSilentBox()
+void TestBox::writeToSilentBox()
 {
     Rig rig;
     rig.fake.bySubCode[frame::kRegister] = FakeUsb::silent();
-    rig.box.WriteRegister(0x16, 1);
+    rig.box.writeRegister(0x16, 1);
     QCOMPARE(rig.clock.now, 4000u);
     QCOMPARE(rig.messages, rig.only("Error Writing values", 4000));
 }
 
-void TestBoxRequests::readBlockNeedsTheFullBlock()
+void TestBox::readBlockNeedsTheFullBlock()
 {
     std::array<uint8_t, frame::kSettingsSize> settings{};
     for (size_t i = 0; i < settings.size(); ++i)
@@ -118,23 +122,23 @@ void TestBoxRequests::readBlockNeedsTheFullBlock()
     Rig rig;
     rig.fake.bySubCode[frame::kBlock] = FakeUsb::echo(block);
     uint8_t reply[UsbLink::kMaxReply];
-    QVERIFY(rig.box.ReadBlock(reply, frame::kSettingsBlockLength));
+    QVERIFY(rig.box.readBlock(reply, frame::kSettingsBlockLength).done());
     QCOMPARE(rig.fake.frames(), std::vector<Bytes>{bytesFromHex("11 2A E1")});
     QCOMPARE(Bytes(reply, reply + block.size()), block);
     QVERIFY(rig.messages.empty());
 
     rig.fake.bySubCode[frame::kBlock] = FakeUsb::echo(Bytes(block.begin(), block.end() - 1));
-    QVERIFY(!rig.box.ReadBlock(reply, frame::kSettingsBlockLength));
+    QVERIFY(!rig.box.readBlock(reply, frame::kSettingsBlockLength).done());
     QCOMPARE(rig.messages, rig.only("Error Reading values", 4000));
 }
 
-void TestBoxRequests::writeBlockSendsTheImage()
+void TestBox::writeBlockSendsTheImage()
 {
     Rig rig;
     uint8_t image[frame::kSettingsSize];
     for (int i = 0; i < frame::kSettingsSize; ++i)
         image[i] = static_cast<uint8_t>(0xC0 ^ i);
-    QVERIFY(rig.box.WriteBlock(image));
+    QVERIFY(rig.box.writeBlock(image).done());
     const auto frames = rig.fake.frames();
     QCOMPARE(frames.size(), size_t(1));
     QCOMPARE(frames[0].size(), size_t(43));
@@ -143,23 +147,23 @@ void TestBoxRequests::writeBlockSendsTheImage()
     QVERIFY(rig.messages.empty());
 
     rig.fake.bySubCode[frame::kImageWrite] = FakeUsb::echo(bytesFromHex("E0 00"));
-    rig.box.WriteBlock(image);
+    rig.box.writeBlock(image);
     QCOMPARE(rig.messages, rig.only("Error Writing values", 4000));
 }
 
-void TestBoxRequests::withoutDeviceEveryOperationFails()
+void TestBox::withoutDeviceEveryOperationFails()
 {
     // Reply areas are cleared first, so stale bytes that look like an echo
     // cannot pass for a reply the box never sent.
     Rig rig(false);
     uint8_t reply[UsbLink::kMaxReply];
     std::memset(reply, frame::kRegister, sizeof reply);
-    QVERIFY(!rig.box.ReadRegister(7, reply, 8));
+    QVERIFY(!rig.box.readRegister(7, reply, 8).done());
     std::memset(reply, frame::kBlock, sizeof reply);
-    QVERIFY(!rig.box.ReadBlock(reply, frame::kSettingsBlockLength));
-    rig.box.WriteRegister(0x16, 1);
+    QVERIFY(!rig.box.readBlock(reply, frame::kSettingsBlockLength).done());
+    rig.box.writeRegister(0x16, 1);
     const uint8_t image[frame::kSettingsSize] = {};
-    rig.box.WriteBlock(image);
+    rig.box.writeBlock(image);
     QCOMPARE(rig.messages, (std::vector<Message>{{"...", 2000},
                                                  {"Error Reading values", 4000},
                                                  {"Error Writing values", 4000},
@@ -168,5 +172,34 @@ void TestBoxRequests::withoutDeviceEveryOperationFails()
     QVERIFY(rig.alerts.empty());
 }
 
-QTEST_APPLESS_MAIN(TestBoxRequests)
-#include "tst_box_requests.moc"
+// Each caller words these its own way: the window alerts, the tool names the cause.
+void TestBox::openSaysWhyNot()
+{
+    const struct {
+        const char *name;
+        std::function<void(FakeUsb &)> setUp;
+        Box::Opening expected;
+        std::vector<std::string> alerts;
+    } cases[] = {
+        {"attached", [](FakeUsb &) {}, Box::Opening::Opened, {}},
+        {"other serial", [](FakeUsb &f) { f.serials = {"2022"}; }, Box::Opening::NotListed,
+         {"VANTREL USB not connected!"}},
+        {"open fails", [](FakeUsb &f) { f.openFails = true; }, Box::Opening::WouldNotOpen,
+         {"Usb device open error!"}},
+        {"no permission", [](FakeUsb &f) { f.openDenied = true; }, Box::Opening::NoPermission,
+         {"Usb device open error!"}},
+    };
+    for (const auto &c : cases) {
+        Rig rig(false);
+        c.setUp(rig.fake);
+        std::vector<std::string> logged;
+        const DeviceLog before = setDeviceLog([&](DeviceLogKind, const std::string &t) { logged.push_back(t); });
+        QVERIFY2(rig.box.open() == c.expected, c.name);
+        setDeviceLog(before);
+        QCOMPARE(rig.alerts, c.alerts);
+        QCOMPARE(logged.size(), size_t(c.expected == Box::Opening::NoPermission)); // passed on, not swallowed
+    }
+}
+
+QTEST_APPLESS_MAIN(TestBox)
+#include "tst_box.moc"

@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "box.h"
+
+#include "device_log.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace vantrel {
+
+Box::Box(const UsbApi *api, Clock &clock, UsbLink::Alert alert, Reporter &reporter)
+    : link_(api, clock, std::move(alert)), reporter_(reporter)
+{}
+
+Box::Box(const UsbApi *api, Clock &clock, UsbLink::Alert alert, std::function<void(const Outcome &)> to)
+    : link_(api, clock, std::move(alert)), owned_(std::make_unique<ReportTo>(std::move(to))), reporter_(*owned_)
+{}
+
+Box::Opening Box::open(bool quiet)
+{
+    // The USB layer says a refused open in its log, not in the status: listen
+    // in while looking and opening, passing every line on as before.
+    bool denied = false;
+    DeviceLog before;
+    before = setDeviceLog([&](DeviceLogKind kind, const std::string &text) {
+        if (kind == DeviceLogKind::NoPermission)
+            denied = true;
+        if (before)
+            before(kind, text);
+        else
+            std::fputs(text.c_str(), stderr);
+    });
+    DWORD index = 0;
+    Opening result = Opening::NotListed;
+    if (quiet ? link_.listed(kBoxSerial, index) : link_.FindDevice(kBoxSerial, index))
+        result = link_.OpenDevice(index) ? Opening::Opened : Opening::WouldNotOpen;
+    setDeviceLog(std::move(before));
+    if (result == Opening::WouldNotOpen && denied)
+        result = Opening::NoPermission;
+    return result;
+}
+
+bool Box::listed()
+{
+    DWORD index = 0;
+    return link_.listed(kBoxSerial, index);
+}
+
+Outcome Box::report(const std::string &text, int ms, Verdict verdict)
+{
+    Outcome message{verdict, text, ms};
+    reporter_.report(message);
+    return message;
+}
+
+bool Box::exchange(uint8_t *reply, const Bytes &request, uint32_t minReply)
+{
+    // A missing reply then fails every echo test instead of reading stale bytes.
+    std::memset(reply, 0, UsbLink::kMaxReply);
+    return link_.Transact(reply, request.data(), minReply, static_cast<DWORD>(request.size()));
+}
+
+Outcome Box::readRegister(uint8_t item, uint8_t *reply, uint8_t length)
+{
+    if (exchange(reply, frame::registerRead(item, length), length) && reply[0] == frame::kRegister)
+        return {};
+    Outcome o{Verdict::Failed, "...", 2000, true};
+    reporter_.report(o);
+    return o;
+}
+
+Outcome Box::writeRegister(uint8_t reg, uint8_t value)
+{
+    uint8_t reply[UsbLink::kMaxReply];
+    if (exchange(reply, frame::registerWrite(reg, value), 2) && reply[0] == frame::kRegister)
+        return {};
+    return fail("Error Writing values", 4000);
+}
+
+Outcome Box::readBlock(uint8_t *reply, uint8_t length)
+{
+    if (exchange(reply, frame::blockRead(length), length) && reply[0] == frame::kBlock)
+        return {};
+    return fail("Error Reading values", 4000);
+}
+
+Outcome Box::writeBlock(const uint8_t image[frame::kSettingsSize])
+{
+    uint8_t reply[UsbLink::kMaxReply];
+    if (exchange(reply, frame::imageWrite(image), 2) && reply[0] == frame::kImageWrite)
+        return {};
+    return fail("Error Writing values", 4000);
+}
+
+} // namespace vantrel
