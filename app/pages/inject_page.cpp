@@ -17,7 +17,12 @@ bool InjectPage::WriteCEC()
 bool InjectPage::saveCecCommand(uint8_t code)
 {
     Session s = c_.reporter.session(c_.box);
-    return inject::saveCecCommand(s, code, c_.ui->CECtext->toPlainText().toStdString());
+    const std::string text = c_.ui->CECtext->toPlainText().toStdString();
+    c_.box.takeOutcome(); // judged on this store alone
+    if (!inject::saveCecCommand(s, code, text) || !c_.box.outcome().done())
+        return false;
+    storedCec_[code == frame::kStoreCecLp] = text;
+    return true;
 }
 
 bool InjectPage::WriteIF()
