@@ -197,11 +197,12 @@ void ProfilePage::applyFile(const QString &path)
         QObject::connect(dialog_, &ProfileApplyDialog::applyRequested, c_.window, [this] { runApply(); });
     }
     const QString name = QFileInfo(path).fileName();
-    dialog_->showPlan(
-        plan.steps.empty()
-            ? tr("The box already holds what %1 holds.").arg(name)
-            : tr("%n change(s) from %1; nothing is written before Apply.", nullptr, int(plan.steps.size())).arg(name),
-        plan.steps);
+    const size_t n = plan.steps.size();
+    QString summary = tr("The box already holds what %1 holds.").arg(name);
+    if (n > 0)
+        summary = (n == 1 ? tr("1 change from %1").arg(name) : tr("%1 changes from %2").arg(n).arg(name)) +
+                  tr("; nothing is written before Apply.");
+    dialog_->showPlan(summary, plan.steps);
     dialog_->open();
 }
 
