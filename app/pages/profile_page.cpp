@@ -76,7 +76,11 @@ void ProfilePage::updateMenu()
     const bool ready = boxReady_();
     save_->setEnabled(ready);
     apply_->setEnabled(ready);
-    recent_->clear();
+    // One of them may be what is running now: it goes once control is back in the event loop.
+    for (QAction *old : recent_->actions()) {
+        recent_->removeAction(old);
+        old->deleteLater();
+    }
     const QStringList recent = recentProfiles();
     for (int i = 0; i < recent.size(); ++i) {
         const QString path = recent[i];
