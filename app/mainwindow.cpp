@@ -13,6 +13,7 @@
 #include "profile_page.h"
 #include "settings_page.h"
 #include "settings_table.h"
+#include "signal_history_page.h"
 #include "status_area.h"
 #include "usb_library.h"
 #include "window_reporter.h"
@@ -329,6 +330,12 @@ void MainWindow::makePages()
         return SetupComplete && presence_.state() == vantrel::BoxPresence::State::Answering;
     });
     profile_->addActions(ui->menuFile, ui->actionExit);
+    signalHistory_ = std::make_unique<SignalHistoryPage>(context);
+    // Settings the box has not reported yet would show up as changes.
+    statusArea_->read = [this](const auto &texts, const auto &facts) {
+        if (settingsFilled_)
+            signalHistory_->read(texts, facts, settings_->SettingsImage);
+    };
     setupToolsMenu();
 }
 
@@ -340,5 +347,6 @@ void MainWindow::setupToolsMenu()
     edidDecode_->addAction(tools);
     edidDesigner_->addAction(tools);
     packetDecode_->addAction(tools);
+    signalHistory_->addAction(tools);
     ui->menubar->insertMenu(ui->menuHelp->menuAction(), tools);
 }

@@ -30,6 +30,7 @@ class QAction;
 class QLabel;
 class QProgressBar;
 class SettingsPage;
+class SignalHistoryPage;
 class StatusArea;
 class WindowReporter;
 
@@ -68,6 +69,7 @@ public:
     EdidDecodePage &edidDecodePage() { return *edidDecode_; }
     EdidDesignerPage &edidDesignerPage() { return *edidDesigner_; }
     PacketDecodePage &packetDecodePage() { return *packetDecode_; }
+    SignalHistoryPage &signalHistoryPage() { return *signalHistory_; }
 
     vantrel::UsbLink &link() { return *link_; }
     const vantrel::BoxPresence &presence() const { return presence_; }
@@ -197,4 +199,5 @@ private:
     std::unique_ptr<EdidDesignerPage> edidDesigner_;
     std::unique_ptr<PacketDecodePage> packetDecode_;
     std::unique_ptr<ProfilePage> profile_;
+    std::unique_ptr<SignalHistoryPage> signalHistory_;
 };

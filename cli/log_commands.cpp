@@ -11,16 +11,6 @@ namespace vantrel::cli {
 
 namespace {
 
-// A value as one short text: strings as they are, null as "none".
-std::string shown(const Json &value)
-{
-    if (value.is_null())
-        return "none";
-    if (value.is_string())
-        return value.get<std::string>();
-    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
-}
-
 int runLog(Invocation &inv)
 {
     service::LogQuery query;
@@ -44,12 +34,12 @@ int runLog(Invocation &inv)
         if (query.only.empty())
             usageError("--only takes field names separated by commas (hdr,hdcp,input)");
     }
-    const service::LogRead read = service::readLogFolder(inv.args[0], query);
+    const service::LogRead read = service::readLog(inv.args[0], query);
     if (!read.error.empty())
         throw CliError{kExitFailed, read.error};
     Json changes = Json::array();
     for (const service::Change &c : read.changes) {
-        inv.out.line(service::utcText(c.time) + "  " + c.field + ": " + shown(c.oldValue) + " -> " + shown(c.newValue));
+        inv.out.line(service::changeText(c));
         changes.push_back(service::changeJson(c));
     }
     inv.out.set("changes", std::move(changes));
@@ -69,8 +59,8 @@ std::vector<Command> logCommands()
 {
     return {
         {"log",
-         "DIR [--since WHEN] [--only FIELDS]",
-         "The signal changes serve --log wrote to DIR: time, field, old and new value.",
+         "DIR|FILE [--since WHEN] [--only FIELDS]",
+         "The signal changes serve --log wrote to DIR (or a FILE the window saved): time, field, old and new value.",
          "WHEN is a span back from now (90s, 30m, 1h, 2d), a day (2026-12-01, from midnight UTC) or a time\n"
          "(2026-12-01T10:00:00+00:00). FIELDS are field names separated by commas: a field (hdr, hdcp, timing,\n"
          "box, poll), a group (setting) or a setting's name (input). Lines that are not changes are skipped\n"

@@ -4,14 +4,19 @@
 // takes commands when allowed to, and keeps the signal log.
 #include "cli_error.h"
 #include "commands.h"
+#include "compose.h"
 #include "mqtt_client.h"
 #include "status_read.h"
 
-#include "published_state.h"
+#include "box_presence.h"
+#include "cec_recipes.h"
+#include "clock.h"
 #include "control_command.h"
 #include "ha_discovery.h"
 #include "injection.h"
+#include "published_state.h"
 #include "signal_log.h"
+#include "state_watch.h"
 #include "status_json.h"
 
 #include <algorithm>
@@ -147,8 +152,12 @@ ServeOptions serveOptions(Invocation &inv)
     }
     if (inv.isSet("mqtt-credentials"))
         readCredentials(inv.value("mqtt-credentials"), o.mqtt);
-    if (inv.isSet("mqtt-tls"))
+    if (inv.isSet("mqtt-tls")) {
         o.mqtt.caFile = inv.value("mqtt-tls");
+        // libmosquitto would call an unreadable file only "invalid arguments".
+        if (!std::ifstream(o.mqtt.caFile))
+            throw CliError{kExitFailed, "cannot read the CA file " + o.mqtt.caFile + ": " + std::strerror(errno)};
+    }
     if (inv.isSet("discovery-prefix"))
         o.prefix = inv.value("discovery-prefix");
     if (o.prefix.empty() || o.prefix.find_first_of("#+") != std::string::npos)
@@ -182,6 +191,28 @@ ServeOptions serveOptions(Invocation &inv)
     return o;
 }
 
+// What cec/send takes: a recipe by name, its argument after a space
+// ("switch-here 1.0.0.0"), sent from playback 1 as cec recipe sends it; or
+// one message in colon hex.
+std::vector<std::string> cecTexts(const std::string &payload)
+{
+    std::vector<std::string> words;
+    for (size_t at = 0; at < payload.size();) {
+        const size_t end = std::min(payload.find_first_of(" \t", at), payload.size());
+        if (end > at)
+            words.push_back(payload.substr(at, end - at));
+        at = end + 1;
+    }
+    const auto &recipes = packets::cecRecipes();
+    if (words.empty() ||
+        std::none_of(recipes.begin(), recipes.end(), [&](const packets::CecRecipe &r) { return words[0] == r.name; }))
+        return {checkedPacketText(PacketKind::Cec, payload)};
+    const Composed c = composeRecipe("playback1", words);
+    if (!c.ok)
+        throw CliError{kExitFailed, c.error};
+    return c.texts;
+}
+
 // Whether a device with the box's serial is attached, open or not: tells an
 // unplugged box from a silent one.
 bool boxListed(const LinkOptions &link)
@@ -198,35 +229,6 @@ bool boxListed(const LinkOptions &link)
     }
     return false;
 }
-
-// How much the next tick may ask of the box: look for it while none is open,
-// probe it with back-off (3, 6, 12 ... 30 s) while it does not answer, or
-// read it in full.
-class PollPlan {
-public:
-    enum class Step { Look, Probe, Full, Wait };
-    Step next(service::Millis now) const
-    {
-        if (!open_)
-            return Step::Look;
-        if (!silent_)
-            return Step::Full;
-        return now >= probeAt_ ? Step::Probe : Step::Wait;
-    }
-    void opened() { open_ = true, silent_ = false, backoffMs_ = 3000; }
-    void lost() { open_ = false; }
-    void unanswered(service::Millis now)
-    {
-        silent_ = true;
-        probeAt_ = now + backoffMs_;
-        backoffMs_ = std::min<service::Millis>(backoffMs_ * 2, 30000);
-    }
-    void answered() { silent_ = false, backoffMs_ = 3000; }
-
-private:
-    bool open_ = false, silent_ = false;
-    service::Millis backoffMs_ = 3000, probeAt_ = 0;
-};
 
 class Server {
 public:
@@ -285,13 +287,13 @@ private:
 
     void tick(service::Millis now)
     {
-        switch (plan_.next(now)) {
-        case PollPlan::Step::Wait:
+        switch (presence_.next(systemClock().tickMs())) {
+        case BoxPresence::Step::Wait:
             return;
-        case PollPlan::Step::Look:
+        case BoxPresence::Step::Look:
             look(now);
             return;
-        case PollPlan::Step::Probe: {
+        case BoxPresence::Step::Probe: {
             uint8_t reply[UsbLink::kMaxReply];
             const bool answered = box_->box().ReadRegister(6, reply, status::kVideoRecordLength);
             box_->clearOutcome();
@@ -299,10 +301,10 @@ private:
                 failed(now);
                 return;
             }
-            plan_.answered();
+            presence_.probeAnswered();
             break;
         }
-        case PollPlan::Step::Full:
+        case BoxPresence::Step::Full:
             break;
         }
         poll(now);
@@ -315,7 +317,7 @@ private:
         } catch (const CliError &) {
             return; // not there yet; looked for again next tick
         }
-        plan_.opened();
+        presence_.opened();
         firmware_ = box_->firmwareText();
         box_->clearOutcome();
         std::fprintf(stderr, "vantrelctl: box %s found (firmware %s)\n", kSerial, firmware_.c_str());
@@ -337,66 +339,44 @@ private:
             failed(now);
             return;
         }
-        pollFailing_ = false;
-        update(now, service::boxState("present", status::statusJson(r.texts, r.facts), settings));
+        presence_.allAnswered();
+        publish(watch_.read(now, service::boxState("present", status::statusJson(r.texts, r.facts), settings)));
     }
 
     // A tick that was not answered: an unplugged box is looked for again, a
-    // silent one probed with back-off. The last state known stays, with the
-    // box's word changed.
+    // silent one probed with back-off.
     void failed(service::Millis now)
     {
-        std::vector<service::Change> changes;
-        if (!pollFailing_)
-            changes.push_back({now, "poll", "ok", "failed"});
-        pollFailing_ = true;
         const bool listed = boxListed(inv_.link);
         if (!listed) {
             box_.reset();
-            plan_.lost();
+            presence_.lost();
         } else {
-            plan_.unanswered(now);
+            presence_.unanswered(systemClock().tickMs());
         }
-        Json state = state_.is_object() ? state_ : service::boxState("absent", Json(), Json::object());
-        state["box"] = listed ? "silent" : "absent";
-        record(now, changes, state);
+        publish(watch_.unanswered(now, listed));
     }
 
-    void update(service::Millis now, const Json &state)
+    void publish(const service::StateWatch::Step &step)
     {
-        std::vector<service::Change> changes;
-        if (pollFailingBefore_ && !pollFailing_)
-            changes.push_back({now, "poll", "failed", "ok"});
-        record(now, changes, state);
-    }
-
-    void record(service::Millis now, std::vector<service::Change> changes, const Json &state)
-    {
-        pollFailingBefore_ = pollFailing_;
-        // The first reading is where the log starts, not a change.
-        if (state_.is_object()) {
-            const auto more = service::changesBetween(state_, state, now);
-            changes.insert(changes.end(), more.begin(), more.end());
-        }
-        const bool availabilityChanged = !state_.is_object() || state_["box"] != state["box"];
-        if (state == state_ && changes.empty())
+        if (!step.stateChanged)
             return;
-        state_ = state;
-        if (availabilityChanged)
+        if (step.boxChanged)
             publishAvailability();
         send(topic("state"), stateText(), true);
-        for (const service::Change &c : changes)
+        for (const service::Change &c : step.changes)
             send(topic("event"), service::changeJson(c).dump(-1, ' ', false, Json::error_handler_t::replace), false);
-        if (log_ && !log_->append(changes) && !logFailing_)
+        if (log_ && !log_->append(step.changes) && !logFailing_)
             std::fprintf(stderr, "vantrelctl: %s\n", log_->error().c_str());
         logFailing_ = log_ && !log_->error().empty();
     }
 
-    std::string stateText() const { return state_.dump(-1, ' ', false, Json::error_handler_t::replace); }
+    std::string stateText() const { return watch_.state().dump(-1, ' ', false, Json::error_handler_t::replace); }
 
     void publishAvailability()
     {
-        const bool online = state_.is_object() && state_["box"] == "present";
+        const Json &state = watch_.state();
+        const bool online = state.is_object() && state.value("box", Json()) == "present";
         send(topic("availability"), online ? "online" : "offline", true);
     }
 
@@ -417,7 +397,7 @@ private:
     {
         publishDiscovery();
         publishAvailability();
-        if (state_.is_object())
+        if (watch_.state().is_object())
             send(topic("state"), stateText(), true);
     }
 
@@ -445,7 +425,7 @@ private:
                 answerError(m, "too many commands; a few a second are taken");
                 continue;
             }
-            if (!box_ || plan_.next(service::nowMillis()) != PollPlan::Step::Full) {
+            if (!box_ || presence_.state() != BoxPresence::State::Answering) {
                 answerError(m, "the box is not there or does not answer");
                 continue;
             }
@@ -453,11 +433,12 @@ private:
                 if (c.kind == service::ControlCommand::Kind::Set) {
                     applySettingChange(*box_, checkedSettingChange(c.name, c.value), std::nullopt, std::nullopt);
                 } else {
-                    const std::string text = checkedPacketText(PacketKind::Cec, c.value);
                     Session s = box_->session();
-                    const bool sent = inject::sendCec(s, text);
-                    box_->requireDone("the CEC message");
-                    box_->require(sent, "the CEC message failed");
+                    for (const std::string &text : cecTexts(c.value)) {
+                        const bool sent = inject::sendCec(s, text);
+                        box_->requireDone("the CEC message " + text);
+                        box_->require(sent, "the CEC message " + text + " failed");
+                    }
                 }
                 changed = true;
             } catch (const CliError &e) {
@@ -474,12 +455,12 @@ private:
     std::unique_ptr<service::SignalLog> log_;
     std::unique_ptr<MqttClient> mqtt_;
     std::unique_ptr<BoxConnection> box_;
-    PollPlan plan_;
+    BoxPresence presence_;
+    service::StateWatch watch_;
     service::RateLimit limit_{4, 4};
     std::string firmware_;
-    Json state_;
     bool ready_ = false;
-    bool pollFailing_ = false, pollFailingBefore_ = false, logFailing_ = false;
+    bool logFailing_ = false;
 };
 
 int runServe(Invocation &inv)
@@ -518,8 +499,9 @@ std::vector<Command> serveCommands()
          "Polls the settings and the status as the window does, every 3 s; finds the box when it is plugged\n"
          "in and survives an unplug. Topics under vantrel/2023/: availability (online/offline, also the last\n"
          "will), state (retained: the status facts and every setting by name), event (one per change), and\n"
-         "with --allow-control set/NAME (the values set takes) and cec/send (colon hex); a refused command\n"
-         "is answered on error. SIGTERM or Ctrl+C publishes offline and ends with status 0.",
+         "with --allow-control set/NAME (the values set takes) and cec/send (colon hex, or a recipe as\n"
+         "cec recipe takes it); a refused command is answered on error. The recipes without arguments are\n"
+         "offered as buttons. SIGTERM or Ctrl+C publishes offline and ends with status 0.",
          0, 0, serveOptionSpecs(), runServe},
     };
 }

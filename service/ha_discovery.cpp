@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ha_discovery.h"
 
+#include "cec_recipes.h"
 #include "control_command.h"
 #include "setting_values.h"
 
@@ -84,6 +85,13 @@ std::vector<DiscoveryMessage> discoveryMessages(const DiscoveryOptions &o)
                     {"icon", icon}};
     };
 
+    const auto cecButton = [&](const std::string &name, const std::string &payload) {
+        return Json{{"name", name},
+                    {"command_topic", boxTopic(o.serial, "cec/send")},
+                    {"payload_press", payload},
+                    {"icon", "mdi:remote"}};
+    };
+
     for (const Entity &e : kSensors)
         add("sensor", e.key, readState(e.name, e.value, e.icon));
     // PQ, HLG and the traditional HDR curve: anything but SDR's 0 while a source is there.
@@ -109,13 +117,14 @@ std::vector<DiscoveryMessage> discoveryMessages(const DiscoveryOptions &o)
         entity["value_template"] = "{{ " + value + " }}";
         add("select", std::string("setting_") + name, std::move(entity));
     }
-    if (o.allowControl)
-        for (const CecButton &b : o.cecButtons)
-            add("button", "cec_" + b.name,
-                Json{{"name", "CEC " + b.name},
-                     {"command_topic", boxTopic(o.serial, "cec/send")},
-                     {"payload_press", b.text},
-                     {"icon", "mdi:remote"}});
+    if (!o.allowControl)
+        return out;
+    for (const CecButton &b : o.cecButtons)
+        add("button", "cec_" + b.name, cecButton("CEC " + b.name, b.text));
+    // A recipe that needs an argument cannot be one press.
+    for (const packets::CecRecipe &r : packets::cecRecipes())
+        if (!*r.arguments)
+            add("button", std::string("cec_recipe_") + r.name, cecButton(std::string("CEC ") + r.name, r.name));
     return out;
 }
 

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Home Assistant's MQTT discovery messages for one box: one device (serial,
 // firmware) with sensors on the retained state, a binary sensor for HDR,
-// selects for the choices serve may change, and buttons for CEC messages.
+// selects for the choices serve may change, and buttons for CEC messages and
+// for the CEC recipes that take no argument.
 #pragma once
 
 #include "json_support.h"

@@ -14,6 +14,16 @@ namespace {
 constexpr const char *kPrefix = "signals-";
 constexpr const char *kSuffix = ".jsonl";
 
+// A value as one short text: strings as they are, null as "none".
+std::string shown(const Json &value)
+{
+    if (value.is_null())
+        return "none";
+    if (value.is_string())
+        return value.get<std::string>();
+    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
 } // namespace
 
 std::string logFileDay(const std::string &name)
@@ -29,6 +39,11 @@ std::string logFileDay(const std::string &name)
 Json changeJson(const Change &c)
 {
     return Json{{"time", utcText(c.time)}, {"field", c.field}, {"old", c.oldValue}, {"new", c.newValue}};
+}
+
+std::string changeText(const Change &c)
+{
+    return utcText(c.time) + "  " + c.field + ": " + shown(c.oldValue) + " -> " + shown(c.newValue);
 }
 
 Json logFields(const Json &state)

@@ -22,6 +22,9 @@ struct Change {
 
 // {"time": ..., "field": ..., "old": ..., "new": ...}
 Json changeJson(const Change &c);
+// The change as one line of text: "<time>  <field>: <old> -> <new>", a
+// missing value as "none".
+std::string changeText(const Change &c);
 
 // The state of the box as serve publishes it and the log compares it:
 // {"box": ..., "status": <status --json's object>, "settings": {name: text}}.

@@ -67,36 +67,53 @@ void readLogText(std::string_view text, const LogQuery &query, LogRead &into)
     }
 }
 
-LogRead readLogFolder(const std::string &folder, const LogQuery &query)
+namespace {
+
+// One file, at most kMaxLogFileBytes of it; false when it cannot be read.
+bool readLogFile(const fs::path &path, const LogQuery &query, LogRead &read)
+{
+    std::error_code sizeError;
+    const uintmax_t size = fs::file_size(path, sizeError);
+    if (sizeError)
+        return false;
+    std::ifstream in(path, std::ios::binary);
+    std::string text(size_t(std::min<uintmax_t>(size, kMaxLogFileBytes)), '\0');
+    in.read(text.data(), std::streamsize(text.size()));
+    text.resize(size_t(in.gcount()));
+    // The bytes past the bound are not read; the last line read may be
+    // cut short and is then skipped like any malformed one.
+    readLogText(text, query, read);
+    if (size > kMaxLogFileBytes)
+        read.truncated = true;
+    return bool(in) || in.eof();
+}
+
+} // namespace
+
+LogRead readLog(const std::string &path, const LogQuery &query)
 {
     LogRead read;
-    std::vector<std::pair<std::string, fs::path>> files;
     std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    // One file, as the window saves its history.
+    if (fs::is_regular_file(path, ec)) {
+        if (!readLogFile(path, query, read))
+            read.error = "cannot read the file " + path;
+        return read;
+    }
+    std::vector<std::pair<std::string, fs::path>> files;
+    for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string day = logFileDay(it->path().filename().string());
         // A file of a day before the one since falls on has nothing newer.
         if (!day.empty() && (!query.since || day >= utcDay(*query.since)))
             files.emplace_back(day, it->path());
     }
     if (ec) {
-        read.error = "cannot read the folder " + folder + ": " + ec.message();
+        read.error = "cannot read the folder " + path + ": " + ec.message();
         return read;
     }
     std::sort(files.begin(), files.end());
-    for (const auto &[day, path] : files) {
-        std::error_code sizeError;
-        const uintmax_t size = fs::file_size(path, sizeError);
-        if (sizeError)
-            continue;
-        std::ifstream in(path, std::ios::binary);
-        std::string text(size_t(std::min<uintmax_t>(size, kMaxLogFileBytes)), '\0');
-        in.read(text.data(), std::streamsize(text.size()));
-        text.resize(size_t(in.gcount()));
-        // The bytes past the bound are not read; the last line read may be
-        // cut short and is then skipped like any malformed one.
-        readLogText(text, query, read);
-        if (size > kMaxLogFileBytes)
-            read.truncated = true;
+    for (const auto &[day, file] : files) {
+        readLogFile(file, query, read);
         if (read.truncated)
             break;
     }

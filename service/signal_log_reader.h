@@ -34,6 +34,7 @@ struct LogRead {
 
 // The changes a text holds (one file's contents), appended to into.
 void readLogText(std::string_view text, const LogQuery &query, LogRead &into);
-LogRead readLogFolder(const std::string &folder, const LogQuery &query);
+// path: a log folder, or one file of changes (a saved history).
+LogRead readLog(const std::string &path, const LogQuery &query);
 
 } // namespace vantrel::service

@@ -6,6 +6,7 @@
 
 #include "edid_page.h"
 #include "feedback.h"
+#include "signal_history_page.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -127,6 +128,7 @@ bool MainWindow::answered(uint32_t unansweredBefore)
         // Counted from now: a probe must not follow right after a long wait.
         presence_.unanswered(clock_->tickMs());
     }
+    signalHistory_->unanswered(presence_.state() == BoxPresence::State::Silent);
     showPresence();
     return false;
 }

@@ -13,13 +13,14 @@ void StatusArea::RefreshStatus()
     uint8_t source[UsbLink::kMaxReply];
     uint8_t hdr[UsbLink::kMaxReply];
     uint8_t gate[UsbLink::kMaxReply];
-    c_.box.ReadRegister(6, video, status::kVideoRecordLength);
-    c_.box.ReadRegister(0x15, source, status::kSourceRecordLength);
-    c_.box.ReadRegister(0x1E, hdr, status::kHdrRecordLength);
+    const bool videoRead = c_.box.ReadRegister(6, video, status::kVideoRecordLength);
+    const bool sourceRead = c_.box.ReadRegister(0x15, source, status::kSourceRecordLength);
+    const bool hdrRead = c_.box.ReadRegister(0x1E, hdr, status::kHdrRecordLength);
     if (!c_.box.ReadRegister(0x1F, gate, 31))
         return;
-    const status::StatusTexts t = status::decodeStatus(
-        {video, status::kVideoRecordLength}, {source, status::kSourceRecordLength}, {hdr, status::kHdrRecordLength});
+    const status::Record v{video, status::kVideoRecordLength}, s{source, status::kSourceRecordLength},
+        h{hdr, status::kHdrRecordLength};
+    const status::StatusTexts t = status::decodeStatus(v, s, h);
     c_.ui->label_video_format->setText(QString::fromLatin1(t.input.c_str()));
     c_.ui->lblOutput->setText(QString::fromLatin1(t.output.c_str()));
     c_.ui->lblCsc->setText(QString::fromLatin1(t.colour.c_str()));
@@ -29,4 +30,7 @@ void StatusArea::RefreshStatus()
         c_.ui->txtHdrIf->setPlainText(QString::fromLatin1(t.infoframe.c_str()));
     else
         c_.ui->txtHdrIf->clear();
+    // The labels show what a partial read gave; the facts must be whole.
+    if (read && videoRead && sourceRead && hdrRead)
+        read(t, status::decodeFacts(v, s, h));
 }

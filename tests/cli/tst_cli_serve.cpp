@@ -150,6 +150,8 @@ private slots:
             QVERIFY2(config.contains("homeassistant/select/vantrel_2023/setting_input/config") == control,
                      qPrintable(QStringList(config.keys()).join(" ")));
             QCOMPARE(config.contains("homeassistant/button/vantrel_2023/cec_tv_on/config"), control);
+            QCOMPARE(config.contains("homeassistant/button/vantrel_2023/cec_recipe_avr_on/config"), control);
+            QVERIFY(!config.contains("homeassistant/button/vantrel_2023/cec_recipe_switch_here/config"));
             QVERIFY(QJsonDocument::fromJson(config.value("homeassistant/sensor/vantrel_2023/timing/config"))
                         .object()
                         .value("device")
@@ -172,6 +174,16 @@ private slots:
                     QVERIFY2(seen(sub, lines, {"vantrel/2023/error", r.reason}), r.topic);
                 }
                 QVERIFY(writes(ctl).isEmpty());
+                // A recipe by name: both of its messages go out, in order;
+                // one without its argument is refused.
+                QTest::qWait(1100); // a few commands a second
+                publish(broker, QStringLiteral("vantrel/2023/cec/send"), QStringLiteral("switch-here"));
+                QVERIFY(seen(sub, lines, {"vantrel/2023/error", "switch-here takes PHYS"}));
+                publish(broker, QStringLiteral("vantrel/2023/cec/send"), QStringLiteral("avr-on"));
+                QStringList cec;
+                const QRegularExpression load(QStringLiteral("^10 .. B2 "));
+                QTRY_VERIFY_WITH_TIMEOUT((cec += ctl.takeWire().filter(load)).size() >= 2, 5000);
+                QCOMPARE(cec, (QStringList{"10 04 B2 45 02 44 6D", "10 03 B2 45 01 45"}));
                 setSignal("vic=97\nhdr=pq\n");
                 QVERIFY(seen(sub, lines, {"vantrel/2023/event", "\"field\":\"eotfName\"", "SMPTE ST 2084"}));
                 QVERIFY(seen(sub, lines, {"vantrel/2023/state", "\"eotfName\":\"SMPTE ST 2084\""}));
@@ -199,6 +211,60 @@ private slots:
         EXPECT_STATUS(log, 0);
         QVERIFY2(log.out.contains("\"field\": \"setting.input\"") && log.out.contains("\"new\": \"SMPTE ST 2084\""),
                  qPrintable(log.out));
+    }
+
+    // A box that goes away: availability offline, its loss in the log.
+    void anUnpluggedBoxIsOffline()
+    {
+        if (tool("mosquitto").isEmpty() || tool("mosquitto_sub").isEmpty())
+            QSKIP("mosquitto and mosquitto-clients are not installed");
+        CtlRunner ctl;
+        Broker broker(ctl.path(QString()));
+        QVERIFY(broker.start());
+        ctl.simConfig += QStringLiteral(";fault=E0:gone:40");
+        QProcess sub;
+        sub.start(tool("mosquitto_sub"), mqtt(broker) + QStringList{"-t", "vantrel/#", "-v"});
+        QVERIFY(sub.waitForStarted());
+        QProcess serve;
+        serve.setProcessEnvironment(ctl.environment());
+        serve.start(QStringLiteral(VANTRELCTL_PATH),
+                    ctl.arguments({"serve", "--mqtt", QStringLiteral("127.0.0.1:%1").arg(broker.port), "--interval",
+                                   "0.2", "--log", ctl.path(QStringLiteral("log"))}));
+        QStringList lines;
+        QVERIFY(seen(sub, lines, {"vantrel/2023/availability online"}));
+        QVERIFY(seen(sub, lines, {"vantrel/2023/availability offline"}));
+        QVERIFY(seen(sub, lines, {"vantrel/2023/state", "\"box\":\"absent\""}));
+        ::kill(pid_t(serve.processId()), SIGTERM);
+        QVERIFY(serve.waitForFinished(10000));
+        QCOMPARE(serve.exitCode(), 0);
+        sub.kill();
+        sub.waitForFinished();
+        const CtlRun log = ctl.run({"log", ctl.path(QStringLiteral("log")), "--only", "box,poll"});
+        QVERIFY2(log.out.contains("box: present -> absent") && log.out.contains("poll: ok -> failed"),
+                 qPrintable(log.out));
+    }
+
+    void refusesWhatItCannotUse()
+    {
+        CtlRunner ctl;
+        const QString open = ctl.path(QStringLiteral("credentials"));
+        QFile f(open);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("user\npass\n");
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+        const struct {
+            QStringList args;
+            const char *error;
+        } cases[] = {
+            {{"--mqtt-credentials", open}, "chmod 600"},
+            {{"--mqtt-tls", ctl.path(QStringLiteral("missing.pem"))}, "cannot read the CA file"},
+            {{"--mqtt", "host:70000"}, "port"},
+        };
+        for (const auto &c : cases) {
+            const CtlRun r = ctl.run(QStringList{"serve"} + c.args);
+            QVERIFY2(r.status != 0 && r.err.contains(QLatin1String(c.error)), qPrintable(r.err));
+        }
     }
 };
 

@@ -82,14 +82,14 @@ private slots:
         QVERIFY(log.append({{t + 1, "hdr", "HDR10", "SDR"}})); // a new day prunes: the first file goes
         QVERIFY(!QFile::exists(dir.filePath(QString::fromStdString(logFileName(t - 3 * day)))));
 
-        const LogRead all = readLogFolder(folder, {});
+        const LogRead all = readLog(folder, {});
         QCOMPARE(all.changes.size(), size_t(3));
         QCOMPARE(all.skipped, size_t(3));
         QCOMPARE(QString::fromStdString(all.changes[0].field), QStringLiteral("box"));
-        const LogRead some = readLogFolder(folder, {t - 10, {"input", "box"}});
+        const LogRead some = readLog(folder, {t - 10, {"input", "box"}});
         QCOMPARE(some.changes.size(), size_t(1));
         QCOMPARE(some.changes[0].newValue, Json("PORT B [BOT]"));
-        QVERIFY(!readLogFolder(folder + "/missing", {}).error.empty());
+        QVERIFY(!readLog(folder + "/missing", {}).error.empty());
     }
 
     void commandsAreShapedAndLimited()

@@ -4,6 +4,7 @@
 #include "edid_decode_dialog.h"
 #include "edid_designer_page.h"
 #include "edid_report.h"
+#include "signal_history_page.h"
 #include "ui_EdidDecodeDialog.h"
 #include "window_rig.h"
 
@@ -46,7 +47,8 @@ private slots:
         QCOMPARE(menus[2], rig.window->ui->menuHelp->menuAction());
         QCOMPARE(menus[1]->menu()->actions(),
                  (QList<QAction *>{rig.window->decodeEdidAction(), rig.window->edidDesignerPage().action(),
-                                   rig.window->decodePacketsAction()}));
+                                   rig.window->decodePacketsAction(), rig.window->signalHistoryPage().action()}));
+        QCOMPARE(rig.window->signalHistoryPage().action()->text(), QStringLiteral("Signal &history..."));
         QCOMPARE(rig.window->decodeEdidAction()->text(), QStringLiteral("Decode &EDID..."));
     }
 

@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The header lines as the window shows them for the box's status records.
 #include "bytes_print.h"
+#include "signal_history_dialog.h"
+#include "signal_history_page.h"
+#include "signal_log_reader.h"
 #include "window_rig.h"
 
+#include <QPlainTextEdit>
 #include <QtTest>
 
 using namespace vantrel;
@@ -81,6 +85,48 @@ private slots:
         rig.window->pollTick();
         QCOMPARE(rig.window->ui->label_video_format->text(), before);
         QVERIFY(rig.feedback.texts("status").contains(QStringLiteral("...")));
+    }
+
+    // Tools > Signal history...: the changes as vantrelctl log prints them,
+    // the box's loss and return among them, saved as lines the log reader takes.
+    void signalHistoryListsAndSavesTheChanges()
+    {
+        Rig rig;
+        const auto tick = [&] {
+            rig.clock.advance(3000);
+            rig.window->pollTick();
+        };
+        rig.video[2] = 16;
+        tick();
+        rig.video[2] = 4;
+        tick();
+        rig.usb.serials.clear();
+        rig.usb.failWrites = true;
+        tick();
+        rig.usb.serials = {"2023"};
+        rig.usb.failWrites = false;
+        tick();
+        rig.window->findChild<QAction *>(QStringLiteral("actionSignalHistory"))->trigger();
+        const auto *dialog = rig.window->findChild<SignalHistoryDialog *>(QStringLiteral("signalHistoryDialog"));
+        QVERIFY(dialog && dialog->isVisible());
+        const QStringList lines = dialog->listText()->toPlainText().split(QLatin1Char('\n'));
+        QStringList fields;
+        for (const QString &line : lines)
+            fields << line.section(QLatin1String("  "), 1);
+        QVERIFY(!fields.filter(QRegularExpression(QStringLiteral("^timing: .*1080p60.* -> .*720p60"))).isEmpty());
+        QCOMPARE(fields.mid(fields.size() - 4), (QStringList{"poll: ok -> failed", "box: present -> absent",
+                                                             "poll: failed -> ok", "box: absent -> present"}));
+
+        QTemporaryDir dir;
+        const QString saved = dir.filePath(QStringLiteral("history.jsonl"));
+        rig.feedback.saveAnswers << saved;
+        dialog->findChild<QPushButton *>(QStringLiteral("saveButton"))->click();
+        const service::LogRead read = service::readLog(saved.toStdString(), {});
+        QVERIFY(read.error.empty() && read.skipped == 0);
+        QStringList readBack;
+        for (const service::Change &c : read.changes)
+            readBack << QString::fromStdString(service::changeText(c));
+        QCOMPARE(readBack, lines);
     }
 };
 
