@@ -10,6 +10,7 @@
 #include "packet_decode_page.h"
 #include "packet_compose_controls.h"
 #include "process_usb.h"
+#include "profile_page.h"
 #include "settings_page.h"
 #include "settings_table.h"
 #include "signal_history_page.h"
@@ -328,6 +329,10 @@ void MainWindow::makePages()
     edidDecode_ = std::make_unique<EdidDecodePage>(context, *edid_);
     edidDesigner_ = std::make_unique<EdidDesignerPage>(context, *edid_);
     packetDecode_ = std::make_unique<PacketDecodePage>(context);
+    profile_ = std::make_unique<ProfilePage>(context, *settings_, *edid_, *inject_, [this] {
+        return SetupComplete && presence_.state() == vantrel::BoxPresence::State::Answering;
+    });
+    profile_->addActions(ui->menuFile, ui->actionExit);
     signalHistory_ = std::make_unique<SignalHistoryPage>(context);
     // Settings the box has not reported yet would show up as changes.
     statusArea_->read = [this](const auto &texts, const auto &facts) {

@@ -25,6 +25,7 @@ class EdidPage;
 class Feedback;
 class InjectPage;
 class PacketDecodePage;
+class ProfilePage;
 class QAction;
 class QLabel;
 class QProgressBar;
@@ -198,5 +199,6 @@ private:
     std::unique_ptr<EdidDecodePage> edidDecode_;
     std::unique_ptr<EdidDesignerPage> edidDesigner_;
     std::unique_ptr<PacketDecodePage> packetDecode_;
+    std::unique_ptr<ProfilePage> profile_;
     std::unique_ptr<SignalHistoryPage> signalHistory_;
 };

@@ -13,30 +13,12 @@
 #include "setting_values.h"
 #include "text_report.h"
 
-#include <ctime>
-
 namespace vantrel::cli {
 
 namespace {
 
 using report::format;
 using namespace vantrel::profile;
-
-constexpr int kEdidModePosition = 2, kPresetPosition = 19, kCustomMode = 3;
-
-std::string nowUtc()
-{
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-#ifdef _WIN32
-    gmtime_s(&tm, &t);
-#else
-    gmtime_r(&t, &tm);
-#endif
-    char text[40];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S+00:00", &tm);
-    return text;
-}
 
 BoxFacts readFacts(BoxConnection &b)
 {
@@ -51,7 +33,7 @@ BoxFacts readFacts(BoxConnection &b)
     f.hdrInfoframe = b.storedHdrText();
     f.aviInfoframe = b.storedAviText();
     // The custom store is what the box presents only in custom mode with preset 1.
-    if (f.block[kEdidModePosition] == kCustomMode && f.block[kPresetPosition] == 1) {
+    if (holdsCustomTable(f.block)) {
         Session s = b.session();
         const edid::EdidReadout r = edid::readEdid(s, frame::kFetchBoxEdid);
         b.require(r.ok, "reading the custom EDID failed: the box did not send the whole table");
@@ -143,13 +125,11 @@ public:
     Outcome writeCustomEdid(const std::vector<uint8_t> &table) override
     {
         return attempt([&] {
-            // The checks edid write makes, without --force: a profile is never forced.
-            if (!edid::hasEdidHeader(table) || !edid::extensionCount(table).matches())
-                throw CliError{kExitFailed, "the profile's custom table has no EDID header or a wrong extension count"};
+            const std::string problem = customTableProblem(table);
+            if (!problem.empty())
+                throw CliError{kExitFailed, problem};
             edid::EdidImage image{};
             std::copy(table.begin(), table.end(), image.begin());
-            if (!edid::checkChecksums(image).ok())
-                throw CliError{kExitFailed, "a checksum of the profile's custom table is wrong"};
             Session session = b_.session();
             b_.require(edid::uploadEdid(session, image).done(), "the EDID upload failed");
         });
@@ -269,7 +249,6 @@ int runApply(Invocation &inv)
     BoxTarget target(b);
     const ApplyReport r = applyProfile(target, wanted, sectionsOf(inv), dryRun);
     Json steps = Json::array();
-    std::string applied, notApplied;
     for (const Step &s : r.steps) {
         inv.out.line(format("%-8s %s%s", stateWord(s.state), changeText(s.change).c_str(),
                             s.reason.empty() ? "" : (" (" + s.reason + ")").c_str()));
@@ -277,8 +256,6 @@ int runApply(Invocation &inv)
         row["state"] = stateWord(s.state);
         row["reason"] = s.reason.empty() ? Json() : Json(s.reason);
         steps.push_back(row);
-        std::string &list = s.state == StepState::Applied ? applied : notApplied;
-        list += (list.empty() ? "" : ", ") + s.change.name;
     }
     if (r.steps.empty() && r.error.empty())
         inv.out.line("nothing to change: the box holds what the profile holds");
@@ -287,8 +264,7 @@ int runApply(Invocation &inv)
     if (r.failed) {
         std::string message = r.error;
         if (!dryRun)
-            message += "; applied: " + (applied.empty() ? std::string("nothing") : applied) +
-                       "; not applied: " + (notApplied.empty() ? std::string("nothing") : notApplied);
+            message += "; " + appliedSummary(r);
         throw CliError{kExitExchange, message};
     }
     return kExitOk;

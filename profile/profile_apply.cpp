@@ -27,9 +27,7 @@ std::string blocker(const Step &step, const uint8_t block[40], uint8_t &value)
         return config::lockReason(*s, block).value_or("");
     }
     if (c.section == "edid") {
-        const config::Setting &mode = *config::findSetting("edid-mode");
-        const config::Setting &preset = *config::findSetting("edid-preset");
-        if (block[mode.position] != kEdidModeCustom || block[preset.position] != kPresetCustom)
+        if (!holdsCustomTable(block))
             return "the box takes a custom table only in custom mode with preset 1";
     }
     return {};
@@ -50,6 +48,23 @@ Outcome run(Target &box, const Step &step, uint8_t value, const Profile &wanted)
 }
 
 } // namespace
+
+bool holdsCustomTable(const uint8_t block[config::kBlockSize])
+{
+    return block[config::findSetting("edid-mode")->position] == kEdidModeCustom &&
+           block[config::findSetting("edid-preset")->position] == kPresetCustom;
+}
+
+std::string appliedSummary(const ApplyReport &r)
+{
+    std::string applied, notApplied;
+    for (const Step &s : r.steps) {
+        std::string &list = s.state == StepState::Applied ? applied : notApplied;
+        list += (list.empty() ? "" : ", ") + s.change.name;
+    }
+    return "applied: " + (applied.empty() ? std::string("nothing") : applied) +
+           "; not applied: " + (notApplied.empty() ? std::string("nothing") : notApplied);
+}
 
 const char *stateWord(StepState s)
 {

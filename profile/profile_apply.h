@@ -56,4 +56,10 @@ ApplyReport applyProfile(Target &box, const Profile &wanted, const Sections &onl
 
 const char *stateWord(StepState s); // "applied", "skipped", ...
 
+// "applied: a, b; not applied: c" for a finished apply ("nothing" for none).
+std::string appliedSummary(const ApplyReport &r);
+
+// Whether the box presents its custom store: custom mode with preset 1.
+bool holdsCustomTable(const uint8_t block[config::kBlockSize]);
+
 } // namespace vantrel::profile

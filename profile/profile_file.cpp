@@ -7,6 +7,7 @@
 #include "settings_table.h"
 
 #include <cmath>
+#include <ctime>
 
 namespace vantrel::profile {
 
@@ -161,6 +162,33 @@ bool readBody(const Json &doc, ReadResult &r)
 }
 
 } // namespace
+
+std::string nowUtc()
+{
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+#ifdef _WIN32
+    gmtime_s(&tm, &t);
+#else
+    gmtime_r(&t, &tm);
+#endif
+    char text[40];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S+00:00", &tm);
+    return text;
+}
+
+std::string customTableProblem(const std::vector<uint8_t> &table)
+{
+    if (!edid::hasEdidHeader(table) || !edid::extensionCount(table).matches())
+        return "the profile's custom table has no EDID header or a wrong extension count";
+    if (table.size() > size_t(edid::kEdidSize))
+        return "the profile's custom table is longer than the box stores";
+    edid::EdidImage image{};
+    std::copy(table.begin(), table.end(), image.begin());
+    if (!edid::checkChecksums(image).ok())
+        return "a checksum of the profile's custom table is wrong";
+    return {};
+}
 
 ReadResult readProfile(std::string_view fileText)
 {

@@ -68,14 +68,14 @@ void EdidPage::readTvEdidB()
     readEdidFrom(frame::kFetchTxBEdid);
 }
 
-void EdidPage::WriteEDID()
+bool EdidPage::WriteEDID()
 {
     if (c_.ui->automixEDID->isChecked() || c_.ui->fixedEDID->isChecked() || c_.ui->cmBEdid->currentIndex() != 0) {
         c_.reporter.feedback().warning(c_.window, tr("VANTREL Utility"),
                                        tr("\nSelect CUSTOM EDID TABLE mode to upload an EDID table\n"));
-        return;
+        return false;
     }
-    uploadEdid();
+    return uploadEdid();
 }
 
 bool EdidPage::uploadEdid()

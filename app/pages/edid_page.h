@@ -34,17 +34,18 @@ public:
     void ReadEDID();
     void readTvEdidA();
     void readTvEdidB();
-    void WriteEDID();
+    // False when nothing was written (not in custom mode, a question answered No).
+    bool WriteEDID();
     bool CalculateChkSum();
     bool LoadEDIDfromFile();
     bool SaveEDIDtoFile();
     // The EDID box's text parsed; false (after "Hex Format Error") on a format error.
     // count, if given: how many values the text holds.
     bool parseEdidBox(std::array<uint8_t, 256> &image, int *count = nullptr);
+    void showEdidHex(const std::array<uint8_t, 256> &image);
 
 private:
     bool uploadEdid();
-    void showEdidHex(const std::array<uint8_t, 256> &image);
 
     PageContext c_;
 };

@@ -17,7 +17,11 @@ bool InjectPage::WriteCEC()
 bool InjectPage::saveCecCommand(uint8_t code)
 {
     Session s = c_.reporter.session(c_.box);
-    return inject::saveCecCommand(s, code, c_.ui->CECtext->toPlainText().toStdString()).done();
+    const std::string text = c_.ui->CECtext->toPlainText().toStdString();
+    if (!inject::saveCecCommand(s, code, text).done())
+        return false;
+    storedCec_[code == frame::kStoreCecLp] = text;
+    return true;
 }
 
 bool InjectPage::WriteIF()

@@ -5,6 +5,7 @@
 #include "page_context.h"
 
 #include <cstdint>
+#include <string>
 
 class InjectPage {
 public:
@@ -12,10 +13,14 @@ public:
 
     bool WriteCEC();
     bool saveCecCommand(uint8_t code);
+    // The text last stored for the SP or LP button from this window; empty
+    // when none was (the box cannot report it).
+    const std::string &storedCec(bool longPress) const { return storedCec_[longPress]; }
     bool WriteIF();
     // imagePos33: the settings image's AVI replace position, set as the box's register is.
     bool sendAVI(uint8_t &imagePos33);
 
 private:
     PageContext c_;
+    std::string storedCec_[2];
 };

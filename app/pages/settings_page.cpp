@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QSignalBlocker>
 
 #include "ui_VantrelForm.h"
 
@@ -26,20 +27,34 @@ void SettingsPage::RefreshSettings()
         filled();
     // Set the controls with their own setters, so their change notifications
     // (and the writes those drive) follow as with a user's change.
-    for (const config::ControlUpdate &u : config::readbackUpdates(SettingsImage)) {
-        const QString name = QString::fromStdString(u.object);
+    show(config::readbackUpdates(SettingsImage), false);
+}
+
+void SettingsPage::showValue(const config::Setting &s, uint8_t value)
+{
+    std::vector<config::ControlUpdate> updates;
+    config::appendUpdates(s, value, updates);
+    show(updates, true);
+}
+
+void SettingsPage::show(const std::vector<config::ControlUpdate> &updates, bool quiet)
+{
+    for (const config::ControlUpdate &u : updates) {
+        auto *widget = c_.window->findChild<QWidget *>(QString::fromStdString(u.object));
+        if (!widget)
+            continue;
+        const QSignalBlocker block(quiet ? widget : nullptr);
         switch (u.kind) {
         case config::ControlUpdate::Index:
-            if (auto *combo = c_.window->findChild<QComboBox *>(name))
+            if (auto *combo = qobject_cast<QComboBox *>(widget))
                 combo->setCurrentIndex(u.value);
             break;
         case config::ControlUpdate::Checked:
-            if (auto *button = c_.window->findChild<QAbstractButton *>(name))
+            if (auto *button = qobject_cast<QAbstractButton *>(widget))
                 button->setChecked(u.value != 0);
             break;
         case config::ControlUpdate::Enabled:
-            if (auto *widget = c_.window->findChild<QWidget *>(name))
-                widget->setEnabled(u.value != 0);
+            widget->setEnabled(u.value != 0);
             break;
         }
     }

@@ -5,12 +5,14 @@
 #pragma once
 
 #include "apply_setting.h"
+#include "form_binding.h"
 #include "page_context.h"
 
 #include <QCoreApplication>
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class SettingsPage {
     Q_DECLARE_TR_FUNCTIONS(MainWindow)
@@ -27,6 +29,9 @@ public:
     std::function<void()> filled;
 
     void RefreshSettings();
+    // Shows value in the setting's controls as the readback would, without
+    // their change notifications: the caller runs the slot itself.
+    void showValue(const vantrel::config::Setting &s, uint8_t value);
     // The setting slot's register write, worked out from the form binding.
     void runSetting(const char *slot);
     void SetEDID_Mode();
@@ -34,6 +39,8 @@ public:
     void SetEPState();
 
 private:
+    void show(const std::vector<vantrel::config::ControlUpdate> &updates, bool quiet);
+
     PageContext c_;
     std::function<bool()> setupComplete_;
     vantrel::config::FollowUpSends sends_;
