@@ -193,7 +193,7 @@ void applySettingChange(BoxConnection &b, const SettingChange &change, const std
     };
     uint8_t image[config::kBlockSize] = {};
     const bool written = config::applySetting(b.box(), *s, change.write, image, sends) == config::ApplyResult::Written;
-    b.require(written, std::string("setting ") + s->cliName + " failed");
+    b.requireWritten(written, std::string("setting ") + s->cliName);
     if (s->followUp == config::FollowUp::EdidRebuild) {
         // The window's own note on its status bar while the box rebuilds.
         b.box().message("EDID Writing Busy", 2000);

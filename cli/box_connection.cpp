@@ -107,6 +107,14 @@ void BoxConnection::require(bool ok, const std::string &what) const
         throw CliError{kExitExchange, what};
 }
 
+void BoxConnection::requireWritten(bool ok, const std::string &what)
+{
+    if (!ok)
+        throw CliError{kExitExchange, box_->link().lastReplyLength() > 0
+                                          ? what + " failed: the box did not acknowledge it"
+                                          : what + " failed"};
+}
+
 void BoxConnection::requireDone(const Outcome &o, const std::string &what) const
 {
     requireAccepted(o, what);
@@ -150,15 +158,6 @@ std::string BoxConnection::storedAviText()
     require(inject::readStoredInfoframe(*box_, inject::kStoredAvi, text).done(),
             "reading the stored AVI infoframe failed");
     return text;
-}
-
-std::string BoxConnection::firmwareText()
-{
-    uint8_t version[UsbLink::kMaxReply] = {};
-    if (!box_->readRegister(7, version, 8).done())
-        return {};
-    return std::to_string(version[2]) + "." + std::to_string(version[3]) + "." + std::to_string(version[4]) + "." +
-           std::to_string(version[5]);
 }
 
 } // namespace vantrel::cli

@@ -55,6 +55,9 @@ public:
 
     // Throws CliError(kExitExchange) with what, unless ok.
     void require(bool ok, const std::string &what) const;
+    // After a write: "<what> failed", with the cause when the box answered
+    // but did not acknowledge it.
+    void requireWritten(bool ok, const std::string &what);
     // Throws CliError(kExitFailed) when the operation refused its text,
     // CliError(kExitExchange) when a step of it failed.
     void requireDone(const Outcome &o, const std::string &what) const;
@@ -68,9 +71,6 @@ public:
     // puts them in its boxes at start-up: lower-case colon hex.
     std::string storedHdrText();
     std::string storedAviText();
-    // The firmware version from the item-7 read, "a.b.c.d"; empty when the
-    // read fails (the caller decides whether that matters).
-    std::string firmwareText();
 
 private:
     LinkOptions options_;

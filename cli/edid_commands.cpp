@@ -147,7 +147,7 @@ int runWrite(Invocation &inv)
                                            "\"vantrelctl edid check --fix\" repairs the file)"};
     const Json warnings = warnAboutConformity(in.bytes);
     Session s = b.session();
-    b.require(edid::uploadEdid(s, in.image).done(), "the EDID upload failed");
+    b.requireWritten(edid::uploadEdid(s, in.image).done(), "the EDID upload");
     inv.out.set("written", true);
     inv.out.set("warnings", warnings);
     inv.out.set("checksums", checksumRows(in.image));

@@ -9,6 +9,7 @@
 #include "edid_transfer.h"
 #include "injection.h"
 #include "profile_apply.h"
+#include "profile_read.h"
 #include "setting_commands.h"
 #include "setting_values.h"
 #include "text_report.h"
@@ -22,25 +23,12 @@ using namespace vantrel::profile;
 
 BoxFacts readFacts(BoxConnection &b)
 {
-    BoxFacts f;
-    f.serial = "2023"; // the only box the tool opens
-    // After an EDID mode change or an upload the box refuses the readback while it is busy.
-    Session wait = b.session();
-    b.require(edid::waitEdidReady(wait).reads < edid::kMaxBusyReads, "the box stays busy");
-    const auto block = b.readSettings();
-    std::copy(block.begin(), block.end(), f.block);
-    f.firmware = b.firmwareText();
-    f.hdrInfoframe = b.storedHdrText();
-    f.aviInfoframe = b.storedAviText();
-    // The custom store is what the box presents only in custom mode with preset 1.
-    if (holdsCustomTable(f.block)) {
-        Session s = b.session();
-        const edid::EdidReadout r = edid::readEdid(s, frame::kFetchBoxEdid);
-        b.require(r.ok, "reading the custom EDID failed: the box did not send the whole table");
-        b.requireDone(r.outcome, "fetching the custom EDID");
-        f.customEdid = std::vector<uint8_t>(r.image.begin(), r.image.end());
-    }
-    return f;
+    Session s = b.session();
+    std::string error;
+    std::optional<BoxFacts> f = readBoxFacts(s, error);
+    if (!f)
+        throw CliError{kExitExchange, error};
+    return *f;
 }
 
 Profile loadProfile(const std::string &path)
@@ -93,8 +81,8 @@ public:
                 return true;
             };
             uint8_t image[config::kBlockSize] = {};
-            b_.require(config::applySetting(b_.box(), s, *write, image, sends) == config::ApplyResult::Written,
-                       std::string("setting ") + s.cliName + " failed");
+            b_.requireWritten(config::applySetting(b_.box(), s, *write, image, sends) == config::ApplyResult::Written,
+                              std::string("setting ") + s.cliName);
             if (s.followUp == config::FollowUp::EdidRebuild) {
                 const edid::EdidWait wait = edid::waitEdidReady(session);
                 b_.require(wait.reads < edid::kMaxBusyReads, "the box is still busy building its EDID");
@@ -131,7 +119,7 @@ public:
             edid::EdidImage image{};
             std::copy(table.begin(), table.end(), image.begin());
             Session session = b_.session();
-            b_.require(edid::uploadEdid(session, image).done(), "the EDID upload failed");
+            b_.requireWritten(edid::uploadEdid(session, image).done(), "the EDID upload");
         });
     }
     Outcome storeCec(bool longPress, const std::string &text) override

@@ -316,7 +316,7 @@ private:
             return; // not there yet; looked for again next tick
         }
         presence_.opened();
-        firmware_ = box_->firmwareText();
+        firmware_ = box_->box().firmwareText();
         std::fprintf(stderr, "vantrelctl: box %s found (firmware %s)\n", kSerial, firmware_.c_str());
         publishDiscovery();
         poll(now);

@@ -92,4 +92,13 @@ Outcome Box::writeBlock(const uint8_t image[frame::kSettingsSize])
     return fail("Error Writing values", 4000);
 }
 
+std::string Box::firmwareText()
+{
+    uint8_t version[UsbLink::kMaxReply] = {};
+    if (!readRegister(7, version, 8).done())
+        return {};
+    return std::to_string(version[2]) + "." + std::to_string(version[3]) + "." + std::to_string(version[4]) + "." +
+           std::to_string(version[5]);
+}
+
 } // namespace vantrel

@@ -40,6 +40,9 @@ public:
     Outcome writeRegister(uint8_t reg, uint8_t value);
     Outcome readBlock(uint8_t *reply, uint8_t length);
     Outcome writeBlock(const uint8_t image[frame::kSettingsSize]);
+    // The firmware version from the item-7 read, "a.b.c.d"; empty when the
+    // read fails (the caller decides whether that matters).
+    std::string firmwareText();
 
     // One exchange with the reply area cleared first, for the parts that
     // frame their own requests (EDID, CEC, infoframes).

@@ -4,9 +4,8 @@
 #include "edid_page.h"
 #include "edid_transfer.h"
 #include "form_binding.h"
-#include "injection.h"
 #include "inject_page.h"
-#include "readback.h"
+#include "profile_read.h"
 #include "settings_page.h"
 
 #include <QMainWindow>
@@ -94,34 +93,6 @@ Outcome WindowProfileTarget::storeCec(bool longPress, const std::string &text)
 
 std::optional<profile::BoxFacts> WindowProfileTarget::read(std::string &error)
 {
-    profile::BoxFacts f;
-    f.serial = kBoxSerial;
     Session session = c_.reporter.session(c_.box);
-    // After an EDID mode change or an upload the box refuses the readback while it is busy.
-    if (edid::waitEdidReady(session).reads >= edid::kMaxBusyReads) {
-        error = "the box stays busy";
-        return std::nullopt;
-    }
-    if (config::readSettingsBlock(c_.box, f.block) != config::ReadbackVerdict::Accept) {
-        error = "the box did not send its settings";
-        return std::nullopt;
-    }
-    uint8_t version[UsbLink::kMaxReply] = {};
-    if (c_.box.readRegister(7, version, 8).done())
-        f.firmware = std::to_string(version[2]) + "." + std::to_string(version[3]) + "." + std::to_string(version[4]) +
-                     "." + std::to_string(version[5]);
-    if (!inject::readStoredInfoframe(c_.box, inject::kStoredHdr, f.hdrInfoframe).done() ||
-        !inject::readStoredInfoframe(c_.box, inject::kStoredAvi, f.aviInfoframe).done()) {
-        error = "the box did not send its stored infoframes";
-        return std::nullopt;
-    }
-    if (profile::holdsCustomTable(f.block)) {
-        const edid::EdidReadout r = edid::readEdid(session, frame::kFetchBoxEdid);
-        if (!r.ok) {
-            error = "the box did not send its whole custom table";
-            return std::nullopt;
-        }
-        f.customEdid = std::vector<uint8_t>(r.image.begin(), r.image.end());
-    }
-    return f;
+    return profile::readBoxFacts(session, error);
 }

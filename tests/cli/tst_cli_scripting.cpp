@@ -81,7 +81,7 @@ private slots:
         QTest::newRow("no device at all") << QStringList{"list"} << "serials=" << "" << 3 << "no device" << "";
         QTest::newRow("library not loadable") << QStringList{"status"} << "" << "/nonexistent/libnone.so" << 3 << "libnone" << "";
         // Exchange failed or not acknowledged.
-        QTest::newRow("write not echoed") << QStringList{"set", "cec", "off"} << "fault=10E0:wrongcode" << "" << 4 << "setting cec failed" << "";
+        QTest::newRow("write not echoed") << QStringList{"set", "cec", "off"} << "fault=10E0:wrongcode" << "" << 4 << "setting cec failed: the box did not acknowledge it" << "";
         QTest::newRow("reset not echoed") << QStringList{"reset", "all", "--yes"} << "fault=10E0:wrongcode" << "" << 4 << "the reset failed" << "";
         QTest::newRow("reset unanswered") << QStringList{"reset", "settings", "--yes"} << "fault=10E0:noreply" << "" << 4 << "the reset failed" << "";
         QTest::newRow("box edid fetch not echoed") << QStringList{"edid", "read", "box"} << "fault=B4:wrongcode" << "" << 4 << "fetching the EDID failed" << "";
