@@ -14,11 +14,14 @@ namespace {
 constexpr const char *kPrefix = "signals-";
 constexpr const char *kSuffix = ".jsonl";
 
-// A value as one short text: strings as they are, null as "none".
+// A value as one short text: strings as they are, null as "none", a timing
+// by its name (the log file keeps the whole object).
 std::string shown(const Json &value)
 {
     if (value.is_null())
         return "none";
+    if (value.is_object() && value.contains("name") && value["name"].is_string())
+        return value["name"].get<std::string>();
     if (value.is_string())
         return value.get<std::string>();
     return value.dump(-1, ' ', false, Json::error_handler_t::replace);
