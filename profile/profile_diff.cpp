@@ -2,49 +2,33 @@
 // A box's set-up as a profile, and what differs between a box and a profile.
 #include "profile.h"
 
+#include "hex_text.h"
 #include "setting_values.h"
 #include "settings_table.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace vantrel::profile {
 
 namespace {
 
-// Colon hex as bytes, trailing zeros dropped: the box reports its stores
-// padded with zeros, a hand-written profile holds only the frame.
-std::vector<int> frameBytes(const std::string &text)
+// A frame text as the box's send reads it, trailing zeros dropped: the box
+// reports its stores padded with zeros, a hand-written profile holds only the
+// frame. Comparing what the send would make keeps the diff and the apply agreed.
+std::optional<std::vector<uint8_t>> frameBytes(const std::string &text)
 {
-    std::vector<int> out;
-    int digit = -1, value = 0, digits = 0;
-    for (char c : text) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (std::isxdigit(u)) {
-            digit = std::isdigit(u) ? c - '0' : std::tolower(u) - 'a' + 10;
-            value = value * 16 + digit;
-            if (++digits == 2) {
-                out.push_back(value);
-                value = digits = 0;
-            }
-        } else if (c == ':' || std::isspace(u)) {
-            if (digits)
-                return {-1}; // a lone digit: not the same text as any frame
-        } else {
-            return {-1};
-        }
-    }
-    if (digits)
-        return {-1};
-    while (!out.empty() && out.back() == 0)
-        out.pop_back();
-    return out;
+    hex::ColonHexBytes read = hex::readColonHex(text);
+    if (!read.ok)
+        return std::nullopt;
+    while (!read.bytes.empty() && read.bytes.back() == 0)
+        read.bytes.pop_back();
+    return read.bytes;
 }
 
 bool sameFrame(const std::string &a, const std::string &b)
 {
-    const std::vector<int> x = frameBytes(a);
-    return x == frameBytes(b) && !(x.size() == 1 && x[0] == -1);
+    const auto x = frameBytes(a);
+    return x && x == frameBytes(b);
 }
 
 std::vector<uint8_t> padded(std::vector<uint8_t> t)

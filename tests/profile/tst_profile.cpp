@@ -116,6 +116,9 @@ private slots:
         Profile hand = saved;
         hand.hdrInfoframe = "87:01:1A";
         QVERIFY(differences(saved, hand, Sections{}).empty());
+        // Text the box's send would refuse never equals its store.
+        hand.hdrInfoframe = "x7:01:1a";
+        QCOMPARE(differences(saved, hand, Sections{}).size(), size_t(1));
     }
 
     void applyWritesDifferencesInOrderAndChecks()
