@@ -213,14 +213,7 @@ std::string aviInfoframeSummary(const AviInfoframe &f)
         const std::string name = aviVicName(*f.vic);
         parts.push_back(name.empty() ? format("VIC %u", *f.vic) : format("%s (VIC %u)", name.c_str(), *f.vic));
     }
-    std::string text;
-    for (const std::string &p : parts)
-        text += (text.empty() ? "" : ", ") + p;
-    if (text.empty())
-        text = "nothing decoded";
-    if (!f.conforms())
-        text += "; does not conform";
-    return text;
+    return summaryLine(parts, f.conforms());
 }
 
 std::string aviInfoframeText(const AviInfoframe &f)

@@ -246,14 +246,7 @@ std::string hdrInfoframeSummary(const HdrInfoframe &f)
         parts.push_back("MaxCLL " + light(f.maxCll));
     if (f.maxFall)
         parts.push_back("MaxFALL " + light(f.maxFall));
-    std::string text;
-    for (const std::string &p : parts)
-        text += (text.empty() ? "" : ", ") + p;
-    if (text.empty())
-        text = "nothing decoded";
-    if (!f.conforms())
-        text += "; does not conform";
-    return text;
+    return summaryLine(parts, f.conforms());
 }
 
 std::string hdrInfoframeText(const HdrInfoframe &f)

@@ -40,4 +40,8 @@ inline std::string hexText(const std::vector<uint8_t> &data)
 // The report's closing members: "conforms" and the "problems" array.
 void addNotes(Json &doc, const std::vector<Note> &notes);
 
+// A one-line summary: the parts joined by commas, "nothing decoded" when
+// there are none, and a mark when the packet does not conform.
+std::string summaryLine(const std::vector<std::string> &parts, bool conforming);
+
 } // namespace vantrel::packets
