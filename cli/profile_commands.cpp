@@ -181,8 +181,12 @@ int runSave(Invocation &inv)
         writeStdout(text);
     else
         writeFileAtomically(path, std::vector<uint8_t>(text.begin(), text.end()));
-    inv.out.line(format("%zu settings%s%s saved to %s", p.settings.size(), p.customEdid ? ", the custom EDID" : "",
-                        ", the stored infoframes", path.c_str()));
+    const char *cec = p.cecSp && p.cecLp ? ", the CEC SP and LP texts"
+                      : p.cecSp          ? ", the CEC SP text"
+                      : p.cecLp          ? ", the CEC LP text"
+                                         : "";
+    inv.out.line(format("%zu settings%s, the stored infoframes%s saved to %s", p.settings.size(),
+                        p.customEdid ? ", the custom EDID" : "", cec, path.c_str()));
     inv.out.set("file", path);
     inv.out.set("settings", p.settings.size());
     inv.out.set("customEdid", p.customEdid.has_value());

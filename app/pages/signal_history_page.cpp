@@ -52,16 +52,13 @@ void SignalHistoryPage::SignalHistory()
 
 void SignalHistoryPage::showSummary()
 {
-    const auto count = [](size_t n, const QString &one, const QString &many) {
-        return n == 1 ? one : many.arg(n);
-    };
+    const auto count = [](size_t n, const QString &one, const QString &many) { return n == 1 ? one : many.arg(n); };
     QString text = changes_.empty() ? tr("No changes since the window started")
                                     : count(changes_.size(), tr("1 change since the window started"),
                                             tr("%1 changes since the window started"));
     text += tr(", oldest first; the newest %1 are kept.").arg(kMaxChanges);
     if (dropped_)
-        text += QLatin1Char(' ') +
-                count(dropped_, tr("1 older change dropped."), tr("%1 older changes dropped."));
+        text += QLatin1Char(' ') + count(dropped_, tr("1 older change dropped."), tr("%1 older changes dropped."));
     dialog_->showSummary(text);
 }
 
