@@ -44,6 +44,11 @@ Json changeJson(const Change &c)
     return Json{{"time", utcText(c.time)}, {"field", c.field}, {"old", c.oldValue}, {"new", c.newValue}};
 }
 
+std::string changeLine(const Change &c)
+{
+    return report::compactText(changeJson(c));
+}
+
 std::string changeText(const Change &c)
 {
     return utcText(c.time) + "  " + c.field + ": " + shown(c.oldValue) + " -> " + shown(c.newValue);
@@ -122,7 +127,7 @@ bool SignalLog::append(const std::vector<Change> &changes)
             name = wanted;
             file.open(fs::path(folder_) / name, std::ios::app | std::ios::binary);
         }
-        file << report::compactText(changeJson(c));
+        file << changeLine(c);
     }
     file.flush();
     if (!file) {

@@ -22,6 +22,8 @@ struct Change {
 
 // {"time": ..., "field": ..., "old": ..., "new": ...}
 Json changeJson(const Change &c);
+// The change as a log file holds it: changeJson on one line, newline-ended.
+std::string changeLine(const Change &c);
 // The change as one line of text: "<time>  <field>: <old> -> <new>", a
 // missing value as "none".
 std::string changeText(const Change &c);

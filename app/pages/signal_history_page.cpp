@@ -102,7 +102,7 @@ bool SignalHistoryPage::SaveSignalHistory()
     // The lines serve --log writes, so vantrelctl log reads the file back.
     std::string text;
     for (const service::Change &c : changes_)
-        text += report::compactText(service::changeJson(c));
+        text += service::changeLine(c);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), qint64(text.size())) != qint64(text.size()) ||
         !file.commit()) {
