@@ -4,6 +4,8 @@
 # the host's headers through a folder that holds nothing else.
 function(vantrel_host_headers target header folder)
   find_path(${target}_INCLUDE ${header} NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+  # The header itself, for the check that its package is listed.
+  set(${target}_HEADER ${${target}_INCLUDE}/${header} CACHE INTERNAL "")
   add_library(${target} INTERFACE)
   if(CMAKE_CROSSCOMPILING)
     set(include ${CMAKE_CURRENT_BINARY_DIR}/${target}-include)

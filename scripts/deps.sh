@@ -1,16 +1,16 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by scripts/run and scripts/test: install the Debian packages the
 # build, the tests and the window need, only those that are missing.
-VANTREL_PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libusb-1.0-0-dev \
-fonts-liberation xvfb xauth xdotool imagemagick edid-decode v4l-utils desktop-file-utils dpkg-dev file python3 \
-umockdev libumockdev-dev lintian groff-base libmosquitto-dev mosquitto mosquitto-clients"
-# Only the fuzz build (scripts/test) needs these: clang and its libFuzzer and
-# sanitizer runtimes.
-VANTREL_FUZZ_PACKAGES="clang-14 libclang-rt-14-dev"
-# Only the Windows cross build and its loader check (scripts/test) need these:
-# mingw-w64 with posix threads, and wine for both widths. wine32 comes from
-# dpkg's i386 architecture, which vantrel_install_windows_tools adds.
-VANTREL_WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64"
+# The lists are in scripts/packages.list, one section each.
+vantrel_packages() {
+    awk -v want="[$1]" '/^\[/ { on = ($0 == want); next } on && NF && !/^#/ { print $1 }' \
+        "$VANTREL_ROOT/scripts/packages.list" | tr '\n' ' '
+}
+VANTREL_PACKAGES="$(vantrel_packages build)"
+# Only the fuzz build (scripts/test) needs these.
+VANTREL_FUZZ_PACKAGES="$(vantrel_packages fuzz)"
+# Only the Windows cross build and its loader check (scripts/test) need these.
+VANTREL_WINDOWS_PACKAGES="$(vantrel_packages windows)"
 
 vantrel_install_missing() {
     local missing=""
@@ -27,7 +27,9 @@ vantrel_install_missing() {
 
 vantrel_configure_build() {
     local dir="$1"; shift
-    cmake -S "$VANTREL_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    # ccache (from the list) keeps a rebuild of an unchanged file cheap.
+    cmake -S "$VANTREL_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache "$@"
     cmake --build "$dir" -j "$(nproc)"
 }
 
