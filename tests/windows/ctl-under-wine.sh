@@ -15,7 +15,8 @@ here="$(cd "$(dirname "$0")" && pwd)"
 # "simulated").
 linux_sim="$(dirname "$linux_ctl")/../sim/libvantrel-sim.so"
 [ -x "$linux_ctl" ] && [ -f "$linux_sim" ] || { echo "SKIPPED: no Linux vantrelctl at $linux_ctl to compare with (build it first)"; exit 77; }
-command -v winepath >/dev/null || { echo "SKIPPED: wine is not installed"; exit 77; }
+. "$here/wine-loader.sh"
+wine_loader "$bits"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/vantrel-ctl-wine.XXXXXX")"
 own_prefix=""
@@ -38,7 +39,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # A non-ASCII file name: the arguments reach the program as UTF-8.
 name="tafel-ü-€.bin"
-win_dir="$(WINEDEBUG=-all winepath -w "$work/windows")"
+win_dir="$(WINEDEBUG=-all "$loader" winepath.exe -w "$work/windows" 2>/dev/null | tr -d '\r')"
 [ -n "$win_dir" ] || { echo "SKIPPED: winepath cannot map $work"; exit 77; }
 
 # run SIDE ARGS...: one command on one side; its output in $work/SIDE/out,err,status.

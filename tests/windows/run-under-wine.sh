@@ -7,14 +7,8 @@
 set -uo pipefail
 bits="$1"; exe="$2"; shift 2
 
-skip() { echo "SKIPPED: $*"; exit 77; }
-command -v wine >/dev/null || skip "wine is not installed, the ${bits}-bit Windows loader check did not run"
-# Debian puts each width's loader in /usr/lib/wine; wine32 (i386) brings the 32-bit one.
-if [ -d /usr/lib/wine ]; then
-    loader=/usr/lib/wine/wine64
-    [ "$bits" = 32 ] && loader=/usr/lib/wine/wine
-    [ -x "$loader" ] || skip "wine cannot run ${bits}-bit programs here ($loader is missing; install wine$bits)"
-fi
+. "$(dirname "$0")/wine-loader.sh"
+wine_loader "$bits"
 
 export WINEDEBUG=-all
 # No Mono or Gecko installer on the first start of a prefix, and a crash ends
@@ -26,7 +20,7 @@ if [ -z "${WINEPREFIX:-}" ]; then
     export WINEPREFIX="$own_prefix"
 fi
 cd "$(dirname "$exe")"
-wine "$(basename "$exe")" "$@"
+"$loader" "$(basename "$exe")" "$@"
 status=$?
 if [ -n "$own_prefix" ]; then
     wineserver -k 2>/dev/null
