@@ -5,6 +5,8 @@
 #include "edid_report.h"
 #include "text_report.h"
 
+#include <algorithm>
+
 namespace vantrel::chain {
 
 namespace {
@@ -48,10 +50,21 @@ const char *reachCell(bool top, bool bottom)
 std::string fixLine(const Fix &f)
 {
     std::string how;
-    if (f.kind == FixKind::EdidEdit)
-        how = "vantrelctl edid edit " + std::string(f.base == LinkId::SourceBox ? "BOX" : f.base == LinkId::BoxTop ? "TOP" : "BOTTOM") +
-              ".bin -o FIX.bin " + joined(f.arguments, " ");
-    else
+    if (f.kind == FixKind::EdidEdit) {
+        std::vector<std::string> args = f.arguments;
+        // The sound table's extra formats go from a copy of it first.
+        for (size_t i = 0; i + 1 < args.size(); ++i)
+            if (args[i] == "--drop-audio-first") {
+                how = "vantrelctl edid edit SOUND.bin -o AUDIO.bin --drop-audio " + args[i + 1] + "; ";
+                args.erase(args.begin() + long(i), args.begin() + long(i) + 2);
+                for (std::string &a : args)
+                    if (a == "top" || a == "bottom")
+                        a = "AUDIO.bin";
+                break;
+            }
+        const char *base = f.base == LinkId::SourceBox ? "BOX" : f.base == LinkId::BoxTop ? "TOP" : "BOTTOM";
+        how += "vantrelctl edid edit " + std::string(base) + ".bin -o FIX.bin" + (args.empty() ? "" : " " + joined(args, " "));
+    } else
         for (size_t i = 0; i + 1 < f.arguments.size(); i += 2)
             how += (how.empty() ? "vantrelctl set " : "; vantrelctl set ") + f.arguments[i] + " " + f.arguments[i + 1];
     return "  fix (" + std::string(fixKindKey(f.kind)) + "): " + f.description + " [" + how + "]";
@@ -115,7 +128,8 @@ std::string linkLimitsText(const Chain &chain, LinkId link)
         parts.push_back(hdcpText(chain.settings.hdcp) + (chain.inputHdcp ? ", " + hdcpText(chain.inputHdcp) + " in use" : ""));
     std::vector<std::string> audio;
     for (const AudioFormat &a : f.audio)
-        audio.push_back(a.name);
+        if (std::find(audio.begin(), audio.end(), a.name) == audio.end())
+            audio.push_back(a.name);
     parts.push_back(audio.empty() ? std::string("no audio") : "audio " + joined(audio));
     return joined(parts);
 }

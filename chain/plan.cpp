@@ -153,7 +153,33 @@ void addAudio(const Chain &chain, Plan &plan)
             edits.maxTmdsMHz = kBoxMaxMHz;
             args.insert(args.end(), {"--max-tmds", std::to_string(kBoxMaxMHz)});
         }
-        const edid::edit::EditResult r = edid::edit::applyEdits(picture->bytes, edits, false);
+        edid::edit::EditResult r = edid::edit::applyEdits(picture->bytes, edits, false);
+        std::string fitted;
+        if (!r.ok && edits.audioFrom) {
+            // No room for all of it: the best format and LPCM alone, dropped
+            // from a copy of the sound table before its audio is taken.
+            edid::edit::EditList fewer;
+            std::string list;
+            for (const AudioFormat &f : sink->facts.audio) {
+                const unsigned id = edid::edit::audioFormatId(f.format, f.extendedType);
+                if (f.format == 1 || f.format == alone.best.format ||
+                    std::find(fewer.dropAudio.begin(), fewer.dropAudio.end(), id) != fewer.dropAudio.end())
+                    continue;
+                for (const auto &n : edid::edit::audioFormatNames())
+                    if (n.id == id) {
+                        fewer.dropAudio.push_back(id);
+                        list += (list.empty() ? "" : ",") + std::string(n.name);
+                    }
+            }
+            const edid::edit::EditResult reduced = edid::edit::applyEdits(sink->bytes, fewer, false);
+            if (reduced.ok) {
+                edits.audioFrom = reduced.bytes;
+                args.insert(args.end(), {"--drop-audio-first", list});
+                fitted = " (" + alone.best.name + " and LPCM alone, to fit: " + list + " dropped from a copy of " +
+                         linkLabel(a.output) + "'s table first)";
+                r = edid::edit::applyEdits(picture->bytes, edits, false);
+            }
+        }
         if (r.ok) {
             const SinkFacts edited = sinkFacts(edid::decodeEdid(r.bytes));
             const AudioPick now = bestAudio(edited.audio, &sink->facts.audio);
@@ -162,6 +188,7 @@ void addAudio(const Chain &chain, Plan &plan)
                                       std::string("Present ") + linkLabel(display) + "'s table" +
                                           (display != a.output ? std::string(" with ") + linkLabel(a.output) + "'s audio"
                                                                : std::string()) +
+                                          fitted +
                                           " as the custom EDID: the source may then send " + now.best.name + ".",
                                       args, display, edits, r.bytes});
         }
