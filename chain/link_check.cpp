@@ -93,8 +93,9 @@ LinkResult checkLink(LinkId link, const SinkFacts &sink, const Signal &s)
     const std::string who = whose(link, sink);
     checkListing(who, sink, s, r.reasons);
     checkFormat(who, sink, s, r.reasons);
+    // The rate's sentence, with its figures, goes first.
     if (r.rateMHz > sink.limitMHz)
-        r.reasons.push_back(who + " accepts " + std::to_string(sink.limitMHz) + " MHz; " + signalText(s) + " needs " +
+        r.reasons.insert(r.reasons.begin(), who + " accepts " + std::to_string(sink.limitMHz) + " MHz; " + signalText(s) + " needs " +
                             mhzText(r.rateMHz) + " MHz.");
     else if (r.rateMHz > 340 && !sink.scdc)
         r.reasons.push_back(who + " announces no SCDC, which " + signalText(s) + " at " + mhzText(r.rateMHz) +
@@ -140,7 +141,7 @@ ModeCheck checkMode(const Chain &chain, const Signal &signal)
         in.reasons.push_back("The box presents no table, so no source sends " + signalText(signal) + ".");
     }
     if (c.rateMHz > kBoxMaxMHz)
-        in.reasons.push_back("The box carries TMDS up to " + std::to_string(kBoxMaxMHz) + " MHz; " +
+        in.reasons.insert(in.reasons.begin(), "The box carries TMDS up to " + std::to_string(kBoxMaxMHz) + " MHz; " +
                              signalText(signal) + " needs " + mhzText(c.rateMHz) + " MHz.");
     in.pass = in.reasons.empty();
     c.links.push_back(in);

@@ -58,8 +58,7 @@ bool ChainPlannerPage::readBox()
 {
     if (!c_.box.link().isOpen()) {
         chain_.settings = factorySettings();
-        if (dialog_)
-            dialog_->ui->settingsLabel->setText(tr("No box: factory settings; load the tables from files."));
+        chain_.settings.origin = "factory: no box, load the tables from files";
         return false;
     }
     c_.reporter.setupProgressBar();
@@ -138,6 +137,7 @@ void ChainPlannerPage::applyFix(int index)
         else
             settings_.runSetting(config::bindingAt(s->position).slot);
     }
-    readBox();
+    // The tables stay as they are (files among them); the settings are the box's now.
+    chain_.settings = settingsFromBlock(settings_.SettingsImage, config::kBlockSize);
     replan();
 }
