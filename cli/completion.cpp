@@ -80,6 +80,16 @@ std::vector<std::string> completionCandidates(const std::string &current, const 
         return {"simulator"};
     if (previous == "--replace")
         return {"on", "off"};
+    // chain plan and check: the sources' own word (else a file) and the signal's values.
+    const bool chain = !typed.empty() && typed.front() == "chain";
+    if (chain && (previous == "--box" || previous == "--top" || previous == "--bottom"))
+        return {previous.substr(2)};
+    if (chain && previous == "--format")
+        return {"rgb", "ycbcr444", "ycbcr422", "ycbcr420"};
+    if (chain && previous == "--bpc")
+        return {"8", "10", "12"};
+    if (chain && previous == "--hdr")
+        return {"sdr", "pq", "hlg"};
     if (previous == "-o" || previous == "--output" || previous == "--hdr" || previous == "--avi")
         return {};
 

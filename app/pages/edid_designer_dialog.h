@@ -25,6 +25,8 @@ public:
     // The edits the controls ask for, and what they make of the table.
     vantrel::edid::edit::EditList edits() const;
     const vantrel::edid::edit::EditResult &result() const { return result_; }
+    // Ticks these edits (the table set first); audioSource names where audioFrom came from.
+    void tickEdits(const vantrel::edid::edit::EditList &edits, const QString &audioSource);
 
     Ui_EdidDesignerDialog *ui = nullptr;
 

@@ -3,7 +3,7 @@
 # their files may include a Qt header or anything of the window's. Nothing
 # outside app/ includes the window's headers, and the settings table names
 # no widget of the form (that is the form binding's).
-set(folders device common config status edid inject packets profile sim service)
+set(folders device common config status edid inject packets profile sim service chain)
 set(bad "")
 foreach(folder ${folders})
   file(GLOB_RECURSE files ${ROOT}/${folder}/*.h ${ROOT}/${folder}/*.cpp)
