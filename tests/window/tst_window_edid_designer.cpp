@@ -5,6 +5,7 @@
 #include "edid_designer_dialog.h"
 #include "edid_designer_page.h"
 #include "edid_report.h"
+#include "edid_text.h"
 #include "box_model.h"
 #include "ui_EdidDesignerDialog.h"
 #include "window_rig.h"
@@ -88,7 +89,7 @@ private slots:
         for (const auto &c : changes) {
             rig.feedback.clear();
             rig.feedback.questionAnswers = {c.replace};
-            QTest::mouseClick(c.mode, Qt::LeftButton);
+            c.mode->click();
             rig.clock.advance(3000);
             rig.window->pollTick();
             QCOMPARE(rig.feedback.ofKind("question").size(), 1);
@@ -98,7 +99,7 @@ private slots:
         }
         // Once the box's own table is shown, a re-read replaces it unasked.
         rig.feedback.clear();
-        QTest::mouseClick(rig.window->ui->fixedEDID, Qt::LeftButton);
+        rig.window->ui->fixedEDID->click();
         rig.clock.advance(3000);
         rig.window->pollTick();
         QVERIFY(rig.feedback.ofKind("question").isEmpty());
