@@ -4,6 +4,8 @@
 // blocks, what the window shows and says.
 #include "window_rig.h"
 
+#include "fault_plan.h"
+
 #include <QLabel>
 #include <QtTest>
 
@@ -105,6 +107,7 @@ private slots:
         Rig rig;
         rig.usb.serials.clear();
         rig.start();
+        const QString header = rig.window->ui->label_video_format->text();
         QCOMPARE(rig.feedback.summary(), QStringList{"alert:VANTREL USB not connected!"});
         QVERIFY(rig.shown("noBoxLabel") && !rig.shown("silentBoxLabel"));
         QVERIFY(!rig.window->ui->ButWriteCEC->isEnabled() && !rig.window->ui->ButReadEDID->isEnabled());
@@ -123,6 +126,7 @@ private slots:
         QVERIFY(!rig.shown("noBoxLabel"));
         QVERIFY(rig.window->ui->ButWriteCEC->isEnabled() && rig.window->ui->cmbInputSel->isEnabled());
         QCOMPARE(rig.window->ui->cmbInputSel->count(), 4);
+        QVERIFY(rig.window->ui->label_video_format->text() != header);
 
         // Unplugged: one alert, the handle closed, looking again.
         rig.usb.serials.clear();
@@ -137,12 +141,32 @@ private slots:
             QCOMPARE(rig.tick(), 0);
         QCOMPARE(rig.feedback.ofKind("alert").size(), 1);
 
+        // The header no longer shows the last signal.
+        QCOMPARE(rig.window->ui->label_video_format->text(), header);
+
         // And back again, the lists not filled twice.
         rig.usb.serials = {"2023"};
         rig.usb.failWrites = false;
         rig.tick();
         QVERIFY(!rig.shown("noBoxLabel"));
         QCOMPARE(rig.window->ui->cmbInputSel->count(), 4);
+    }
+
+    // The simulated box unplugged: "No box" alone, not beside "Simulated box".
+    void simulatedBoxUnpluggedShowsNoBoxAlone()
+    {
+        SimulatedWindowRig rig;
+        const auto shown = [&](const char *label) {
+            return rig.window->findChild<QLabel *>(label)->isVisibleTo(rig.window.get());
+        };
+        QVERIFY(shown("simulatedBoxLabel") && !shown("noBoxLabel"));
+        sim::FaultRule gone;
+        gone.kind = sim::FaultKind::Gone;
+        sim::addFault(gone);
+        rig.clock.advance(3000);
+        rig.window->pollTick();
+        QVERIFY(sim::deviceGone());
+        QVERIFY(shown("noBoxLabel") && !shown("simulatedBoxLabel"));
     }
 };
 
