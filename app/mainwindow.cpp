@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow.h"
 
+#include "box_presence_area.h"
 #include "edid_decode_page.h"
 #include "edid_designer_page.h"
 #include "chain_planner_page.h"
@@ -63,20 +64,14 @@ MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(pa
     box_ = std::make_unique<vantrel::Box>(
         api, *clock_,
         [this](const std::string &text) {
-            if (!quietLink_)
+            if (!presenceArea_ || !presenceArea_->quiet())
                 feedback_->linkAlert(QCoreApplication::translate("MainWindow", text.c_str()));
         },
         *reporter_);
     link_ = &box_->link();
-    makePages();
-    // Nobody should take the simulated box for a real one.
     simulated_ = vantrel::isSimulatedBox(api);
-    if (simulated_) {
-        auto *label = new QLabel(tr("Simulated box"), this);
-        label->setObjectName(QStringLiteral("simulatedBoxLabel"));
-        statusBar()->addPermanentWidget(label);
-    }
-    setupPresence();
+    makePages();
+    makePresence();
 
     InitDevice();
 }
@@ -100,6 +95,8 @@ void MainWindow::fitToScreen()
     auto *scroll = new QScrollArea(this);
     scroll->setObjectName(QStringLiteral("formScrollArea"));
     scroll->setFrameShape(QFrame::NoFrame);
+    // Tab goes from control to control; the area itself shows no focus.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidgetResizable(true);
     scroll->setWidget(content);
     setCentralWidget(scroll);
@@ -132,10 +129,43 @@ void MainWindow::setupShortcuts()
     }
 }
 
+const vantrel::BoxPresence &MainWindow::presence() const
+{
+    return presenceArea_->monitor().presence();
+}
+
+void MainWindow::makePresence()
+{
+    vantrel::PresenceMonitor::Steps steps;
+    steps.startupSteps = kStartupSteps;
+    steps.startup = [this](int step) { runStartupStep(step); };
+    steps.probe = [this] {
+        uint8_t reply[vantrel::UsbLink::kMaxReply];
+        ReadBlock(reply, vantrel::frame::kSettingsBlockLength);
+    };
+    steps.poll = [this] {
+        // A silent box stops the tick at its first unanswered exchange.
+        PollStep();
+        if (!link_->silent())
+            RefreshSettings();
+        if (!link_->silent())
+            RefreshStatus();
+    };
+    steps.lost = [this] {
+        // Plugged in again, it starts over as at process start.
+        edid_->PendingEdidRead = true;
+        statusArea_->clear();
+        feedback_->linkAlert(tr("VANTREL USB not connected!"));
+    };
+    steps.unanswered = [this](bool listed) { signalHistory_->unanswered(listed); };
+    steps.changed = [this] { SetupComplete = presenceArea_->monitor().started(); };
+    presenceArea_ = std::make_unique<BoxPresenceArea>(PageContext{ui, this, *box_, *reporter_}, simulated_,
+                                                      std::move(steps));
+}
+
 void MainWindow::InitDevice()
 {
-    if (openBox(false))
-        continueStartup();
+    presenceArea_->start();
     // The tick also looks for a box plugged in later and probes a silent one.
     StartPollTimer(3000);
 }
@@ -205,41 +235,20 @@ void MainWindow::StopPollTimer()
 
 void MainWindow::timerEvent(QTimerEvent *)
 {
+    const uint32_t started = clock_->tickMs();
     pollTick();
+    // A tick that waited on the box starts the next interval from its end:
+    // the probes then come 3, 6, 12... s after the box was found silent, not
+    // on a grid the wait has shifted.
+    if (clock_->tickMs() - started > vantrel::BoxPresence::kSlackMs && pollTimerRunning_) {
+        StopPollTimer();
+        StartPollTimer(pollIntervalMs_);
+    }
 }
 
 void MainWindow::pollTick()
 {
-    if (link_->busy())
-        return;
-    switch (presence_.next(clock_->tickMs())) {
-    case vantrel::BoxPresence::Step::Wait:
-        return;
-    case vantrel::BoxPresence::Step::Look:
-        if (openBox(true))
-            continueStartup();
-        return;
-    case vantrel::BoxPresence::Step::Probe:
-        probeBox();
-        return;
-    case vantrel::BoxPresence::Step::Full:
-        break;
-    }
-    const uint32_t before = link_->unanswered();
-    // A command between ticks may have found the box silent: the tick's first
-    // exchange asks again, and a silent box stops the tick there.
-    link_->resume();
-    if (startupStep_ < kStartupSteps) {
-        continueStartup();
-        return;
-    }
-    PollStep();
-    if (!link_->silent())
-        RefreshSettings();
-    if (!link_->silent())
-        RefreshStatus();
-    if (answered(before))
-        presence_.allAnswered();
+    presenceArea_->tick();
 }
 
 void MainWindow::PollStep()
@@ -251,7 +260,7 @@ void MainWindow::PollStep()
     if ((reply[1] & vantrel::frame::kBusyBit) || link_->silent())
         return;
     edid_->PendingEdidRead = false;
-    if (edid_->readEdidFrom(vantrel::frame::kFetchBoxEdid)) {
+    if (edid_->rereadBoxTable()) {
         edid_->edidRereadTries_ = 0;
         return;
     }
@@ -323,7 +332,7 @@ void MainWindow::makePages()
     sends.hdr = [this] { WriteIF(); return true; };
     sends.avi = [this] { sendAVI(); return true; };
     settings_ = std::make_unique<SettingsPage>(context, [this] { return SetupComplete; }, sends);
-    settings_->filled = [this] { settingsFilled(); };
+    settings_->filled = [this] { presenceArea_->settingsFilled(); };
     statusArea_ = std::make_unique<StatusArea>(context);
     edid_ = std::make_unique<EdidPage>(context);
     inject_ = std::make_unique<InjectPage>(context);
@@ -332,13 +341,13 @@ void MainWindow::makePages()
     chainPlanner_ = std::make_unique<ChainPlannerPage>(context, *edidDesigner_, *settings_);
     packetDecode_ = std::make_unique<PacketDecodePage>(context);
     profile_ = std::make_unique<ProfilePage>(context, *settings_, *edid_, *inject_, [this] {
-        return SetupComplete && presence_.state() == vantrel::BoxPresence::State::Answering;
+        return SetupComplete && presenceArea_->monitor().answering();
     });
     profile_->addActions(ui->menuFile, ui->actionExit);
     signalHistory_ = std::make_unique<SignalHistoryPage>(context);
     // Settings the box has not reported yet would show up as changes.
     statusArea_->read = [this](const auto &texts, const auto &facts) {
-        if (settingsFilled_)
+        if (presenceArea_->filled())
             signalHistory_->read(texts, facts, settings_->SettingsImage);
     };
     setupToolsMenu();

@@ -7,8 +7,8 @@
 
 #include "ui_VantrelForm.h"
 
-#include "box_presence.h"
 #include "box.h"
+#include "box_presence.h"
 #include "clock.h"
 #include "frames.h"
 #include "usb_link.h"
@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 
+class BoxPresenceArea;
 class EdidDecodePage;
 class EdidDesignerPage;
 class ChainPlannerPage;
@@ -74,7 +75,8 @@ public:
     SignalHistoryPage &signalHistoryPage() { return *signalHistory_; }
 
     vantrel::UsbLink &link() { return *link_; }
-    const vantrel::BoxPresence &presence() const { return presence_; }
+    const vantrel::BoxPresence &presence() const;
+    BoxPresenceArea &presenceArea() { return *presenceArea_; }
     bool BusyFlag() const { return link_->busy(); }
     bool pollTimerRunning() const { return pollTimerRunning_; }
     int pollIntervalMs() const { return pollIntervalMs_; }
@@ -143,7 +145,6 @@ private slots:
     void setAviPers();
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void timerEvent(QTimerEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
@@ -158,21 +159,11 @@ private:
     void setupShortcuts();
     void fitToScreen();
 
-    // Start-up in steps, so a box that stops answering part-way resumes there.
+    // Start-up in steps, so a box that stops answering part-way resumes there
+    // (the presence monitor runs them).
     static constexpr int kStartupSteps = 4;
     void runStartupStep(int step);
-    void continueStartup();
-    // pages/box_presence_area.cpp
-    void setupPresence();
-    void showPresence();
-    template <size_t N>
-    void setControlsEnabled(const char *const (&names)[N], bool enabled);
-    void settingsFilled();
-    bool openBox(bool quiet);
-    void probeBox();
-    // Whether every exchange since unansweredBefore was answered; if not, the
-    // box counts as silent, or as gone when it is no longer listed.
-    bool answered(uint32_t unansweredBefore);
+    void makePresence();
 
     // The window's own: its environment, the box and its link, the reporter
     // (status bar, progress bar, sessions), the poll timer.
@@ -184,12 +175,6 @@ private:
     std::unique_ptr<vantrel::Box> box_;
     vantrel::UsbLink *link_ = nullptr; // the box's
     bool simulated_ = false;
-    vantrel::BoxPresence presence_;
-    QLabel *noBoxLabel_ = nullptr;
-    QLabel *silentBoxLabel_ = nullptr;
-    bool settingsFilled_ = false;
-    bool quietLink_ = false; // looking again: the link's alerts were said once
-    int startupStep_ = 0;
     bool pollTimerRunning_ = false;
     int pollTimerId_ = 0;
     int pollIntervalMs_ = 0;
@@ -204,4 +189,5 @@ private:
     std::unique_ptr<PacketDecodePage> packetDecode_;
     std::unique_ptr<ProfilePage> profile_;
     std::unique_ptr<SignalHistoryPage> signalHistory_;
+    std::unique_ptr<BoxPresenceArea> presenceArea_;
 };

@@ -69,7 +69,7 @@ void MainWindow::ReadEDID() { edid_->ReadEDID(); }
 void MainWindow::readTvEdidA() { edid_->readTvEdidA(); }
 void MainWindow::readTvEdidB() { edid_->readTvEdidB(); }
 void MainWindow::WriteEDID() { edid_->WriteEDID(); }
-bool MainWindow::CalculateChkSum() { return edid_->CalculateChkSum(); }
+bool MainWindow::CalculateChkSum() { return edid_->checkTvTable(); }
 bool MainWindow::LoadEDIDfromFile() { return edid_->LoadEDIDfromFile(); }
 bool MainWindow::SaveEDIDtoFile() { return edid_->SaveEDIDtoFile(); }
 

@@ -136,6 +136,29 @@ const FormBinding *bindingForSlot(std::string_view slot)
     return nullptr;
 }
 
+std::vector<const char *> settingControls()
+{
+    std::vector<const char *> out;
+    for (const FormBinding &b : formBindings()) {
+        if (!b.slot)
+            continue;
+        if (b.buttons.empty())
+            out.insert(out.end(), b.widgets.begin(), b.widgets.end());
+        for (const Button &button : b.buttons)
+            out.push_back(button.object);
+    }
+    return out;
+}
+
+const std::vector<const char *> &actionControls()
+{
+    static const std::vector<const char *> list = {
+        "ButReadEDID",  "ButWriteEDID", "pbReadTvEdidA", "pbReadTvEdidB", "ButWriteCEC",
+        "ButSaveCEC_1", "ButSaveCEC_2", "ButWriteIF",    "ButWriteAVI",   "pbReset",
+    };
+    return list;
+}
+
 const std::vector<int> &readbackOrder()
 {
     // Selectors first, then the radio groups, the enable flags (after the EDID

@@ -22,7 +22,7 @@ enum class Trigger { None, IndexChanged, StateChanged, Clicked };
 
 // One radio button and the value it stands for.
 struct Button {
-    const char *object; // "audioHdmi"
+    const char *object; // the radio button's object name
     int value;
 };
 
@@ -49,6 +49,14 @@ struct FormBinding {
 const std::vector<FormBinding> &formBindings();
 const FormBinding &bindingAt(int position);
 const FormBinding *bindingForSlot(std::string_view slot);
+
+// Every control a setting's slot reads (list boxes, check boxes, radio
+// buttons): what shows the box's settings, so it stays disabled until a
+// readback filled it.
+std::vector<const char *> settingControls();
+// The form's buttons that send something to the box besides the settings
+// (EDID transfers, CEC, infoframes, reset): enabled while the box answers.
+const std::vector<const char *> &actionControls();
 
 // Block positions in the order the readback sets their controls.
 const std::vector<int> &readbackOrder();

@@ -9,6 +9,15 @@ namespace {
 
 constexpr unsigned kExtended = 3 << 4;
 
+std::string wordFor(const std::vector<NamedValue> &names, std::optional<unsigned> value)
+{
+    if (value)
+        for (const NamedValue &n : names)
+            if (n.value == *value)
+                return n.name;
+    return {};
+}
+
 } // namespace
 
 const std::vector<NamedValue> &aviColourNames()
@@ -123,6 +132,38 @@ Built buildAviInfoframe(const AviRequest &r)
     b[4] = uint8_t((ycc ? (range - 1) << 6 : 0) | content << 4);
     out.ok = true;
     return out;
+}
+
+AviRequest aviRequestOf(const AviInfoframe &f)
+{
+    AviRequest r;
+    r.colour = wordFor(aviColourNames(), f.colourFormat);
+    const bool ycc = f.colourFormat.value_or(0) != 0;
+    if (f.colorimetry) {
+        const unsigned c = *f.colorimetry << 4 | (*f.colorimetry == 3 ? f.extendedColorimetry.value_or(0) : 0);
+        // The BT.2020 code has a name for each colour format.
+        r.colorimetry = c == (kExtended | 6) ? (ycc ? "bt2020-ycc" : "bt2020-rgb") : wordFor(aviColorimetryNames(), c);
+    }
+    if (ycc)
+        r.range = wordFor({{"limited", 0}, {"full", 1}}, f.yccQuantization);
+    else
+        r.range = wordFor(aviRangeNames(), f.rgbQuantization);
+    const unsigned vic = f.vic.value_or(0);
+    if (vic)
+        r.vic = std::to_string(vic);
+    // The VIC's own aspect needs no word: a VIC typed later brings its own.
+    unsigned own = 0;
+    if (const edid::VicFormat *v = vic ? edid::vicFormat(vic) : nullptr)
+        own = v->aspectH * 3 == v->aspectV * 4 ? 1 : v->aspectH * 9 == v->aspectV * 16 ? 2 : 0;
+    if (f.pictureAspect && *f.pictureAspect != own)
+        r.aspect = wordFor(aviAspectNames(), f.pictureAspect);
+    if (f.activeFormatPresent.value_or(false))
+        r.activeFormat = wordFor(aviActiveFormatNames(), f.activeFormat);
+    if (f.itContent.value_or(false)) {
+        r.itContent = "on";
+        r.contentType = wordFor(aviContentTypeNames(), f.contentType);
+    }
+    return r;
 }
 
 } // namespace vantrel::packets

@@ -28,4 +28,8 @@ struct AviRequest {
 
 Built buildAviInfoframe(const AviRequest &request);
 
+// The words that build the frame again, where the builder has a word for a
+// field's value; a field without one is left empty (not given).
+AviRequest aviRequestOf(const AviInfoframe &frame);
+
 } // namespace vantrel::packets

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "signal_log.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -15,15 +16,22 @@ constexpr const char *kPrefix = "signals-";
 constexpr const char *kSuffix = ".jsonl";
 
 // A value as one short text: strings as they are, null as "none", a timing
-// by its name (the log file keeps the whole object).
+// by its name (none without a signal), a list joined (the log file keeps
+// the whole value).
 std::string shown(const Json &value)
 {
     if (value.is_null())
         return "none";
-    if (value.is_object() && value.contains("name") && value["name"].is_string())
-        return value["name"].get<std::string>();
     if (value.is_string())
         return value.get<std::string>();
+    if (value.is_object() && value.contains("name"))
+        return shown(value["name"]);
+    if (value.is_array() && std::all_of(value.begin(), value.end(), [](const Json &v) { return v.is_string(); })) {
+        std::string list;
+        for (const Json &v : value)
+            list += (list.empty() ? "" : ", ") + v.get<std::string>();
+        return list.empty() ? "none" : list;
+    }
     return value.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 

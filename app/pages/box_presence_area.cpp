@@ -1,155 +1,97 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Whether there is a box to talk to: looking for one while none is open,
-// probing a box that stopped answering, and what the window shows meanwhile
-// (a permanent label, the box's controls disabled).
-#include "mainwindow.h"
+#include "box_presence_area.h"
 
-#include "edid_page.h"
 #include "feedback.h"
-#include "signal_history_page.h"
+#include "form_binding.h"
+#include "window_reporter.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QLabel>
+#include <QMainWindow>
 #include <QStatusBar>
 
-using vantrel::BoxPresence;
+using vantrel::PresenceMonitor;
 
 namespace {
 
-// Controls that show the box's settings: disabled until a readback fills
-// them, so nothing is shown as the box's that the box did not say.
-const char *const kSettingControls[] = {
-    "cmbInputSel",     "audioHdmi",  "audioJack",    "automixEDID",   "fixedEDID",      "customEDID",
-    "hdcp14",          "hdcp22",     "enable420",    "disable420",    "cbCec",          "autoSwEn",
-    "autoSwDis",       "pPrioForce", "bPrioNorm",    "cb2cForce",     "cb51",           "cbHdr",
-    "cbFull",          "cmBEdid",    "bHdrRepurpEn", "bHdrRepurpDis", "cbHdrForceMode", "bSamHdr",
-    "bFullHdr",        "enableLed",  "disableLed",   "enableBLed",    "disableBLed",    "cb3D",
-    "cbBt2020",        "cbYUV",      "cmbLa",        "enableAVR",     "disableAVR",     "cmbEdidAlgo",
-    "cbAviPersistent",
-};
+QLabel *permanentLabel(QMainWindow *window, const QString &text, const char *name)
+{
+    auto *label = new QLabel(text, window);
+    label->setObjectName(QLatin1String(name));
+    window->statusBar()->addPermanentWidget(label);
+    return label;
+}
 
-// Controls that send something to the box.
-const char *const kBoxActions[] = {
-    "ButReadEDID",  "ButWriteEDID", "pbReadTvEdidA", "pbReadTvEdidB", "ButWriteCEC",
-    "ButSaveCEC_1", "ButSaveCEC_2", "ButWriteIF",    "ButWriteAVI",   "pbReset",
-};
+// The area shows the change first, then the window hears of it.
+PresenceMonitor::Steps withChanged(PresenceMonitor::Steps steps, std::function<void()> show)
+{
+    steps.changed = [show = std::move(show), told = std::move(steps.changed)] {
+        show();
+        if (told)
+            told();
+    };
+    return steps;
+}
 
 } // namespace
 
-void MainWindow::setupPresence()
+BoxPresenceArea::BoxPresenceArea(const PageContext &context, bool simulated, PresenceMonitor::Steps steps)
+    : c_(context), monitor_(context.box, withChanged(std::move(steps), [this] { show(); }))
 {
-    link_->setHoldWhenSilent(true);
+    // Nobody should take the simulated box for a real one.
+    if (simulated)
+        simulatedBox_ = permanentLabel(c_.window, tr("Simulated box"), "simulatedBoxLabel");
+    noBox_ = permanentLabel(c_.window, tr("No box"), "noBoxLabel");
+    silentBox_ = permanentLabel(c_.window, tr("The box does not answer"), "silentBoxLabel");
     qApp->installEventFilter(this);
-    noBoxLabel_ = new QLabel(tr("No box"), this);
-    noBoxLabel_->setObjectName(QStringLiteral("noBoxLabel"));
-    silentBoxLabel_ = new QLabel(tr("The box does not answer"), this);
-    silentBoxLabel_->setObjectName(QStringLiteral("silentBoxLabel"));
-    statusBar()->addPermanentWidget(noBoxLabel_);
-    statusBar()->addPermanentWidget(silentBoxLabel_);
-    setControlsEnabled(kSettingControls, false);
-    showPresence();
+    // Nothing is shown as the box's that the box did not say.
+    enable(vantrel::config::settingControls(), false);
+    show();
 }
 
-template <size_t N>
-void MainWindow::setControlsEnabled(const char *const (&names)[N], bool enabled)
+void BoxPresenceArea::start()
+{
+    const vantrel::Box::Opening how = monitor_.start();
+    if (how != vantrel::Box::Opening::Opened && how != vantrel::Box::Opening::NotListed)
+        c_.reporter.feedback().warning(c_.window, tr("VANTREL Utility"), tr("Hardware not found"));
+}
+
+void BoxPresenceArea::enable(const std::vector<const char *> &names, bool enabled)
 {
     for (const char *name : names)
-        if (auto *w = findChild<QWidget *>(QLatin1String(name)))
+        if (auto *w = c_.window->findChild<QWidget *>(QLatin1String(name)))
             w->setEnabled(enabled);
 }
 
-void MainWindow::settingsFilled()
+void BoxPresenceArea::settingsFilled()
 {
-    if (settingsFilled_)
+    if (filled_)
         return;
-    settingsFilled_ = true;
+    filled_ = true;
     // The readback's own enable flags follow and switch off what the box locks.
-    setControlsEnabled(kSettingControls, true);
+    enable(vantrel::config::settingControls(), true);
 }
 
-void MainWindow::showPresence()
+void BoxPresenceArea::show()
 {
-    const BoxPresence::State state = presence_.state();
-    noBoxLabel_->setVisible(state == BoxPresence::State::Looking);
-    silentBoxLabel_->setVisible(state == BoxPresence::State::Silent);
-    const bool answering = state == BoxPresence::State::Answering;
-    setControlsEnabled(kBoxActions, answering);
+    const PresenceMonitor::State state = monitor_.state();
+    noBox_->setVisible(state == PresenceMonitor::State::Looking);
+    silentBox_->setVisible(state == PresenceMonitor::State::Silent);
+    if (simulatedBox_)
+        simulatedBox_->setVisible(state != PresenceMonitor::State::Looking);
+    const bool answering = monitor_.answering();
+    enable(vantrel::config::actionControls(), answering);
     // What the controls show may be out of date now: the next readback says.
-    if (!answering && settingsFilled_) {
-        settingsFilled_ = false;
-        setControlsEnabled(kSettingControls, false);
+    if (!answering && filled_) {
+        filled_ = false;
+        enable(vantrel::config::settingControls(), false);
     }
 }
 
-// Silence holds for the rest of one operation; what the user does next is a
-// new attempt (while the box counts as silent its controls are disabled).
-bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+bool BoxPresenceArea::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress)
-        link_->resume();
-    return QMainWindow::eventFilter(watched, event);
-}
-
-bool MainWindow::openBox(bool quiet)
-{
-    quietLink_ = quiet;
-    const vantrel::Box::Opening how = box_->open(quiet);
-    const bool opened = how == vantrel::Box::Opening::Opened;
-    if (!opened && how != vantrel::Box::Opening::NotListed && !quiet)
-        feedback_->warning(this, tr("VANTREL Utility"), tr("Hardware not found"));
-    quietLink_ = false;
-    if (opened)
-        presence_.opened();
-    showPresence();
-    return opened;
-}
-
-bool MainWindow::answered(uint32_t unansweredBefore)
-{
-    if (link_->unanswered() == unansweredBefore && !link_->silent())
-        return true;
-    if (!box_->listed()) {
-        // Unplugged: say it once, then look for it as at start.
-        quietLink_ = true;
-        link_->CloseDevice();
-        quietLink_ = false;
-        presence_.lost();
-        // Plugged in again, it starts over as at process start.
-        startupStep_ = 0;
-        SetupComplete = false;
-        edid_->PendingEdidRead = true;
-        feedback_->linkAlert(tr("VANTREL USB not connected!"));
-    } else {
-        // Counted from now: a probe must not follow right after a long wait.
-        presence_.unanswered(clock_->tickMs());
-    }
-    signalHistory_->unanswered(presence_.state() == BoxPresence::State::Silent);
-    showPresence();
-    return false;
-}
-
-void MainWindow::continueStartup()
-{
-    const uint32_t before = link_->unanswered();
-    while (startupStep_ < kStartupSteps) {
-        runStartupStep(startupStep_);
-        if (!answered(before))
-            return;
-        ++startupStep_;
-    }
-    SetupComplete = true;
-}
-
-void MainWindow::probeBox()
-{
-    const uint32_t before = link_->unanswered();
-    link_->resume();
-    uint8_t reply[vantrel::UsbLink::kMaxReply];
-    ReadBlock(reply, vantrel::frame::kSettingsBlockLength);
-    if (!answered(before))
-        return;
-    presence_.probeAnswered();
-    showPresence();
-    continueStartup();
+        c_.box.link().resume();
+    return QObject::eventFilter(watched, event);
 }

@@ -24,7 +24,7 @@ using namespace vantrel;
 
 void EdidDesignerPage::addAction(QMenu *tools)
 {
-    action_ = tools->addAction(tr("EDID designer..."));
+    action_ = tools->addAction(tr("EDID &designer..."));
     action_->setObjectName(QStringLiteral("actionEdidDesigner"));
     action_->setFont(c_.ui->actionAbout->font());
     QObject::connect(action_, &QAction::triggered, c_.window, [this] { openDesigner(); });
@@ -38,9 +38,8 @@ void EdidDesignerPage::openDesigner()
         QObject::connect(dialog_, &EdidDesignerDialog::loadRequested, c_.window, [this](int s) { load(s); });
         QObject::connect(dialog_, &EdidDesignerDialog::putRequested, c_.window, [this] { putInEdidBox(); });
         QObject::connect(dialog_, &EdidDesignerDialog::writeRequested, c_.window, [this] {
-            // Write EDID's own mode check and questions decide.
             if (putInEdidBox())
-                edid_.WriteEDID();
+                edid_.writeInCustomMode([this] { return switchToCustom(); });
         });
         QObject::connect(dialog_, &EdidDesignerDialog::saveRequested, c_.window, [this] { save(); });
         load(0);
@@ -99,6 +98,17 @@ bool EdidDesignerPage::putInEdidBox()
     std::copy(r.bytes.begin(), r.bytes.end(), image.begin());
     c_.ui->EDIDtext->setPlainText(QString::fromStdString(edid::canonicalEdidText(image)));
     return true;
+}
+
+bool EdidDesignerPage::switchToCustom()
+{
+    // As the user would: the mode's radio button and the preset's list box
+    // run their slots (the mode change asks for the re-read).
+    if (!c_.ui->customEDID->isChecked())
+        c_.ui->customEDID->click();
+    if (c_.ui->cmBEdid->currentIndex() != 0)
+        c_.ui->cmBEdid->setCurrentIndex(0);
+    return c_.ui->customEDID->isChecked();
 }
 
 void EdidDesignerPage::save()

@@ -29,6 +29,7 @@ public:
 private:
     void load(int source);
     bool putInEdidBox();
+    bool switchToCustom();
     void save();
 
     PageContext c_;

@@ -50,8 +50,44 @@ bool EdidPage::readEdidFrom(uint8_t fetchCode)
     edid::EdidReadout r = edid::readEdid(s, fetchCode);
     if (!r.ok)
         return false;
+    if (fetchCode == frame::kFetchBoxEdid)
+        showBoxTable(r.text);
+    else
+        replaceText(c_.ui->EDIDtext, QString::fromLatin1(r.text.c_str()), Qt::black, QFont::Normal);
     EdidTextBuffer = r.text;
-    replaceText(c_.ui->EDIDtext, QString::fromLatin1(EdidTextBuffer.c_str()), Qt::black, QFont::Normal);
+    return true;
+}
+
+void EdidPage::showBoxTable(const std::string &text)
+{
+    replaceText(c_.ui->EDIDtext, QString::fromLatin1(text.c_str()), Qt::black, QFont::Normal);
+    boxTableText_ = c_.ui->EDIDtext->toPlainText();
+}
+
+bool EdidPage::holdsUserText() const
+{
+    const QString now = c_.ui->EDIDtext->toPlainText();
+    return !now.trimmed().isEmpty() && now != boxTableText_;
+}
+
+bool EdidPage::rereadBoxTable()
+{
+    if (!holdsUserText())
+        return readEdidFrom(frame::kFetchBoxEdid);
+    // The read stays: the box's table changed and may be wanted after all.
+    c_.reporter.setupProgressBar();
+    Session s = c_.reporter.session(c_.box);
+    const edid::EdidReadout r = edid::readEdid(s, frame::kFetchBoxEdid);
+    if (!r.ok)
+        return false;
+    if (c_.reporter.feedback().question(tr("VANTREL Utility"),
+                                        tr("The box has rebuilt its EDID table after the mode change."),
+                                        tr("Replace the table in the EDID box with it?"))) {
+        showBoxTable(r.text);
+        EdidTextBuffer = r.text;
+    } else {
+        c_.reporter.status(tr("The EDID box keeps its table; the box's rebuilt table was not shown"), 4000);
+    }
     return true;
 }
 
@@ -61,16 +97,21 @@ void EdidPage::ReadEDID()
 }
 void EdidPage::readTvEdidA()
 {
-    readEdidFrom(frame::kFetchTxAEdid);
+    tvTableRead_ = readEdidFrom(frame::kFetchTxAEdid);
 }
 void EdidPage::readTvEdidB()
 {
     readEdidFrom(frame::kFetchTxBEdid);
 }
 
+bool EdidPage::inCustomMode() const
+{
+    return !c_.ui->automixEDID->isChecked() && !c_.ui->fixedEDID->isChecked() && c_.ui->cmBEdid->currentIndex() == 0;
+}
+
 bool EdidPage::WriteEDID()
 {
-    if (c_.ui->automixEDID->isChecked() || c_.ui->fixedEDID->isChecked() || c_.ui->cmBEdid->currentIndex() != 0) {
+    if (!inCustomMode()) {
         c_.reporter.feedback().warning(c_.window, tr("VANTREL Utility"),
                                        tr("\nSelect CUSTOM EDID TABLE mode to upload an EDID table\n"));
         return false;
@@ -95,7 +136,41 @@ bool EdidPage::uploadEdid()
                                          tr("Write anyway?")))
         return false;
     Session s = c_.reporter.session(c_.box);
-    return edid::uploadEdid(s, image).done();
+    if (!edid::uploadEdid(s, image).done())
+        return false;
+    // The box's table is now this text: a later re-read replaces it unasked.
+    boxTableText_ = c_.ui->EDIDtext->toPlainText();
+    return true;
+}
+
+bool EdidPage::writeInCustomMode(const std::function<bool()> &switchToCustom)
+{
+    Feedback &feedback = c_.reporter.feedback();
+    if (!inCustomMode()) {
+        if (!feedback.question(tr("VANTREL Utility"), tr("The box takes an EDID table only in CUSTOM EDID TABLE mode."),
+                               tr("Switch to CUSTOM mode, wait while the box rebuilds its table, then write "
+                                  "the table?")))
+            return false;
+        c_.reporter.status(tr("Switching to CUSTOM EDID TABLE mode..."), 2000);
+        if (!switchToCustom() || !inCustomMode()) {
+            c_.reporter.status(tr("The box did not switch to CUSTOM EDID TABLE mode; nothing was written"), 4000);
+            return false;
+        }
+        c_.reporter.status(tr("Waiting while the box rebuilds its EDID table..."), 2000);
+        Session s = c_.reporter.session(c_.box);
+        const edid::EdidWait wait = edid::waitEdidReady(s);
+        if (!wait.outcome.done() || wait.reads >= edid::kMaxBusyReads) {
+            c_.reporter.status(tr("The box did not finish rebuilding its EDID table; nothing was written"), 4000);
+            return false;
+        }
+        c_.reporter.status(tr("CUSTOM EDID TABLE mode is on; writing the table..."), 2000);
+    }
+    if (!uploadEdid())
+        return false;
+    // What the mode change would have re-read is replaced by what was written.
+    PendingEdidRead = false;
+    edidRereadTries_ = 0;
+    return true;
 }
 
 bool EdidPage::parseEdidBox(std::array<uint8_t, 256> &image, int *count)

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class EdidPage {
@@ -31,9 +32,19 @@ public:
     }
 
     bool readEdidFrom(uint8_t fetchCode);
+    // The re-read after a mode change: the rebuilt table replaces what a read
+    // of the box's table left in the EDID box; text the user put there (typed,
+    // loaded, designed, a display's table) only when they say so. False when
+    // the read failed.
+    bool rereadBoxTable();
+    // Whether the EDID box holds text the last read of the box's table did not put there.
+    bool holdsUserText() const;
     void ReadEDID();
     void readTvEdidA();
     void readTvEdidB();
+    // Read TOP's release: the table it read gets its checksum check; after a
+    // failed read the box holds the old text, which is not the display's.
+    bool checkTvTable() { return tvTableRead_ && CalculateChkSum(); }
     // False when nothing was written (not in custom mode, a question answered No).
     bool WriteEDID();
     bool CalculateChkSum();
@@ -44,8 +55,17 @@ public:
     bool parseEdidBox(std::array<uint8_t, 256> &image, int *count = nullptr);
     void showEdidHex(const std::array<uint8_t, 256> &image);
 
+    // Switches to CUSTOM mode (through switchToCustom), waits while the box
+    // rebuilds its table, then uploads the EDID box, saying each step. False
+    // when the user said no or a step failed.
+    bool writeInCustomMode(const std::function<bool()> &switchToCustom);
+
 private:
     bool uploadEdid();
+    bool inCustomMode() const;
+    void showBoxTable(const std::string &text);
 
     PageContext c_;
+    QString boxTableText_; // the EDID box as the last read of the box's table left it
+    bool tvTableRead_ = false;
 };

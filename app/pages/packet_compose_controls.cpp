@@ -72,6 +72,7 @@ void PacketComposeControls::compose(int kind)
     dialog->setObjectName(QStringLiteral("packetComposeDialog"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     QTextEdit *target = kind == PacketComposeDialog::Hdr ? w_.hdrText : w_.aviText;
+    dialog->startFrom(target->toPlainText());
     connect(dialog, &QDialog::accepted, target, [dialog, target] {
         if (!dialog->text().isEmpty())
             target->setPlainText(dialog->text());

@@ -2,12 +2,15 @@
 #include "packet_compose_dialog.h"
 
 #include "avi_builder.h"
+#include "hex_text.h"
 #include "hdr_builder.h"
 #include "packet_common.h"
 #include "packet_summary.h"
 #include "ui_PacketComposeDialog.h"
 
 #include <QPushButton>
+
+#include <algorithm>
 
 using namespace vantrel;
 
@@ -95,6 +98,29 @@ PacketComposeDialog::PacketComposeDialog(Kind kind, QWidget *parent) : QDialog(p
 PacketComposeDialog::~PacketComposeDialog()
 {
     delete ui;
+}
+
+void PacketComposeDialog::startFrom(const QString &boxText)
+{
+    const hex::ColonHexBytes read = hex::readColonHex(boxText.toStdString());
+    if (kind_ != Avi || !read.ok)
+        return;
+    const packets::AviInfoframe frame = packets::decodeAviInfoframe(read.bytes.data(), read.bytes.size());
+    if (!frame.conforms())
+        return;
+    const packets::AviRequest r = packets::aviRequestOf(frame);
+    const auto choose = [](QComboBox *box, const std::string &word) {
+        box->setCurrentIndex(std::max(0, box->findData(QString::fromStdString(word))));
+    };
+    choose(ui->cmbColour, r.colour);
+    choose(ui->cmbColorimetry, r.colorimetry);
+    choose(ui->cmbRange, r.range);
+    choose(ui->cmbAspect, r.aspect);
+    choose(ui->cmbActiveFormat, r.activeFormat);
+    choose(ui->cmbItContent, r.itContent);
+    choose(ui->cmbContentType, r.contentType);
+    ui->leVic->setText(QString::fromStdString(r.vic));
+    compose();
 }
 
 void PacketComposeDialog::compose()

@@ -17,6 +17,10 @@ public:
     explicit PacketComposeDialog(Kind kind, QWidget *parent = nullptr);
     ~PacketComposeDialog() override;
 
+    // AVI: the fields set to what the AVI box's colon hex holds, where the
+    // composer has a word for it; a text that is no AVI frame changes nothing.
+    void startFrom(const QString &boxText);
+
     // The colon hex of what the fields compose; empty while a field is refused.
     QString text() const { return text_; }
 

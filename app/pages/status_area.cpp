@@ -7,6 +7,17 @@
 
 using namespace vantrel;
 
+StatusArea::StatusArea(const PageContext &context) : c_(context)
+{
+    for (const QLabel *l : lines())
+        initial_ << l->text();
+}
+
+QList<QLabel *> StatusArea::lines() const
+{
+    return {c_.ui->label_video_format, c_.ui->lblOutput, c_.ui->lblCsc, c_.ui->lblVideoSource, c_.ui->lblHdrInput};
+}
+
 void StatusArea::RefreshStatus()
 {
     uint8_t video[UsbLink::kMaxReply];
@@ -33,4 +44,12 @@ void StatusArea::RefreshStatus()
     // The labels show what a partial read gave; the facts must be whole.
     if (read && videoRead && sourceRead && hdrRead)
         read(t, status::decodeFacts(v, s, h));
+}
+
+void StatusArea::clear()
+{
+    const QList<QLabel *> labels = lines();
+    for (int i = 0; i < labels.size(); ++i)
+        labels[i]->setText(initial_[i]);
+    c_.ui->txtHdrIf->clear();
 }

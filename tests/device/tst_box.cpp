@@ -6,6 +6,7 @@
 #include "bytes_print.h"
 #include "device_log.h"
 #include "fake_usb.h"
+#include "presence_monitor.h"
 
 #include <QtTest/QtTest>
 
@@ -60,6 +61,7 @@ private slots:
     void writeBlockSendsTheImage();
     void withoutDeviceEveryOperationFails();
     void openSaysWhyNot();
+    void presenceMonitorAsServeDrivesIt();
 };
 
 void TestBox::readRegister()
@@ -199,6 +201,62 @@ void TestBox::openSaysWhyNot()
         QCOMPARE(rig.alerts, c.alerts);
         QCOMPARE(logged.size(), size_t(c.expected == Box::Opening::NoPermission)); // passed on, not swallowed
     }
+}
+
+// Ticks as serve runs them, without a window: what the monitor runs and
+// tells at each, while the box answers, goes silent, comes back, is unplugged
+// and plugged in again.
+void TestBox::presenceMonitorAsServeDrivesIt()
+{
+    Rig rig(false);
+    std::string ran;
+    PresenceMonitor::Steps steps;
+    steps.startupSteps = 2;
+    steps.startup = [&](int step) {
+        ran += "s" + std::to_string(step);
+        uint8_t reply[UsbLink::kMaxReply];
+        rig.box.readRegister(7, reply, 8);
+    };
+    steps.probe = [&] {
+        ran += "p";
+        uint8_t reply[UsbLink::kMaxReply];
+        rig.box.readRegister(6, reply, 10);
+    };
+    steps.poll = [&] {
+        ran += "t";
+        uint8_t reply[UsbLink::kMaxReply];
+        rig.box.readRegister(6, reply, 10);
+    };
+    steps.lost = [&] { ran += "L"; };
+    steps.unanswered = [&](bool listed) { ran += listed ? "U" : "G"; };
+    PresenceMonitor monitor(rig.box, steps);
+    using S = PresenceMonitor::State;
+    const struct {
+        const char *what;
+        std::function<void()> change;
+        const char *ran;
+        S state;
+        bool started;
+    } ticks[] = {
+        {"found", [] {}, "s0s1", S::Answering, true},
+        {"polled", [] {}, "t", S::Answering, true},
+        {"silent", [&] { rig.fake.responder = [](const Bytes &) { return FakeUsb::silent(); }; }, "tU", S::Silent, true},
+        {"probed", [] {}, "pU", S::Silent, true},
+        {"back-off", [] {}, "", S::Silent, true},
+        {"answers", [&] { rig.fake.responder = nullptr; }, "p", S::Answering, true},
+        {"unplugged", [&] { rig.fake.serials.clear(); rig.fake.failWrites = true; }, "tLG", S::Looking, false},
+        {"absent", [] {}, "", S::Looking, false},
+        {"plugged", [&] { rig.fake.serials = {"2023"}; rig.fake.failWrites = false; }, "s0s1", S::Answering, true},
+    };
+    for (const auto &t : ticks) {
+        t.change();
+        ran.clear();
+        rig.clock.advance(3000);
+        monitor.tick();
+        QVERIFY2(ran == t.ran, (std::string(t.what) + ": " + ran).c_str());
+        QVERIFY2(monitor.state() == t.state && monitor.started() == t.started, t.what);
+    }
+    QVERIFY(rig.alerts.empty()); // looking again keeps the link's alerts back
 }
 
 QTEST_APPLESS_MAIN(TestBox)

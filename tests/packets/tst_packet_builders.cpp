@@ -169,6 +169,8 @@ private slots:
                             QCOMPARE(built.bytes.size(), kAviDataBytes);
                             const AviInfoframe f = decodeAviInfoframe(built.bytes.data(), built.bytes.size());
                             QVERIFY2(f.notes.empty(), f.notes.empty() ? "" : f.notes[0].message.c_str());
+                            // Compose starts from the box's bytes: its words build them again.
+                            QCOMPARE(buildAviInfoframe(aviRequestOf(f)).bytes, built.bytes);
                             QCOMPARE(colourFormatName(*f.colourFormat), std::string(colourName));
                             const std::string c = *f.colorimetry == 3 ? extendedColorimetryName(*f.extendedColorimetry)
                                                                       : colorimetryName(*f.colorimetry);

@@ -61,6 +61,17 @@ private slots:
                                                    "setting.input=\"PORT A [TOP]\">\"PORT B [BOT]\"",
                                                    "setting.hdcp=\"1.4\">null"}));
         QVERIFY(fieldNamed("setting.input", "input") && fieldNamed("setting.input", "setting"));
+        // A source switched off: the timing has no name, the outputs none.
+        const struct {
+            Json oldValue, newValue;
+            const char *text;
+        } shown[] = {{Json{{"code", 16}, {"name", "1080p60"}}, Json{{"code", 0}, {"name", nullptr}}, "1080p60 -> none"},
+                     {Json::array({"TX A", "TX B"}), Json::array(), "TX A, TX B -> none"},
+                     {Json(true), Json(nullptr), "true -> none"}};
+        for (const auto &c : shown) {
+            const std::string text = changeText({0, "f", c.oldValue, c.newValue});
+            QCOMPARE(QString::fromStdString(text.substr(text.find(": ") + 2)), QString::fromLatin1(c.text));
+        }
         QVERIFY(!fieldNamed("setting.input", "in") && !fieldNamed("hdcp", "") && fieldNamed("hdcp", "hdcp"));
     }
 

@@ -5,6 +5,8 @@
 #include "edid_designer_dialog.h"
 #include "edid_designer_page.h"
 #include "edid_report.h"
+#include "edid_text.h"
+#include "box_model.h"
 #include "ui_EdidDesignerDialog.h"
 #include "window_rig.h"
 
@@ -54,6 +56,55 @@ private slots:
         QCOMPARE(bytes, d->result().bytes);
         QCOMPARE(edid::decodeEdid(bytes).base.displayNames, std::vector<std::string>{"DESIGNED"});
         QVERIFY(rig.feedback.ofKind("warning").isEmpty());
+    }
+
+    // Write to box outside CUSTOM mode: asked, switched, waited for, written;
+    // the re-read after a mode change never replaces the user's table unasked.
+    void writeSwitchesToCustomAndKeepsTheUsersTable()
+    {
+        SimulatedWindowRig rig;
+        QVERIFY(!rig.window->ui->customEDID->isChecked());
+        rig.window->edidDesignerPage().action()->trigger();
+        EdidDesignerDialog *d = rig.window->edidDesignerPage().dialog();
+        d->ui->nameEdit->setText(QStringLiteral("DESIGNED"));
+        rig.feedback.questionAnswers = {true};
+        QTest::mouseClick(d->ui->writeButton, Qt::LeftButton);
+        QVERIFY(rig.window->ui->customEDID->isChecked());
+        const sim::EdidTable custom = sim::box().customTable();
+        QCOMPARE(std::vector<uint8_t>(custom.begin(), custom.begin() + long(d->result().bytes.size())),
+                 d->result().bytes);
+        QCOMPARE(rig.feedback.texts("status"),
+                 (QStringList{"Switching to CUSTOM EDID TABLE mode...", "EDID Writing Busy",
+                              "Waiting while the box rebuilds its EDID table...",
+                              "CUSTOM EDID TABLE mode is on; writing the table...", "EDID values written..."}));
+        const QString designed = rig.window->ui->EDIDtext->toPlainText();
+
+        // The user's own text, then mode changes: each re-read asks first.
+        const QString typed = designed.left(designed.size() - 2) + QStringLiteral("00");
+        rig.window->ui->EDIDtext->setPlainText(typed);
+        const struct {
+            QAbstractButton *mode;
+            bool replace;
+        } changes[] = {{rig.window->ui->fixedEDID, false}, {rig.window->ui->automixEDID, true}};
+        for (const auto &c : changes) {
+            rig.feedback.clear();
+            rig.feedback.questionAnswers = {c.replace};
+            c.mode->click();
+            rig.clock.advance(3000);
+            rig.window->pollTick();
+            QCOMPARE(rig.feedback.ofKind("question").size(), 1);
+            const sim::EdidTable now = sim::box().presentedTable();
+            QCOMPARE(rig.window->ui->EDIDtext->toPlainText(),
+                     c.replace ? QString::fromStdString(edid::canonicalEdidText(now)) : typed);
+        }
+        // Once the box's own table is shown, a re-read replaces it unasked.
+        rig.feedback.clear();
+        rig.window->ui->fixedEDID->click();
+        rig.clock.advance(3000);
+        rig.window->pollTick();
+        QVERIFY(rig.feedback.ofKind("question").isEmpty());
+        QCOMPARE(rig.window->ui->EDIDtext->toPlainText(),
+                 QString::fromStdString(edid::canonicalEdidText(sim::box().presentedTable())));
     }
 };
 

@@ -175,6 +175,14 @@ private slots:
                                          "00:20:03:90:01")
                         : QString());
         }
+
+        // Compose AVI starts from the AVI box's frame, not from the defaults.
+        ui->AVItext->setPlainText(QStringLiteral("60:c8:60:61:00"));
+        ui->ButComposeAVI->click();
+        auto *avi = rig.window->findChild<PacketComposeDialog *>(QStringLiteral("packetComposeDialog"));
+        QVERIFY(avi && avi->isVisible());
+        QCOMPARE(avi->text(), QStringLiteral("60:c8:60:61:00:00:00:00:00:00:00:00:00"));
+        avi->reject();
     }
 };
 
