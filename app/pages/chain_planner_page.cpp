@@ -24,7 +24,7 @@ using namespace vantrel::chain;
 
 void ChainPlannerPage::addAction(QMenu *tools)
 {
-    action_ = tools->addAction(tr("Chain planner..."));
+    action_ = tools->addAction(tr("tr("Chain planner...")Chain planner..."));
     action_->setObjectName(QStringLiteral("actionChainPlanner"));
     action_->setFont(c_.ui->actionAbout->font());
     QObject::connect(action_, &QAction::triggered, c_.window, [this] { openPlanner(); });
