@@ -61,7 +61,7 @@ int serveHere(Invocation &inv)
         log = std::make_unique<service::SignalLog>(o.logFolder, o.keepDays);
     try {
         service::MqttClient mqtt(o.mqtt, say);
-        ServeBox box(inv.link);
+        ServeBox box(inv.link, o.profilesFolder, o.edidsFolder);
         service::ServeEngine engine(o.engine, mqtt, box, log.get(), say);
         while (!g_stop) {
             const long wait = engine.step(service::nowMillis(), systemClock().tickMs());

@@ -74,7 +74,7 @@ long ServeEngine::step(Millis now, uint32_t tickMs)
 void ServeEngine::connection(uint32_t tickMs)
 {
     if (!broker_.connected())
-        ready_ = false;
+        ready_ = claiming_ = false;
     if (!broker_.takeConnected())
         return;
     ready_ = false;
@@ -114,8 +114,8 @@ void ServeEngine::claim(const std::vector<InMessage> &messages, uint32_t tickMs)
             return;
         }
     }
-    send(topic("owner"), text(Json{{"host", o_.host}, {"process", o_.process}}), true);
     ready_ = true;
+    send(topic("owner"), text(Json{{"host", o_.host}, {"process", o_.process}}), true);
     if (o_.allowControl)
         for (const char *leaf : {"set/+", "cec/send", "infoframe/+", "profile/apply", "edid/load"})
             if (auto e = broker_.subscribe(topic(leaf), false))

@@ -113,7 +113,7 @@ class TstCliServe : public QObject {
         settings.insert("input", QStringLiteral("unknown (0)"));
         odd.insert("settings", settings);
         silent.insert("box", QStringLiteral("silent"));
-        const QByteArray absent = R"({"box": "absent", "status": null, "settings": {}})";
+        const QByteArray absent = "{\"box\": \"absent\", \"status\": null, \"settings\": {}}";
         QStringList args{QStringLiteral(RENDER_TEMPLATES_PATH)};
         int n = 0;
         for (const QByteArray &doc : {device, state, QJsonDocument(odd).toJson(), QJsonDocument(silent).toJson(), absent}) {

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fstream>
+
 using namespace vantrel::service;
 
 namespace {
@@ -119,9 +121,9 @@ private slots:
             bool refused;
         } cases[] = {
             {"", false},
-            {R"({"host": "here", "process": 42})", false}, // its own claim from before a reconnection
-            {R"({"host": "here", "process": 7})", false},  // a serve of this host that is gone
-            {R"({"host": "den", "process": 7})", true},
+            {"{\"host\": \"here\", \"process\": 42}", false}, // its own claim from before a reconnection
+            {"{\"host\": \"here\", \"process\": 7}", false},  // a serve of this host that is gone
+            {"{\"host\": \"den\", \"process\": 7}", true},
         };
         for (const auto &c : cases) {
             Rig rig;
@@ -136,7 +138,7 @@ private slots:
                 rig.engine->stop();
                 QVERIFY(rig.broker.sent.empty()); // the other serve's availability untouched
             } else {
-                QCOMPARE(rig.broker.on("vantrel/2023/owner").at(0).payload, R"({"host":"here","process":42})");
+                QCOMPARE(rig.broker.on("vantrel/2023/owner").at(0).payload, "{\"host\":\"here\",\"process\":42}");
                 QCOMPARE(rig.broker.on("vantrel/2023/availability").back().payload, "online");
             }
         }
@@ -149,8 +151,8 @@ private slots:
         const std::string stale = "homeassistant/select/vantrel_2023/old_thing/config";
         const std::string device = "homeassistant/device/vantrel_2023/config";
         rig.broker.inbox.push_back(message(stale, "{}", true));
-        rig.broker.inbox.push_back(message(device, R"({"cmps": {"cec_gone": {"p": "button", "name": "CEC gone"},
-            "cec_went": {"p": "button"}, "input": {"p": "select", "name": "Input"}}})", true));
+        rig.broker.inbox.push_back(message(device, "{\"cmps\": {\"cec_gone\": {\"p\": \"button\", \"name\": \"CEC gone\"},\n"
+            "            \"cec_went\": {\"p\": \"button\"}, \"input\": {\"p\": \"select\", \"name\": \"Input\"}}}", true));
         rig.step(kClaimWaitMs);
         const auto cleared = rig.broker.on(stale);
         QCOMPARE(cleared.size(), size_t(1));
@@ -177,7 +179,7 @@ private slots:
         QCOMPARE(errors.size(), size_t(2));
         QVERIFY(errors[0].payload.find("retained") != std::string::npos);
         QVERIFY2(errors[1].payload.size() < 400, errors[1].payload.c_str());
-        QVERIFY(errors[1].payload.find(R"("bytes":1048576)") != std::string::npos);
+        QVERIFY(errors[1].payload.find("\"bytes\":1048576") != std::string::npos);
 
         // A flood: four a second run, the rest counted once, none answered each.
         rig.broker.sent.clear();
@@ -231,7 +233,7 @@ private slots:
         QVERIFY(log.checkFolder().empty());
         // A line cut short by a full disk: the next change starts a line of its own.
         const Millis t = 1796119200000;
-        std::ofstream(folder + "/" + logFileName(t)) << R"({"time": "2026-12-01T10:00:00.000+00:00", "fie)";
+        std::ofstream(folder + "/" + logFileName(t)) << "{\"time\": \"2026-12-01T10:00:00.000+00:00\", \"fie";
         QVERIFY(log.append({{t, "hdr", "SDR", "HDR"}}));
         QCOMPARE(readLog(folder, {}).changes.size(), size_t(1));
         QCOMPARE(readLog(folder, {}).skipped, size_t(1));
