@@ -8,6 +8,7 @@
 #include <cstring>
 #include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 
 namespace vantrel::service {
 
@@ -150,15 +151,23 @@ void MqttClient::stop()
     if (stopped_)
         return;
     stopped_ = true;
-    // What was published last (offline) gets a moment to leave.
+    if (!linking_)
+        return;
+    // What was published last (offline) leaves, and the broker's answers
+    // are read: the library closes the socket right after the disconnection,
+    // and a socket closed with unread bytes is reset, which makes the broker
+    // drop the disconnection unread and fire the last will.
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-    while (connected_ && mosquitto_want_write(m_) && std::chrono::steady_clock::now() < until) {
-        pollfd p{mosquitto_socket(m_), POLLOUT, 0};
-        if (::poll(&p, 1, 100) > 0 && mosquitto_loop_write(m_, 1) != MOSQ_ERR_SUCCESS)
+    for (int quiet = 0; quiet < 2 && mosquitto_socket(m_) >= 0 && std::chrono::steady_clock::now() < until;) {
+        pollfd p{mosquitto_socket(m_), short(POLLIN | (mosquitto_want_write(m_) ? POLLOUT : 0)), 0};
+        const int n = ::poll(&p, 1, 50);
+        quiet = n > 0 ? 0 : quiet + 1;
+        if (n > 0 && (p.revents & POLLIN) && mosquitto_loop_read(m_, 1) != MOSQ_ERR_SUCCESS)
+            break;
+        if (n > 0 && (p.revents & POLLOUT) && mosquitto_loop_write(m_, 1) != MOSQ_ERR_SUCCESS)
             break;
     }
-    if (linking_)
-        mosquitto_disconnect(m_);
+    mosquitto_disconnect(m_);
     linking_ = connected_ = false;
 }
 

@@ -309,10 +309,13 @@ bool ServeEngine::handleCommands(Millis now, const std::vector<InMessage> &messa
             continue;
         }
         const std::string why = box_.run(c);
-        if (!why.empty())
+        if (!why.empty()) {
             answer(m, why);
-        else
-            changed = true;
+            continue;
+        }
+        changed = true;
+        send(topic("event"),
+             text(Json{{"time", utcText(now)}, {"topic", m.topic}, {"command", quoted(m)}, {"outcome", "done"}}), false);
     }
     if (dropped_ && now - droppedSaidAt_ >= 1000) {
         const std::string why = std::to_string(dropped_) + " command" + (dropped_ == 1 ? "" : "s") +

@@ -166,7 +166,7 @@ private slots:
             if (control)
                 args << "--allow-control"
                      << "--cec-buttons"
-                     << "tv-on=40:04";
+                     << "den-on=40:04";
             serve.start(QStringLiteral(VANTRELCTL_PATH), ctl.arguments(args));
             QVERIFY(serve.waitForStarted());
             QVERIFY(seen(sub, lines, {"vantrel/2023/availability online"}));
@@ -178,7 +178,7 @@ private slots:
             QVERIFY(cmps.contains("hdr_active"));
             QVERIFY2((cmps.value("setting_input").toObject().value("p") == QStringLiteral("select")) == control,
                      device.constData());
-            QCOMPARE(cmps.contains("cec_tv_on"), control);
+            QCOMPARE(cmps.contains("cec_den_on"), control);
             QCOMPARE(cmps.contains("cec_recipe_avr_on"), control);
             QVERIFY(!cmps.contains("cec_recipe_switch_here"));
             QCOMPARE(QJsonDocument::fromJson(device).object().value("dev").toObject().value("sw"),
@@ -206,13 +206,34 @@ private slots:
                 // A recipe by name: both of its messages go out, in order;
                 // one without its argument is refused.
                 // A few commands a second: asked again until one is taken.
-                bool answered = false;
-                for (int i = 0; i < 20 && !answered; ++i) {
-                    publish(broker, QStringLiteral("vantrel/2023/cec/send"), QStringLiteral("switch-here"));
-                    answered = seenWithin(sub, lines, {"vantrel/2023/error", "switch-here takes PHYS"}, 300);
-                }
-                QVERIFY(answered);
-                publish(broker, QStringLiteral("vantrel/2023/cec/send"), QStringLiteral("avr-on"));
+                const auto answered = [&](const QString &topic, const QString &payload, const QString &reason) {
+                    for (int i = 0; i < 20; ++i) {
+                        publish(broker, QStringLiteral("vantrel/2023/") + topic, payload);
+                        if (seenWithin(sub, lines, {"vantrel/2023/error", reason}, 300))
+                            return true;
+                    }
+                    return false;
+                };
+                QVERIFY(answered("cec/send", "switch-here", "switch-here takes PHYS"));
+                // Files by name from the folders given, never a path; the
+                // infoframe's fields only, never another option.
+                QVERIFY(answered("profile/apply", "../movie", "not a path"));
+                QVERIFY(answered("edid/load", "tv", "without --edids DIR"));
+                QVERIFY(answered("infoframe/hdr", "{\"usb-library\": \"/tmp/x.so\"}", "no field \\\"usb-library\\\""));
+                QVERIFY(writes(ctl).isEmpty());
+                // Done is answered with an event.
+                const auto done = [&](const QString &topic, const QString &payload) {
+                    for (int i = 0; i < 10; ++i) {
+                        publish(broker, QStringLiteral("vantrel/2023/") + topic, payload);
+                        if (seenWithin(sub, lines, {"vantrel/2023/event", topic, payload, "\"outcome\":\"done\""}, 1000))
+                            return true;
+                    }
+                    return false;
+                };
+                QVERIFY(done("infoframe/hdr", "hdr10-1000"));
+                const QStringList hdr = ctl.takeWire();
+                QCOMPARE(hdr.filter(QRegularExpression(QStringLiteral("^10 .. (E5 87 01 1A |B3 20$)"))).size(), 2);
+                QVERIFY(done("cec/send", "avr-on"));
                 QStringList cec;
                 const QRegularExpression load(QStringLiteral("^10 .. B2 "));
                 QTRY_VERIFY_WITH_TIMEOUT((cec += ctl.takeWire().filter(load)).size() >= 2, 5000);
@@ -295,7 +316,7 @@ private slots:
             {{"--mqtt", "host:70000"}, "port"},
             {{"--mqtt-credentials", ctl.path(QString())}, "is a folder"},
             {{"--log", open + QStringLiteral("/log")}, "cannot write the log folder"},
-            {{"--cec-buttons", "tv-on=40:04,tv_on=40:36"}, "\"tv_on\" collides with \"tv-on\""},
+            {{"--cec-buttons", "den-on=40:04,den_on=40:36"}, "\"den_on\" collides with \"den-on\""},
             {{"--cec-buttons", "avr-on=40:04"}, "collides with the recipe avr-on"},
             {{"--id", "den/tv"}, "--id takes"},
         };
