@@ -2,14 +2,46 @@
 // log: what serve --log wrote, from a time on, for some fields only.
 #include "cli_error.h"
 #include "commands.h"
+#include "nearest_name.h"
 
+#include "published_state.h"
 #include "signal_log_reader.h"
+#include "status_json.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace vantrel::cli {
 
 namespace {
+
+// What --only may name: every field of a state, its group and its last part.
+std::vector<std::string> fieldNames()
+{
+    const uint8_t block[config::kBlockSize] = {};
+    const Json fields = service::logFields(
+        service::boxState("present", status::statusJson({}, {}), service::settingsByName(block)));
+    std::vector<std::string> names = {"poll", "setting", "timing", "infoframeDecoded"};
+    for (const auto &item : fields.items()) {
+        const std::string &field = item.key();
+        names.push_back(field);
+        if (const size_t dot = field.find('.'); dot != std::string::npos)
+            names.push_back(field.substr(dot + 1));
+    }
+    return names;
+}
+
+// A name that names no field would print nothing, silently.
+void checkFieldNames(const std::vector<std::string> &only)
+{
+    const std::vector<std::string> names = fieldNames();
+    for (const std::string &name : only)
+        if (std::find(names.begin(), names.end(), name) == names.end() &&
+            std::none_of(names.begin(), names.end(),
+                         [&](const std::string &field) { return service::fieldNamed(field, name); }))
+            usageError("--only: no field \"" + name + "\"" + didYouMean(name, names) +
+                       "; fields are the status --json names, setting names, box and poll");
+}
 
 int runLog(Invocation &inv)
 {
@@ -33,6 +65,7 @@ int runLog(Invocation &inv)
         }
         if (query.only.empty())
             usageError("--only takes field names separated by commas (hdr,hdcp,input)");
+        checkFieldNames(query.only);
     }
     const service::LogRead read = service::readLog(inv.args[0], query);
     if (!read.error.empty())

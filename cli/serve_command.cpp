@@ -1,35 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// serve: one long-running process that owns the box, polls it as the window
-// does, publishes its state over MQTT (with Home Assistant's discovery),
-// takes commands when allowed to, and keeps the signal log.
-#include "cli_error.h"
-#include "commands.h"
-#include "compose.h"
-#include "mqtt_client.h"
-#include "status_read.h"
+// serve's options and its configuration file: one long-running process that
+// owns the box, publishes it over MQTT and keeps the signal log (the engine
+// is service/serve_engine, run by vantrelctl-serve).
+#include "serve_options.h"
 
-#include "box_presence.h"
 #include "cec_recipes.h"
-#include "clock.h"
-#include "control_command.h"
-#include "ha_discovery.h"
-#include "injection.h"
-#include "published_state.h"
-#include "signal_log.h"
-#include "state_watch.h"
-#include "status_json.h"
+#include "cli_error.h"
+#include "nearest_name.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <memory>
 #include <sys/stat.h>
-#include <thread>
 
 namespace vantrel::cli {
 
@@ -37,32 +22,15 @@ const std::vector<OptionSpec> &serveOptionSpecs();
 
 namespace {
 
-constexpr const char *kSerial = "2023";
-
-volatile std::sig_atomic_t g_stop = 0;
-
-void onStopSignal(int)
-{
-    g_stop = 1;
-}
-
-struct ServeOptions {
-    MqttOptions mqtt;
-    std::string prefix = "homeassistant";
-    bool allowControl = false;
-    std::string logFolder;
-    int keepDays = service::SignalLog::kDefaultKeepDays;
-    long intervalMs = 3000;
-    std::vector<service::CecButton> buttons;
-};
-
 // "user" on the first line, the password on the second. A file that group or
 // others may read is refused: the password is nobody else's.
-void readCredentials(const std::string &path, MqttOptions &mqtt)
+void readCredentials(const std::string &path, service::MqttOptions &mqtt)
 {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
         throw CliError{kExitFailed, "cannot read the credentials file " + path + ": " + std::strerror(errno)};
+    if (S_ISDIR(st.st_mode))
+        throw CliError{kExitFailed, "the credentials file " + path + " is a folder; give the file in it"};
     if (st.st_mode & (S_IRGRP | S_IROTH | S_IWGRP | S_IWOTH))
         throw CliError{kExitFailed, "the credentials file " + path +
                                         " may be read or written by others; make it yours alone (chmod 600)"};
@@ -74,6 +42,23 @@ void readCredentials(const std::string &path, MqttOptions &mqtt)
             s->pop_back();
     if (!in && mqtt.user.empty())
         throw CliError{kExitFailed, "the credentials file " + path + " holds no user name"};
+}
+
+// Two buttons under one name would be one entity, the second overwriting
+// the first: names that read alike to Home Assistant (tv-on, tv_on) or a
+// recipe's name are refused.
+void checkButtonNames(const std::vector<service::CecButton> &buttons)
+{
+    std::vector<std::pair<std::string, std::string>> taken; // object id, name as given
+    for (const packets::CecRecipe &r : packets::cecRecipes())
+        taken.emplace_back(service::objectId(r.name), std::string("the recipe ") + r.name);
+    for (const service::CecButton &b : buttons) {
+        const std::string id = service::objectId(b.name);
+        const auto clash = std::find_if(taken.begin(), taken.end(), [&](const auto &t) { return t.first == id; });
+        if (clash != taken.end())
+            usageError("--cec-buttons: \"" + b.name + "\" collides with " + clash->second + "; give another name");
+        taken.emplace_back(id, "\"" + b.name + "\"");
+    }
 }
 
 long number(const std::string &text, long low, long high, const std::string &what)
@@ -123,6 +108,8 @@ void readConfig(Invocation &inv, const std::string &path)
     }
 }
 
+} // namespace
+
 ServeOptions serveOptions(Invocation &inv)
 {
     if (inv.isSet("config"))
@@ -159,12 +146,22 @@ ServeOptions serveOptions(Invocation &inv)
             throw CliError{kExitFailed, "cannot read the CA file " + o.mqtt.caFile + ": " + std::strerror(errno)};
     }
     if (inv.isSet("discovery-prefix"))
-        o.prefix = inv.value("discovery-prefix");
-    if (o.prefix.empty() || o.prefix.find_first_of("#+") != std::string::npos)
+        o.engine.prefix = inv.value("discovery-prefix");
+    if (o.engine.prefix.empty() || o.engine.prefix.find_first_of("#+") != std::string::npos)
         usageError("--discovery-prefix takes a topic without wildcards");
-    o.allowControl = inv.isSet("allow-control");
-    if (inv.isSet("log"))
+    if (inv.isSet("id"))
+        o.engine.id = inv.value("id");
+    if (o.engine.id.empty() || o.engine.id.size() > 64 ||
+        !std::all_of(o.engine.id.begin(), o.engine.id.end(),
+                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_'; }))
+        usageError("--id takes letters, digits, - and _ (at most 64), not \"" + o.engine.id + "\"");
+    o.engine.allowControl = inv.isSet("allow-control");
+    if (inv.isSet("log")) {
         o.logFolder = inv.value("log");
+        const std::string why = service::SignalLog(o.logFolder, 1).checkFolder();
+        if (!why.empty())
+            throw CliError{kExitFailed, why};
+    }
     if (inv.isSet("log-keep"))
         o.keepDays = int(number(inv.value("log-keep"), 1, 36500, "--log-keep"));
     if (inv.isSet("interval")) {
@@ -173,7 +170,7 @@ ServeOptions serveOptions(Invocation &inv)
         const double seconds = std::strtod(text.c_str(), &end);
         if (text.empty() || *end || !std::isfinite(seconds) || seconds < 0.2 || seconds > 3600)
             usageError("--interval takes SECONDS, a number from 0.2 to 3600, not \"" + text + "\"");
-        o.intervalMs = long(seconds * 1000);
+        o.engine.intervalMs = long(seconds * 1000);
     }
     if (inv.isSet("cec-buttons")) {
         const std::string list = inv.value("cec-buttons");
@@ -184,286 +181,35 @@ ServeOptions serveOptions(Invocation &inv)
             const size_t eq = item.find('=');
             if (eq == 0 || eq == std::string::npos || eq + 1 == item.size())
                 usageError("--cec-buttons takes NAME=HEX pairs separated by commas, not \"" + item + "\"");
-            o.buttons.push_back({item.substr(0, eq), checkedPacketText(PacketKind::Cec, item.substr(eq + 1))});
+            o.engine.cecButtons.push_back(
+                {item.substr(0, eq), checkedPacketText(PacketKind::Cec, item.substr(eq + 1))});
             at = comma + 1;
         }
+        checkButtonNames(o.engine.cecButtons);
     }
+    for (const auto &[option, folder] : {std::pair{"profiles", &o.profilesFolder}, std::pair{"edids", &o.edidsFolder}}) {
+        if (!inv.isSet(option))
+            continue;
+        *folder = inv.value(option);
+        std::error_code ec;
+        if (!std::filesystem::is_directory(*folder, ec))
+            throw CliError{kExitFailed, std::string("--") + option + " takes a folder; " + *folder + " is none"};
+    }
+    // A button per profile in the folder, by its name.
+    std::error_code ec;
+    if (!o.profilesFolder.empty())
+        for (std::filesystem::directory_iterator it(o.profilesFolder, ec), end; !ec && it != end; it.increment(ec))
+            if (it->path().extension() == ".json" && service::plainName(it->path().stem().string()))
+                o.engine.profiles.push_back(it->path().stem().string());
+    std::sort(o.engine.profiles.begin(), o.engine.profiles.end());
     return o;
 }
 
-// What cec/send takes: a recipe by name, its argument after a space
-// ("switch-here 1.0.0.0"), sent from playback 1 as cec recipe sends it; or
-// one message in colon hex.
-std::vector<std::string> cecTexts(const std::string &payload)
-{
-    std::vector<std::string> words;
-    for (size_t at = 0; at < payload.size();) {
-        const size_t end = std::min(payload.find_first_of(" \t", at), payload.size());
-        if (end > at)
-            words.push_back(payload.substr(at, end - at));
-        at = end + 1;
-    }
-    const auto &recipes = packets::cecRecipes();
-    if (words.empty() ||
-        std::none_of(recipes.begin(), recipes.end(), [&](const packets::CecRecipe &r) { return words[0] == r.name; }))
-        return {checkedPacketText(PacketKind::Cec, payload)};
-    const Composed c = composeRecipe("playback1", words);
-    if (!c.ok)
-        throw CliError{kExitFailed, c.error};
-    return c.texts;
-}
-
-// Whether a device with the box's serial is attached, open or not: tells an
-// unplugged box from a silent one.
-bool boxListed(const LinkOptions &link)
-{
-    const UsbApi *api = chooseApi(link);
-    DWORD count = 0;
-    if (api->GetNumDevices(&count) != SI_SUCCESS)
-        return false;
-    for (DWORD i = 0; i < count; ++i) {
-        char serial[SI_MAX_DEVICE_STRLEN + 1] = {};
-        if (api->GetProductString(i, serial, SI_RETURN_SERIAL_NUMBER) == SI_SUCCESS &&
-            std::strcmp(serial, kSerial) == 0)
-            return true;
-    }
-    return false;
-}
-
-class Server {
-public:
-    Server(Invocation &inv, ServeOptions options) : inv_(inv), o_(std::move(options))
-    {
-        if (!o_.logFolder.empty())
-            log_ = std::make_unique<service::SignalLog>(o_.logFolder, o_.keepDays);
-        o_.mqtt.clientId = std::string("vantrel-") + kSerial + "-" + std::to_string(service::nowMillis() % 100000);
-        o_.mqtt.willTopic = topic("availability");
-        o_.mqtt.willPayload = "offline";
-        if (o_.allowControl)
-            o_.mqtt.subscriptions = {topic("set/+"), topic("cec/send")};
-        mqtt_ = std::make_unique<MqttClient>(o_.mqtt);
-    }
-
-    int run()
-    {
-        while (!g_stop) {
-            const service::Millis now = service::nowMillis();
-            tick(now);
-            connection();
-            handleCommands();
-            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(o_.intervalMs);
-            while (!g_stop && std::chrono::steady_clock::now() < until) {
-                connection();
-                if (handleCommands())
-                    break; // a change made: read it back now
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            }
-        }
-        send(topic("availability"), "offline", true);
-        mqtt_->stop();
-        return kExitOk;
-    }
-
-private:
-    std::string topic(const std::string &leaf) const { return service::boxTopic(kSerial, leaf); }
-
-    // Nothing goes out between connections: after each one, discovery comes
-    // first and then everything else, so a reader never sees a state of a box
-    // it was not told about.
-    void connection()
-    {
-        if (!mqtt_->connected())
-            ready_ = false;
-        if (mqtt_->takeConnected()) {
-            ready_ = true;
-            publishAll();
-        }
-    }
-    void send(const std::string &topic, const std::string &payload, bool retain)
-    {
-        if (ready_)
-            mqtt_->publish(topic, payload, retain);
-    }
-
-    void tick(service::Millis now)
-    {
-        switch (presence_.next(systemClock().tickMs())) {
-        case BoxPresence::Step::Wait:
-            return;
-        case BoxPresence::Step::Look:
-            look(now);
-            return;
-        case BoxPresence::Step::Probe: {
-            uint8_t reply[UsbLink::kMaxReply];
-            if (!box_->box().readRegister(6, reply, status::kVideoRecordLength).done()) {
-                failed(now);
-                return;
-            }
-            presence_.probeAnswered();
-            break;
-        }
-        case BoxPresence::Step::Full:
-            break;
-        }
-        poll(now);
-    }
-
-    void look(service::Millis now)
-    {
-        try {
-            box_ = std::make_unique<BoxConnection>(inv_.link);
-        } catch (const CliError &) {
-            return; // not there yet; looked for again next tick
-        }
-        presence_.opened();
-        firmware_ = box_->box().firmwareText();
-        std::fprintf(stderr, "vantrelctl: box %s found (firmware %s)\n", kSerial, firmware_.c_str());
-        publishDiscovery();
-        poll(now);
-    }
-
-    void poll(service::Millis now)
-    {
-        Json settings;
-        StatusRead r;
-        try {
-            settings = service::settingsByName(box_->readSettings().data());
-        } catch (const CliError &) {
-            failed(now);
-            return;
-        }
-        if (!readStatus(*box_, r)) {
-            failed(now);
-            return;
-        }
-        presence_.allAnswered();
-        publish(watch_.read(now, service::boxState("present", status::statusJson(r.texts, r.facts), settings)));
-    }
-
-    // A tick that was not answered: an unplugged box is looked for again, a
-    // silent one probed with back-off.
-    void failed(service::Millis now)
-    {
-        const bool listed = boxListed(inv_.link);
-        if (!listed) {
-            box_.reset();
-            presence_.lost();
-        } else {
-            presence_.unanswered(systemClock().tickMs());
-        }
-        publish(watch_.unanswered(now, listed));
-    }
-
-    void publish(const service::StateWatch::Step &step)
-    {
-        if (!step.stateChanged)
-            return;
-        if (step.boxChanged)
-            publishAvailability();
-        send(topic("state"), stateText(), true);
-        for (const service::Change &c : step.changes)
-            send(topic("event"), service::changeJson(c).dump(-1, ' ', false, Json::error_handler_t::replace), false);
-        if (log_ && !log_->append(step.changes) && !logFailing_)
-            std::fprintf(stderr, "vantrelctl: %s\n", log_->error().c_str());
-        logFailing_ = log_ && !log_->error().empty();
-    }
-
-    std::string stateText() const { return watch_.state().dump(-1, ' ', false, Json::error_handler_t::replace); }
-
-    void publishAvailability()
-    {
-        const Json &state = watch_.state();
-        const bool online = state.is_object() && state.value("box", Json()) == "present";
-        send(topic("availability"), online ? "online" : "offline", true);
-    }
-
-    void publishDiscovery()
-    {
-        service::DiscoveryOptions d;
-        d.prefix = o_.prefix;
-        d.serial = kSerial;
-        d.firmware = firmware_;
-        d.allowControl = o_.allowControl;
-        d.cecButtons = o_.buttons;
-        for (const service::DiscoveryMessage &m : service::discoveryMessages(d))
-            send(m.topic, m.config.dump(-1, ' ', false, Json::error_handler_t::replace), true);
-    }
-
-    // After a (re)connection the broker may have lost what it kept.
-    void publishAll()
-    {
-        publishDiscovery();
-        publishAvailability();
-        if (watch_.state().is_object())
-            send(topic("state"), stateText(), true);
-    }
-
-    void answerError(const MqttMessage &m, const std::string &why)
-    {
-        Json error{{"time", service::utcText(service::nowMillis())},
-                   {"topic", m.topic},
-                   {"command", report::latin1(m.payload)},
-                   {"error", why}};
-        send(topic("error"), error.dump(-1, ' ', false, Json::error_handler_t::replace), false);
-        std::fprintf(stderr, "vantrelctl: %s: %s\n", m.topic.c_str(), why.c_str());
-    }
-
-    // The commands that arrived; true when one changed the box.
-    bool handleCommands()
-    {
-        bool changed = false;
-        for (const MqttMessage &m : mqtt_->takeMessages()) {
-            const service::ControlCommand c = service::parseControl(m.topic, m.payload, kSerial);
-            if (c.kind == service::ControlCommand::Kind::Invalid) {
-                answerError(m, c.error);
-                continue;
-            }
-            if (!limit_.allow(service::nowMillis())) {
-                answerError(m, "too many commands; a few a second are taken");
-                continue;
-            }
-            if (!box_ || presence_.state() != BoxPresence::State::Answering) {
-                answerError(m, "the box is not there or does not answer");
-                continue;
-            }
-            try {
-                if (c.kind == service::ControlCommand::Kind::Set) {
-                    applySettingChange(*box_, checkedSettingChange(c.name, c.value), std::nullopt, std::nullopt);
-                } else {
-                    Session s = box_->session();
-                    for (const std::string &text : cecTexts(c.value))
-                        box_->requireDone(inject::sendCec(s, text), "the CEC message " + text);
-                }
-                changed = true;
-            } catch (const CliError &e) {
-                answerError(m, e.message);
-            }
-        }
-        pendingMessages().clear();
-        return changed;
-    }
-
-    Invocation &inv_;
-    ServeOptions o_;
-    std::unique_ptr<service::SignalLog> log_;
-    std::unique_ptr<MqttClient> mqtt_;
-    std::unique_ptr<BoxConnection> box_;
-    BoxPresence presence_;
-    service::StateWatch watch_;
-    service::RateLimit limit_{4, 4};
-    std::string firmware_;
-    bool ready_ = false;
-    bool logFailing_ = false;
-};
+namespace {
 
 int runServe(Invocation &inv)
 {
-    ServeOptions options = serveOptions(inv);
-    std::signal(SIGINT, onStopSignal);
-    std::signal(SIGTERM, onStopSignal);
-    inv.out.streamed();
-    Server server(inv, std::move(options));
-    return server.run();
+    return serveRunner()(inv);
 }
 
 } // namespace
@@ -476,8 +222,11 @@ const std::vector<OptionSpec> &serveOptionSpecs()
         {"mqtt-credentials", 0, "FILE", "user name and password, one a line; only its owner may read it"},
         {"mqtt-tls", 0, "CAFILE", "TLS, trusting the certificates in CAFILE"},
         {"discovery-prefix", 0, "PREFIX", "Home Assistant's discovery prefix (default homeassistant)"},
+        {"id", 0, "NAME", "the name of this box's topics and entities (default 2023): one serve per box"},
         {"allow-control", 0, nullptr, "take commands on set/NAME and cec/send"},
         {"cec-buttons", 0, "NAME=HEX,...", "CEC messages offered as buttons (with --allow-control)"},
+        {"profiles", 0, "DIR", "the profiles profile/apply takes by name (with --allow-control)"},
+        {"edids", 0, "DIR", "the EDID tables edid/load takes by name (with --allow-control)"},
         {"log", 0, "DIR", "write the signal log to DIR, one file a day"},
         {"log-keep", 0, "DAYS", "days of log files kept (default 30)"},
         {"interval", 0, "SECONDS", "time between polls (default 3)"}};
@@ -490,10 +239,11 @@ std::vector<Command> serveCommands()
         {"serve", "[--mqtt HOST[:PORT]] [--allow-control] [--log DIR]",
          "Watch the box and publish it over MQTT (Home Assistant discovery); keep a signal log.",
          "Polls the settings and the status as the window does, every 3 s; finds the box when it is plugged\n"
-         "in and survives an unplug. Topics under vantrel/2023/: availability (online/offline, also the last\n"
+         "in and survives an unplug. Topics under vantrel/ID/ (--id, default 2023): availability (online/offline, also the last\n"
          "will), state (retained: the status facts and every setting by name), event (one per change), and\n"
-         "with --allow-control set/NAME (the values set takes) and cec/send (colon hex, or a recipe as\n"
-         "cec recipe takes it); a refused command is answered on error. The recipes without arguments are\n"
+         "with --allow-control set/NAME (the values set takes), cec/send (colon hex, or a recipe as\n"
+         "cec recipe takes it), infoframe/hdr and infoframe/avi (a template or JSON fields), profile/apply\n"
+         "and edid/load (a name from --profiles or --edids); a refused command is answered on error. The recipes without arguments are\n"
          "offered as buttons. SIGTERM or Ctrl+C publishes offline and ends with status 0.",
          0, 0, serveOptionSpecs(), runServe},
     };

@@ -62,6 +62,14 @@ ControlCommand parseControl(std::string_view topic, std::string_view payload, co
     const std::string_view setPrefix = "set/";
     if (leaf == "cec/send") {
         c.kind = ControlCommand::Kind::CecSend;
+    } else if (leaf == "infoframe/hdr") {
+        c.kind = ControlCommand::Kind::InfoframeHdr;
+    } else if (leaf == "infoframe/avi") {
+        c.kind = ControlCommand::Kind::InfoframeAvi;
+    } else if (leaf == "profile/apply" || leaf == "edid/load") {
+        if (!plainName(value))
+            return invalid("takes a name (letters, digits, - and _), not a path");
+        c.kind = leaf == "edid/load" ? ControlCommand::Kind::EdidLoad : ControlCommand::Kind::ProfileApply;
     } else if (leaf.substr(0, setPrefix.size()) == setPrefix && leaf.size() > setPrefix.size() &&
                leaf.find('/', setPrefix.size()) == std::string_view::npos) {
         c.kind = ControlCommand::Kind::Set;
@@ -70,6 +78,13 @@ ControlCommand parseControl(std::string_view topic, std::string_view payload, co
         return invalid("no command on " + std::string(leaf));
     }
     return c;
+}
+
+bool plainName(const std::string &name)
+{
+    return !name.empty() && name.size() <= 64 && std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+    });
 }
 
 bool RateLimit::allow(Millis now)

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The MQTT topics of one box and the commands that arrive on them: a setting
-// to change (set/<name>, the value as vantrelctl set takes it) or a CEC
-// message to send (cec/send). Only the shape is checked here; the value
+// to change (set/<name>, the value as vantrelctl set takes it), a CEC
+// message to send (cec/send), an infoframe (infoframe/hdr, infoframe/avi: a
+// template's name or JSON fields), a profile or an EDID table by name
+// (profile/apply, edid/load). Only the shape is checked here; the value
 // itself goes through the same checks as the command-line tool's.
 #pragma once
 
@@ -18,7 +20,7 @@ std::string boxTopic(const std::string &serial, const std::string &leaf);
 constexpr size_t kMaxCommandPayload = 256;
 
 struct ControlCommand {
-    enum class Kind { Invalid, Set, CecSend };
+    enum class Kind { Invalid, Set, CecSend, InfoframeHdr, InfoframeAvi, ProfileApply, EdidLoad };
     Kind kind = Kind::Invalid;
     std::string name;  // the setting, for Set
     std::string value; // the payload, without surrounding white space
@@ -29,6 +31,10 @@ struct ControlCommand {
 // long, not UTF-8 or holds control characters is Invalid, as is any other
 // topic.
 ControlCommand parseControl(std::string_view topic, std::string_view payload, const std::string &serial);
+
+// A name of a file in a folder serve was given: letters, digits, - and _,
+// never a path.
+bool plainName(const std::string &name);
 
 // At most `perSecond` commands a second, `burst` of them at once.
 class RateLimit {

@@ -2,8 +2,10 @@
 #include "signal_log.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 namespace vantrel::service {
@@ -116,6 +118,47 @@ std::string logFileName(Millis time)
 
 SignalLog::SignalLog(std::string folder, int keepDays) : folder_(std::move(folder)), keepDays_(keepDays) {}
 
+namespace {
+
+// Appends text to the file, on a line of its own even when the file ends in
+// a line cut short (a full disk, a crash); errno's reason when it fails.
+std::string appendLines(const fs::path &path, std::string text)
+{
+    std::FILE *f = std::fopen(path.string().c_str(), "a+b");
+    if (!f)
+        return std::strerror(errno);
+    if (std::fseek(f, -1, SEEK_END) == 0 && std::fgetc(f) != '\n')
+        text.insert(0, "\n");
+    std::fseek(f, 0, SEEK_END); // from reading to writing
+    errno = 0;
+    const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size() && std::fflush(f) == 0;
+    const int writeErrno = errno;
+    const bool closed = std::fclose(f) == 0;
+    if (written && closed)
+        return {};
+    return std::strerror(!written && writeErrno ? writeErrno : errno ? errno : EIO);
+}
+
+} // namespace
+
+std::string SignalLog::checkFolder() const
+{
+    std::error_code ec;
+    fs::create_directories(folder_, ec);
+    if (!ec && !fs::is_directory(folder_, ec))
+        ec = std::make_error_code(std::errc::not_a_directory);
+    if (ec)
+        return "cannot write the log folder " + folder_ + ": " + ec.message();
+    // Whether a file can be made there, as the log will make one.
+    const fs::path probe = fs::path(folder_) / ".signals-check";
+    std::FILE *f = std::fopen(probe.string().c_str(), "ab");
+    if (!f)
+        return "cannot write the log folder " + folder_ + ": " + std::strerror(errno);
+    std::fclose(f);
+    fs::remove(probe, ec);
+    return {};
+}
+
 bool SignalLog::append(const std::vector<Change> &changes)
 {
     if (changes.empty())
@@ -126,21 +169,17 @@ bool SignalLog::append(const std::vector<Change> &changes)
         error_ = "cannot make the log folder " + folder_ + ": " + ec.message();
         return false;
     }
-    std::string name;
-    std::ofstream file;
-    for (const Change &c : changes) {
-        const std::string wanted = logFileName(c.time);
-        if (wanted != name) {
-            file.close();
-            name = wanted;
-            file.open(fs::path(folder_) / name, std::ios::app | std::ios::binary);
+    // One write per day's file, so a line is never split between two writes.
+    for (size_t i = 0; i < changes.size();) {
+        const std::string name = logFileName(changes[i].time);
+        std::string text;
+        for (; i < changes.size() && logFileName(changes[i].time) == name; ++i)
+            text += changeLine(changes[i]);
+        const fs::path path = fs::path(folder_) / name;
+        if (const std::string why = appendLines(path, std::move(text)); !why.empty()) {
+            error_ = "cannot write the log file " + path.string() + ": " + why;
+            return false;
         }
-        file << changeLine(c);
-    }
-    file.flush();
-    if (!file) {
-        error_ = "cannot write the log file " + (fs::path(folder_) / name).string();
-        return false;
     }
     error_.clear();
     const std::string day = utcDay(changes.back().time);

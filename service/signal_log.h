@@ -59,6 +59,8 @@ public:
     // removes the files older than the days kept. False with error() set
     // when the folder or file could not be written.
     bool append(const std::vector<Change> &changes);
+    // Makes the folder if need be: empty when it can be written, else why not.
+    std::string checkFolder() const;
     // Removes the files of days before the kept ones, counted back from now.
     void prune(Millis now);
     const std::string &error() const { return error_; }

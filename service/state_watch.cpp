@@ -17,7 +17,9 @@ StateWatch::Step StateWatch::read(Millis now, const Json &state)
 StateWatch::Step StateWatch::unanswered(Millis now, bool listed)
 {
     std::vector<Change> changes;
-    if (!failing_)
+    // The first state known is where the changes start: a box silent or
+    // absent from the start has no poll that went wrong.
+    if (!failing_ && state_.is_object())
         changes.push_back({now, "poll", "ok", "failed"});
     failing_ = true;
     Json state = state_.is_object() ? state_ : boxState("absent", Json(), Json::object());

@@ -36,6 +36,8 @@ while read -r program; do
     [ -n "$program" ] && has "/usr/bin/$program"
 done <"$build/packaging/programs.txt"
 grep -q '^/usr/lib/\(.*/\)\?vantrel/libvantrel-sim\.so$' "$tmp/contents" || fail "package lacks libvantrel-sim.so"
+# serve's own program, beside vantrelctl's bin/ in libexec/, when the build has it.
+[ -e "$build/cli/vantrelctl-serve" ] && has /usr/libexec/vantrelctl-serve
 grep -qx '/\(usr/\)\?lib/udev/rules.d/70-vantrel.rules' "$tmp/contents" || fail "package lacks the udev rule"
 has /usr/share/applications/org.vantrel.Utility.desktop
 for size in 16x16 32x32 48x48 512x512; do

@@ -86,7 +86,8 @@ class TstCliServe : public QObject {
         QProcess::execute(tool("mosquitto_pub"), mqtt(b) + QStringList{"-t", topic, "-m", payload});
     }
     // Waits for a line of the subscriber that holds every text.
-    bool seen(QProcess &sub, QStringList &lines, const QStringList &texts)
+    bool seen(QProcess &sub, QStringList &lines, const QStringList &texts) { return seenWithin(sub, lines, texts, 10000); }
+    bool seenWithin(QProcess &sub, QStringList &lines, const QStringList &texts, int ms)
     {
         QElapsedTimer t;
         t.start();
@@ -94,12 +95,37 @@ class TstCliServe : public QObject {
             for (const QString &l : lines)
                 if (std::all_of(texts.begin(), texts.end(), [&](const QString &x) { return l.contains(x); }))
                     return true;
-            if (t.elapsed() > 10000)
+            if (t.elapsed() > ms)
                 return false;
             sub.waitForReadyRead(100);
             while (sub.canReadLine())
                 lines << QString::fromUtf8(sub.readLine()).trimmed();
         }
+    }
+    // Every template of the discovery against the box present (the state
+    // serve published, with a value outside a select's choices), silent and
+    // absent from the start, as Home Assistant's Jinja renders them.
+    void rendersEveryTemplate(const CtlRunner &ctl, const QByteArray &device, const QByteArray &state)
+    {
+        QJsonObject present = QJsonDocument::fromJson(state).object();
+        QJsonObject odd = present, silent = present;
+        QJsonObject settings = odd.value("settings").toObject();
+        settings.insert("input", QStringLiteral("unknown (0)"));
+        odd.insert("settings", settings);
+        silent.insert("box", QStringLiteral("silent"));
+        const QByteArray absent = "{\"box\": \"absent\", \"status\": null, \"settings\": {}}";
+        QStringList args{QStringLiteral(RENDER_TEMPLATES_PATH)};
+        int n = 0;
+        for (const QByteArray &doc : {device, state, QJsonDocument(odd).toJson(), QJsonDocument(silent).toJson(), absent}) {
+            QFile f(ctl.path(QStringLiteral("render%1.json").arg(n++)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(doc);
+            args << f.fileName();
+        }
+        QProcess python;
+        python.start(QStringLiteral("python3"), args);
+        QVERIFY(python.waitForFinished(30000));
+        QVERIFY2(python.exitCode() == 0, python.readAll().constData());
     }
     QStringList writes(const CtlRunner &ctl)
     {
@@ -140,28 +166,31 @@ private slots:
             if (control)
                 args << "--allow-control"
                      << "--cec-buttons"
-                     << "tv-on=40:04";
+                     << "den-on=40:04";
             serve.start(QStringLiteral(VANTRELCTL_PATH), ctl.arguments(args));
             QVERIFY(serve.waitForStarted());
             QVERIFY(seen(sub, lines, {"vantrel/2023/availability online"}));
             QVERIFY(seen(sub, lines, {"vantrel/2023/state", "\"input\":\"PORT A [TOP]\""}));
             const auto config = retained(broker, QStringLiteral("homeassistant/#"));
-            QVERIFY(config.contains("homeassistant/binary_sensor/vantrel_2023/hdr_active/config"));
-            QVERIFY2(config.contains("homeassistant/select/vantrel_2023/setting_input/config") == control,
-                     qPrintable(QStringList(config.keys()).join(" ")));
-            QCOMPARE(config.contains("homeassistant/button/vantrel_2023/cec_tv_on/config"), control);
-            QCOMPARE(config.contains("homeassistant/button/vantrel_2023/cec_recipe_avr_on/config"), control);
-            QVERIFY(!config.contains("homeassistant/button/vantrel_2023/cec_recipe_switch_here/config"));
-            QVERIFY(QJsonDocument::fromJson(config.value("homeassistant/sensor/vantrel_2023/timing/config"))
-                        .object()
-                        .value("device")
-                        .toObject()
-                        .value("sw_version") == QStringLiteral("1.7.3.0"));
+            const QByteArray device = config.value("homeassistant/device/vantrel_2023/config");
+            QCOMPARE(config.size(), 1); // one device message, nothing left of the other run's
+            const QJsonObject cmps = QJsonDocument::fromJson(device).object().value("cmps").toObject();
+            QVERIFY(cmps.contains("hdr_active"));
+            QVERIFY2((cmps.value("setting_input").toObject().value("p") == QStringLiteral("select")) == control,
+                     device.constData());
+            QCOMPARE(cmps.contains("cec_den_on"), control);
+            QCOMPARE(cmps.contains("cec_recipe_avr_on"), control);
+            QVERIFY(!cmps.contains("cec_recipe_switch_here"));
+            QCOMPARE(QJsonDocument::fromJson(device).object().value("dev").toObject().value("sw"),
+                     QStringLiteral("1.7.3.0"));
+            if (control)
+                rendersEveryTemplate(ctl, device, retained(broker, QStringLiteral("vantrel/2023/state")).first());
             writes(ctl);
             publish(broker, QStringLiteral("vantrel/2023/set/input"), QStringLiteral("PORT B [BOT]"));
             if (!control) {
-                QTest::qWait(1000);
-                QVERIFY(writes(ctl).isEmpty()); // nothing subscribed, nothing written
+                QStringList polls;
+                QTRY_VERIFY_WITH_TIMEOUT((polls += ctl.takeWire()).filter(QStringLiteral("E0 06")).size() >= 3, 10000);
+                QVERIFY(polls.filter(QRegularExpression(QStringLiteral("^10 04 E0 "))).isEmpty()); // nothing subscribed
             } else {
                 QVERIFY(seen(sub, lines, {"vantrel/2023/state", "\"input\":\"PORT B [BOT]\""}));
                 QCOMPARE(writes(ctl), QStringList{"10 04 E0 00 02"});
@@ -176,10 +205,35 @@ private slots:
                 QVERIFY(writes(ctl).isEmpty());
                 // A recipe by name: both of its messages go out, in order;
                 // one without its argument is refused.
-                QTest::qWait(1100); // a few commands a second
-                publish(broker, QStringLiteral("vantrel/2023/cec/send"), QStringLiteral("switch-here"));
-                QVERIFY(seen(sub, lines, {"vantrel/2023/error", "switch-here takes PHYS"}));
-                publish(broker, QStringLiteral("vantrel/2023/cec/send"), QStringLiteral("avr-on"));
+                // A few commands a second: asked again until one is taken.
+                const auto answered = [&](const QString &topic, const QString &payload, const QString &reason) {
+                    for (int i = 0; i < 20; ++i) {
+                        publish(broker, QStringLiteral("vantrel/2023/") + topic, payload);
+                        if (seenWithin(sub, lines, {"vantrel/2023/error", reason}, 300))
+                            return true;
+                    }
+                    return false;
+                };
+                QVERIFY(answered("cec/send", "switch-here", "switch-here takes PHYS"));
+                // Files by name from the folders given, never a path; the
+                // infoframe's fields only, never another option.
+                QVERIFY(answered("profile/apply", "../movie", "not a path"));
+                QVERIFY(answered("edid/load", "tv", "without --edids DIR"));
+                QVERIFY(answered("infoframe/hdr", "{\"usb-library\": \"/tmp/x.so\"}", "no field \\\"usb-library\\\""));
+                QVERIFY(writes(ctl).isEmpty());
+                // Done is answered with an event.
+                const auto done = [&](const QString &topic, const QString &payload) {
+                    for (int i = 0; i < 10; ++i) {
+                        publish(broker, QStringLiteral("vantrel/2023/") + topic, payload);
+                        if (seenWithin(sub, lines, {"vantrel/2023/event", topic, payload, "\"outcome\":\"done\""}, 1000))
+                            return true;
+                    }
+                    return false;
+                };
+                QVERIFY(done("infoframe/hdr", "hdr10-1000"));
+                const QStringList hdr = ctl.takeWire();
+                QCOMPARE(hdr.filter(QRegularExpression(QStringLiteral("^10 .. (E5 87 01 1A |B3 20$)"))).size(), 2);
+                QVERIFY(done("cec/send", "avr-on"));
                 QStringList cec;
                 const QRegularExpression load(QStringLiteral("^10 .. B2 "));
                 QTRY_VERIFY_WITH_TIMEOUT((cec += ctl.takeWire().filter(load)).size() >= 2, 5000);
@@ -196,7 +250,7 @@ private slots:
                 sub.start(tool("mosquitto_sub"), mqtt(broker) + QStringList{"-t", "vantrel/#", "-v"});
                 lines.clear();
                 QVERIFY(seen(sub, lines, {"vantrel/2023/state", "SMPTE ST 2084"}));
-                QVERIFY(retained(broker, QStringLiteral("homeassistant/#")).size() > 10);
+                QVERIFY(retained(broker, QStringLiteral("homeassistant/#")).contains("homeassistant/device/vantrel_2023/config"));
             }
             lines.clear();
             ::kill(pid_t(serve.processId()), SIGTERM);
@@ -260,11 +314,57 @@ private slots:
             {{"--mqtt-credentials", open}, "chmod 600"},
             {{"--mqtt-tls", ctl.path(QStringLiteral("missing.pem"))}, "cannot read the CA file"},
             {{"--mqtt", "host:70000"}, "port"},
+            {{"--mqtt-credentials", ctl.path(QString())}, "is a folder"},
+            {{"--log", open + QStringLiteral("/log")}, "cannot write the log folder"},
+            {{"--cec-buttons", "den-on=40:04,den_on=40:36"}, "\"den_on\" collides with \"den-on\""},
+            {{"--cec-buttons", "avr-on=40:04"}, "collides with the recipe avr-on"},
+            {{"--id", "den/tv"}, "--id takes"},
         };
         for (const auto &c : cases) {
             const CtlRun r = ctl.run(QStringList{"serve"} + c.args);
             QVERIFY2(r.status != 0 && r.err.contains(QLatin1String(c.error)), qPrintable(r.err));
         }
+        const CtlRun log = ctl.run({"log", ctl.path(QString()), "--only", "hdr,eotfname"});
+        QCOMPARE(log.status, 2);
+        QVERIFY2(log.err.contains("no field \"eotfname\" (did you mean \"eotfName\"?)"), qPrintable(log.err));
+    }
+
+    // What a real broker showed: commands it keeps are not run again, a
+    // second serve under the same id stays out, and a broker away is said.
+    void holdsItsGroundOnTheBroker()
+    {
+        if (tool("mosquitto").isEmpty() || tool("mosquitto_sub").isEmpty())
+            QSKIP("mosquitto and mosquitto-clients are not installed");
+        CtlRunner ctl;
+        Broker broker(ctl.path(QString()));
+        const QStringList args = ctl.arguments({"serve", "--mqtt", QStringLiteral("127.0.0.1:%1").arg(broker.port),
+                                                "--interval", "0.2", "--allow-control"});
+        QProcess serve;
+        serve.setProcessEnvironment(ctl.environment());
+        serve.start(QStringLiteral(VANTRELCTL_PATH), args);
+        QByteArray err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += serve.readAllStandardError()).contains("Connection refused; trying again"), 10000);
+        QVERIFY(broker.start());
+        QProcess::execute(tool("mosquitto_pub"), mqtt(broker) + QStringList{"-r", "-t", "vantrel/2023/set/input", "-m",
+                                                                             "PORT B [BOT]"});
+        QTRY_VERIFY_WITH_TIMEOUT((err += serve.readAllStandardError()).contains("connected"), 40000);
+        QCOMPARE(err.count("Connection refused"), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(retained(broker, QStringLiteral("vantrel/2023/availability")).value(
+                                      QStringLiteral("vantrel/2023/availability")),
+                                  QByteArray("online"), 10000);
+        QStringList polls;
+        QTRY_VERIFY_WITH_TIMEOUT((polls += ctl.takeWire()).filter(QStringLiteral("E0 06")).size() >= 3, 10000);
+        QVERIFY(polls.filter(QRegularExpression(QStringLiteral("^10 04 E0 "))).isEmpty()); // the kept command not run
+
+        const CtlRun second = ctl.run(args.mid(2));
+        QCOMPARE(second.status, 1);
+        QVERIFY2(second.err.contains("another serve (on host ") && second.err.contains("--id"), qPrintable(second.err));
+        QCOMPARE(retained(broker, QStringLiteral("vantrel/2023/availability")).value(
+                     QStringLiteral("vantrel/2023/availability")),
+                 QByteArray("online"));
+        ::kill(pid_t(serve.processId()), SIGTERM);
+        QVERIFY(serve.waitForFinished(10000));
+        QCOMPARE(serve.exitCode(), 0);
     }
 };
 

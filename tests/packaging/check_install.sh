@@ -103,6 +103,18 @@ while read -r program; do
     [ -n "$program" ] || continue
     [ -s "$prefix/share/man/man1/$program.1.gz" ] || fail "share/man/man1/$program.1.gz missing"
 done <"$build/packaging/programs.txt"
+# serve is its own program, the only one that loads the MQTT library; the
+# installed vantrelctl finds it (its usage error comes from there).
+if [ -e "$build/cli/vantrelctl-serve" ]; then
+    [ -x "$prefix/libexec/vantrelctl-serve" ] || fail "libexec/vantrelctl-serve missing or not executable"
+    if command -v ldd >/dev/null && ldd "$prefix/bin/vantrelctl" | grep -q libmosquitto; then
+        fail "vantrelctl links libmosquitto; only vantrelctl-serve may"
+    fi
+    status=0
+    err=$("$prefix/bin/vantrelctl" serve --mqtt host:70000 2>&1 >/dev/null) || status=$?
+    case $status:$err in 2:*port*) ;; *) fail "vantrelctl serve does not run libexec/vantrelctl-serve: $status $err" ;; esac
+fi
+
 completion=$prefix/share/bash-completion/completions/vantrelctl
 grep -q 'complete .*-F _vantrelctl vantrelctl' "$completion" 2>/dev/null || fail "bash completion for vantrelctl missing"
 

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The box as serve's engine sees it, over the tool's own connection: the
+// reads the window makes, and the commands run through the checks of the
+// commands that do the same (set, cec send, cec recipe), or as those
+// commands themselves (infoframe hdr and avi, profile apply, edid write).
+#pragma once
+
+#include "box_connection.h"
+#include "serve_ports.h"
+
+#include <memory>
+
+namespace vantrel::cli {
+
+class ServeBox : public service::ServedBox {
+public:
+    // profiles, edids: the folders profile/apply and edid/load take names from.
+    ServeBox(const LinkOptions &link, std::string profiles, std::string edids)
+        : link_(link), profiles_(std::move(profiles)), edids_(std::move(edids))
+    {
+    }
+
+    std::optional<std::string> open() override;
+    void close() override { box_.reset(); }
+    bool listed() override;
+    bool probe() override;
+    std::optional<service::BoxReading> read() override;
+    std::string run(const service::ControlCommand &command) override;
+
+private:
+    bool reopened();
+    std::string runTool(const std::vector<std::string> &words);
+    std::vector<std::string> toolWords(const service::ControlCommand &c) const;
+
+    LinkOptions link_;
+    std::string profiles_, edids_;
+    std::unique_ptr<BoxConnection> box_;
+};
+
+} // namespace vantrel::cli

@@ -1,0 +1,338 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "serve_engine.h"
+
+#include "published_state.h"
+
+#include <algorithm>
+
+namespace vantrel::service {
+
+namespace {
+
+std::string text(const Json &j)
+{
+    return j.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+// The first bytes of a command, enough to know it again; never the whole of
+// a large one.
+constexpr size_t kQuotedBytes = 64;
+
+Json quoted(const InMessage &m)
+{
+    std::string head = m.payload.substr(0, kQuotedBytes);
+    // Not into the middle of a UTF-8 sequence.
+    if (m.payload.size() > kQuotedBytes)
+        while (!head.empty() && (static_cast<unsigned char>(head.back()) & 0xC0) == 0x80)
+            head.pop_back();
+    return report::latin1(head);
+}
+
+} // namespace
+
+ServeEngine::ServeEngine(EngineOptions options, Publisher &broker, ServedBox &box, SignalLog *log, Say say)
+    : o_(std::move(options)), broker_(broker), box_(box), log_(log), say_(std::move(say))
+{
+}
+
+long ServeEngine::step(Millis now, uint32_t tickMs)
+{
+    connection(tickMs);
+    const std::vector<InMessage> messages = broker_.takeMessages();
+    bool changed = false;
+    if (claiming_) {
+        claim(messages, tickMs);
+        if (!refusal_.empty())
+            return 0;
+    } else {
+        changed = handleCommands(now, messages);
+    }
+    // The box waits while the claim is open, and at the start for a broker
+    // to answer (not for long): a serve that must stay out touches nothing.
+    if (!begun_) {
+        begun_ = true;
+        holdUntil_ = tickMs + uint32_t(kStartHoldMs);
+    }
+    const bool holding = claiming_ || (!claimedOnce_ && int32_t(tickMs - holdUntil_) < 0);
+    if (!holding && (!started_ || changed || int32_t(tickMs - nextTick_) >= 0)) {
+        started_ = true;
+        nextTick_ = tickMs + uint32_t(o_.intervalMs);
+        tick(now, tickMs);
+    }
+    long wait = long(int32_t(nextTick_ - tickMs));
+    if (claiming_)
+        wait = long(int32_t(claimUntil_ - tickMs));
+    else if (holding)
+        wait = long(int32_t(holdUntil_ - tickMs));
+    return std::max(0L, wait);
+}
+
+// Nothing goes out between connections. After each one serve first reads
+// what the broker keeps for this id (another serve's claim, discovery it
+// published before), then publishes discovery and everything else, so a
+// reader never sees a state of a box it was not told about.
+void ServeEngine::connection(uint32_t tickMs)
+{
+    if (!broker_.connected())
+        ready_ = claiming_ = false;
+    if (!broker_.takeConnected())
+        return;
+    ready_ = false;
+    claiming_ = true;
+    claimUntil_ = tickMs + uint32_t(kClaimWaitMs);
+    seen_.clear();
+    for (const std::string &t : {topic("owner"), o_.prefix + "/+/vantrel_" + o_.id + "/#"})
+        if (auto e = broker_.subscribe(t, true))
+            say_("cannot subscribe to " + t + ": " + e->message);
+}
+
+void ServeEngine::claim(const std::vector<InMessage> &messages, uint32_t tickMs)
+{
+    for (const InMessage &m : messages)
+        if (m.retained)
+            seen_[m.topic] = m.payload;
+    if (int32_t(tickMs - claimUntil_) < 0)
+        return;
+    claiming_ = false;
+    claimedOnce_ = true;
+    broker_.unsubscribe(topic("owner"));
+    broker_.unsubscribe(o_.prefix + "/+/vantrel_" + o_.id + "/#");
+
+    const auto owner = seen_.find(topic("owner"));
+    if (owner != seen_.end() && !owner->second.empty()) {
+        const Json claim = Json::parse(owner->second, nullptr, false);
+        const std::string host = claim.is_object() ? claim.value("host", std::string()) : std::string();
+        const long process = claim.is_object() ? claim.value("process", 0L) : 0L;
+        const bool mine = host == o_.host && process == o_.process;
+        const bool dead = host == o_.host && o_.processAlive && !o_.processAlive(process);
+        if (!mine && !dead) {
+            refusal_ = "another serve (on host " + (host.empty() ? std::string("unknown") : host) + ", process " +
+                       std::to_string(process) + ") publishes vantrel/" + o_.id +
+                       "/; give this box its own --id NAME (a claim left by a serve that is gone is cleared with: "
+                       "mosquitto_pub -r -n -t " +
+                       topic("owner") + ")";
+            return;
+        }
+    }
+    ready_ = true;
+    send(topic("owner"), text(Json{{"host", o_.host}, {"process", o_.process}}), true);
+    if (o_.allowControl)
+        for (const char *leaf : {"set/+", "cec/send", "infoframe/+", "profile/apply", "edid/load"})
+            if (auto e = broker_.subscribe(topic(leaf), false))
+                say_("cannot subscribe to " + topic(leaf) + ": " + e->message);
+    publishAll();
+}
+
+void ServeEngine::send(const std::string &topic, const std::string &payload, bool retain)
+{
+    if (!ready_)
+        return;
+    const auto e = broker_.publish(topic, payload, retain);
+    if (e && !publishFailing_)
+        say_("cannot publish on " + topic + ": " + e->message);
+    else if (!e && publishFailing_)
+        say_("publishing again");
+    publishFailing_ = bool(e);
+}
+
+void ServeEngine::tick(Millis now, uint32_t tickMs)
+{
+    switch (presence_.next(tickMs)) {
+    case BoxPresence::Step::Wait:
+        return;
+    case BoxPresence::Step::Look:
+        look(now, tickMs);
+        return;
+    case BoxPresence::Step::Probe:
+        if (!box_.probe()) {
+            failed(now, tickMs);
+            return;
+        }
+        presence_.probeAnswered();
+        break;
+    case BoxPresence::Step::Full:
+        break;
+    }
+    poll(now, tickMs);
+}
+
+void ServeEngine::look(Millis now, uint32_t tickMs)
+{
+    const std::optional<std::string> firmware = box_.open();
+    if (!firmware) {
+        // Not there (yet): the first state known is an absent box.
+        publish(now, watch_.unanswered(now, false));
+        return;
+    }
+    open_ = true;
+    presence_.opened();
+    firmware_ = *firmware;
+    say_("box found (firmware " + firmware_ + ")");
+    publishDiscovery();
+    poll(now, tickMs);
+}
+
+void ServeEngine::poll(Millis now, uint32_t tickMs)
+{
+    const std::optional<BoxReading> r = box_.read();
+    if (!r) {
+        failed(now, tickMs);
+        return;
+    }
+    presence_.allAnswered();
+    publish(now, watch_.read(now, boxState("present", r->status, r->settings)));
+}
+
+// A tick that was not answered: an unplugged box is looked for again, a
+// silent one probed with back-off.
+void ServeEngine::failed(Millis now, uint32_t tickMs)
+{
+    const bool listed = box_.listed();
+    if (!listed) {
+        box_.close();
+        open_ = false;
+        presence_.lost();
+    } else {
+        presence_.unanswered(tickMs);
+    }
+    publish(now, watch_.unanswered(now, listed));
+}
+
+void ServeEngine::publish(Millis now, const StateWatch::Step &step)
+{
+    if (observer_)
+        observer_(watch_.state(), now, step);
+    if (!step.stateChanged)
+        return;
+    if (step.boxChanged)
+        publishAvailability();
+    send(topic("state"), text(watch_.state()), true);
+    for (const Change &c : step.changes)
+        send(topic("event"), text(changeJson(c)), false);
+    if (!log_)
+        return;
+    if (!log_->append(step.changes)) {
+        if (!logFailing_)
+            say_(log_->error());
+        logFailing_ = true;
+    } else if (logFailing_ && !step.changes.empty()) {
+        say_("the signal log is written again");
+        logFailing_ = false;
+    }
+}
+
+void ServeEngine::publishAvailability()
+{
+    const Json &state = watch_.state();
+    const bool online = state.is_object() && state.value("box", Json()) == "present";
+    send(topic("availability"), online ? "online" : "offline", true);
+}
+
+void ServeEngine::publishDiscovery()
+{
+    DiscoveryOptions d;
+    d.prefix = o_.prefix;
+    d.id = o_.id;
+    d.firmware = firmware_;
+    d.allowControl = o_.allowControl;
+    d.cecButtons = o_.cecButtons;
+    d.profiles = o_.profiles;
+    d.version = o_.version;
+    d.supportUrl = o_.supportUrl;
+    std::vector<DiscoveryMessage> messages = discoveryMessages(d);
+    // A component the device offered before and offers no more is named once
+    // by its platform alone, which removes it.
+    for (DiscoveryMessage &m : messages) {
+        const auto before = seen_.find(m.topic);
+        if (before == seen_.end())
+            continue;
+        const Json old = Json::parse(before->second, nullptr, false);
+        if (!old.is_object() || !old.contains("cmps") || !old["cmps"].is_object())
+            continue;
+        Json &now = m.config["cmps"];
+        for (const auto &[key, c] : old["cmps"].items())
+            if (!now.contains(key) && c.is_object() && c.size() > 1 && c.contains("p"))
+                now[key] = Json{{"p", c["p"]}};
+    }
+    // What this id published before and offers no more goes.
+    for (const auto &[t, payload] : seen_)
+        if (!payload.empty() && t != topic("owner") &&
+            std::none_of(messages.begin(), messages.end(), [&](const DiscoveryMessage &m) { return m.topic == t; }))
+            send(t, std::string(), true);
+    seen_.clear();
+    for (const DiscoveryMessage &m : messages)
+        send(m.topic, text(m.config), true);
+}
+
+// After a (re)connection the broker may have lost what it kept.
+void ServeEngine::publishAll()
+{
+    publishDiscovery();
+    publishAvailability();
+    if (watch_.state().is_object())
+        send(topic("state"), text(watch_.state()), true);
+}
+
+void ServeEngine::answer(const InMessage &m, const std::string &why)
+{
+    Json error{{"time", utcText(nowMillis())}, {"topic", m.topic}, {"command", quoted(m)}, {"error", why}};
+    if (m.size > kQuotedBytes)
+        error["bytes"] = m.size;
+    send(topic("error"), text(error), false);
+    say_(m.topic + ": " + why);
+}
+
+// The commands that arrived; true when one changed the box.
+bool ServeEngine::handleCommands(Millis now, const std::vector<InMessage> &messages)
+{
+    bool changed = false;
+    dropped_ += broker_.takeDropped();
+    for (const InMessage &m : messages) {
+        // Counted before anything is answered: a flood costs no answers.
+        if (!limit_.allow(now)) {
+            ++dropped_;
+            continue;
+        }
+        if (m.retained) {
+            answer(m, "a retained command is not taken: publish commands without retain");
+            continue;
+        }
+        const ControlCommand c = parseControl(m.topic, std::string_view(m.payload).substr(0, m.size), o_.id);
+        if (c.kind == ControlCommand::Kind::Invalid) {
+            answer(m, m.size > m.payload.size() ? "a command of more than " + std::to_string(kMaxCommandPayload) +
+                                                      " bytes"
+                                                : c.error);
+            continue;
+        }
+        if (!open_ || presence_.state() != BoxPresence::State::Answering) {
+            answer(m, "the box is not there or does not answer");
+            continue;
+        }
+        const std::string why = box_.run(c);
+        if (!why.empty()) {
+            answer(m, why);
+            continue;
+        }
+        changed = true;
+        send(topic("event"),
+             text(Json{{"time", utcText(now)}, {"topic", m.topic}, {"command", quoted(m)}, {"outcome", "done"}}), false);
+    }
+    if (dropped_ && now - droppedSaidAt_ >= 1000) {
+        const std::string why = std::to_string(dropped_) + " command" + (dropped_ == 1 ? "" : "s") +
+                                " dropped: at most 4 a second are taken";
+        send(topic("error"), text(Json{{"time", utcText(now)}, {"error", why}}), false);
+        say_(why);
+        dropped_ = 0;
+        droppedSaidAt_ = now;
+    }
+    return changed;
+}
+
+void ServeEngine::stop()
+{
+    send(topic("availability"), "offline", true);
+    if (refusal_.empty())
+        send(topic("owner"), std::string(), true);
+}
+
+} // namespace vantrel::service

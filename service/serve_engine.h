@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// serve's engine: polls the box as the window does, publishes its state,
+// availability, changes and Home Assistant's discovery, keeps the signal log,
+// and runs the commands that arrive. Each step is given the time; the caller
+// waits between steps for the broker's socket or the next poll.
+#pragma once
+
+#include "box_presence.h"
+#include "control_command.h"
+#include "ha_discovery.h"
+#include "serve_ports.h"
+#include "signal_log.h"
+#include "state_watch.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+
+namespace vantrel::service {
+
+struct EngineOptions {
+    std::string id = "2023"; // names the topics and unique ids
+    std::string prefix = "homeassistant";
+    bool allowControl = false;
+    std::vector<CecButton> cecButtons;
+    std::vector<std::string> profiles; // offered as buttons with --allow-control
+    long intervalMs = 3000;
+    std::string version, supportUrl; // this program's, for discovery's origin
+    std::string host; // this serve's, in the owner message
+    long process = 0;
+    // Whether a process of this host still runs (a claim left by one that died).
+    std::function<bool(long)> processAlive;
+};
+
+// How long after a connection the broker's retained claims are awaited.
+constexpr long kClaimWaitMs = 1000;
+// How long the box waits at the start for a broker to connect and the claim.
+constexpr long kStartHoldMs = 3000;
+
+class ServeEngine {
+public:
+    // What each poll came to, with its time: where rules look at the box.
+    using PollObserver = std::function<void(const Json &state, Millis time, const StateWatch::Step &step)>;
+    // A line for a person (standard error in serve).
+    using Say = std::function<void(const std::string &)>;
+
+    ServeEngine(EngineOptions options, Publisher &broker, ServedBox &box, SignalLog *log, Say say);
+
+    void setPollObserver(PollObserver observer) { observer_ = std::move(observer); }
+
+    // One pass: the link, the commands, and a poll when it is due (tickMs:
+    // a steady clock). Returns the milliseconds until it is next due.
+    long step(Millis now, uint32_t tickMs);
+    // Why serve must not go on (another serve holds the id), or empty.
+    const std::string &refusal() const { return refusal_; }
+    // availability offline and the claim given up.
+    void stop();
+
+    const StateWatch &watch() const { return watch_; }
+
+private:
+    void connection(uint32_t tickMs);
+    void claim(const std::vector<InMessage> &messages, uint32_t tickMs);
+    bool handleCommands(Millis now, const std::vector<InMessage> &messages);
+    void tick(Millis now, uint32_t tickMs);
+    void look(Millis now, uint32_t tickMs);
+    void poll(Millis now, uint32_t tickMs);
+    void failed(Millis now, uint32_t tickMs);
+    void publish(Millis now, const StateWatch::Step &step);
+    void send(const std::string &topic, const std::string &payload, bool retain);
+    void publishAll();
+    void publishDiscovery();
+    void publishAvailability();
+    void answer(const InMessage &m, const std::string &why);
+    std::string topic(const std::string &leaf) const { return boxTopic(o_.id, leaf); }
+
+    EngineOptions o_;
+    Publisher &broker_;
+    ServedBox &box_;
+    SignalLog *log_;
+    Say say_;
+    PollObserver observer_;
+
+    BoxPresence presence_;
+    StateWatch watch_;
+    RateLimit limit_{4, 4};
+    std::string firmware_;
+    bool open_ = false;
+    bool ready_ = false;
+    bool claiming_ = false;
+    bool claimedOnce_ = false;
+    bool begun_ = false;
+    uint32_t holdUntil_ = 0;
+    uint32_t claimUntil_ = 0;
+    std::map<std::string, std::string> seen_; // retained messages found while claiming
+    std::string refusal_;
+    bool logFailing_ = false;
+    bool publishFailing_ = false;
+    uint32_t nextTick_ = 0;
+    bool started_ = false;
+    size_t dropped_ = 0;
+    Millis droppedSaidAt_ = 0;
+};
+
+} // namespace vantrel::service

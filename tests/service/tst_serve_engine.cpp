@@ -1,0 +1,262 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// serve's engine without a broker or a box: the claim on its id, stale
+// discovery, the commands (retained, flooded, too long) and what the state
+// watch logs from a box absent or silent from the start.
+#include "serve_engine.h"
+#include "signal_log_reader.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fstream>
+
+using namespace vantrel::service;
+
+namespace {
+
+struct FakeBroker : Publisher {
+    struct Sent {
+        std::string topic, payload;
+        bool retain;
+    };
+    std::vector<Sent> sent;
+    std::map<std::string, bool> subscribed; // topic -> replays retained
+    std::vector<InMessage> inbox;
+    size_t dropped = 0;
+    bool up = true, fresh = true;
+
+    std::optional<ServeError> publish(const std::string &t, const std::string &p, bool r) override
+    {
+        sent.push_back({t, p, r});
+        return std::nullopt;
+    }
+    std::optional<ServeError> subscribe(const std::string &t, bool replay) override
+    {
+        subscribed[t] = replay;
+        return std::nullopt;
+    }
+    void unsubscribe(const std::string &t) override { subscribed.erase(t); }
+    bool takeConnected() override { return std::exchange(fresh, false); }
+    bool connected() const override { return up; }
+    std::vector<InMessage> takeMessages() override { return std::exchange(inbox, {}); }
+    size_t takeDropped() override { return std::exchange(dropped, 0); }
+
+    std::vector<Sent> on(const std::string &topic) const
+    {
+        std::vector<Sent> out;
+        for (const Sent &s : sent)
+            if (s.topic == topic)
+                out.push_back(s);
+        return out;
+    }
+};
+
+struct FakeBox : ServedBox {
+    enum { Present, Silent, Absent } mode = Present;
+    std::vector<std::string> ran;
+    std::optional<std::string> open() override
+    {
+        return mode == Absent ? std::nullopt : std::optional<std::string>("1.7.3.0");
+    }
+    void close() override {}
+    bool listed() override { return mode != Absent; }
+    bool probe() override { return mode == Present; }
+    std::optional<BoxReading> read() override
+    {
+        if (mode != Present)
+            return std::nullopt;
+        return BoxReading{Json{{"hdr", "SDR"}}, Json{{"input", "PORT A [TOP]"}}};
+    }
+    std::string run(const ControlCommand &c) override
+    {
+        ran.push_back(c.value);
+        return {};
+    }
+};
+
+InMessage message(const std::string &topic, const std::string &payload, bool retained = false)
+{
+    return InMessage{topic, payload.substr(0, 1024), payload.size(), retained};
+}
+
+// An engine past its claim, the box answering.
+struct Rig {
+    FakeBroker broker;
+    FakeBox box;
+    std::vector<std::string> said;
+    std::unique_ptr<ServeEngine> engine;
+    uint32_t tick = 1000;
+    Millis now = 1796119200000;
+
+    explicit Rig(EngineOptions o = {}, SignalLog *log = nullptr)
+    {
+        o.allowControl = true;
+        o.host = "here";
+        o.process = 42;
+        o.processAlive = [](long pid) { return pid == 42; };
+        engine = std::make_unique<ServeEngine>(o, broker, box, log, [this](const std::string &s) { said.push_back(s); });
+    }
+    void step(uint32_t ms = 0)
+    {
+        tick += ms;
+        now += ms;
+        engine->step(now, tick);
+    }
+    void claimed()
+    {
+        step();
+        step(kClaimWaitMs);
+    }
+};
+
+} // namespace
+
+class TstServeEngine : public QObject {
+    Q_OBJECT
+private slots:
+    void claimsItsIdOrRefuses()
+    {
+        const struct {
+            const char *owner;
+            bool refused;
+        } cases[] = {
+            {"", false},
+            {"{\"host\": \"here\", \"process\": 42}", false}, // its own claim from before a reconnection
+            {"{\"host\": \"here\", \"process\": 7}", false},  // a serve of this host that is gone
+            {"{\"host\": \"den\", \"process\": 7}", true},
+        };
+        for (const auto &c : cases) {
+            Rig rig;
+            rig.step();
+            QVERIFY(rig.broker.subscribed.at("vantrel/2023/owner"));
+            if (*c.owner)
+                rig.broker.inbox.push_back(message("vantrel/2023/owner", c.owner, true));
+            rig.step(kClaimWaitMs);
+            QCOMPARE(!rig.engine->refusal().empty(), c.refused);
+            if (c.refused) {
+                QVERIFY2(rig.engine->refusal().find("host den") != std::string::npos, c.owner);
+                rig.engine->stop();
+                QVERIFY(rig.broker.sent.empty()); // the other serve's availability untouched
+            } else {
+                QCOMPARE(rig.broker.on("vantrel/2023/owner").at(0).payload, "{\"host\":\"here\",\"process\":42}");
+                QCOMPARE(rig.broker.on("vantrel/2023/availability").back().payload, "online");
+            }
+        }
+    }
+
+    void clearsDiscoveryItNoLongerOffers()
+    {
+        Rig rig;
+        rig.step();
+        const std::string stale = "homeassistant/select/vantrel_2023/old_thing/config";
+        const std::string device = "homeassistant/device/vantrel_2023/config";
+        rig.broker.inbox.push_back(message(stale, "{}", true));
+        rig.broker.inbox.push_back(message(device, "{\"cmps\": {\"cec_gone\": {\"p\": \"button\", \"name\": \"CEC gone\"},\n"
+            "            \"cec_went\": {\"p\": \"button\"}, \"input\": {\"p\": \"select\", \"name\": \"Input\"}}}", true));
+        rig.step(kClaimWaitMs);
+        const auto cleared = rig.broker.on(stale);
+        QCOMPARE(cleared.size(), size_t(1));
+        QVERIFY(cleared[0].payload.empty() && cleared[0].retain);
+        // A component no longer offered is named by its platform alone, once.
+        const Json cmps = Json::parse(rig.broker.on(device).at(0).payload)["cmps"];
+        QCOMPARE(cmps["cec_gone"], Json({{"p", "button"}}));
+        QVERIFY(!cmps.contains("cec_went"));
+        QVERIFY(rig.broker.subscribed.count("homeassistant/+/vantrel_2023/#") == 0);
+    }
+
+    void answersCommandsWithinBounds()
+    {
+        Rig rig;
+        rig.claimed();
+        for (const auto &[topic, replay] : rig.broker.subscribed)
+            QVERIFY2(!replay, topic.c_str()); // commands are never replayed from what the broker keeps
+        const std::string huge(1 << 20, 'x');
+        rig.broker.inbox = {message("vantrel/2023/set/input", "PORT B [BOT]", true),
+                            message("vantrel/2023/set/input", huge)};
+        rig.step(1000);
+        QVERIFY(rig.box.ran.empty());
+        const auto errors = rig.broker.on("vantrel/2023/error");
+        QCOMPARE(errors.size(), size_t(2));
+        QVERIFY(errors[0].payload.find("retained") != std::string::npos);
+        QVERIFY2(errors[1].payload.size() < 400, errors[1].payload.c_str());
+        QVERIFY(errors[1].payload.find("\"bytes\":1048576") != std::string::npos);
+
+        // A flood: four a second run, the rest counted once, none answered each.
+        rig.broker.sent.clear();
+        for (int i = 0; i < 40; ++i)
+            rig.broker.inbox.push_back(message("vantrel/2023/cec/send", "40:04"));
+        rig.broker.dropped = 10;
+        rig.step(2000);
+        QCOMPARE(rig.box.ran.size(), size_t(4));
+        const auto flood = rig.broker.on("vantrel/2023/error");
+        QCOMPARE(flood.size(), size_t(1));
+        QVERIFY2(flood[0].payload.find("46 commands dropped") != std::string::npos, flood[0].payload.c_str());
+    }
+
+    void logsFromTheFirstStateKnown()
+    {
+        const struct {
+            decltype(FakeBox::mode) first;
+            const char *log; // the log's fields once the box answers, in order
+        } cases[] = {
+            {FakeBox::Absent, "poll box hdr setting.input"},
+            {FakeBox::Silent, "poll box hdr setting.input"},
+        };
+        for (const auto &c : cases) {
+            QTemporaryDir dir;
+            SignalLog log(dir.path().toStdString(), 30);
+            EngineOptions o;
+            o.intervalMs = 100;
+            Rig rig(o, &log);
+            rig.box.mode = c.first;
+            rig.claimed();
+            for (int i = 0; i < 5; ++i)
+                rig.step(100);
+            QVERIFY(readLog(dir.path().toStdString(), {}).changes.empty()); // no "poll: ok -> failed"
+            QCOMPARE(rig.broker.on("vantrel/2023/availability").back().payload, "offline");
+            rig.box.mode = FakeBox::Present;
+            for (int i = 0; i < 400; ++i)
+                rig.step(100); // past the silent box's back-off
+            std::string fields;
+            for (const Change &ch : readLog(dir.path().toStdString(), {}).changes)
+                fields += (fields.empty() ? "" : " ") + ch.field;
+            QCOMPARE(fields, std::string(c.log));
+            QCOMPARE(rig.broker.on("vantrel/2023/availability").back().payload, "online");
+        }
+    }
+
+    void saysWhenTheLogFailsAndResumes()
+    {
+        QTemporaryDir dir;
+        const std::string folder = dir.filePath(QStringLiteral("log")).toStdString();
+        SignalLog log(folder, 30);
+        QVERIFY(log.checkFolder().empty());
+        // A line cut short by a full disk: the next change starts a line of its own.
+        const Millis t = 1796119200000;
+        std::ofstream(folder + "/" + logFileName(t)) << "{\"time\": \"2026-12-01T10:00:00.000+00:00\", \"fie";
+        QVERIFY(log.append({{t, "hdr", "SDR", "HDR"}}));
+        QCOMPARE(readLog(folder, {}).changes.size(), size_t(1));
+        QCOMPARE(readLog(folder, {}).skipped, size_t(1));
+
+        EngineOptions o;
+        o.intervalMs = 100;
+        QDir(dir.path()).rename(QStringLiteral("log"), QStringLiteral("moved"));
+        QFile(QString::fromStdString(folder)).open(QIODevice::WriteOnly); // a file where the folder was
+        Rig rig(o, &log);
+        rig.claimed();
+        rig.box.mode = FakeBox::Absent;
+        rig.step(100);
+        rig.step(100);
+        QFile::remove(QString::fromStdString(folder));
+        rig.box.mode = FakeBox::Present;
+        rig.step(100);
+        QCOMPARE(rig.said.size(), size_t(4)); // found, failed, found again, written again
+        QVERIFY2(rig.said[1].find("File exists") != std::string::npos ||
+                     rig.said[1].find("Not a directory") != std::string::npos,
+                 rig.said[1].c_str());
+        QCOMPARE(rig.said[3], "the signal log is written again");
+    }
+};
+
+QTEST_GUILESS_MAIN(TstServeEngine)
+#include "tst_serve_engine.moc"
