@@ -78,6 +78,23 @@ std::vector<Fix> fixesFor(const Chain &chain, const Signal &s, LinkId output)
                              {"out-420", "on"}, LinkId::SourceBox, {}, {}});
     }
 
+    // A 4:2:0 picture the source may send as RGB or 4:4:4, converted for TX A.
+    if (output == LinkId::BoxTop && !chain.settings.out420 && s.format == Format::Ycbcr420) {
+        Chain c = chain;
+        c.settings.out420 = true;
+        for (Format f : {Format::Rgb, Format::Ycbcr444}) {
+            Signal sent = s;
+            sent.format = f;
+            if (tmdsCharacterRateMHz(sent) > kOut420AboveMHz && reaches(c, sent, output)) {
+                fixes.push_back({FixKind::Setting,
+                                 "Turn 4:2:0 output on: the source sends " + signalText(sent) + " and " +
+                                     reachText(c, sent, output) + ", TX B gets the input as it is.",
+                                 {"out-420", "on"}, LinkId::SourceBox, {}, {}});
+                break;
+            }
+        }
+    }
+
     // The display's own table as the custom EDID, with the sound of the
     // output that carries it and within what the box carries.
     const Table &display = *chain.table(output);

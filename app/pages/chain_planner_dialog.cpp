@@ -81,8 +81,12 @@ ChainPlannerDialog::ChainPlannerDialog(QWidget *parent) : QDialog(parent)
     auto *layout = new QVBoxLayout(ui->picture);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(picture_);
+    // The picture keeps its height; the grid and the fixes share the rest.
+    ui->picture->setMaximumHeight(200);
+    ui->verticalLayout->setStretchFactor(ui->splitter, 1);
     ui->splitter->setStretchFactor(0, 3);
     ui->splitter->setStretchFactor(1, 2);
+    ui->splitter->setSizes({600, 400});
     connect(ui->readButton, &QPushButton::clicked, this, &ChainPlannerDialog::readRequested);
     connect(ui->boxFileButton, &QPushButton::clicked, this, [this] { emit fileRequested(0); });
     connect(ui->topFileButton, &QPushButton::clicked, this, [this] { emit fileRequested(1); });

@@ -138,6 +138,7 @@ void ChainPlannerPage::applyFix(int index)
             settings_.runSetting(config::bindingAt(s->position).slot);
     }
     // The tables stay as they are (files among them); the settings are the box's now.
+    settings_.RefreshSettings();
     chain_.settings = settingsFromBlock(settings_.SettingsImage, config::kBlockSize);
     replan();
 }

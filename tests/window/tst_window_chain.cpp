@@ -20,6 +20,7 @@ using namespace vantrel;
 namespace {
 
 const QString kAvr = QStringLiteral(VANTREL_SOURCE_DIR "/tests/edid_decode/corpus/avr_denon_DON0065_de210928.bin");
+const QString kSdrTv = QStringLiteral(VANTREL_SOURCE_DIR "/tests/edid_decode/corpus/tv_element_ELE0001_7f71e02f.bin");
 
 QPushButton *fixButton(ChainPlannerDialog *d, chain::FixKind kind)
 {
@@ -49,18 +50,21 @@ private slots:
                 QVERIFY(!d->ui->modeGrid->item(r, c)->toolTip().isEmpty());
         QCOMPARE(d->ui->cellReason->text(), d->ui->modeGrid->item(0, 0)->toolTip());
 
-        // An AVR on TX A that takes 4K60 as 4:2:0 only: 4:2:0 output is offered and set after asking.
+        // An SDR table presented to an HDR AVR on TX A: a fixed preset is offered and set after asking.
+        page.loadFile(0, kSdrTv);
         page.loadFile(1, kAvr);
-        QPushButton *setting = fixButton(d, chain::FixKind::Setting);
-        QVERIFY(setting);
-        QTimer::singleShot(0, [] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (box)
+        QPushButton *preset = fixButton(d, chain::FixKind::Preset);
+        QVERIFY(preset);
+        QTimer yes;
+        QObject::connect(&yes, &QTimer::timeout, [] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
                 box->button(QMessageBox::Yes)->click();
         });
-        QTest::mouseClick(setting, Qt::LeftButton);
-        QCOMPARE(rig.window->settingsPage().SettingsImage[4], uint8_t(1));
-        QVERIFY(page.chain().settings.out420);
+        yes.start(20);
+        QTest::mouseClick(preset, Qt::LeftButton);
+        yes.stop();
+        QCOMPARE(rig.window->settingsPage().SettingsImage[19], uint8_t(8));
+        QCOMPARE(page.chain().settings.edidPreset, 8u);
 
         // An EDID fix opens the designer on its table with its edits ticked.
         page.loadFile(1, kAvr);
@@ -69,7 +73,7 @@ private slots:
         QTest::mouseClick(edit, Qt::LeftButton);
         EdidDesignerDialog *designer = rig.window->edidDesignerPage().dialog();
         QVERIFY(designer && designer->isVisible());
-        QVERIFY(!designer->edits().empty());
+        QVERIFY2(designer->ui->sourceInfo->text().startsWith(QLatin1String("TX A")), qPrintable(designer->ui->sourceInfo->text()));
         QVERIFY(designer->result().ok);
     }
 };
