@@ -75,6 +75,13 @@ private slots:
         QTest::newRow("value out of range") << QStringList{"set", "input", "5"} << "" << "" << 2 << "PORT A [TOP]" << "";
         QTest::newRow("--hdr with another setting") << QStringList{"set", "cec", "on", "--hdr", "87:01"} << "" << "" << 2 << "--hdr" << "";
         QTest::newRow("reset without --yes") << QStringList{"reset", "all"} << "" << "" << 2 << "--yes" << "";
+        QTest::newRow("a path, not an option") << QStringList{"edid", "decode", "/nonexistent/b.bin"} << "" << "" << 1 << "cannot read /nonexistent/b.bin" << "";
+        QTest::newRow("empty field") << QStringList{"infoframe", "hdr", "--max-cll", "", "--print"} << "" << "" << 2 << "--max-cll needs a value" << "";
+        QTest::newRow("empty template") << QStringList{"infoframe", "hdr", "--template=", "--print"} << "" << "" << 2 << "--template needs a value" << "";
+        QTest::newRow("built-in library") << QStringList{"--usb-library=", "infoframe", "decode", "avi", "00:00"} << "" << "" << 0 << "" << "PASS";
+        QTest::newRow("fraction rounded") << QStringList{"infoframe", "hdr", "--template", "hdr10-1000", "--max-cll", "1000.4", "--print"} << "" << "" << 0 << "--max-cll 1000.4 is rounded to 1000" << "87:01:1a";
+        QTest::newRow("opcode typo") << QStringList{"cec", "send", "--to", "tv", "standbye", "--print"} << "" << "" << 2 << "did you mean \"standby\"" << "";
+        QTest::newRow("recipe typo") << QStringList{"cec", "recipe", "tv-onn", "--print"} << "" << "" << 2 << "did you mean \"tv-on\"" << "";
         QTest::newRow("interval without --watch") << QStringList{"status", "5"} << "" << "" << 2 << "--watch" << "";
         // No box.
         QTest::newRow("no box with the serial") << QStringList{"status"} << "serials=2024" << "" << 3 << "2023" << "";
@@ -217,46 +224,6 @@ private slots:
                 QVERIFY2(doc.value("error").toString().contains(reason), qPrintable(doc.value("error").toString()));
             }
         }
-    }
-
-    // Mistakes met in hostile runs, each said with its status; no box involved.
-    void mistakesAreSaid_data()
-    {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("says");  // on standard error
-        QTest::addColumn<QString>("shows"); // on standard output
-        const QString avi100 = QStringLiteral("00:").repeated(99) + QStringLiteral("00");
-        QTest::newRow("a path, not an option") << QStringList{"edid", "decode", "/nonexistent/b.bin"} << 1
-                                               << "cannot read /nonexistent/b.bin" << "";
-        QTest::newRow("empty field") << QStringList{"infoframe", "hdr", "--max-cll", "", "--print"} << 2
-                                     << "--max-cll needs a value" << "";
-        QTest::newRow("empty template") << QStringList{"infoframe", "hdr", "--template=", "--print"} << 2
-                                        << "--template needs a value" << "";
-        QTest::newRow("built-in library") << QStringList{"--usb-library=", "infoframe", "decode", "avi", "00:00"} << 0
-                                          << "" << "PASS";
-        QTest::newRow("fraction rounded")
-            << QStringList{"infoframe", "hdr", "--template", "hdr10-1000", "--max-cll", "1000.4", "--print"} << 0
-            << "--max-cll 1000.4 is rounded to 1000" << "87:01:1a";
-        QTest::newRow("opcode typo") << QStringList{"cec", "send", "--to", "tv", "standbye", "--print"} << 2
-                                     << "did you mean \"standby\"" << "";
-        QTest::newRow("recipe typo") << QStringList{"cec", "recipe", "tv-onn", "--print"} << 2
-                                     << "did you mean \"tv-on\"" << "";
-        QTest::newRow("AVI longer than the box sends") << QStringList{"infoframe", "decode", "avi", avi100} << 1 << ""
-                                                       << "Conformity: FAIL";
-    }
-    void mistakesAreSaid()
-    {
-        QFETCH(QStringList, args);
-        QFETCH(int, status);
-        QFETCH(QString, says);
-        QFETCH(QString, shows);
-        CtlRunner ctl;
-        ctl.library = QString();
-        const CtlRun r = ctl.run(args);
-        EXPECT_STATUS(r, status);
-        QVERIFY2(r.err.contains(says), qPrintable(r.err));
-        QVERIFY2(r.out.contains(shows), qPrintable(r.out));
     }
 
     void statusJsonCarriesTheDecodedFacts_data()
