@@ -48,9 +48,13 @@ std::vector<uint8_t> readBounded(const std::string &path, size_t limit)
 #endif
     // One byte past the limit tells a file that is too long; the rest of a
     // stream (/dev/zero, yes) is never read.
-    std::vector<uint8_t> data(limit + 1);
+    // The buffer grows as bytes come: a table is a few hundred bytes, and
+    // zeroing the whole bound costs every run its pages.
+    std::vector<uint8_t> data(std::min<size_t>(limit + 1, 4096));
     size_t got = 0;
-    while (got < data.size()) {
+    while (got < limit + 1) {
+        if (got == data.size())
+            data.resize(std::min(limit + 1, data.size() * 4));
         const size_t n = std::fread(data.data() + got, 1, data.size() - got, f);
         if (n == 0)
             break;
