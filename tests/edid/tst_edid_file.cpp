@@ -156,20 +156,17 @@ private slots:
     // file size limit) has no room for the new bytes, both names keep the old.
     void sharedFileKeptWhenNoRoom()
     {
-        namespace fs = std::filesystem;
         QTemporaryDir dir;
-        const fs::path base(dir.path().toStdString());
+        const std::filesystem::path file = dir.path().toStdString() + "/tv.bin", other = dir.path().toStdString() + "/b";
         const std::string old(256, 'A');
-        rlimit saved{};
+        rlimit saved{}, small{};
         QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
         const auto previous = std::signal(SIGXFSZ, SIG_IGN);
         for (const size_t size : {size_t(4096), size_t(64 * 1024)}) {
-            const fs::path file = base / "tv.bin", other = base / "other.bin";
-            fs::remove(other);
+            std::filesystem::remove(other);
             std::ofstream(file, std::ios::binary | std::ios::trunc) << old;
-            fs::create_hard_link(file, other);
-            rlimit small = saved;
-            small.rlim_cur = 16 * 1024;
+            std::filesystem::create_hard_link(file, other);
+            small = {16 * 1024, saved.rlim_max};
             QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
             std::string error;
             const bool written = atomicWriteFile(file.string(), std::vector<uint8_t>(size, 'B'), error);
