@@ -28,7 +28,8 @@ const std::vector<OptionSpec> kCommon = {
     {"help", 'h', nullptr, "this help"},
 };
 
-// Every option any command takes, for telling their values from words.
+} // namespace
+
 bool takesValue(const std::string &arg, bool &inline_)
 {
     inline_ = arg.find('=') != std::string::npos;
@@ -49,6 +50,8 @@ bool takesValue(const std::string &arg, bool &inline_)
     }
     return false;
 }
+
+namespace {
 
 bool isNegativeNumber(const std::string &arg)
 {
@@ -186,6 +189,8 @@ ParsedLine parseLine(const std::string &command, const std::vector<std::string> 
     CLI::App app("", "vantrelctl");
     app.set_help_flag();
     app.allow_extras(true);
+    // "/data/b.bin" is a path on every system, never an option.
+    app.allow_windows_style_options(false);
     ParsedLine line;
     app.add_option("ARGS", line.args);
     std::vector<OptionSpec> all = options;
@@ -201,7 +206,7 @@ ParsedLine parseLine(const std::string &command, const std::vector<std::string> 
     }
     // A flag given a value with "=" ("--watch=5") means the flag and then the
     // value, as "--watch 5" does; CLI11 would take the value as the flag's own.
-    std::vector<std::string> split;
+    std::vector<std::string> split, givenEmpty;
     for (auto it = arguments.begin(); it != arguments.end(); ++it) {
         if (*it == "--") {
             split.insert(split.end(), it, arguments.end());
@@ -213,9 +218,17 @@ ParsedLine parseLine(const std::string &command, const std::vector<std::string> 
                               return !o.valueName && it->compare(2, eq - 2, o.name) == 0 &&
                                      std::strlen(o.name) == eq - 2;
                           });
+        // "--usb-library=": given, empty; CLI11 would take the next word as its value.
+        const bool emptyValue = it->rfind("--", 0) == 0 && eq == it->size() - 1 &&
+                                std::any_of(all.begin(), all.end(), [&](const OptionSpec &o) {
+                                    return o.valueName && it->compare(2, eq - 2, o.name) == 0 &&
+                                           std::strlen(o.name) == eq - 2;
+                                });
         if (flag) {
             split.push_back(it->substr(0, eq));
             split.push_back(it->substr(eq + 1));
+        } else if (emptyValue) {
+            givenEmpty.push_back(it->substr(2, eq - 2));
         } else {
             split.push_back(*it);
         }
@@ -248,6 +261,14 @@ ParsedLine parseLine(const std::string &command, const std::vector<std::string> 
         else
             line.values[name]; // a flag: given, with no value
     }
+    for (const std::string &name : givenEmpty)
+        line.values[name].clear();
+    // An empty value is a mistake, not "not given"; an empty --usb-library
+    // names the built-in library.
+    for (const OptionSpec &o : all)
+        if (o.valueName && line.has(o.name) && line.values[o.name].empty() && std::strcmp(o.name, "usb-library") != 0)
+            usageError((command.empty() ? std::string() : command + ": ") + "--" + o.name + " needs a value" +
+                       seeHelp(command));
     return line;
 }
 

@@ -18,6 +18,10 @@ bool asksForJson(const std::vector<std::string> &arguments);
 
 const OptionSpec &versionOption();
 
+// Whether arg is an option any command takes with a value ("--output",
+// "-qo"), and whether that value is in it ("--output=x").
+bool takesValue(const std::string &arg, bool &inline_);
+
 // The words (command and arguments alike) among the options, skipping the
 // values of options that take one.
 struct Split {

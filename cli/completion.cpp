@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The candidates the bash completion offers. The tool answers from its own
 // tables, so commands, options and setting values never drift from it.
+#include "avi_builder.h"
+#include "cec_builder.h"
 #include "cec_recipes.h"
 #include "commands.h"
+#include "hdr_builder.h"
 
 #include "command_line.h"
+#include "compose.h"
 #include "setting_values.h"
 
 #include <algorithm>
@@ -53,6 +57,59 @@ std::vector<std::string> settingNames()
     return names;
 }
 
+std::vector<std::string> namesOf(const std::vector<packets::NamedValue> &list)
+{
+    std::vector<std::string> names;
+    for (const packets::NamedValue &v : list)
+        names.emplace_back(v.name);
+    return names;
+}
+
+// The words an option's value may be; empty for a file, a number or a text.
+std::vector<std::string> optionValues(const std::string &option, const Command *c)
+{
+    if (option == "--usb-library")
+        return {"simulator"};
+    if (option == "--replace" || option == "--it-content")
+        return {"on", "off"};
+    if (option == "--template") {
+        std::vector<std::string> names;
+        for (const packets::HdrTemplate &t : packets::hdrTemplates())
+            names.emplace_back(t.name);
+        return names;
+    }
+    // chain plan and check: the sources' own word (else a file) and the signal's values.
+    if (c && std::string(c->words).rfind("chain", 0) == 0) {
+        if (option == "--box" || option == "--top" || option == "--bottom")
+            return {option.substr(2)};
+        if (option == "--format")
+            return {"rgb", "ycbcr444", "ycbcr422", "ycbcr420"};
+        if (option == "--bpc")
+            return {"8", "10", "12"};
+        if (option == "--hdr")
+            return {"sdr", "pq", "hlg"};
+    }
+    if (option == "--to" || option == "--from")
+        return namesOf(packets::cecAddressNames());
+    if (option == "--only")
+        return c && std::string(c->words) == "log"
+                   ? std::vector<std::string>{"hdr", "hdcp", "timing", "box", "poll", "setting"}
+                   : std::vector<std::string>{"settings", "edid", "infoframes", "cec"};
+    const std::pair<const char *, const std::vector<packets::NamedValue> &(*)()> lists[] = {
+        {"--eotf", packets::hdrEotfNames},
+        {"--colour", packets::aviColourNames},
+        {"--colorimetry", packets::aviColorimetryNames},
+        {"--range", packets::aviRangeNames},
+        {"--aspect", packets::aviAspectNames},
+        {"--active-format", packets::aviActiveFormatNames},
+        {"--content-type", packets::aviContentTypeNames},
+    };
+    for (const auto &[name, list] : lists)
+        if (option == name)
+            return namesOf(list());
+    return {};
+}
+
 } // namespace
 
 std::vector<std::string> wordsOf(const Command &c)
@@ -74,30 +131,17 @@ std::vector<std::string> wordsOf(const Command &c)
 
 std::vector<std::string> completionCandidates(const std::string &current, const std::vector<std::string> &typed)
 {
-    // The value of an option that takes one.
-    const std::string previous = typed.empty() ? std::string() : typed.back();
-    if (previous == "--usb-library")
-        return {"simulator"};
-    if (previous == "--replace")
-        return {"on", "off"};
-    // chain plan and check: the sources' own word (else a file) and the signal's values.
-    const bool chain = !typed.empty() && typed.front() == "chain";
-    if (chain && (previous == "--box" || previous == "--top" || previous == "--bottom"))
-        return {previous.substr(2)};
-    if (chain && previous == "--format")
-        return {"rgb", "ycbcr444", "ycbcr422", "ycbcr420"};
-    if (chain && previous == "--bpc")
-        return {"8", "10", "12"};
-    if (chain && previous == "--hdr")
-        return {"sdr", "pq", "hlg"};
-    if (previous == "-o" || previous == "--output" || previous == "--hdr" || previous == "--avi")
-        return {};
-
     std::vector<std::string> words = splitWords(typed).words;
     if (!words.empty() && words.front() == "help")
         words.erase(words.begin());
     size_t count = 0;
     const Command *c = commandOf(words, count);
+
+    // The value of an option that takes one.
+    const std::string previous = typed.empty() ? std::string() : typed.back();
+    bool inlineValue = false;
+    if (previous.size() > 1 && previous[0] == '-' && takesValue(previous, inlineValue) && !inlineValue)
+        return optionValues(previous, c);
     if (!current.empty() && current[0] == '-')
         return optionsOf(c);
 
@@ -132,11 +176,11 @@ std::vector<std::string> completionCandidates(const std::string &current, const 
         return {"hdr", "avi"};
     if (name == "cec store" && args.empty())
         return {"sp", "lp"};
-    if (name == "cec recipe" && args.empty()) {
-        for (const packets::CecRecipe &r : packets::cecRecipes())
-            out.push_back(r.name);
-        return out;
-    }
+    if (name == "cec recipe" && args.empty())
+        return cecRecipeNames();
+    // With --to the first word is the opcode.
+    if (name == "cec send" && args.empty() && std::find(typed.begin(), typed.end(), "--to") != typed.end())
+        return cecOpcodeNames();
     return out; // a file, or a text only the user knows
 }
 

@@ -4,10 +4,17 @@
 #include "avi_builder.h"
 #include "cec_builder.h"
 #include "cec_message.h"
+#include "cec_names.h"
 #include "cec_recipes.h"
 #include "hdr_builder.h"
 #include "packet_common.h"
+#include "packet_fields.h"
 #include "packet_summary.h"
+
+#include "nearest_name.h"
+
+#include <cmath>
+#include <cstdlib>
 
 namespace vantrel::cli {
 
@@ -40,7 +47,42 @@ Composed composed(const packets::Built &b, packets::PacketKind kind)
     return c;
 }
 
+// A number the frame carries in coarser steps is rounded: said, not silent.
+void noteRounding(Composed &c, const OptionValues &values, const char *name, double unit, const char *unitName)
+{
+    double v = 0;
+    const std::string text = given(values, name);
+    if (!c.ok || text.empty() || !packets::readDecimal(text, v))
+        return;
+    const double steps = v / unit;
+    if (std::fabs(steps - std::round(steps)) < 1e-6)
+        return;
+    c.notes.push_back(report::format("--%s %s is rounded to %g%s%s", name, text.c_str(), std::round(steps) * unit,
+                                      *unitName ? " " : "", unitName));
+}
+
+std::vector<std::string> opcodeWords()
+{
+    std::vector<std::string> words;
+    for (const packets::CecOpcode &o : packets::cecOpcodes())
+        words.push_back(packets::cecOpcodeWord(o));
+    return words;
+}
+
 } // namespace
+
+std::vector<std::string> cecOpcodeNames()
+{
+    return opcodeWords();
+}
+
+std::vector<std::string> cecRecipeNames()
+{
+    std::vector<std::string> names;
+    for (const packets::CecRecipe &r : packets::cecRecipes())
+        names.push_back(r.name);
+    return names;
+}
 
 const std::vector<ComposeOption> &hdrComposeOptions()
 {
@@ -87,18 +129,25 @@ bool anyGiven(const std::vector<ComposeOption> &options, const OptionValues &val
 
 Composed composeHdr(const OptionValues &v)
 {
-    return composed(packets::buildHdrInfoframe({given(v, "template"), given(v, "eotf"), given(v, "primaries"),
+    Composed c = composed(packets::buildHdrInfoframe({given(v, "template"), given(v, "eotf"), given(v, "primaries"),
                                                 given(v, "white-point"), given(v, "max-luminance"),
                                                 given(v, "min-luminance"), given(v, "max-cll"), given(v, "max-fall")}),
                     packets::PacketKind::HdrFrame);
+    noteRounding(c, v, "max-luminance", 1, "cd/m2");
+    noteRounding(c, v, "min-luminance", 0.0001, "cd/m2");
+    noteRounding(c, v, "max-cll", 1, "cd/m2");
+    noteRounding(c, v, "max-fall", 1, "cd/m2");
+    return c;
 }
 
 Composed composeAvi(const OptionValues &v)
 {
-    return composed(packets::buildAviInfoframe({given(v, "colour"), given(v, "colorimetry"), given(v, "range"),
+    Composed c = composed(packets::buildAviInfoframe({given(v, "colour"), given(v, "colorimetry"), given(v, "range"),
                                                 given(v, "vic"), given(v, "aspect"), given(v, "active-format"),
                                                 given(v, "it-content"), given(v, "content-type")}),
                     packets::PacketKind::Avi);
+    noteRounding(c, v, "vic", 1, "");
+    return c;
 }
 
 Composed composeCec(const std::string &from, const std::string &to, const std::vector<std::string> &words)
@@ -115,6 +164,8 @@ Composed composeCec(const std::string &from, const std::string &to, const std::v
     const packets::Built b =
         packets::buildCecMessage(initiator, destination, words[0], {words.begin() + 1, words.end()});
     c.error = b.error;
+    if (!b.ok && c.error.rfind("opcode \"", 0) == 0)
+        c.error += didYouMean(packets::dashedName(words[0]), opcodeWords());
     if (b.ok)
         addCec(c, b.bytes);
     c.ok = b.ok;
@@ -130,6 +181,8 @@ Composed composeRecipe(const std::string &from, const std::vector<std::string> &
     const packets::CecRecipeBuilt r = packets::buildCecRecipe(
         words.empty() ? "" : words[0], {words.begin() + (words.empty() ? 0 : 1), words.end()}, initiator);
     c.error = r.error;
+    if (!r.ok && !words.empty() && c.error.rfind("recipe:", 0) == 0)
+        c.error += didYouMean(words[0], cecRecipeNames());
     for (const std::vector<uint8_t> &m : r.messages)
         addCec(c, m);
     c.ok = r.ok;

@@ -29,6 +29,7 @@ struct Composed {
     std::vector<std::string> texts;     // colon hex, one message or frame each
     std::vector<std::string> summaries; // what each says, as the decoders put it
     std::vector<std::string> problems;  // why a CEC send should not go out as it is
+    std::vector<std::string> notes;     // what was changed on the way (a number rounded)
 };
 
 Composed composeHdr(const OptionValues &values);
@@ -37,6 +38,10 @@ Composed composeAvi(const OptionValues &values);
 Composed composeCec(const std::string &from, const std::string &to, const std::vector<std::string> &words);
 // words: NAME [ARGUMENT].
 Composed composeRecipe(const std::string &from, const std::vector<std::string> &words);
+
+// The words an OPCODE and a recipe may be, for "did you mean" and completion.
+std::vector<std::string> cecOpcodeNames();
+std::vector<std::string> cecRecipeNames();
 
 // The recipes with their arguments and what they do, for the help.
 std::string recipeHelp();

@@ -198,7 +198,7 @@ int runDecode(Invocation &inv)
     const edid::EdidReport report = edid::decodeEdid(in.bytes);
     if (inv.out.json()) {
         // The decoder's own document, whole, as the command's document.
-        inv.out.doc() = Json::parse(edid::edidReportJson(report));
+        inv.out.doc() = vantrel::report::readJson(edid::edidReportJson(report)).doc;
     } else {
         inv.out.raw(edid::edidReportText(report));
     }

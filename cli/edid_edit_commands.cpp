@@ -10,6 +10,7 @@
 #include "edid_import.h"
 #include "edid_text.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace vantrel::cli {
@@ -133,14 +134,26 @@ int runEdit(Invocation &inv)
         usageError("-o - puts the table on standard output; it does not go with --json or --show-diff");
     const EditList edits = editsOf(inv);
     const EdidInput in = loadEdidInput(inv.args[0]);
+    // The edit works on the blocks the table announces: bytes past them are
+    // not in OUT, and a user must hear of it.
+    const size_t announced = size_t(edid::kBlockSize) * size_t(1 + edid::extensionCount(in.bytes).announced);
+    if (edid::hasEdidHeader(in.bytes) && in.bytes.size() > announced &&
+        std::any_of(in.bytes.begin() + long(announced), in.bytes.end(), [](uint8_t b) { return b != 0; }))
+        std::fprintf(stderr, "vantrelctl: warning: %s holds %zu bytes past the %zu its table announces; they are not "
+                             "in the output\n",
+                     inv.args[0].c_str(), in.bytes.size() - announced, announced);
     const edid::edit::EditResult r = edid::edit::applyEdits(in.bytes, edits, inv.isSet("force"));
 
     Json steps = Json::array();
     for (const edid::edit::EditStep &s : r.steps) {
         steps.push_back(Json{{"edit", s.edit}, {"changes", s.changes}});
-        for (const std::string &c : s.changes)
+        for (const std::string &c : s.changes) {
+            // With the table on standard output, the notes go to standard error.
             if (out != "-")
                 inv.out.line(s.edit + ": " + c);
+            else if (!inv.link.quiet)
+                std::fprintf(stderr, "%s: %s\n", s.edit.c_str(), c.c_str());
+        }
     }
     inv.out.set("edits", steps);
     inv.out.set("newErrors", r.newErrors);

@@ -13,6 +13,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
 #endif
 
 namespace vantrel::cli {
@@ -24,7 +27,18 @@ std::vector<uint8_t> readBounded(const std::string &path, size_t limit)
     // Paths are UTF-8; the narrow fopen would read them in the ANSI code page.
     FILE *f = standardInput ? stdin : _wfopen(std::filesystem::u8path(path).wstring().c_str(), L"rb");
 #else
-    FILE *f = standardInput ? stdin : std::fopen(path.c_str(), "rb");
+    // A pipe with no writer would block the open for ever: it opens at once
+    // and then reads as empty.
+    FILE *f = stdin;
+    if (!standardInput) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        f = fd < 0 ? nullptr : ::fdopen(fd, "rb");
+        if (fd >= 0 && (!f || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)) {
+            const int error = errno;
+            f ? std::fclose(f) : ::close(fd);
+            throw CliError{kExitFailed, "cannot read " + path + ": " + std::strerror(error)};
+        }
+    }
 #endif
     if (!f)
         throw CliError{kExitFailed, "cannot read " + path + ": " + std::strerror(errno)};
@@ -34,9 +48,13 @@ std::vector<uint8_t> readBounded(const std::string &path, size_t limit)
 #endif
     // One byte past the limit tells a file that is too long; the rest of a
     // stream (/dev/zero, yes) is never read.
-    std::vector<uint8_t> data(limit + 1);
+    // The buffer grows as bytes come: a table is a few hundred bytes, and
+    // zeroing the whole bound costs every run its pages.
+    std::vector<uint8_t> data(std::min<size_t>(limit + 1, 4096));
     size_t got = 0;
-    while (got < data.size()) {
+    while (got < limit + 1) {
+        if (got == data.size())
+            data.resize(std::min(limit + 1, data.size() * 4));
         const size_t n = std::fread(data.data() + got, 1, data.size() - got, f);
         if (n == 0)
             break;

@@ -63,6 +63,8 @@ Composed checked(const Invocation &inv, Composed c)
 {
     if (!c.ok)
         usageError(c.error);
+    for (const std::string &note : c.notes)
+        std::fprintf(stderr, "vantrelctl: %s\n", note.c_str());
     if (!c.problems.empty() && !inv.isSet("force")) {
         std::string why;
         for (const std::string &p : c.problems)
@@ -188,23 +190,13 @@ int runAvi(Invocation &inv)
 
 std::string checkedPacketText(PacketKind kind, const std::string &text)
 {
-    struct Rule {
-        const char *what;
-        size_t minBytes, maxBytes;
-    };
-    static const Rule rules[] = {{"a CEC message", 2, 31}, {"an HDR infoframe", 2, 31}, {"an AVI infoframe", 2, 13}};
-    const Rule &rule = rules[int(kind)];
-    const hex::ColonHexBytes read = hex::readColonHex(text);
-    if (!read.ok)
-        throw CliError{kExitFailed, "\"" + text + "\" is " + read.error};
+    const std::string problem = hex::frameTextProblem(hex::FrameKind(int(kind)), text);
+    if (!problem.empty())
+        throw CliError{kExitFailed, problem};
     // The box ignores it too; say so rather than send in silence.
+    const hex::ColonHexBytes read = hex::readColonHex(text);
     if (!read.ignored.empty())
         std::fprintf(stderr, "vantrelctl: ignored after the last pair: \"%s\"\n", read.ignored.c_str());
-    const size_t n = read.bytes.size();
-    if (n < rule.minBytes || n > rule.maxBytes)
-        throw CliError{kExitFailed, std::string("the box sends ") + rule.what + " of " + std::to_string(rule.minBytes) +
-                                        " to " + std::to_string(rule.maxBytes) + " bytes; \"" + text + "\" has " +
-                                        std::to_string(n)};
     return text;
 }
 

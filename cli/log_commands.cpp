@@ -77,12 +77,17 @@ int runLog(Invocation &inv)
     }
     inv.out.set("changes", std::move(changes));
     inv.out.set("skipped", read.skipped);
+    inv.out.set("dropped", read.dropped);
     inv.out.set("truncated", read.truncated);
     // Told on standard error, so a pipe reading the lines gets changes only.
     if (read.skipped)
         std::fprintf(stderr, "vantrelctl: skipped %zu line(s) that are not changes\n", read.skipped);
+    if (read.dropped)
+        std::fprintf(stderr, "vantrelctl: %zu older change(s) left out; these are the newest %zu\n", read.dropped,
+                     read.changes.size());
     if (read.truncated)
-        std::fprintf(stderr, "vantrelctl: the log is longer than this reads; the newest changes are missing\n");
+        std::fprintf(stderr, "vantrelctl: a log file is longer than %zu MiB; the changes past that are not read\n",
+                     service::kMaxLogFileBytes >> 20);
     return kExitOk;
 }
 

@@ -18,7 +18,7 @@ namespace {
 
 Json jsonObject(const std::string &json)
 {
-    return Json::parse(json);
+    return report::readJson(json).doc;
 }
 
 std::vector<uint8_t> packetBytes(const std::string &text)

@@ -36,12 +36,25 @@ Profile loadProfile(const std::string &path)
     const std::vector<uint8_t> raw = readBounded(path, kMaxFileSize);
     if (raw.size() > kMaxFileSize)
         throw CliError{kExitFailed, path + " is larger than a profile can be"};
+    if (raw.empty())
+        throw CliError{kExitFailed, path + " is empty"};
     const ReadResult r = readProfile(std::string_view(reinterpret_cast<const char *>(raw.data()), raw.size()));
     if (!r.ok)
         throw CliError{kExitFailed, path + ": " + r.error};
     for (const std::string &w : r.warnings)
         std::fprintf(stderr, "vantrelctl: warning: %s: %s\n", path.c_str(), w.c_str());
     return r.profile;
+}
+
+// A profile the box would refuse in part is refused whole (status 1), every
+// problem named, before anything is read from or written to the box.
+void requireApplicable(const std::string &path, const Profile &p)
+{
+    std::string list;
+    for (const std::string &problem : profileProblems(p))
+        list += (list.empty() ? "" : "; ") + problem;
+    if (!list.empty())
+        throw CliError{kExitFailed, path + " cannot go on a box as it is: " + list};
 }
 
 Json changeRow(const Change &c)
@@ -208,7 +221,8 @@ int runShow(Invocation &inv)
                                      {"cec-lp", &p.cecLp}})
         if (*text)
             inv.out.line(format("%-16s %s", name, (*text)->c_str()));
-    inv.out.set("profile", Json::parse(writeProfile(p)));
+    inv.out.set("profile", report::readJson(writeProfile(p)).doc);
+    requireApplicable(inv.args[0], p);
     return kExitOk;
 }
 
@@ -237,6 +251,7 @@ int runApply(Invocation &inv)
     const bool dryRun = inv.isSet("dry-run");
     if (!dryRun && !inv.isSet("yes"))
         usageError("profile apply changes the box; add --yes to do it, or --dry-run to see what it would change");
+    requireApplicable(inv.args[0], wanted);
     BoxConnection b(inv.link);
     BoxTarget target(b);
     const ApplyReport r = applyProfile(target, wanted, sectionsOf(inv), dryRun);

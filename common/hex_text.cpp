@@ -197,4 +197,23 @@ ColonHexBytes readColonHex(std::string_view utf8)
     return r;
 }
 
+std::string frameTextProblem(FrameKind kind, std::string_view text)
+{
+    struct Rule {
+        const char *what;
+        size_t minBytes, maxBytes;
+    };
+    static const Rule rules[] = {{"a CEC message", 2, 31}, {"an HDR infoframe", 2, 31}, {"an AVI infoframe", 2, 13}};
+    const Rule &rule = rules[int(kind)];
+    const ColonHexBytes read = readColonHex(text);
+    const std::string quoted = "\"" + std::string(text) + "\"";
+    if (!read.ok)
+        return quoted + " is " + read.error;
+    const size_t n = read.bytes.size();
+    if (n < rule.minBytes || n > rule.maxBytes)
+        return std::string("the box sends ") + rule.what + " of " + std::to_string(rule.minBytes) + " to " +
+               std::to_string(rule.maxBytes) + " bytes; " + quoted + " has " + std::to_string(n);
+    return {};
+}
+
 } // namespace vantrel::hex

@@ -60,4 +60,10 @@ struct ColonHexBytes {
 // would refuse as malformed is refused.
 ColonHexBytes readColonHex(std::string_view utf8);
 
+// What the box sends from a stored text, each with its own size bounds.
+enum class FrameKind { Cec, Hdr, Avi };
+// Why the box's send would not take text as a frame of this kind, in the
+// tool's words; empty when it would.
+std::string frameTextProblem(FrameKind kind, std::string_view text);
+
 } // namespace vantrel::hex

@@ -41,6 +41,53 @@ std::string compactText(const Json &doc)
     return doc.dump(-1, ' ', true, Json::error_handler_t::replace) + "\n";
 }
 
+namespace {
+
+// How deep the arrays and objects of a text go, counted without a tree, and
+// where the first one too deep opens.
+size_t tooDeepAt(std::string_view text)
+{
+    int depth = 0;
+    bool inString = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > kMaxJsonDepth)
+                return i;
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return std::string_view::npos;
+}
+
+} // namespace
+
+JsonRead readJson(std::string_view text)
+{
+    JsonRead r;
+    if (const size_t at = tooDeepAt(text); at != std::string_view::npos) {
+        r.error = "the JSON nests deeper than " + std::to_string(kMaxJsonDepth) + " levels at byte " +
+                  std::to_string(at + 1);
+        return r;
+    }
+    try {
+        r.doc = Json::parse(text.begin(), text.end());
+    } catch (const Json::parse_error &e) {
+        r.error = "the JSON is malformed at byte " + std::to_string(e.byte);
+    } catch (const Json::exception &) {
+        r.error = "the JSON holds a number out of range";
+    }
+    return r;
+}
+
 Json findingJson(const Finding &f)
 {
     Json j{{"severity", f.error() ? "error" : "warning"}};

@@ -35,6 +35,18 @@ Json latin1(std::string_view text);
 // The document on one line, anything outside ASCII escaped, with a line feed.
 std::string compactText(const Json &doc);
 
+// Deeper than any file the project reads or writes needs; a deeper text is
+// refused before a tree is built (copying and printing a tree recurse).
+constexpr int kMaxJsonDepth = 64;
+
+struct JsonRead {
+    Json doc;
+    std::string error; // "the JSON is malformed at byte 12", ...; empty when read
+    bool ok() const { return error.empty(); }
+};
+// The one way the project reads JSON text.
+JsonRead readJson(std::string_view text);
+
 // {"severity": ..., where it is for an EDID finding, "message": ...}.
 Json findingJson(const Finding &f);
 Json findingsJson(const std::vector<Finding> &list);

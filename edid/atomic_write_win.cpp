@@ -79,7 +79,21 @@ bool writeInPlace(const std::filesystem::path &target, const std::vector<uint8_t
         error = systemMessage(GetLastError());
         return false;
     }
-    const bool ok = writeAll(file, bytes) && SetEndOfFile(file);
+    // The new size is reserved before the old bytes are touched: on a full
+    // disk the file stays as it was.
+    LARGE_INTEGER oldSize{}, newSize{}, start{};
+    newSize.QuadPart = LONGLONG(bytes.size());
+    if (GetFileSizeEx(file, &oldSize) && newSize.QuadPart > oldSize.QuadPart &&
+        !(SetFilePointerEx(file, newSize, nullptr, FILE_BEGIN) && SetEndOfFile(file))) {
+        const DWORD code = GetLastError();
+        SetFilePointerEx(file, oldSize, nullptr, FILE_BEGIN);
+        SetEndOfFile(file);
+        CloseHandle(file);
+        error = "no room for the new bytes, the file is unchanged: " + systemMessage(code);
+        return false;
+    }
+    const bool ok = SetFilePointerEx(file, start, nullptr, FILE_BEGIN) && writeAll(file, bytes) &&
+                    SetFilePointerEx(file, newSize, nullptr, FILE_BEGIN) && SetEndOfFile(file);
     const DWORD code = ok ? 0 : GetLastError();
     CloseHandle(file);
     if (!ok)

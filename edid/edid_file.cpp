@@ -54,6 +54,51 @@ bool writeInPlace(const std::string &path, const std::vector<uint8_t> &bytes, st
     return true;
 }
 
+// A file that other names share is overwritten where it is, but only once
+// the room for the new bytes is reserved: on a full disk the old bytes stay.
+bool overwriteShared(const std::string &path, const std::vector<uint8_t> &bytes, std::string &error)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        error = std::strerror(errno);
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    const auto fail = [&](int err) {
+        error = std::strerror(err);
+        ::close(fd);
+        return false;
+    };
+    if (!bytes.empty()) {
+        const int reserved = ::posix_fallocate(fd, 0, off_t(bytes.size()));
+        if (reserved != 0) {
+            // Whatever the attempt added past the old end goes again.
+            [[maybe_unused]] const int trimmed = ::ftruncate(fd, st.st_size);
+            error = std::string("no room for the new bytes, the file is unchanged: ") + std::strerror(reserved);
+            ::close(fd);
+            return false;
+        }
+    }
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return fail(n < 0 ? errno : EIO);
+        done += static_cast<size_t>(n);
+    }
+    if (::ftruncate(fd, off_t(bytes.size())) != 0 || ::fsync(fd) != 0)
+        return fail(errno);
+    if (::close(fd) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
 // The file a path names once symbolic links are followed: the link stays a
 // link and its target is what gets replaced. A dangling link names the file
 // it points at.
@@ -164,6 +209,10 @@ std::vector<uint8_t> edidFileBytes(const EdidImage &image) { return {image.begin
 #ifndef _WIN32 // atomic_write_win.cpp
 bool atomicWriteFile(const std::string &linkPath, const std::vector<uint8_t> &bytes, std::string &error)
 {
+    // A device or pipe reached through a link (/dev/stdout) is written as such.
+    struct stat through {};
+    if (::stat(linkPath.c_str(), &through) == 0 && !S_ISREG(through.st_mode) && !S_ISDIR(through.st_mode))
+        return writeInPlace(linkPath, bytes, error);
     const std::string path = followLinks(linkPath);
     // The rename below would put a plain file in place of a device or pipe.
     struct stat existing {};
@@ -182,15 +231,8 @@ bool atomicWriteFile(const std::string &linkPath, const std::vector<uint8_t> &by
             return false;
         }
         // A rename would cut the file off its other names: write in place.
-        if (existing.st_nlink > 1) {
-            if (!writeInPlace(path, bytes, error))
-                return false;
-            if (::truncate(path.c_str(), off_t(bytes.size())) != 0) {
-                error = std::strerror(errno);
-                return false;
-            }
-            return true;
-        }
+        if (existing.st_nlink > 1)
+            return overwriteShared(path, bytes, error);
     }
     namespace fs = std::filesystem;
     const fs::path target(path);

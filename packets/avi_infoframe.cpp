@@ -122,8 +122,11 @@ AviInfoframe decodeAviInfoframe(const uint8_t *data, size_t size)
     if (n < 5)
         warn(f, format("%u data byte%s: the fields of data bytes %u to 5 are missing", unsigned(n), n == 1 ? "" : "s",
                        unsigned(n + 1)));
+    // The box sends 2 to 13: a longer frame cannot be sent as it stands.
     if (n > kAviDataBytes)
-        warn(f, format("%u data bytes: those after byte 13 are not part of a version 2 AVI infoframe", unsigned(n)));
+        f.notes.push_back({Severity::Error, format("%u data bytes: those after byte 13 are not part of a version 2 AVI "
+                                                   "infoframe, and the box sends 13 at most",
+                                                   unsigned(n))});
     if (n >= 1) {
         f.colourFormat = unsigned(b[0] >> 5);
         f.activeFormatPresent = (b[0] & 0x10) != 0;

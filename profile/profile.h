@@ -60,6 +60,10 @@ std::string nowUtc();
 // Why the box must not be given this custom table (the checks an EDID upload
 // makes unless forced; a profile is never forced); empty when it may.
 std::string customTableProblem(const std::vector<uint8_t> &table);
+// Everything in the profile the box would refuse (a value no setting takes,
+// a custom table, infoframe or CEC text it would not send), found before
+// anything is written; empty when the whole profile can go on a box.
+std::vector<std::string> profileProblems(const Profile &p);
 
 // What the box reports, read the way start-up and the readback read it.
 struct BoxFacts {

@@ -4,6 +4,7 @@
 
 #include "edid_import.h"
 #include "edid_text.h"
+#include "json_support.h"
 #include "settings_table.h"
 
 #include <cmath>
@@ -197,16 +198,12 @@ ReadResult readProfile(std::string_view fileText)
         r.error = "the file is larger than a profile can be (" + std::to_string(kMaxFileSize / 1024) + " KiB)";
         return r;
     }
-    Json doc;
-    try {
-        doc = Json::parse(fileText.begin(), fileText.end());
-    } catch (const Json::parse_error &e) {
-        r.error = "not a profile: the JSON is malformed at byte " + std::to_string(e.byte);
-        return r;
-    } catch (const Json::exception &) {
-        r.error = "not a profile: the JSON holds a number out of range";
+    report::JsonRead read = report::readJson(fileText);
+    if (!read.ok()) {
+        r.error = "not a profile: " + read.error;
         return r;
     }
+    const Json doc = std::move(read.doc);
     if (!doc.is_object() || !doc.contains("format")) {
         r.error = "not a profile: no \"format\" key";
         return r;

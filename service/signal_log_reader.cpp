@@ -14,8 +14,9 @@ std::optional<Change> parseLogLine(std::string_view line)
 {
     if (line.size() > kMaxLogLine)
         return std::nullopt;
-    const Json j = Json::parse(line.begin(), line.end(), nullptr, false);
-    if (!j.is_object())
+    const report::JsonRead read = report::readJson(line);
+    const Json &j = read.doc;
+    if (!read.ok() || !j.is_object())
         return std::nullopt;
     const auto time = j.find("time"), field = j.find("field");
     if (time == j.end() || !time->is_string() || field == j.end() || !field->is_string() || field->empty() ||
@@ -37,12 +38,21 @@ bool wanted(const Change &c, const LogQuery &q)
            std::any_of(q.only.begin(), q.only.end(), [&](const std::string &n) { return fieldNamed(c.field, n); });
 }
 
+void keepNewest(LogRead &into, size_t limit)
+{
+    if (into.changes.size() <= limit)
+        return;
+    const size_t extra = into.changes.size() - limit;
+    into.changes.erase(into.changes.begin(), into.changes.begin() + long(extra));
+    into.dropped += extra;
+}
+
 } // namespace
 
 void readLogText(std::string_view text, const LogQuery &query, LogRead &into)
 {
     size_t at = 0;
-    while (at < text.size() && !into.truncated) {
+    while (at < text.size()) {
         size_t end = text.find('\n', at);
         if (end == std::string_view::npos)
             end = text.size();
@@ -59,12 +69,12 @@ void readLogText(std::string_view text, const LogQuery &query, LogRead &into)
         }
         if (!wanted(*c, query))
             continue;
-        if (into.changes.size() == kMaxLogChanges) {
-            into.truncated = true;
-            break;
-        }
         into.changes.push_back(*c);
+        // The oldest go, in batches, so the newest `limit` stay.
+        if (into.changes.size() >= 2 * std::max<size_t>(query.limit, 1))
+            keepNewest(into, query.limit);
     }
+    keepNewest(into, query.limit);
 }
 
 namespace {
@@ -112,11 +122,8 @@ LogRead readLog(const std::string &path, const LogQuery &query)
         return read;
     }
     std::sort(files.begin(), files.end());
-    for (const auto &[day, file] : files) {
+    for (const auto &[day, file] : files)
         readLogFile(file, query, read);
-        if (read.truncated)
-            break;
-    }
     return read;
 }
 

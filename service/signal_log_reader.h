@@ -23,12 +23,14 @@ std::optional<Change> parseLogLine(std::string_view line);
 struct LogQuery {
     std::optional<Millis> since;
     std::vector<std::string> only; // field names as fieldNamed() takes them; empty: all
+    size_t limit = kMaxLogChanges;  // the newest this many are kept
 };
 
 struct LogRead {
     std::vector<Change> changes; // in the order written, oldest first
     size_t skipped = 0;          // lines that were not changes
-    bool truncated = false;      // a bound was reached; the newest are missing
+    size_t dropped = 0;          // older changes let go past the query's limit
+    bool truncated = false;      // a file past kMaxLogFileBytes: its end is not read
     std::string error;           // the folder could not be read
 };
 

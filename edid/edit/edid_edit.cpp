@@ -78,22 +78,11 @@ EditResult applyEdits(const Bytes &table, const EditList &edits, bool force)
     using Step = std::pair<const char *, std::function<void(TableModel &, Notes &)>>;
     std::vector<Step> steps;
     const EditList &e = edits;
-    if (e.audioFrom)
-        steps.push_back({"--audio-from", [&](TableModel &t, Notes &n) { takeAudio(t, *e.audioFrom, n); }});
-    if (!e.dropAudio.empty())
-        steps.push_back({"--drop-audio", [&](TableModel &t, Notes &n) { dropAudio(t, e.dropAudio, n); }});
-    if (e.speakers)
-        steps.push_back({"--speakers", [&](TableModel &t, Notes &n) { setSpeakers(t, *e.speakers, n); }});
+    // The order the help and README give: a mode made preferred before the cap sees it.
     if (!e.dropVics.empty())
         steps.push_back({"--drop-vic", [&](TableModel &t, Notes &n) { dropVics(t, e.dropVics, n); }});
-    if (e.maxTmdsMHz)
-        steps.push_back({"--max-tmds", [&](TableModel &t, Notes &n) { capTmds(t, *e.maxTmdsMHz, n); }});
-    if (e.no420)
-        steps.push_back({"--no-420", [&](TableModel &t, Notes &n) { removeY420(t, n); }});
-    if (e.noDeepColour)
-        steps.push_back({"--no-deep-colour", [&](TableModel &t, Notes &n) { removeDeepColour(t, n); }});
-    if (e.no3d)
-        steps.push_back({"--no-3d", [&](TableModel &t, Notes &n) { remove3d(t, n); }});
+    if (!e.preferred.empty())
+        steps.push_back({"--preferred", [&](TableModel &t, Notes &n) { setPreferred(t, e.preferred, n); }});
     if (e.hdrOff)
         steps.push_back({"--hdr off", [&](TableModel &t, Notes &n) {
                              removeBlocks(t, BlockType::HdrStatic, "HDR static metadata data block", n);
@@ -107,8 +96,20 @@ EditResult applyEdits(const Bytes &table, const EditList &edits, bool force)
     if (e.dropHdr10Plus)
         steps.push_back({"--drop-hdr10plus",
                          [&](TableModel &t, Notes &n) { removeBlocks(t, BlockType::Hdr10Plus, "HDR10+ block", n); }});
-    if (!e.preferred.empty())
-        steps.push_back({"--preferred", [&](TableModel &t, Notes &n) { setPreferred(t, e.preferred, n); }});
+    if (e.maxTmdsMHz)
+        steps.push_back({"--max-tmds", [&](TableModel &t, Notes &n) { capTmds(t, *e.maxTmdsMHz, n); }});
+    if (e.no420)
+        steps.push_back({"--no-420", [&](TableModel &t, Notes &n) { removeY420(t, n); }});
+    if (e.noDeepColour)
+        steps.push_back({"--no-deep-colour", [&](TableModel &t, Notes &n) { removeDeepColour(t, n); }});
+    if (e.no3d)
+        steps.push_back({"--no-3d", [&](TableModel &t, Notes &n) { remove3d(t, n); }});
+    if (e.audioFrom)
+        steps.push_back({"--audio-from", [&](TableModel &t, Notes &n) { takeAudio(t, *e.audioFrom, n); }});
+    if (!e.dropAudio.empty())
+        steps.push_back({"--drop-audio", [&](TableModel &t, Notes &n) { dropAudio(t, e.dropAudio, n); }});
+    if (e.speakers)
+        steps.push_back({"--speakers", [&](TableModel &t, Notes &n) { setSpeakers(t, *e.speakers, n); }});
     if (e.name)
         steps.push_back({"--name", [&](TableModel &t, Notes &n) { setName(t, *e.name, n); }});
     if (e.serial)

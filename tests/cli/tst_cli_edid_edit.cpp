@@ -7,6 +7,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString kTv = QStringLiteral(VANTREL_SOURCE_DIR "/tests/edid_decode/corpus/tv_samsung_LGE0000_c5ec34e6.bin");
@@ -62,6 +64,36 @@ private slots:
         QVERIFY(!doc["diff"].toObject()["changes"].toArray().isEmpty());
         EXPECT_STATUS(ctl.run({"edid", "edit", kTv, "-o", out}), 2);
         EXPECT_STATUS(ctl.run({"edid", "edit", kTv, "-o", out, "--drop-vic", "x"}), 2);
+    }
+
+    // Input and output as hostile runs met them: OUT and FIFO (no writer) stand for files of the run.
+    void inputAndOutputHandling_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("says");  // on standard error
+        QTest::addColumn<QString>("shows"); // on standard output
+        const QByteArray tv = readAll(kTv);
+        QTest::newRow("edits in the README's order") << QStringList{"edid", "edit", kTv, "--preferred", "97", "--max-tmds", "300", "-o", "OUT"} << QByteArray() << 0 << "" << "--max-tmds: VIC 97 (3840x2160p60) needs 594 MHz";
+        QTest::newRow("notes beside -o -") << QStringList{"edid", "edit", kTv, "-o", "-", "--drop-vic", "95", "--text"} << QByteArray() << 0 << "--drop-vic: VIC 95" << "00 FF FF FF FF FF FF 00";
+        QTest::newRow("bytes past the table") << QStringList{"edid", "edit", "-", "-o", "OUT", "--name", "X"} << tv + tv + QByteArray(1, '\0') << 0 << "holds 257 bytes past the 256 its table announces" << "";
+        QTest::newRow("pipe with no writer") << QStringList{"edid", "edit", "FIFO", "-o", "OUT", "--name", "X"} << QByteArray() << 1 << "is empty" << "";
+        QTest::newRow("standard output by name") << QStringList{"edid", "edit", kTv, "-o", "/dev/stdout", "--name", "X", "--text"} << QByteArray() << 0 << "" << "00 FF FF FF FF FF FF 00";
+    }
+    void inputAndOutputHandling()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, input);
+        CtlRunner ctl;
+        QVERIFY(::mkfifo(ctl.path("fifo").toLocal8Bit().constData(), 0600) == 0);
+        args.replaceInStrings(QRegularExpression("^OUT$"), ctl.path("out.bin")).replaceInStrings(QRegularExpression("^FIFO$"), ctl.path("fifo"));
+        const CtlRun r = ctl.run(args, input.isEmpty() ? QByteArray() : input);
+        QFETCH(int, status);
+        EXPECT_STATUS(r, status);
+        QFETCH(QString, says);
+        QFETCH(QString, shows);
+        QVERIFY2(r.err.contains(says) && r.out.contains(shows), qPrintable(r.err));
     }
 };
 

@@ -3,6 +3,8 @@
 // an apply the box stops; a profile from a later version.
 #include "ctl_runner.h"
 
+#include <sys/stat.h>
+
 class CliProfile : public QObject {
     Q_OBJECT
 
@@ -63,6 +65,44 @@ private slots:
         const CtlRun r = ctl.run({"profile", "apply", f.fileName(), "--yes"});
         EXPECT_STATUS(r, 1);
         QVERIFY2(r.err.contains(QLatin1String("later version (2)")), qPrintable(r.err));
+    }
+
+    // A file the box would refuse in part is refused whole by show, the dry
+    // run and the apply alike (status 1, nothing sent); none of them crashes.
+    void badProfileRefusedBeforeTheBox_data()
+    {
+        QTest::addColumn<QByteArray>("body"); // after "format" and "version"; empty: a pipe with no writer
+        QTest::addColumn<QString>("reason");
+        const QByteArray table = "00 FF FF FF FF FF FF 00" + QByteArray(" 00").repeated(120);
+        QTest::newRow("nested arrays") << "\"x\": " + QByteArray(100000, '[') + QByteArray(100000, ']') << "deeper than 64";
+        QTest::newRow("custom table checksum") << "\"edid\": {\"custom\": \"" + table + "\"}" << "checksum";
+        QTest::newRow("cec text") << QByteArray("\"cec\": {\"sp\": \"hello\"}") << "cec.sp";
+        QTest::newRow("infoframe text") << QByteArray("\"infoframes\": {\"hdr\": \"zz:yy\"}") << "infoframes.hdr";
+        const QByteArray avi = QByteArray("82:").repeated(39) + "82";
+        QTest::newRow("infoframe length") << "\"infoframes\": {\"avi\": \"" + avi + "\"}" << "2 to 13 bytes";
+        QTest::newRow("value of no setting") << QByteArray("\"settings\": {\"input\": \"PORT Z\"}") << "settings.input";
+        QTest::newRow("pipe with no writer") << QByteArray() << "is empty";
+    }
+    void badProfileRefusedBeforeTheBox()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QString, reason);
+        CtlRunner ctl;
+        const QString path = ctl.path(QStringLiteral("p.json"));
+        if (body.isEmpty()) {
+            QVERIFY(::mkfifo(path.toLocal8Bit().constData(), 0600) == 0);
+        } else {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("{\"format\": \"vantrel-profile\", \"version\": 1, " + body + "}");
+        }
+        for (const QStringList &args : {QStringList{"profile", "show", path}, {"profile", "apply", path, "--dry-run"},
+                                        {"profile", "apply", path, "--yes"}}) {
+            const CtlRun r = ctl.run(args);
+            EXPECT_STATUS(r, 1);
+            QVERIFY2(r.err.contains(reason), qPrintable(r.err));
+            QCOMPARE(ctl.takeWire(), QStringList());
+        }
     }
 };
 

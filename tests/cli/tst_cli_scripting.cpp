@@ -75,6 +75,13 @@ private slots:
         QTest::newRow("value out of range") << QStringList{"set", "input", "5"} << "" << "" << 2 << "PORT A [TOP]" << "";
         QTest::newRow("--hdr with another setting") << QStringList{"set", "cec", "on", "--hdr", "87:01"} << "" << "" << 2 << "--hdr" << "";
         QTest::newRow("reset without --yes") << QStringList{"reset", "all"} << "" << "" << 2 << "--yes" << "";
+        QTest::newRow("a path, not an option") << QStringList{"edid", "decode", "/nonexistent/b.bin"} << "" << "" << 1 << "cannot read /nonexistent/b.bin" << "";
+        QTest::newRow("empty field") << QStringList{"infoframe", "hdr", "--max-cll", "", "--print"} << "" << "" << 2 << "--max-cll needs a value" << "";
+        QTest::newRow("empty template") << QStringList{"infoframe", "hdr", "--template=", "--print"} << "" << "" << 2 << "--template needs a value" << "";
+        QTest::newRow("built-in library") << QStringList{"--usb-library=", "infoframe", "decode", "avi", "00:00"} << "" << "" << 0 << "" << "PASS";
+        QTest::newRow("fraction rounded") << QStringList{"infoframe", "hdr", "--template", "hdr10-1000", "--max-cll", "1000.4", "--print"} << "" << "" << 0 << "--max-cll 1000.4 is rounded to 1000" << "87:01:1a";
+        QTest::newRow("opcode typo") << QStringList{"cec", "send", "--to", "tv", "standbye", "--print"} << "" << "" << 2 << "did you mean \"standby\"" << "";
+        QTest::newRow("recipe typo") << QStringList{"cec", "recipe", "tv-onn", "--print"} << "" << "" << 2 << "did you mean \"tv-on\"" << "";
         QTest::newRow("interval without --watch") << QStringList{"status", "5"} << "" << "" << 2 << "--watch" << "";
         // No box.
         QTest::newRow("no box with the serial") << QStringList{"status"} << "serials=2024" << "" << 3 << "2023" << "";
@@ -339,6 +346,13 @@ private slots:
         QTest::newRow("option value") << "vantrelctl --usb-library " << QStringList{"simulator"};
         QTest::newRow("a text: nothing") << "vantrelctl cec send " << QStringList{};
         QTest::newRow("unknown setting: nothing") << "vantrelctl set volume " << QStringList{};
+        QTest::newRow("template") << "vantrelctl infoframe hdr --template h"
+                                  << QStringList{"hdr10-1000", "hdr10-4000", "hlg"};
+        QTest::newRow("address") << "vantrelctl cec send --to pl" << QStringList{"playback1", "playback2", "playback3"};
+        QTest::newRow("opcode") << "vantrelctl cec send --to tv image-" << QStringList{"image-view-on"};
+        QTest::newRow("colour") << "vantrelctl infoframe avi --colour yuv4"
+                                << QStringList{"yuv422", "yuv444", "yuv420"};
+        QTest::newRow("profile parts") << "vantrelctl profile diff p.json --only e" << QStringList{"edid"};
     }
     void completionOffersWhatMayComeNext()
     {
@@ -387,15 +401,24 @@ private slots:
         names += ctl.run({"__complete", "--", "set"}).outLines();                // common options and set's
         for (const QString &command : ctl.run({"__complete", ""}).outLines())    // first words
             names += command;
-        for (const char *group : {"edid", "cec", "infoframe"})
+        QStringList commands = ctl.run({"__complete", ""}).outLines();
+        for (const char *group : {"edid", "cec", "infoframe", "profile"})
             for (const QString &word : ctl.run({"__complete", "", group}).outLines())
-                names += QLatin1String(group) + QLatin1Char(' ') + word;
+                commands += QLatin1String(group) + QLatin1Char(' ') + word;
+        names += commands;
         for (const char *c : {"status", "settings", "edid read", "edid write", "edid check", "infoframe avi",
                               "infoframe decode"})
             names += ctl.run(QStringList{"__complete", "--"} + QString::fromLatin1(c).split(QLatin1Char(' '))).outLines();
         names += QStringList{"VANTREL_USB_LIBRARY", "VANTREL_SIM", "VANTREL_USB_IDS"};
         for (const QString &name : names)
             QVERIFY2(text.contains(name), qPrintable(name));
+        // Each command's synopsis starts its own paragraph.
+        const QStringList rows = text.split(QLatin1Char('\n'));
+        for (int i = 1; i < rows.size(); ++i) {
+            const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^\\.BR (\"([^\"]+)\"|(\\S+)) \"")).match(rows[i]);
+            if (m.hasMatch() && commands.contains(m.captured(2) + m.captured(3)))
+                QVERIFY2(rows[i - 1] == QLatin1String(".TP"), qPrintable(rows[i]));
+        }
     }
 };
 

@@ -7,6 +7,11 @@
 #include <filesystem>
 #include <fstream>
 
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 using namespace vantrel::edid;
 
 namespace {
@@ -145,6 +150,35 @@ private slots:
         QCOMPARE(readAll(real), std::string(256, 'Z'));
         QVERIFY(fs::is_symlink(base / "link.bin"));
     }
+
+#ifndef _WIN32
+    // A file with a second name is written in place; when the disk (here a
+    // file size limit) has no room for the new bytes, both names keep the old.
+    void sharedFileKeptWhenNoRoom()
+    {
+        QTemporaryDir dir;
+        const std::filesystem::path file = dir.path().toStdString() + "/tv.bin", other = dir.path().toStdString() + "/b";
+        const std::string old(256, 'A');
+        rlimit saved{}, small{};
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        for (const size_t size : {size_t(4096), size_t(64 * 1024)}) {
+            std::filesystem::remove(other);
+            std::ofstream(file, std::ios::binary | std::ios::trunc) << old;
+            std::filesystem::create_hard_link(file, other);
+            small = {16 * 1024, saved.rlim_max};
+            QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+            std::string error;
+            const bool written = atomicWriteFile(file.string(), std::vector<uint8_t>(size, 'B'), error);
+            ::setrlimit(RLIMIT_FSIZE, &saved);
+            const std::string expected = size <= small.rlim_cur ? std::string(size, 'B') : old;
+            QCOMPARE(written, size <= small.rlim_cur);
+            QCOMPARE(readAll(other), expected);
+            QCOMPARE(readAll(file), expected);
+        }
+        std::signal(SIGXFSZ, previous);
+    }
+#endif
 };
 
 QTEST_APPLESS_MAIN(TestEdidFile)

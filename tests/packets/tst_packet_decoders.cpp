@@ -285,6 +285,9 @@ private slots:
                                                   "Picture aspect: 4:3", "Active format: not given"}
                                    << true << "the fields of data bytes 3 to 5 are missing"
                                    << "YCbCr 4:4:4, SMPTE 170M";
+        QTest::newRow("longer than the box sends")
+            << QString("00:").repeated(99) + "00" << QStringList{"AVI infoframe (100 data bytes):"} << false
+            << "the box sends 13 at most" << "RGB; does not conform";
         QTest::newRow("content type without IT") << "00:00:00:04:20" << QStringList{"IT content: no"} << true
                                                  << "Content type given without the IT content flag"
                                                  << "RGB, 1280x720p60 (VIC 4)";

@@ -103,6 +103,24 @@ private slots:
         QVERIFY(!readLog(folder + "/missing", {}).error.empty());
     }
 
+    // Past its limit a read keeps the newest and counts the others; a line
+    // nested deeper than any change is skipped like any malformed one.
+    void readKeepsTheNewestPastItsLimit()
+    {
+        std::string text = std::string(8000, '[') + std::string(8000, ']') + "\n";
+        for (int i = 0; i < 10; ++i)
+            text += vantrel::report::compactText(changeJson({1796119200000 + i, "hdr", i, i + 1}));
+        LogQuery query;
+        query.limit = 3;
+        LogRead read;
+        readLogText(text, query, read);
+        QCOMPARE(read.skipped, size_t(1));
+        QCOMPARE(read.dropped, size_t(7));
+        QCOMPARE(read.changes.size(), size_t(3));
+        QCOMPARE(read.changes.front().newValue, Json(8));
+        QCOMPARE(read.changes.back().newValue, Json(10));
+    }
+
     void commandsAreShapedAndLimited()
     {
         using K = ControlCommand::Kind;
