@@ -137,8 +137,8 @@ ExportResult exportTable(const std::vector<uint8_t> &bytes, const ExportRequest 
         r.bytes = table;
         r.fileName = name + ".bin";
         r.steps = {
-            "Copy the file where the kernel loads firmware from: sudo install -D -m 0644 " + r.fileName + " " +
-                firmware,
+            "Copy the file where the kernel loads firmware from: sudo install -D -m 0644 " +
+                (request.path.empty() ? r.fileName : request.path) + " " + firmware,
             request.connector.empty()
                 ? "Find the connector's name: ls /sys/class/drm (card0-HDMI-A-1 is the connector HDMI-A-1)"
                 : "The connector: " + connector,
@@ -156,12 +156,13 @@ ExportResult exportTable(const std::vector<uint8_t> &bytes, const ExportRequest 
                                 instance + "\\Device Parameters\\EDID_OVERRIDE";
         r.bytes = textBytes(regFile(table, key));
         r.fileName = id + ".reg";
+        const std::string file = request.path.empty() ? r.fileName : request.path;
         if (request.instance.empty())
             r.steps.push_back("Find the display's instance: Device Manager, Monitors, the display, Properties, "
                               "Details, \"Device instance path\" (DISPLAY\\" + id +
                               "\\5&12345678&0&UID4352: the part after " + id + "\\), and put it in place of "
-                              "INSTANCE in " + r.fileName);
-        r.steps.push_back("Import the file as an administrator: double-click it, or reg import " + r.fileName);
+                              "INSTANCE in " + file);
+        r.steps.push_back("Import the file as an administrator: double-click it, or reg import " + file);
         r.steps.push_back("Restart the computer, or disable and enable the display in Device Manager");
         r.steps.push_back("To undo: delete the key " + key);
         break;

@@ -17,6 +17,7 @@ struct ExportRequest {
     std::string name;      // Linux: the firmware file's name without .bin (default: the display's id)
     std::string connector; // Linux: "HDMI-A-1"; empty: a placeholder in the steps
     std::string instance;  // Windows: the display's device instance; empty: a placeholder
+    std::string path;      // where the file is written, as the steps name it; empty: fileName
 };
 
 struct ExportResult {
