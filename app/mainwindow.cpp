@@ -3,6 +3,7 @@
 
 #include "edid_decode_page.h"
 #include "edid_designer_page.h"
+#include "edid_library_page.h"
 #include "edid_page.h"
 #include "feedback.h"
 #include "inject_page.h"
@@ -328,6 +329,7 @@ void MainWindow::makePages()
     inject_ = std::make_unique<InjectPage>(context);
     edidDecode_ = std::make_unique<EdidDecodePage>(context, *edid_);
     edidDesigner_ = std::make_unique<EdidDesignerPage>(context, *edid_);
+    edidLibrary_ = std::make_unique<EdidLibraryPage>(context, *edid_);
     packetDecode_ = std::make_unique<PacketDecodePage>(context);
     profile_ = std::make_unique<ProfilePage>(context, *settings_, *edid_, *inject_, [this] {
         return SetupComplete && presence_.state() == vantrel::BoxPresence::State::Answering;
@@ -349,6 +351,7 @@ void MainWindow::setupToolsMenu()
     tools->setObjectName(QStringLiteral("menuTools"));
     edidDecode_->addAction(tools);
     edidDesigner_->addAction(tools);
+    edidLibrary_->addActions(tools);
     packetDecode_->addAction(tools);
     signalHistory_->addAction(tools);
     ui->menubar->insertMenu(ui->menuHelp->menuAction(), tools);

@@ -21,6 +21,7 @@
 
 class EdidDecodePage;
 class EdidDesignerPage;
+class EdidLibraryPage;
 class EdidPage;
 class Feedback;
 class InjectPage;
@@ -68,6 +69,7 @@ public:
     InjectPage &injectPage() { return *inject_; }
     EdidDecodePage &edidDecodePage() { return *edidDecode_; }
     EdidDesignerPage &edidDesignerPage() { return *edidDesigner_; }
+    EdidLibraryPage &edidLibraryPage() { return *edidLibrary_; }
     PacketDecodePage &packetDecodePage() { return *packetDecode_; }
     SignalHistoryPage &signalHistoryPage() { return *signalHistory_; }
 
@@ -198,6 +200,7 @@ private:
     std::unique_ptr<InjectPage> inject_;
     std::unique_ptr<EdidDecodePage> edidDecode_;
     std::unique_ptr<EdidDesignerPage> edidDesigner_;
+    std::unique_ptr<EdidLibraryPage> edidLibrary_;
     std::unique_ptr<PacketDecodePage> packetDecode_;
     std::unique_ptr<ProfilePage> profile_;
     std::unique_ptr<SignalHistoryPage> signalHistory_;

@@ -30,9 +30,11 @@ private:
     void load(int source);
     bool putInEdidBox();
     void save();
+    void addExportButton();
 
     PageContext c_;
     EdidPage &edid_;
     QAction *action_ = nullptr;
     EdidDesignerDialog *dialog_ = nullptr;
+    QString from_; // where the designer's table came from
 };
