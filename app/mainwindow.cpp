@@ -5,6 +5,7 @@
 #include "edid_decode_page.h"
 #include "edid_designer_page.h"
 #include "chain_planner_page.h"
+#include "edid_library_page.h"
 #include "edid_page.h"
 #include "feedback.h"
 #include "inject_page.h"
@@ -339,6 +340,7 @@ void MainWindow::makePages()
     edidDecode_ = std::make_unique<EdidDecodePage>(context, *edid_);
     edidDesigner_ = std::make_unique<EdidDesignerPage>(context, *edid_);
     chainPlanner_ = std::make_unique<ChainPlannerPage>(context, *edidDesigner_, *settings_);
+    edidLibrary_ = std::make_unique<EdidLibraryPage>(context, *edid_);
     packetDecode_ = std::make_unique<PacketDecodePage>(context);
     profile_ = std::make_unique<ProfilePage>(context, *settings_, *edid_, *inject_, [this] {
         return SetupComplete && presenceArea_->monitor().answering();
@@ -361,6 +363,7 @@ void MainWindow::setupToolsMenu()
     edidDecode_->addAction(tools);
     edidDesigner_->addAction(tools);
     chainPlanner_->addAction(tools);
+    edidLibrary_->addActions(tools);
     packetDecode_->addAction(tools);
     signalHistory_->addAction(tools);
     ui->menubar->insertMenu(ui->menuHelp->menuAction(), tools);

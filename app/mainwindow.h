@@ -23,6 +23,7 @@ class BoxPresenceArea;
 class EdidDecodePage;
 class EdidDesignerPage;
 class ChainPlannerPage;
+class EdidLibraryPage;
 class EdidPage;
 class Feedback;
 class InjectPage;
@@ -71,6 +72,7 @@ public:
     EdidDecodePage &edidDecodePage() { return *edidDecode_; }
     EdidDesignerPage &edidDesignerPage() { return *edidDesigner_; }
     ChainPlannerPage &chainPlannerPage() { return *chainPlanner_; }
+    EdidLibraryPage &edidLibraryPage() { return *edidLibrary_; }
     PacketDecodePage &packetDecodePage() { return *packetDecode_; }
     SignalHistoryPage &signalHistoryPage() { return *signalHistory_; }
 
@@ -186,6 +188,7 @@ private:
     std::unique_ptr<EdidDecodePage> edidDecode_;
     std::unique_ptr<EdidDesignerPage> edidDesigner_;
     std::unique_ptr<ChainPlannerPage> chainPlanner_;
+    std::unique_ptr<EdidLibraryPage> edidLibrary_;
     std::unique_ptr<PacketDecodePage> packetDecode_;
     std::unique_ptr<ProfilePage> profile_;
     std::unique_ptr<SignalHistoryPage> signalHistory_;

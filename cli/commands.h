@@ -55,6 +55,7 @@ std::vector<Command> boxCommands();
 std::vector<Command> statusCommands();
 std::vector<Command> edidCommands();
 std::vector<Command> edidEditCommands(); // edit, diff
+std::vector<Command> edidLibraryCommands(); // save-as, list, load, export
 std::vector<Command> injectCommands();
 std::vector<Command> packetCommands();
 std::vector<Command> profileCommands();

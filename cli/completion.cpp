@@ -9,6 +9,7 @@
 
 #include "command_line.h"
 #include "compose.h"
+#include "edid_library.h"
 #include "setting_values.h"
 
 #include <algorithm>
@@ -162,6 +163,15 @@ std::vector<std::string> completionCandidates(const std::string &current, const 
     }
     const std::vector<std::string> args(words.begin() + long(count), words.end());
     const std::string name = c->words;
+    // A table argument may name a library entry.
+    const bool loadName = name == "edid load" && args.empty();
+    if (loadName || current.rfind(edid::kLibraryPrefix, 0) == 0) {
+        for (const edid::LibraryEntry &e : edid::EdidLibrary(edid::EdidLibrary::defaultFolder()).list())
+            out.push_back(loadName ? e.name : edid::kLibraryPrefix + e.name);
+        return out;
+    }
+    if (name == "edid save-as" && args.size() == 1)
+        return {"box", "top", "bottom"};
     if (name == "set" && args.empty())
         return settingNames();
     if (name == "set" && args.size() == 1) {

@@ -6,6 +6,7 @@
 
 #include "edid_file.h"
 #include "edid_import.h"
+#include "edid_library.h"
 #include "edid_report.h"
 #include "edid_transfer.h"
 
@@ -181,8 +182,8 @@ int runCheck(Invocation &inv)
         return kExitOk;
     if (!inv.isSet("fix"))
         return kExitFailed;
-    if (path == "-")
-        usageError("--fix needs a file, not standard input");
+    if (path == "-" || edid::isLibrarySource(path))
+        usageError("--fix needs a file, not standard input or a library entry");
     // Written back in the form it came in: only the checksum bytes change.
     std::vector<uint8_t> fixed = in.bytes;
     edid::repairBlockChecksums(fixed);

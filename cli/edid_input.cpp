@@ -3,6 +3,7 @@
 
 #include "cli_error.h"
 #include "edid_file.h"
+#include "edid_library.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -72,6 +73,13 @@ std::vector<uint8_t> readBounded(const std::string &path, size_t limit)
 
 EdidInput loadEdidInput(const std::string &path, const std::string &output)
 {
+    if (edid::isLibrarySource(path)) {
+        std::string error;
+        const auto table = edid::loadLibraryTable(path, error);
+        if (!table)
+            throw CliError{kExitFailed, error};
+        return edidInputFrom(*table, path);
+    }
     return edidInputFrom(readBounded(path, kMaxTableFile), path == "-" ? std::string("standard input") : path, output);
 }
 

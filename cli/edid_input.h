@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // EDID tables given on the command line: a binary file (the window's 256
 // bytes, a display's edid file of 128 to 512 bytes), hex text in any of the
-// forms the importer reads, or standard input ("-").
+// forms the importer reads, standard input ("-") or a library entry
+// ("lib:NAME").
 #pragma once
 
 #include "edid_import.h"

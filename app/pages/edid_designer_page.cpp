@@ -2,6 +2,7 @@
 #include "edid_designer_page.h"
 
 #include "edid_designer_dialog.h"
+#include "edid_export_action.h"
 #include "edid_file.h"
 #include "edid_import.h"
 #include "edid_page.h"
@@ -14,6 +15,7 @@
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QMenu>
+#include <QPushButton>
 
 #include "ui_EdidDesignerDialog.h"
 #include "ui_VantrelForm.h"
@@ -42,6 +44,7 @@ void EdidDesignerPage::openDesigner()
                 edid_.writeInCustomMode([this] { return switchToCustom(); });
         });
         QObject::connect(dialog_, &EdidDesignerDialog::saveRequested, c_.window, [this] { save(); });
+        addExportButton();
         load(0);
     }
     dialog_->show();
@@ -86,6 +89,7 @@ void EdidDesignerPage::load(int source)
     }
     // Zero blocks after the table are the box's padding, not extensions.
     table.resize(std::min(table.size(), size_t(edid::extensionCount(table).present + 1) * edid::kBlockSize));
+    from_ = from;
     dialog_->setTable(table, from);
 }
 
@@ -97,6 +101,11 @@ bool EdidDesignerPage::putInEdidBox()
     edid::EdidImage image{};
     std::copy(r.bytes.begin(), r.bytes.end(), image.begin());
     c_.ui->EDIDtext->setPlainText(QString::fromStdString(edid::canonicalEdidText(image)));
+    // The library keeps what the table was made of.
+    std::vector<std::string> edits;
+    for (const edid::edit::EditStep &step : r.steps)
+        edits.push_back(step.changes.empty() ? step.edit : step.edit + ": " + step.changes.front());
+    edid_.noteOrigin("designer", from_.toStdString(), edits);
     return true;
 }
 
@@ -109,6 +118,21 @@ bool EdidDesignerPage::switchToCustom()
     if (c_.ui->cmBEdid->currentIndex() != 0)
         c_.ui->cmBEdid->setCurrentIndex(0);
     return c_.ui->customEDID->isChecked();
+}
+
+// Beside Save...: the designed table in the forms other systems read.
+void EdidDesignerPage::addExportButton()
+{
+    auto *button = new QPushButton(tr("&Export..."), dialog_);
+    button->setObjectName(QStringLiteral("exportButton"));
+    button->setToolTip(tr("Write the designed table for Linux, Windows, firmware or web tools"));
+    QBoxLayout *row = dialog_->ui->buttonRow;
+    row->insertWidget(row->indexOf(dialog_->ui->saveButton) + 1, button);
+    QWidget::setTabOrder(dialog_->ui->saveButton, button);
+    QObject::connect(button, &QPushButton::clicked, c_.window, [this] {
+        if (dialog_->result().ok)
+            exportTableInteractively(dialog_, c_.reporter, dialog_->result().bytes);
+    });
 }
 
 void EdidDesignerPage::save()

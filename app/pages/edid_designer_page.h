@@ -31,9 +31,11 @@ private:
     bool putInEdidBox();
     bool switchToCustom();
     void save();
+    void addExportButton();
 
     PageContext c_;
     EdidPage &edid_;
     QAction *action_ = nullptr;
     EdidDesignerDialog *dialog_ = nullptr;
+    QString from_; // where the designer's table came from
 };

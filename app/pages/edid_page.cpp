@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The bytes always come from the text box, parsed afresh each time.
 #include "edid_page.h"
+#include "atomic_save.h"
 
 #include "edid_file.h"
 #include "edid_import.h"
@@ -11,7 +12,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextCharFormat>
 #include <QTextCursor>
 
@@ -55,6 +55,7 @@ bool EdidPage::readEdidFrom(uint8_t fetchCode)
     else
         replaceText(c_.ui->EDIDtext, QString::fromLatin1(r.text.c_str()), Qt::black, QFont::Normal);
     EdidTextBuffer = r.text;
+    noteOrigin(fetchCode == frame::kFetchTxAEdid ? "TX A" : fetchCode == frame::kFetchTxBEdid ? "TX B" : "box");
     return true;
 }
 
@@ -85,10 +86,16 @@ bool EdidPage::rereadBoxTable()
                                         tr("Replace the table in the EDID box with it?"))) {
         showBoxTable(r.text);
         EdidTextBuffer = r.text;
+        noteOrigin("box");
     } else {
         c_.reporter.status(tr("The EDID box keeps its table; the box's rebuilt table was not shown"), 4000);
     }
     return true;
+}
+
+void EdidPage::noteOrigin(const std::string &source, const std::string &detail, const std::vector<std::string> &edits)
+{
+    TableOrigin = {source, detail, edits, c_.ui->EDIDtext->toPlainText()};
 }
 
 void EdidPage::ReadEDID()
@@ -257,6 +264,7 @@ bool EdidPage::LoadEDIDfromFile()
         showEdidHex(loaded.image);
     else
         replaceText(c_.ui->EDIDtext, QString::fromLatin1(loaded.text.c_str()), QColor(0, 0, 255, 255), QFont::Bold);
+    noteOrigin("file", QFileInfo(path).absoluteFilePath().toStdString());
     c_.reporter.status(tr("File loaded"), 2000);
     // The text is in the box for editing; where it goes wrong is said now.
     if (!loaded.problem.empty())
@@ -275,26 +283,10 @@ bool EdidPage::SaveEDIDtoFile()
         c_.window, tr("Save File"), QString::fromLatin1(edid::kProposedFileName), tr("Binary file (*.bin)"));
     if (path.isEmpty())
         return false;
-    // A file is written beside the old one and swapped in whole, so a failed
-    // save keeps it. A device or pipe cannot be swapped (the swap would put a
-    // plain file in its place): it is written where it is.
-    const QFileInfo target(path);
-    const bool inPlace = target.exists() && !target.isFile() && !target.isDir();
-    QSaveFile swapped(path);
-    QFile direct(path);
-    QFileDevice &file = inPlace ? static_cast<QFileDevice &>(direct) : swapped;
-    if (!file.open(QIODevice::WriteOnly)) {
-        c_.reporter.feedback().warning(c_.window, tr("VANTREL Utility"),
-                                       tr("Cannot write file %1:\n%2.").arg(path, file.errorString()));
-        return false;
-    }
     c_.reporter.status(tr("Saving file..."), 2000);
     const std::vector<uint8_t> bytes = edid::edidFileBytes(image);
-    const qint64 written = file.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size()));
-    if (written != qint64(bytes.size()) || !(inPlace ? direct.flush() : swapped.commit())) {
-        const QString why = file.errorString();
-        if (!inPlace)
-            swapped.cancelWriting();
+    QString why;
+    if (!saveAtomically(path, std::string(bytes.begin(), bytes.end()), why)) {
         c_.reporter.feedback().warning(c_.window, tr("VANTREL Utility"),
                                        tr("Cannot write file %1:\n%2.").arg(path, why));
         return false;

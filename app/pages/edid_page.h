@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class EdidPage {
     Q_DECLARE_TR_FUNCTIONS(MainWindow)
@@ -30,6 +31,18 @@ public:
         PendingEdidRead = true;
         edidRereadTries_ = 0;
     }
+
+    // Where the EDID box's text came from, for the library: "box", "TX A",
+    // "TX B", "file" (detail: its path), "designer" (detail: where its table
+    // came from; the edits); text: the box's text as it came.
+    struct Origin {
+        std::string source, detail;
+        std::vector<std::string> edits;
+        QString text;
+    };
+    Origin TableOrigin;
+    void noteOrigin(const std::string &source, const std::string &detail = {},
+                    const std::vector<std::string> &edits = {});
 
     bool readEdidFrom(uint8_t fetchCode);
     // The re-read after a mode change: the rebuilt table replaces what a read

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "profile_page.h"
 
+#include "atomic_save.h"
 #include "feedback.h"
 #include "profile_apply_dialog.h"
 #include "profile_target.h"
@@ -12,7 +13,6 @@
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QMenu>
-#include <QSaveFile>
 #include <QSettings>
 
 #include "ui_VantrelForm.h"
@@ -141,10 +141,9 @@ void ProfilePage::SaveProfile()
         if (const std::string &cec = inject_.storedCec(lp); !cec.empty())
             (lp ? p.cecLp : p.cecSp) = cec;
     const std::string json = profile::writeProfile(p);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(json.data(), qint64(json.size())) != qint64(json.size()) ||
-        !file.commit()) {
-        warn(tr("Cannot write file %1:\n%2.").arg(path, file.errorString()));
+    QString why;
+    if (!saveAtomically(path, json, why)) {
+        warn(tr("Cannot write file %1:\n%2.").arg(path, why));
         return;
     }
     c_.reporter.status(tr("Profile saved"), 2000);

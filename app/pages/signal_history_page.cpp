@@ -8,8 +8,8 @@
 #include <QAction>
 #include <QMainWindow>
 #include <QMenu>
-#include <QSaveFile>
 
+#include "atomic_save.h"
 #include "feedback.h"
 
 #include "ui_VantrelForm.h"
@@ -103,10 +103,9 @@ bool SignalHistoryPage::SaveSignalHistory()
     std::string text;
     for (const service::Change &c : changes_)
         text += service::changeLine(c);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), qint64(text.size())) != qint64(text.size()) ||
-        !file.commit()) {
-        feedback.warning(parent, tr("VANTREL Utility"), tr("Cannot write file %1:\n%2.").arg(path, file.errorString()));
+    QString why;
+    if (!saveAtomically(path, text, why)) {
+        feedback.warning(parent, tr("VANTREL Utility"), tr("Cannot write file %1:\n%2.").arg(path, why));
         return false;
     }
     c_.reporter.status(tr("Signal history saved"), 2000);

@@ -3,6 +3,7 @@
 // the section checksum and the padding after it.
 #include "displayid_blocks.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace vantrel::edid {
@@ -150,6 +151,35 @@ void decodeInterface(BlockReader &r)
     r.block.interfaceText = text;
 }
 
+// Bits per colour of each encoding, audio rates and colour space and EOTF
+// pairs; more pairs follow their count, at most 7.
+void decodeInterfaceFeatures(BlockReader &r)
+{
+    if (!r.needs(9))
+        return;
+    DisplayIdInterfaceFeatures f;
+    f.rgbBpc = r.at(0);
+    f.ycbcr444Bpc = r.at(1);
+    f.ycbcr422Bpc = r.at(2);
+    f.ycbcr420Bpc = r.at(3);
+    f.min420PixelRateKHz = r.at(4) * 74250u;
+    f.audioRates = r.at(5);
+    f.colourEotf = r.at(6);
+    if (r.at(7))
+        r.error("reserved colour space and EOTF combinations are set");
+    const unsigned count = r.at(8);
+    if (count > 7)
+        r.error(std::to_string(count) + " more colour space and EOTF combinations, at most 7 allowed");
+    for (unsigned i = 0; i < count && i < 7 && 9 + i < r.block.length; ++i)
+        f.additional.push_back(r.at(9 + i));
+    if (9 + std::min(count, 7u) > r.block.length)
+        r.error("the colour space and EOTF combinations run past the end of the block");
+    else if (r.block.length != 9 + std::min(count, 7u))
+        r.error("length " + std::to_string(r.block.length) + ", " + std::to_string(9 + std::min(count, 7u)) +
+                " expected");
+    r.block.features = f;
+}
+
 void decodeTiled(BlockReader &r)
 {
     if (!r.needs(22))
@@ -187,6 +217,9 @@ void decodeBlock(DecodeContext &ctx, int block, DisplayIdBlock &b, const Display
         break;
     case 0x0F:
         decodeInterface(r);
+        break;
+    case 0x26:
+        decodeInterfaceFeatures(r);
         break;
     case 0x12:
     case 0x28:

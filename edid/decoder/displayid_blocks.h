@@ -12,6 +12,10 @@ struct BlockReader {
     size_t payload() const { return size_t(block.offset) + 3; }
     uint8_t at(unsigned i) const { return ctx.at(payload() + i); }
     void error(const std::string &message) { ctx.error(block.offset / 128, size_t(block.offset), block.name, message); }
+    void warning(const std::string &message)
+    {
+        ctx.warning(block.offset / 128, size_t(block.offset), block.name, message);
+    }
     bool needs(unsigned length)
     {
         if (block.length >= length)

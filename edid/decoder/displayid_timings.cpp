@@ -6,6 +6,7 @@
 #include "legacy_timings.h"
 #include "vic_names.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace vantrel::edid::detail {
@@ -125,6 +126,19 @@ void addVic(BlockReader &r, size_t o, unsigned length, unsigned type, unsigned v
         r.error("unknown VIC " + std::to_string(vic));
 }
 
+// Kind 0 DMT ids, 1 VICs, 2 HDMI VICs (types IV and VIII).
+void addCode(BlockReader &r, size_t o, unsigned length, unsigned type, unsigned kind, unsigned code)
+{
+    if (kind == 0)
+        addDmt(r, o, length, type, code);
+    else if (kind == 1)
+        addVic(r, o, length, type, code);
+    else if (kind == 2)
+        r.block.timings.push_back(codeTiming(o, length, type, "HDMI VIC " + std::to_string(code), 0, 0, false, 0));
+    else
+        r.error("reserved timing code kind 3");
+}
+
 } // namespace
 
 void decodeDisplayIdTimings(BlockReader &r)
@@ -159,32 +173,28 @@ void decodeDisplayIdTimings(BlockReader &r)
             b.timings.push_back(t);
         }
         break;
-    case 0x06: // type IV: DMT ids
+    case 0x06: { // type IV: one-byte codes, their kind in the revision byte as in type VIII
+        const unsigned kind = r.ctx.at(size_t(b.offset) + 1) >> 6;
         for (unsigned i = 0; i < b.length; ++i)
-            addDmt(r, p + i, 1, 4, r.at(i));
+            addCode(r, p + i, 1, 4, kind, r.at(i));
         break;
-    case 0x07: // the DMT bitmap: bit n for id n + 1
-        for (unsigned i = 0; i < b.length * 8; ++i)
+    }
+    case 0x07: // the DMT bitmap: bit n for id n + 1, ten bytes cover every id
+    case 0x08: { // the CTA-861 bitmap: bit n for VIC n + 1, eight bytes
+        const unsigned bytes = b.tag == 0x07 ? 10 : 8;
+        if (b.length > bytes)
+            r.warning("length " + std::to_string(b.length) + ": the bytes after the first " +
+                      std::to_string(bytes) + " stand for no timing");
+        for (unsigned i = 0; i < std::min(b.length, bytes) * 8; ++i)
             if ((r.at(i / 8) >> (i % 8)) & 1)
-                addDmt(r, p + i / 8, 0, 4, i + 1);
+                addCode(r, p + i / 8, 0, b.tag == 0x07 ? 4 : 8, b.tag == 0x07 ? 0 : 1, i + 1);
         break;
-    case 0x08: // the CTA-861 bitmap: bit n for VIC n + 1
-        for (unsigned i = 0; i < b.length * 8; ++i)
-            if ((r.at(i / 8) >> (i % 8)) & 1)
-                addVic(r, p + i / 8, 0, 8, i + 1);
-        break;
+    }
     case 0x23: { // type VIII: one- or two-byte codes of DMT, VIC or HDMI VIC
         const uint8_t rev = r.ctx.at(size_t(b.offset) + 1);
         const unsigned kind = rev >> 6, size = (rev & 0x08) ? 2 : 1;
         for (unsigned i = 0; i + size <= b.length; i += size) {
-            const unsigned code = size == 2 ? r.ctx.le16(p + i) : r.at(i);
-            if (kind == 0)
-                addDmt(r, p + i, size, 8, code);
-            else if (kind == 1)
-                addVic(r, p + i, size, 8, code);
-            else
-                r.block.timings.push_back(
-                    codeTiming(p + i, size, 8, "HDMI VIC " + std::to_string(code), 0, 0, false, 0));
+            addCode(r, p + i, size, 8, kind, size == 2 ? r.ctx.le16(p + i) : r.at(i));
         }
         break;
     }

@@ -3,6 +3,7 @@
 #include "edid_report.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace vantrel::edid {
 
@@ -26,6 +27,75 @@ std::optional<unsigned> HdmiVsdb::latencyMs(const std::optional<unsigned> &code)
     if (!code || *code == 0 || *code == 255)
         return std::nullopt;
     return (*code - 1) * 2;
+}
+
+std::string HdmiVsdb::latencyText(const std::optional<unsigned> &code, bool video)
+{
+    if (!code)
+        return std::string();
+    if (*code == 0)
+        return "Unknown";
+    if (*code == 255)
+        return video ? "Video not supported" : "Audio not supported";
+    return std::to_string(*latencyMs(code)) + " ms";
+}
+
+namespace {
+
+std::string flagList(unsigned bits, const char *const *names, unsigned count)
+{
+    std::string text;
+    for (unsigned i = 0; i < 8; ++i) {
+        if (!((bits >> i) & 1))
+            continue;
+        if (!text.empty())
+            text += ", ";
+        text += i < count && names[i] ? std::string(names[i]) : "Undefined (" + std::to_string(i) + ")";
+    }
+    return text;
+}
+
+} // namespace
+
+std::vector<std::string> DisplayIdInterfaceFeatures::lines() const
+{
+    static const char *const bpc444[] = {"6", "8", "10", "12", "14", "16"};
+    static const char *const bpc4xx[] = {"8", "10", "12", "14", "16"};
+    static const char *const combinations[] = {"sRGB",    "BT.601",  "BT.709/BT.1886",       "Adobe RGB",
+                                               "DCI-P3", "BT.2020", "BT.2020/SMPTE ST 2084"};
+    static const char *const spaces[] = {"Undefined", "sRGB", "BT.601", "BT.709", "Adobe RGB", "DCI-P3", "BT.2020",
+                                         "Custom"};
+    static const char *const eotfs[] = {"Undefined", "sRGB",    "BT.601",         "BT.1886",       "Adobe RGB", "DCI-P3",
+                                        "BT.2020",   "Gamma function", "SMPTE ST 2084", "Hybrid Log", "Custom"};
+    std::vector<std::string> out;
+    const auto add = [&out](const char *label, const std::string &list) {
+        if (!list.empty())
+            out.push_back(std::string(label) + ": " + list);
+    };
+    add("RGB", flagList(rgbBpc, bpc444, 6));
+    add("YCbCr 4:4:4", flagList(ycbcr444Bpc, bpc444, 6));
+    add("YCbCr 4:2:2", flagList(ycbcr422Bpc, bpc4xx, 5));
+    add("YCbCr 4:2:0", flagList(ycbcr420Bpc, bpc4xx, 5));
+    if (min420PixelRateKHz) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.3f MHz", min420PixelRateKHz / 1000.0);
+        add("YCbCr 4:2:0 from", text);
+    }
+    // The rates run from bit 7 down.
+    unsigned reversed = 0;
+    for (unsigned i = 0; i < 8; ++i)
+        reversed |= ((audioRates >> i) & 1u) << (7 - i);
+    static const char *const rates[] = {"32", "44.1", "48"};
+    add("Audio kHz", flagList(reversed, rates, 3));
+    add("Colour and EOTF", flagList(colourEotf, combinations, 7));
+    std::string extra;
+    for (uint8_t c : additional) {
+        const unsigned space = c >> 4, eotf = c & 0x0F;
+        const std::string s = space < 8 ? spaces[space] : "Out of range", e = eotf < 11 ? eotfs[eotf] : "Out of range";
+        extra += (extra.empty() ? "" : ", ") + (s == e ? s : s + "/" + e);
+    }
+    add("More colour and EOTF", extra);
+    return out;
 }
 
 std::vector<double> ShortAudio::ratesKHz() const

@@ -106,9 +106,12 @@ struct HdmiVsdb {
     std::optional<unsigned> interlacedVideoLatency, interlacedAudioLatency;
     bool contentGraphics = false, contentPhoto = false, contentCinema = false, contentGame = false;
     bool present3d = false;
-    // Milliseconds from a latency byte: nothing for 0 (not given) or 255
+    // Milliseconds from a latency byte: nothing for 0 (unknown) or 255
     // (that path carries no video or audio).
     static std::optional<unsigned> latencyMs(const std::optional<unsigned> &code);
+    // "Unknown" (0), "Video not supported" or "Audio not supported" (255),
+    // else "N ms"; empty when the byte is absent.
+    static std::string latencyText(const std::optional<unsigned> &code, bool video);
     std::vector<unsigned> hdmiVics; // 1 3840x2160p30, 2 p25, 3 p24, 4 4096x2160p24
 };
 
@@ -224,6 +227,18 @@ struct DisplayIdProduct {
     std::string name;
 };
 
+// The DisplayID 2.0 Display Interface Features block, as stored.
+struct DisplayIdInterfaceFeatures {
+    uint8_t rgbBpc = 0, ycbcr444Bpc = 0;     // bit 0 6 bpc, bit 1 8 bpc, ... bit 5 16 bpc
+    uint8_t ycbcr422Bpc = 0, ycbcr420Bpc = 0; // bit 0 8 bpc, ... bit 4 16 bpc
+    unsigned min420PixelRateKHz = 0;          // 0: no minimum
+    uint8_t audioRates = 0;                   // bit 7 32 kHz, bit 6 44.1 kHz, bit 5 48 kHz
+    uint8_t colourEotf = 0;                   // bit 0 sRGB ... bit 6 BT.2020/SMPTE ST 2084
+    std::vector<uint8_t> additional;          // colour space in the high nibble, EOTF in the low
+    // "RGB: 6, 8, 10" and the like, one line per field given.
+    std::vector<std::string> lines() const;
+};
+
 struct DisplayIdBlock {
     int offset = 0;                // absolute offset of the tag byte
     unsigned tag = 0, revision = 0;
@@ -238,6 +253,7 @@ struct DisplayIdBlock {
     std::string interfaceText;     // "DisplayPort, 1 link, version 1.2"
     unsigned tilesH = 0, tilesV = 0, tileX = 0, tileY = 0, tileWidth = 0, tileHeight = 0;
     std::vector<DataBlock> cta;    // CTA-861 data blocks carried in the block
+    std::optional<DisplayIdInterfaceFeatures> features;
 };
 
 // A DisplayID section in an extension block (tag 0x70).

@@ -78,6 +78,8 @@ Json latencyMs(const std::optional<unsigned> &code)
     return report::orNull(HdmiVsdb::latencyMs(code));
 }
 
+Json dataBlock(const DataBlock &db);
+
 Json displayId(const DisplayIdSection &d)
 {
     Json j{{"version", d.versionText()},
@@ -109,11 +111,31 @@ Json displayId(const DisplayIdSection &d)
                                 {"preferred", t.preferred},
                                 {"pixelClockKHz", t.detail ? Json(unsigned(t.detail->pixelClockKHz)) : Json()},
                                 {"code", latin1(t.code)}});
-        blocks.push_back(Json{{"offset", b.offset},
-                              {"tag", b.tag},
-                              {"revision", b.revision},
-                              {"length", b.length},
-                              {"name", latin1(b.name)}});
+        Json block{{"offset", b.offset},
+                   {"tag", b.tag},
+                   {"revision", b.revision},
+                   {"length", b.length},
+                   {"name", latin1(b.name)}};
+        if (b.tag == 0x81) {
+            Json carried = Json::array();
+            for (const DataBlock &db : b.cta)
+                carried.push_back(dataBlock(db));
+            block["dataBlocks"] = std::move(carried);
+        }
+        if (b.features) {
+            const DisplayIdInterfaceFeatures &f = *b.features;
+            block["interfaceFeatures"] = Json{{"rgbBpcBits", unsigned(f.rgbBpc)},
+                                              {"ycbcr444BpcBits", unsigned(f.ycbcr444Bpc)},
+                                              {"ycbcr422BpcBits", unsigned(f.ycbcr422Bpc)},
+                                              {"ycbcr420BpcBits", unsigned(f.ycbcr420Bpc)},
+                                              {"min420PixelRateKHz", f.min420PixelRateKHz},
+                                              {"audioRateBits", unsigned(f.audioRates)},
+                                              {"colourEotfBits", unsigned(f.colourEotf)},
+                                              {"additional", Json(std::vector<unsigned>(f.additional.begin(),
+                                                                                        f.additional.end()))},
+                                              {"lines", strings(f.lines())}};
+        }
+        blocks.push_back(std::move(block));
     }
     j["timings"] = std::move(list);
     j["blocks"] = std::move(blocks);
@@ -214,14 +236,24 @@ Json hdmi(const HdmiVsdb &h)
            {"dcY444", h.dcY444},
            {"dviDual", h.dviDual},
            {"maxTmdsMHz", h.maxTmdsMHz ? Json(h.maxTmdsMHz) : Json()}};
-    if (h.videoLatency)
-        j["videoLatency"] = *h.videoLatency;
-    if (h.audioLatency)
-        j["audioLatency"] = *h.audioLatency;
-    j["videoLatencyMs"] = latencyMs(h.videoLatency);
-    j["audioLatencyMs"] = latencyMs(h.audioLatency);
-    j["interlacedVideoLatencyMs"] = latencyMs(h.interlacedVideoLatency);
-    j["interlacedAudioLatencyMs"] = latencyMs(h.interlacedAudioLatency);
+    // Each latency as its byte, in ms (null for the special values) and named
+    // ("Unknown", "Video not supported", "12 ms").
+    const struct {
+        const char *name;
+        const std::optional<unsigned> &code;
+        bool video;
+    } latencies[] = {{"videoLatency", h.videoLatency, true},
+                     {"audioLatency", h.audioLatency, false},
+                     {"interlacedVideoLatency", h.interlacedVideoLatency, true},
+                     {"interlacedAudioLatency", h.interlacedAudioLatency, false}};
+    for (const auto &l : latencies) {
+        const std::string key = l.name;
+        if (l.code) {
+            j[key] = *l.code;
+            j[key + "Text"] = HdmiVsdb::latencyText(l.code, l.video);
+        }
+        j[key + "Ms"] = latencyMs(l.code);
+    }
     return j;
 }
 

@@ -190,18 +190,12 @@ void writeHdmi(Writer &w, const HdmiVsdb &h)
     if (h.contentGame) content.push_back("game");
     if (!content.empty())
         w.line(2, "Content types: " + join(content, ", "));
-    const auto latency = [](const std::optional<unsigned> &code) {
-        if (!code || *code == 0)
-            return std::string("not given");
-        if (*code == 255)
-            return std::string("none carried");
-        return format("%u ms", *HdmiVsdb::latencyMs(code));
-    };
     if (h.videoLatency && h.audioLatency)
-        w.line(2, "Latency: video " + latency(h.videoLatency) + ", audio " + latency(h.audioLatency));
+        w.line(2, "Latency: video " + HdmiVsdb::latencyText(h.videoLatency, true) + ", audio " +
+                      HdmiVsdb::latencyText(h.audioLatency, false));
     if (h.interlacedVideoLatency && h.interlacedAudioLatency)
-        w.line(2, "Interlaced latency: video " + latency(h.interlacedVideoLatency) + ", audio " +
-                      latency(h.interlacedAudioLatency));
+        w.line(2, "Interlaced latency: video " + HdmiVsdb::latencyText(h.interlacedVideoLatency, true) +
+                      ", audio " + HdmiVsdb::latencyText(h.interlacedAudioLatency, false));
     if (h.present3d)
         w.line(2, "3D formats supported");
     static const char *const hdmiVicNames[5] = {"", "3840x2160p30", "3840x2160p25", "3840x2160p24", "4096x2160p24"};
@@ -399,6 +393,9 @@ void writeDisplayIdBlock(Writer &w, const DisplayIdBlock &b)
     if (b.tilesH)
         w.line(2, format("Tile %u,%u of %ux%u, %ux%u pixels", b.tileX, b.tileY, b.tilesH, b.tilesV, b.tileWidth,
                          b.tileHeight));
+    if (b.features)
+        for (const std::string &line : b.features->lines())
+            w.line(2, line);
     for (const DisplayIdTiming &t : b.timings)
         w.line(2, displayIdTimingText(t));
     for (const DataBlock &db : b.cta) {
@@ -412,7 +409,8 @@ void writeDisplayIdBlock(Writer &w, const DisplayIdBlock &b)
         }
     }
     const bool shown = b.product || b.nativeWidth || b.imageWidthMm > 0 || !b.primaries.empty() ||
-                       !b.interfaceText.empty() || b.tilesH || !b.timings.empty() || !b.cta.empty();
+                       !b.interfaceText.empty() || b.tilesH || !b.timings.empty() || !b.cta.empty() ||
+                       b.features;
     if (!shown)
         w.line(2, format("%u bytes, not decoded", b.length));
 }

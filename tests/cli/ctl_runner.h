@@ -29,6 +29,7 @@ public:
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("VANTREL_USB_LIBRARY"));
+        env.insert(QStringLiteral("VANTREL_DATA_DIR"), path(QStringLiteral("data"))); // the EDID library's home
         env.insert(QStringLiteral("VANTREL_SIM"), QStringLiteral("state=%1;wire_log=%2;%3")
                                                      .arg(path(QStringLiteral("state")), path(QStringLiteral("wire")), simConfig));
         return env;

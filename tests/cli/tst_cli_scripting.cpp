@@ -330,7 +330,7 @@ private slots:
         QTest::addColumn<QString>("line"); // the command line up to the cursor
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("first word") << "vantrelctl s" << QStringList{"status", "settings", "set", "serve"};
-        QTest::newRow("group") << "vantrelctl edid " << QStringList{"read", "write", "check", "decode", "edit", "diff"};
+        QTest::newRow("group") << "vantrelctl edid " << QStringList{"read", "write", "check", "decode", "edit", "diff", "save-as", "list", "load", "export"};
         QTest::newRow("after an option") << "vantrelctl --json cec s" << QStringList{"send", "store"};
         QTest::newRow("setting names") << "vantrelctl set edid-h" << QStringList{"edid-hdr"};
         QTest::newRow("list values") << "vantrelctl set input P"

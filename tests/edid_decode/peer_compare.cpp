@@ -162,8 +162,21 @@ void addDataBlocks(FactSheet &f, const std::vector<DataBlock> &blocks)
             for (const auto &[on, name] : flags)
                 if (on)
                     f["hdmiFlags"] << name;
-            if (h.videoLatency && h.audioLatency)
-                f["latency"] << QStringLiteral("%1 %2").arg(*h.videoLatency).arg(*h.audioLatency);
+            // A value as its byte, the special ones by name.
+            const auto latency = [&f](const char *which, const std::optional<unsigned> &code, bool video) {
+                if (code)
+                    f["latency"] << QString(which) + " " + (*code == 0 || *code == 255
+                                        ? QString::fromStdString(HdmiVsdb::latencyText(code, video))
+                                        : QString::number(*code));
+            };
+            if (h.videoLatency && h.audioLatency) {
+                latency("video", h.videoLatency, true);
+                latency("audio", h.audioLatency, false);
+            }
+            if (h.interlacedVideoLatency && h.interlacedAudioLatency) {
+                latency("interlaced video", h.interlacedVideoLatency, true);
+                latency("interlaced audio", h.interlacedAudioLatency, false);
+            }
             for (unsigned v : h.hdmiVics)
                 f["hdmiVic"] << QString::number(v);
         }
@@ -214,6 +227,9 @@ FactSheet decoderFacts(const EdidReport &report)
         f["name"] << QString::fromStdString(name);
     f["checksum"] << (b.checksumOk ? "ok" : "bad");
     addTimings(f, b.timings);
+    if (b.rangeLimits)
+        f["range"] << QStringLiteral("%1-%2 Hz V, %3-%4 kHz H").arg(b.rangeLimits->minVHz).arg(b.rangeLimits->maxVHz)
+                          .arg(b.rangeLimits->minHKHz).arg(b.rangeLimits->maxHKHz);
     for (const LegacyTiming &t : b.establishedTimings)
         f["established"] << legacyFact(t.hActive, t.vActive, t.interlaced, t.refreshHz);
     for (const LegacyTiming &t : b.standardTimings)
@@ -232,6 +248,9 @@ FactSheet decoderFacts(const EdidReport &report)
                 }
                 if (db.nativeWidth)
                     f["displayIdNative"] << QStringLiteral("%1x%2").arg(db.nativeWidth).arg(db.nativeHeight);
+                if (db.features)
+                    for (const std::string &line : db.features->lines())
+                        f["idFeatures"] << QString::fromStdString(line);
                 if (db.product && db.product->serialNumber)
                     f["serial"] << QString::number(db.product->serialNumber);
                 addDataBlocks(f, db.cta);
@@ -254,6 +273,15 @@ FactSheet peerFacts(const QString &peerOutput)
     static const QRegularExpression hdmiVicLine(QStringLiteral("^HDMI VIC (\\d+):"));
     static const QRegularExpression luminanceLine(QStringLiteral(
         "^Desired content (max|max frame-average|min) luminance: \\d+ \\(([\\d.]+) cd"));
+    static const QRegularExpression latencyLine(QStringLiteral("^((?:Interlaced )?(?:[Vv]ideo|[Aa]udio)) latency: (.*)$"));
+    static const QRegularExpression rangeLine(QStringLiteral("^Monitor ranges \\([^)]*\\): (\\d+-\\d+ Hz V, \\d+-\\d+ kHz H)"));
+    static const QList<QPair<QString, QString>> featureLabels = {
+        {"Supported bpc for RGB encoding", "RGB"}, {"Supported bpc for YCbCr 4:4:4 encoding", "YCbCr 4:4:4"},
+        {"Supported bpc for YCbCr 4:2:2 encoding", "YCbCr 4:2:2"}, {"Supported bpc for YCbCr 4:2:0 encoding", "YCbCr 4:2:0"},
+        {"Minimum pixel rate at which YCbCr 4:2:0 encoding is supported", "YCbCr 4:2:0 from"},
+        {"Supported audio capability and features (kHz)", "Audio kHz"},
+        {"Supported color space and EOTF standard combination 1", "Colour and EOTF"},
+        {"Supported color space and EOTF additional combinations", "More colour and EOTF"}};
     static const QRegularExpression frlLine(QStringLiteral("^Max Fixed Rate Link: (.*)$"));
     static const QRegularExpression channelsLine(QStringLiteral("^Max channels: (\\d+)"));
     static const QRegularExpression value(QStringLiteral("^([A-Za-z &]+): (.*)$"));
@@ -303,6 +331,13 @@ FactSheet peerFacts(const QString &peerOutput)
             f["displayIdVersion"] << line.section(' ', 1, 1);
         if (displayId && line.startsWith("Display native pixel format: "))
             f["displayIdNative"] << line.section(": ", 1);
+        const QRegularExpressionMatch range = rangeLine.match(line);
+        if (range.hasMatch())
+            f["range"] << range.captured(1);
+        if (displayId && section == "Display Interface Features Data Block")
+            for (const auto &[label, name] : featureLabels)
+                if (line.startsWith(label + ":"))
+                    f["idFeatures"] << name + ": " + line.mid(label.size() + 1).trimmed();
         const QRegularExpressionMatch legacy = legacyLine.match(line);
         if (legacy.hasMatch()) {
             const QString fact = legacyFact(legacy.captured(1).toUInt(), legacy.captured(2).toUInt(),
@@ -404,10 +439,12 @@ FactSheet peerFacts(const QString &peerOutput)
             if (flags.contains(line))
                 f["hdmiFlags"] << line;
             // Printed as 1 + 2 * value ms; compared as the stored value.
-            if (line.startsWith("Video latency: ") && line.endsWith(" ms"))
-                f["latency"] << QString::number((line.section(' ', 2, 2).toUInt() - 1) / 2);
-            else if (line.startsWith("Audio latency: ") && line.endsWith(" ms") && !f["latency"].isEmpty())
-                f["latency"].last() += " " + QString::number((line.section(' ', 2, 2).toUInt() - 1) / 2);
+            const QRegularExpressionMatch lat = latencyLine.match(line);
+            if (lat.hasMatch()) {
+                const QString text = lat.captured(2);
+                f["latency"] << lat.captured(1).toLower() + " " +
+                                    (text.endsWith(" ms") ? QString::number((text.section(' ', 0, 0).toUInt() - 1) / 2) : text);
+            }
         }
         if (section.startsWith("Vendor-Specific Data Block (HDMI Forum)") ||
             section == "HDMI Forum Sink Capability Data Block") {

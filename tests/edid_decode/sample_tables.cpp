@@ -65,13 +65,64 @@ Bytes interlacedTable()
     return table(base, {cta});
 }
 
+namespace {
+
+// A DisplayID extension: the section header, the blocks, the section sum.
+Bytes displayId(uint8_t version, const Bytes &blocks)
+{
+    Bytes s = {0x70, version, uint8_t(blocks.size()), 0x01, 0};
+    s.insert(s.end(), blocks.begin(), blocks.end());
+    unsigned sum = 0;
+    for (size_t i = 1; i < s.size(); ++i)
+        sum += s[i];
+    s.push_back(uint8_t(0x100 - (sum & 0xFF)));
+    s.resize(128, 0);
+    return s;
+}
+
+Bytes joined(Bytes a, const Bytes &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+} // namespace
+
+std::vector<NamedTable> gapTables()
+{
+    Bytes v14 = baseBlock(0);
+    v14[19] = 4;
+    v14[20] = 0xA5; // digital, 8 bits, DisplayPort
+    setDescriptor(v14, 1, rangeDescriptor(48, 144, 30, 255, 600));
+    v14[54 + 18 + 4] = 0x08; // maximum line rate + 255 kHz
+    fixChecksum(v14, 0);
+    // HDR static (SDR, PQ, HLG), colorimetry (BT.2020), speakers (FL/FR).
+    const Bytes hdrInDisplayId = {0x81, 0, 12, 0xE3, 0x06, 0x0D, 0x01, 0xE3, 0x05, 0xC0, 0x00, 0x83, 0x01, 0x00, 0x00};
+    // 6-10 bpc RGB and 4:4:4, 8-10 4:2:2, 8 4:2:0 from 148.5 MHz, 32-48 kHz,
+    // BT.709 and BT.2020 PQ, two more pairs.
+    const Bytes features = {0x26, 0, 11, 0x07, 0x07, 0x03, 0x01, 0x02, 0xE0, 0x44, 0x00, 0x02, 0x68, 0x38};
+    const Bytes typeIvVics = {0x06, 0x40, 2, 16, 97};                      // VIC codes, not DMT
+    const Bytes dmtBitmap = {0x07, 0, 12, 0x08, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF}; // 2 bytes past the ids
+    const Bytes latency = CtaBuilder(0xF0)
+        .block(2, {0x90, 4})
+        .block(3, {0x03, 0x0C, 0x00, 0x10, 0x00, 0x00, 0x2D, 0xC0, 0x00, 0xFF, 0x15, 0x00})
+        .bytes();
+    return {{"range offsets", v14},
+            {"DisplayID 2.0 CTA blocks and interface features", table(baseBlock(), {displayId(0x20, joined(hdrInDisplayId, features))})},
+            {"DisplayID 1.3 timing codes", table(baseBlock(), {displayId(0x13, joined(typeIvVics, dmtBitmap))})},
+            {"HDMI latency names", table(baseBlock(), {latency})}};
+}
+
 std::vector<NamedTable> sampleTables()
 {
     Bytes baseOnly = baseBlock(0);
-    return {{"full", fullTable()},
-            {"hdmi21", hdmi21Table()},
-            {"interlaced", interlacedTable()},
-            {"base only", baseOnly}};
+    std::vector<NamedTable> out = {{"full", fullTable()},
+                                   {"hdmi21", hdmi21Table()},
+                                   {"interlaced", interlacedTable()},
+                                   {"base only", baseOnly}};
+    for (const NamedTable &t : gapTables())
+        out.push_back(t);
+    return out;
 }
 
 } // namespace edidtest

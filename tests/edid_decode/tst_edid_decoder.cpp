@@ -295,6 +295,51 @@ private slots:
         QVERIFY(r.extensions[0].displayId->checksumOk && r.extensions[0].checksumOk);
     }
 
+    // Facts the reports once lost, in the JSON and the text alike (the peer
+    // test holds the same tables against edid-decode).
+    void factsInBothReports_data()
+    {
+        QTest::addColumn<QByteArray>("table");
+        QTest::addColumn<QStringList>("json");
+        QTest::addColumn<QStringList>("text");
+        const QStringList rows[][2] = {
+            {{"\"maxHKHz\":510"}, {"30-510 kHz H"}},
+            {{"\"dataBlocks\":[{\"offset\":136", "\"eotfs\":[\"Traditional gamma - SDR luminance range\"", "\"colorimetry\":[\"BT2020YCC\"",
+              "\"lines\":[\"RGB: 6, 8, 10\"", "\"YCbCr 4:2:0 from: 148.500 MHz\"", "\"Audio kHz: 32, 44.1, 48\"",
+              "\"Colour and EOTF: BT.709/BT.1886, BT.2020/SMPTE ST 2084\"",
+              "\"More colour and EOTF: BT.2020/SMPTE ST 2084, BT.709/SMPTE ST 2084\""},
+             {"YCbCr 4:2:2: 8, 10", "HDR Static Metadata Data Block:"}},
+            {{"\"code\":\"VIC 16\"", "\"code\":\"VIC 97\"", "\"code\":\"DMT 0x04\""},
+             {"Type 4, VIC 16: 1920x1080 60.000 Hz", "Type 4, DMT 0x04: 640x480"}},
+            {{"\"videoLatencyText\":\"Unknown\"", "\"audioLatencyText\":\"Audio not supported\"",
+              "\"interlacedVideoLatency\":21", "\"interlacedVideoLatencyMs\":40",
+              "\"interlacedAudioLatencyText\":\"Unknown\""},
+             {"Latency: video Unknown, audio Audio not supported", "Interlaced latency: video 40 ms, audio Unknown"}},
+        };
+        const std::vector<NamedTable> tables = gapTables();
+        QCOMPARE(tables.size(), std::size(rows));
+        for (size_t i = 0; i < tables.size(); ++i)
+            QTest::newRow(tables[i].first.c_str())
+                << QByteArray(reinterpret_cast<const char *>(tables[i].second.data()), int(tables[i].second.size()))
+                << rows[i][0] << rows[i][1];
+    }
+
+    void factsInBothReports()
+    {
+        QFETCH(QByteArray, table);
+        QFETCH(QStringList, json);
+        QFETCH(QStringList, text);
+        const EdidReport r = decodeEdid(reinterpret_cast<const uint8_t *>(table.constData()), size_t(table.size()));
+        const QString jsonText = QString::fromStdString(edidReportJson(r));
+        const QString reportText = QString::fromStdString(edidReportText(r));
+        for (const QString &fact : json)
+            QVERIFY2(jsonText.contains(fact), qPrintable(fact + " not in " + jsonText));
+        for (const QString &fact : text)
+            QVERIFY2(reportText.contains(fact), qPrintable(fact + " not in\n" + reportText));
+        QVERIFY2(!reportText.contains("not decoded"), qPrintable(reportText));
+        QVERIFY(!jsonText.contains("DMT 0x51")); // past the bitmap's ten bytes
+    }
+
     // Established and standard timings give the rates the range check uses:
     // a VESA timing by its code, else the GTF timing (values of the peer tool).
     void legacyTimings()
