@@ -66,7 +66,7 @@ const std::vector<Command> &allCommands()
 {
     static const std::vector<Command> all = [] {
         std::vector<Command> v = boxCommands();
-        for (auto part : {edidCommands(), edidEditCommands(), injectCommands(), packetCommands(), profileCommands(), logCommands(), serveCommands()})
+        for (auto part : {edidCommands(), edidEditCommands(), injectCommands(), packetCommands(), profileCommands(), logCommands(), rulesCommands(), serveCommands()})
             v.insert(v.end(), part.begin(), part.end());
         return v;
     }();

@@ -6,6 +6,7 @@
 #include "commands.h"
 #include "compose.h"
 #include "mqtt_client.h"
+#include "serve_rules.h"
 #include "status_read.h"
 
 #include "box_presence.h"
@@ -54,6 +55,7 @@ struct ServeOptions {
     int keepDays = service::SignalLog::kDefaultKeepDays;
     long intervalMs = 3000;
     std::vector<service::CecButton> buttons;
+    std::shared_ptr<ServeRules> rules; // --rules
 };
 
 // "user" on the first line, the password on the second. A file that group or
@@ -188,6 +190,8 @@ ServeOptions serveOptions(Invocation &inv)
             at = comma + 1;
         }
     }
+    if (inv.isSet("rules"))
+        o.rules = std::make_shared<ServeRules>(loadRules(inv.value("rules")), o.intervalMs);
     return o;
 }
 
@@ -254,7 +258,7 @@ public:
             const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(o_.intervalMs);
             while (!g_stop && std::chrono::steady_clock::now() < until) {
                 connection();
-                if (handleCommands())
+                if (handleCommands() || std::exchange(rulesFired_, false))
                     break; // a change made: read it back now
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
             }
@@ -337,7 +341,23 @@ private:
             return;
         }
         presence_.allAnswered();
-        publish(watch_.read(now, service::boxState("present", status::statusJson(r.texts, r.facts), settings)));
+        publish(watch_.read(now, service::boxState("present", service::statusState(r.texts, r.facts), settings)));
+        fireRules(now);
+    }
+
+    // The rules on this poll's state; every firing to the event topic and
+    // the log, with each action's outcome.
+    void fireRules(service::Millis now)
+    {
+        if (!o_.rules)
+            return;
+        const bool answering = box_ && presence_.state() == BoxPresence::State::Answering;
+        const std::vector<service::Change> firings = o_.rules->poll(now, watch_.state(), answering ? box_.get() : nullptr);
+        for (const service::Change &c : firings)
+            send(topic("event"), service::changeJson(c).dump(-1, ' ', false, Json::error_handler_t::replace), false);
+        if (log_ && !log_->append(firings))
+            std::fprintf(stderr, "vantrelctl: %s\n", log_->error().c_str());
+        rulesFired_ = rulesFired_ || !firings.empty();
     }
 
     // A tick that was not answered: an unplugged box is looked for again, a
@@ -352,6 +372,7 @@ private:
             presence_.unanswered(systemClock().tickMs());
         }
         publish(watch_.unanswered(now, listed));
+        fireRules(now);
     }
 
     void publish(const service::StateWatch::Step &step)
@@ -454,6 +475,7 @@ private:
     std::string firmware_;
     bool ready_ = false;
     bool logFailing_ = false;
+    bool rulesFired_ = false;
 };
 
 int runServe(Invocation &inv)
@@ -480,7 +502,8 @@ const std::vector<OptionSpec> &serveOptionSpecs()
         {"cec-buttons", 0, "NAME=HEX,...", "CEC messages offered as buttons (with --allow-control)"},
         {"log", 0, "DIR", "write the signal log to DIR, one file a day"},
         {"log-keep", 0, "DAYS", "days of log files kept (default 30)"},
-        {"interval", 0, "SECONDS", "time between polls (default 3)"}};
+        {"interval", 0, "SECONDS", "time between polls (default 3)"},
+        {"rules", 0, "FILE", "fire the rules of FILE on each poll (see rules check)"}};
     return specs;
 }
 
