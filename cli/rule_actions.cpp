@@ -12,9 +12,9 @@ namespace vantrel::cli {
 namespace {
 
 // Commands that never end, run a watch of their own or do nothing to the box.
-const char *const kNotActions[] = {"serve",      "rules check",      "rules test", "log",         "edid check",
-                                   "edid decode", "edid edit",       "edid diff",  "profile show", "infoframe decode",
-                                   "cec decode",  "list"};
+const char *const kNotActions[] = {"serve",        "rules check",      "rules test", "log",
+                                   "edid check",   "edid decode",      "edid edit",  "edid diff",
+                                   "profile show", "infoframe decode", "cec decode", "list"};
 // Options that are serve's to decide, or that make an action do nothing.
 const char *const kNotOptions[] = {"usb-library", "json", "help", "print", "watch", "version"};
 

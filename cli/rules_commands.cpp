@@ -45,7 +45,7 @@ int runCheck(Invocation &inv)
 // Replays the changes as serve saw them: the changes of one time are one
 // poll; between them, while a rule waits for its signal to hold, the polls
 // serve made at the interval; right after a firing, the poll that reads its
-// effect (the next changes when they come within half an interval).
+// effect (the next changes, when they come before the next poll was due).
 std::vector<service::Firing> replay(std::vector<service::Rule> rules, const std::vector<service::Change> &changes,
                                     Millis interval)
 {
@@ -61,7 +61,7 @@ std::vector<service::Firing> replay(std::vector<service::Rule> rules, const std:
         last = now;
     };
     const auto until = [&](Millis next) {
-        if (fired && next - last > interval / 2)
+        if (fired && next - last >= interval)
             step(last); // the reading right after the actions showed nothing new
         for (Millis tick = last + interval; engine.waiting() && tick < next - interval / 2; tick += interval)
             step(tick);
@@ -120,7 +120,8 @@ std::vector<Command> rulesCommands()
         {"rules check",
          "FILE",
          "Check a rules file as serve --rules reads it: every field, value and action, errors with their place.",
-         "A rules file: {\"format\": \"vantrel-rules\", \"version\": 1, \"rules\": [{\"name\", \"when\", \"after\", \"do\",\n"
+         "A rules file: {\"format\": \"vantrel-rules\", \"version\": 1, \"rules\": [{\"name\", \"when\", \"after\", "
+         "\"do\",\n"
          "\"undo\"}]}. when: fields by their status --json paths (timing.name, eotfName, hdcp,\n"
          "infoframeDecoded.maxCll), setting.NAME or box, each with is, is not, in, above, below or matches\n"
          "(* and ? patterns); all must hold. do, undo: vantrelctl command lines (\"set force-hdr on\"), each\n"

@@ -26,7 +26,8 @@ std::vector<service::Rule> loadRules(const std::string &path)
 service::Change firingChange(const service::Firing &f, const Json &actions)
 {
     const Json j = service::firingJson(f, actions);
-    return {f.time, "rule." + f.rule, Json(), Json{{"phase", j["phase"]}, {"actions", j["actions"]}, {"why", j["why"]}}};
+    return {f.time, "rule." + f.rule, Json(),
+            Json{{"phase", j["phase"]}, {"actions", j["actions"]}, {"why", j["why"]}}};
 }
 
 std::vector<service::Change> ServeRules::poll(service::Millis now, const Json &state, BoxConnection *box)

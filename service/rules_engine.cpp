@@ -62,8 +62,7 @@ Json factAt(const Json &facts, const std::string &path)
 
 RulesEngine::RulesEngine(std::vector<Rule> rules, Millis pollMs)
     : rules_(std::move(rules)), states_(rules_.size()), pollMs_(pollMs)
-{
-}
+{}
 
 Millis RulesEngine::waitOf(const Rule &r) const
 {

@@ -39,7 +39,7 @@ const Json &factShapes()
     return shapes;
 }
 
-std::string quoted(const std::string &text)
+std::string jsonQuoted(const std::string &text)
 {
     return Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
 }
@@ -79,7 +79,8 @@ void readTest(Reader &r, const std::string &where, const std::string &field, con
         {"above", RuleTest::Op::Above}, {"below", RuleTest::Op::Below},  {"matches", RuleTest::Op::Matches}};
     for (auto it = tests.begin(); it != tests.end(); ++it) {
         const std::string at = where + "." + it.key();
-        const auto op = std::find_if(std::begin(ops), std::end(ops), [&](const auto &o) { return it.key() == o.first; });
+        const auto op =
+            std::find_if(std::begin(ops), std::end(ops), [&](const auto &o) { return it.key() == o.first; });
         if (op == std::end(ops)) {
             r.error(at, "no test \"" + it.key() + "\"; tests: is, is not, in, above, below, matches");
             continue;
@@ -148,7 +149,7 @@ std::vector<std::string> readActions(Reader &r, const std::string &where, const 
         const std::string line = list[i].get<std::string>();
         const std::string why = r.check ? r.check(line) : std::string();
         if (!why.empty())
-            r.error(at + " " + quoted(line), why);
+            r.error(at + " " + jsonQuoted(line), why);
         actions.push_back(line);
     }
     return actions;
@@ -168,7 +169,7 @@ void readRule(Reader &r, size_t index, const Json &item, std::set<std::string> &
     else
         rule.name = name->get<std::string>();
     if (!rule.name.empty()) {
-        where += " " + quoted(rule.name);
+        where += " " + jsonQuoted(rule.name);
         if (!names.insert(rule.name).second)
             r.error(where, "another rule has this name");
     }
@@ -239,8 +240,9 @@ bool ruleFieldKnown(const std::string &field, std::string &why)
         const size_t dot = field.find('.', start);
         const std::string key = field.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
         if (!at->is_object() || !at->contains(key) || (first && restated(key))) {
-            why = first && restated(key) ? "\"" + key + "\" restates other facts; test those (timing.name, eotfName, hdcp, ...)"
-                                         : "no fact \"" + field + "\" (the status --json paths, setting.NAME or box)";
+            why = first && restated(key)
+                      ? "\"" + key + "\" restates other facts; test those (timing.name, eotfName, hdcp, ...)"
+                      : "no fact \"" + field + "\" (the status --json paths, setting.NAME or box)";
             return false;
         }
         at = &(*at)[key];
