@@ -6,6 +6,7 @@
 #include "commands.h"
 
 #include <algorithm>
+#include <exception>
 
 namespace vantrel::cli {
 
@@ -106,6 +107,9 @@ std::string checkAction(const std::string &line)
     } catch (const CliError &e) {
         pendingMessages().clear();
         return e.message.empty() ? "refused" : e.message;
+    } catch (const std::exception &e) {
+        pendingMessages().clear();
+        return e.what();
     }
     return {};
 }
@@ -129,6 +133,10 @@ report::Json runAction(BoxConnection &box, const std::string &line)
     } catch (const CliError &e) {
         outcome = e.status == kExitExchange || e.status == kExitNoBox ? "failed" : "refused";
         message = e.message;
+    } catch (const std::exception &e) {
+        // serve goes on whatever one action met.
+        outcome = "failed";
+        message = e.what();
     }
     pendingMessages().clear();
     return Json{{"action", line}, {"outcome", outcome}, {"message", report::latin1(message)}};
