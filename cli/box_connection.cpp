@@ -48,11 +48,36 @@ const UsbApi *chooseApi(const LinkOptions &options)
     return choice.api;
 }
 
+namespace {
+bool g_lending = false;
+BoxConnection *g_lent = nullptr;
+} // namespace
+
+BoxConnection::Lend::Lend(BoxConnection *box) : was_(g_lending), previous_(g_lent)
+{
+    g_lending = true;
+    g_lent = box;
+}
+
+BoxConnection::Lend::~Lend()
+{
+    g_lending = was_;
+    g_lent = previous_;
+}
+
 BoxConnection::BoxConnection(const LinkOptions &options) : options_(options)
 {
+    if (g_lending) {
+        if (!g_lent)
+            throw BoxNotNeeded{};
+        box_ = g_lent->box_;
+        options_ = g_lent->options_;
+        return;
+    }
     const UsbApi *api = chooseApi(options);
-    box_ = std::make_unique<Box>(
+    own_ = std::make_unique<Box>(
         api, systemClock(), [](const std::string &text) { printError(text); }, reporter_);
+    box_ = own_.get();
     switch (box_->open()) {
     case Box::Opening::Opened:
         return;
@@ -69,7 +94,8 @@ BoxConnection::BoxConnection(const LinkOptions &options) : options_(options)
 
 BoxConnection::~BoxConnection()
 {
-    box_->link().CloseDevice();
+    if (own_)
+        box_->link().CloseDevice();
 }
 
 Session BoxConnection::session()

@@ -42,8 +42,27 @@ private:
     const LinkOptions &options_;
 };
 
+// Thrown where a command would open the box while actions are only checked:
+// everything the command checks before it needs the box was checked.
+struct BoxNotNeeded {};
+
 class BoxConnection {
 public:
+    // While one lives, every BoxConnection made uses the box given (serve's,
+    // for a rule's actions) instead of opening one; with none, it throws
+    // BoxNotNeeded (checking an action).
+    class Lend {
+    public:
+        explicit Lend(BoxConnection *box);
+        ~Lend();
+        Lend(const Lend &) = delete;
+        Lend &operator=(const Lend &) = delete;
+
+    private:
+        bool was_;
+        BoxConnection *previous_;
+    };
+
     // Finds and opens the box; throws CliError(kExitNoBox) when it can't.
     explicit BoxConnection(const LinkOptions &options);
     ~BoxConnection();
@@ -75,7 +94,8 @@ public:
 private:
     LinkOptions options_;
     TerminalReporter reporter_{options_};
-    std::unique_ptr<Box> box_;
+    std::unique_ptr<Box> own_;
+    Box *box_ = nullptr; // own_, or the lent one
 };
 
 } // namespace vantrel::cli

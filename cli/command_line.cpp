@@ -69,7 +69,7 @@ const std::vector<Command> &allCommands()
 {
     static const std::vector<Command> all = [] {
         std::vector<Command> v = boxCommands();
-        for (auto part : {edidCommands(), edidEditCommands(), edidLibraryCommands(), injectCommands(), packetCommands(), profileCommands(), chainCommands(), logCommands(), serveCommands()})
+        for (auto part : {edidCommands(), edidEditCommands(), edidLibraryCommands(), injectCommands(), packetCommands(), profileCommands(), chainCommands(), logCommands(), rulesCommands(), serveCommands()})
             v.insert(v.end(), part.begin(), part.end());
         return v;
     }();

@@ -61,6 +61,7 @@ std::vector<Command> packetCommands();
 std::vector<Command> profileCommands();
 std::vector<Command> logCommands();
 std::vector<Command> chainCommands();
+std::vector<Command> rulesCommands();
 std::vector<Command> serveCommands(); // empty where the tool is built without MQTT
 
 // A setting by name and value as set takes them; throws CliError(kExitUsage)

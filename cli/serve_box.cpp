@@ -194,7 +194,8 @@ std::optional<service::BoxReading> ServeBox::read()
     }
     if (!readStatus(*box_, s))
         return std::nullopt;
-    r.status = status::statusJson(s.texts, s.facts);
+    // With the decoded infoframe, which rules may test.
+    r.status = service::statusState(s.texts, s.facts);
     return r;
 }
 

@@ -26,6 +26,8 @@ public:
     bool probe() override;
     std::optional<service::BoxReading> read() override;
     std::string run(const service::ControlCommand &command) override;
+    // The open connection, for the rules' actions; null while there is none.
+    BoxConnection *connection() { return box_.get(); }
 
 private:
     bool reopened();

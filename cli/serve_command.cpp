@@ -202,6 +202,8 @@ ServeOptions serveOptions(Invocation &inv)
             if (it->path().extension() == ".json" && service::plainName(it->path().stem().string()))
                 o.engine.profiles.push_back(it->path().stem().string());
     std::sort(o.engine.profiles.begin(), o.engine.profiles.end());
+    if (inv.isSet("rules"))
+        o.rules = std::make_shared<ServeRules>(loadRules(inv.value("rules")), o.engine.intervalMs);
     return o;
 }
 
@@ -229,7 +231,8 @@ const std::vector<OptionSpec> &serveOptionSpecs()
         {"edids", 0, "DIR", "the EDID tables edid/load takes by name (with --allow-control)"},
         {"log", 0, "DIR", "write the signal log to DIR, one file a day"},
         {"log-keep", 0, "DAYS", "days of log files kept (default 30)"},
-        {"interval", 0, "SECONDS", "time between polls (default 3)"}};
+        {"interval", 0, "SECONDS", "time between polls (default 3)"},
+        {"rules", 0, "FILE", "fire the rules of FILE on each poll (see rules check)"}};
     return specs;
 }
 

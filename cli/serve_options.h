@@ -7,6 +7,9 @@
 #include "commands.h"
 #include "mqtt_client.h"
 #include "serve_engine.h"
+#include "serve_rules.h"
+
+#include <memory>
 
 namespace vantrel::cli {
 
@@ -16,6 +19,7 @@ struct ServeOptions {
     std::string logFolder;
     int keepDays = service::SignalLog::kDefaultKeepDays;
     std::string profilesFolder, edidsFolder; // --profiles, --edids
+    std::shared_ptr<ServeRules> rules;      // --rules, checked before serve starts
 };
 
 // Throws CliError: a usage error, or a file that cannot be used.

@@ -5,6 +5,8 @@
 
 #include "json_support.h"
 #include "settings_table.h"
+#include "status_decoder.h"
+#include "status_facts.h"
 
 #include <cstdint>
 
@@ -14,6 +16,10 @@ using report::Json;
 
 // {name: text} for every setting vantrelctl names, in the window's words.
 Json settingsByName(const uint8_t block[config::kBlockSize]);
+
+// status --json's object for a reading, the captured HDR infoframe decoded
+// ("infoframeDecoded", null when none), so rules can test its fields.
+Json statusState(const status::StatusTexts &texts, const status::StatusFacts &facts);
 
 // {"box": box, "status": status, "settings": settings}. box: "present",
 // "silent" (attached, not answering) or "absent".

@@ -4,6 +4,7 @@
 #include "published_state.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vantrel::service {
 
@@ -47,6 +48,7 @@ long ServeEngine::step(Millis now, uint32_t tickMs)
     } else {
         changed = handleCommands(now, messages);
     }
+    changed = std::exchange(observerFired_, false) || changed;
     // The box waits while the claim is open, and at the start for a broker
     // to answer (not for long): a serve that must stay out touches nothing.
     if (!begun_) {
@@ -200,22 +202,29 @@ void ServeEngine::failed(Millis now, uint32_t tickMs)
 
 void ServeEngine::publish(Millis now, const StateWatch::Step &step)
 {
-    if (observer_)
-        observer_(watch_.state(), now, step);
-    if (!step.stateChanged)
+    std::vector<Change> changes = step.changes;
+    if (observer_) {
+        const Json &state = watch_.state();
+        const bool answering = state.is_object() && state.value("box", Json()) == "present";
+        const std::vector<Change> fired = observer_(state, now, answering);
+        observerFired_ = observerFired_ || !fired.empty();
+        changes.insert(changes.end(), fired.begin(), fired.end());
+    }
+    if (!step.stateChanged && changes.empty())
         return;
     if (step.boxChanged)
         publishAvailability();
-    send(topic("state"), text(watch_.state()), true);
-    for (const Change &c : step.changes)
+    if (step.stateChanged)
+        send(topic("state"), text(watch_.state()), true);
+    for (const Change &c : changes)
         send(topic("event"), text(changeJson(c)), false);
     if (!log_)
         return;
-    if (!log_->append(step.changes)) {
+    if (!log_->append(changes)) {
         if (!logFailing_)
             say_(log_->error());
         logFailing_ = true;
-    } else if (logFailing_ && !step.changes.empty()) {
+    } else if (logFailing_ && !changes.empty()) {
         say_("the signal log is written again");
         logFailing_ = false;
     }

@@ -40,8 +40,11 @@ constexpr long kStartHoldMs = 3000;
 
 class ServeEngine {
 public:
-    // What each poll came to, with its time: where rules look at the box.
-    using PollObserver = std::function<void(const Json &state, Millis time, const StateWatch::Step &step)>;
+    // What each poll came to, with its time and whether the box answered:
+    // where rules look at the box. The changes it returns (their firings) go
+    // out as events and to the log, and the box is read again at once, so
+    // the firing's own effect is seen as such.
+    using PollObserver = std::function<std::vector<Change>(const Json &state, Millis time, bool answering)>;
     // A line for a person (standard error in serve).
     using Say = std::function<void(const std::string &)>;
 
@@ -81,6 +84,7 @@ private:
     SignalLog *log_;
     Say say_;
     PollObserver observer_;
+    bool observerFired_ = false;
 
     BoxPresence presence_;
     StateWatch watch_;

@@ -126,6 +126,7 @@ StatusFacts decodeFacts(const Record &video, const Record &source, const Record 
     f.sourceProduct = textField(source, 12, 16);
     const std::size_t declared = hdr.at(3);
     f.infoframeCaptured = hdr.at(2) == 0x87 && declared != 0;
+    f.infoframeDeclared = unsigned(declared);
     if (f.infoframeCaptured)
         for (std::size_t i = 0; i < std::min(declared, kMaxHdrPayload); ++i)
             f.infoframe.push_back(hdr.at(4 + i));

@@ -37,6 +37,7 @@ struct StatusFacts {
     std::string sourceVendor, sourceProduct;
     bool infoframeCaptured = false;
     std::vector<uint8_t> infoframe; // the captured HDR payload
+    unsigned infoframeDeclared = 0; // the payload length the record gives
 };
 
 StatusFacts decodeFacts(const Record &video, const Record &source, const Record &hdr);

@@ -66,7 +66,7 @@ void SignalHistoryPage::read(const status::StatusTexts &texts, const status::Sta
                              const uint8_t *settings)
 {
     add(watch_.read(service::nowMillis(),
-                    service::boxState("present", status::statusJson(texts, facts), service::settingsByName(settings))));
+                    service::boxState("present", service::statusState(texts, facts), service::settingsByName(settings))));
 }
 
 void SignalHistoryPage::unanswered(bool listed)
