@@ -84,6 +84,8 @@ EditResult applyEdits(const Bytes &table, const EditList &edits, bool force)
             steps.push_back({edit, std::move(run)});
     };
     add(!e.dropVics.empty(), Edit::DropVics, [&](TableModel &t, Notes &n) { dropVics(t, e.dropVics, n); });
+    add(bool(e.rangeLimits), Edit::RangeLimits,
+        [&](TableModel &t, Notes &n) { setRangeLimits(t, *e.rangeLimits, n); });
     add(!e.addVics.empty(), Edit::AddVics, [&](TableModel &t, Notes &n) { addVics(t, e.addVics, n); });
     add(bool(e.addTiming), Edit::AddTiming, [&](TableModel &t, Notes &n) { addTiming(t, *e.addTiming, n); });
     add(!e.preferred.empty(), Edit::Preferred, [&](TableModel &t, Notes &n) { setPreferred(t, e.preferred, n); });
@@ -109,8 +111,6 @@ EditResult applyEdits(const Bytes &table, const EditList &edits, bool force)
     add(e.no420, Edit::No420, [&](TableModel &t, Notes &n) { removeY420(t, n); });
     add(e.noDeepColour, Edit::NoDeepColour, [&](TableModel &t, Notes &n) { removeDeepColour(t, n); });
     add(e.no3d, Edit::No3d, [&](TableModel &t, Notes &n) { remove3d(t, n); });
-    add(bool(e.rangeLimits), Edit::RangeLimits,
-        [&](TableModel &t, Notes &n) { setRangeLimits(t, *e.rangeLimits, n); });
     add(bool(e.freeSync), Edit::FreeSync, [&](TableModel &t, Notes &n) { setFreeSync(t, *e.freeSync, n); });
     add(bool(e.hfVrr), Edit::HfVrr, [&](TableModel &t, Notes &n) { setHfVrr(t, *e.hfVrr, n); });
     add(bool(e.hfAllm), Edit::HfAllm, [&](TableModel &t, Notes &n) { setHfAllm(t, *e.hfAllm, n); });

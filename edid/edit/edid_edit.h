@@ -18,6 +18,7 @@ namespace vantrel::edid::edit {
 // The edits, in the order applyEdits() runs them.
 enum class Edit {
     DropVics,
+    RangeLimits,
     AddVics,
     AddTiming,
     Preferred,
@@ -34,7 +35,6 @@ enum class Edit {
     No420,
     NoDeepColour,
     No3d,
-    RangeLimits,
     FreeSync,
     HfVrr,
     HfAllm,

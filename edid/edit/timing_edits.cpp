@@ -37,6 +37,27 @@ bool y420Marked(const Bytes &map, size_t position)
 
 } // namespace
 
+void checkRangeLimits(const TableModel &t, unsigned clockKHz, double hKHz, double vHz, const std::string &what)
+{
+    for (unsigned slot = 1; slot < 4; ++slot) {
+        const Descriptor d = t.descriptor(slot);
+        if (isDetailedTiming(d) || d[3] != 0xFD)
+            continue;
+        const bool v14 = t.base[18] == 1 && t.base[19] >= 4;
+        const unsigned o = v14 ? d[4] : 0;
+        const unsigned minV = d[5] + ((o & 3) == 3 ? 255 : 0), maxV = d[6] + (o & 2 ? 255 : 0);
+        const unsigned minH = d[7] + ((o & 0x0C) == 0x0C ? 255 : 0), maxH = d[8] + (o & 8 ? 255 : 0);
+        if (clockKHz > d[9] * 10000u || hKHz < minH || hKHz > maxH || vHz < minV - 0.5 || vHz > maxV + 0.5) {
+            char text[200];
+            std::snprintf(text, sizeof text,
+                          " needs %.2f MHz, %.1f kHz and %.1f Hz; the display range limits allow %u MHz, %u-%u kHz "
+                          "and %u-%u Hz (the range limits edit widens them)",
+                          clockKHz / 1000.0, hKHz, vHz, d[9] * 10u, minH, maxH, minV, maxV);
+            throw EditError{what + text};
+        }
+    }
+}
+
 void addVics(TableModel &t, const std::vector<AddedVic> &vics, Notes &notes)
 {
     editableCtas(t);
@@ -52,6 +73,9 @@ void addVics(TableModel &t, const std::vector<AddedVic> &vics, Notes &notes)
                 lastVideo = i;
             }
         const bool listed = position != SIZE_MAX;
+        if (const VicFormat *f = vicFormat(add.vic); f && !listed)
+            checkRangeLimits(t, f->pixelClockKHz, f->hFreqKHz(), f->refreshHz(),
+                             vicLabel(add.vic));
         if (!listed) {
             position = count;
             if (lastVideo != SIZE_MAX && blocks[lastVideo].size() < 32) {
@@ -98,6 +122,8 @@ void addTiming(TableModel &t, const TimingRequest &r, Notes &notes)
     if (cvt->pixelClockKHz > 655350)
         throw EditError{"the timing needs " + std::to_string(cvt->pixelClockKHz / 1000) +
                         " MHz, more than a detailed timing holds (655.35 MHz)"};
+    checkRangeLimits(t, cvt->pixelClockKHz, cvt->pixelClockKHz / double(cvt->hTotal), cvt->refreshHz,
+                     std::to_string(r.width) + "x" + std::to_string(r.height));
     const auto [widthMm, heightMm] = imageSizeMm(t);
     const Descriptor d = cvtDescriptor(*cvt, widthMm, heightMm);
     char text[160];

@@ -109,6 +109,24 @@ QString saysAll(const QString &output, const QStringList &lines)
     return QString();
 }
 
+// Detailed timings that only went to make room: each one gone is a mode a
+// VIC still lists, and none came or changed.
+bool dtdsOnlyMadeRoom(const FactSheet &before, const FactSheet &after)
+{
+    QStringList gone = before.value("dtd");
+    for (const QString &d : after.value("dtd"))
+        if (!gone.removeOne(d))
+            return false;
+    for (const QString &d : gone) {
+        const QString mode = d.section(' ', 0, 0) + ' ', clock = ' ' + d.section(' ', 1, 1);
+        const QStringList formats = after.value("vicFormat");
+        if (std::none_of(formats.begin(), formats.end(),
+                         [&](const QString &f) { return f.startsWith(mode) && f.endsWith(clock); }))
+            return false;
+    }
+    return true;
+}
+
 double factNumber(const FactSheet &f, const char *category, const QString &prefix)
 {
     for (const QString &v : f.value(QString::fromLatin1(category)))
@@ -362,7 +380,7 @@ std::vector<EditCase> editCases()
                      [](const QString &out) { return saysAll(out, {"Interface: Low-Latency\n"}); }});
     cases.push_back({"range-limits 24-144,15-255,1200",
                      [](const EdidReport &, const FactSheet &, EditList &e) {
-                         e.rangeLimits = RangeLimits{24, 144, 15, 255, 1200};
+                         e.rangeLimits = edit::RangeLimits{24, 144, 15, 255, 1200};
                          return true;
                      },
                      {"rangeLimits"},
@@ -445,64 +463,82 @@ private slots:
             QSKIP("edid-decode is not installed");
     }
 
+    // One row per edit, each within the test watchdog; the peer's view of
+    // each table before is taken once.
+    void everyEditOverTheCorpus_data()
+    {
+        QTest::addColumn<int>("which");
+        const std::vector<EditCase> cases = editCases();
+        for (size_t i = 0; i < cases.size(); ++i)
+            QTest::newRow(cases[i].name) << int(i);
+    }
+
     void everyEditOverTheCorpus()
     {
-        const QDir dir(QStringLiteral(EDID_CORPUS_DIR));
-        const QStringList names = dir.entryList({QStringLiteral("*.bin")}, QDir::Files, QDir::Name);
-        QVERIFY(names.size() >= 250);
-        const std::vector<EditCase> cases = editCases();
-        QMap<QString, QPair<int, int>> counts; // made, refused
-        QStringList faults;
-        for (const QString &name : names) {
-            QFile file(dir.filePath(name));
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            const QByteArray raw = file.readAll();
-            const Bytes table(raw.begin(), raw.end());
-            const EdidReport report = decodeEdid(table);
-            const Peer before = runOn(table);
-            for (const EditCase &c : cases) {
-                EditList edits;
-                if (!c.applies(report, before.facts, edits))
-                    continue;
-                const EditResult r = applyEdits(table, edits, false);
-                if (!r.ok) {
-                    if (qEnvironmentVariableIsSet("SHOW_REFUSED"))
-                        qInfo("%s: %s: %s", qPrintable(name), c.name, r.refused.c_str());
-                    ++counts[c.name].second;
-                    continue;
-                }
-                ++counts[c.name].first;
-                const Peer after = runOn(r.bytes);
-                const QString where = name + ": " + c.name + ": ";
-                for (const QString &f : added(after.failures, before.failures))
-                    faults << where + "new peer failure: " + f;
-                // Facts of a block with a bad checksum are no ground to judge by.
-                const bool corrupt = before.facts.value("checksum").contains("bad");
-                for (const QString &key : before.facts.keys() + after.facts.keys())
-                    if (before.facts.value(key) != after.facts.value(key) && !c.mayChange.contains(key) &&
-                        !c.mayChange.isEmpty() && !corrupt)
-                        faults << where + key + " changed: " + after.facts.value(key).join(' ');
-                QString broken = c.holds(before.facts, after.facts);
-                if (broken.isEmpty())
-                    broken = c.says(after.output);
-                if (!edits.dropVics.empty()) {
-                    const QString v = QString::number(edits.dropVics[0]);
-                    for (const char *k : {"vic", "y420vic", "y420map"})
-                        if (after.facts.value(k).contains(v) || after.facts.value(k).contains(v + "*"))
-                            broken = QStringLiteral("VIC %1 left in %2").arg(v, k);
-                }
-                if (edits.fit && r.bytes.size() > 256)
-                    broken = QStringLiteral("%1 bytes").arg(r.bytes.size());
-                if (!broken.isEmpty())
-                    faults << where + broken;
+        QFETCH(int, which);
+        struct Table {
+            QString name;
+            Bytes bytes;
+            EdidReport report;
+            Peer before;
+        };
+        static std::vector<Table> tables;
+        if (tables.empty()) {
+            const QDir dir(QStringLiteral(EDID_CORPUS_DIR));
+            for (const QString &name : dir.entryList({QStringLiteral("*.bin")}, QDir::Files, QDir::Name)) {
+                QFile file(dir.filePath(name));
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                const QByteArray raw = file.readAll();
+                const Bytes table(raw.begin(), raw.end());
+                tables.push_back({name, table, decodeEdid(table), runOn(table)});
             }
         }
-        for (auto it = counts.begin(); it != counts.end(); ++it)
-            qInfo("%s: %d made, %d refused", qPrintable(it.key()), it.value().first, it.value().second);
+        QVERIFY(tables.size() >= 250);
+        static const std::vector<EditCase> cases = editCases();
+        const EditCase &c = cases[size_t(which)];
+        int made = 0, refused = 0;
+        QStringList faults;
+        for (const Table &t : tables) {
+            const Peer &before = t.before;
+            EditList edits;
+            if (!c.applies(t.report, before.facts, edits))
+                continue;
+            const EditResult r = applyEdits(t.bytes, edits, false);
+            if (!r.ok) {
+                if (qEnvironmentVariableIsSet("SHOW_REFUSED"))
+                    qInfo("%s: %s: %s", qPrintable(t.name), c.name, r.refused.c_str());
+                ++refused;
+                continue;
+            }
+            ++made;
+            const Peer after = runOn(r.bytes);
+            const QString where = t.name + ": " + c.name + ": ";
+            for (const QString &f : added(after.failures, before.failures))
+                faults << where + "new peer failure: " + f;
+            // Facts of a block with a bad checksum are no ground to judge by.
+            const bool corrupt = before.facts.value("checksum").contains("bad");
+            for (const QString &key : before.facts.keys() + after.facts.keys())
+                if (before.facts.value(key) != after.facts.value(key) && !c.mayChange.contains(key) &&
+                    !c.mayChange.isEmpty() && !corrupt && !(key == "dtd" && dtdsOnlyMadeRoom(before.facts, after.facts)))
+                    faults << where + key + " changed: " + after.facts.value(key).join(' ');
+            QString broken = c.holds(before.facts, after.facts);
+            if (broken.isEmpty())
+                broken = c.says(after.output);
+            if (!edits.dropVics.empty()) {
+                const QString v = QString::number(edits.dropVics[0]);
+                for (const char *k : {"vic", "y420vic", "y420map"})
+                    if (after.facts.value(k).contains(v) || after.facts.value(k).contains(v + "*"))
+                        broken = QStringLiteral("VIC %1 left in %2").arg(v, k);
+            }
+            if (edits.fit && r.bytes.size() > 256)
+                broken = QStringLiteral("%1 bytes").arg(r.bytes.size());
+            if (!broken.isEmpty())
+                faults << where + broken;
+        }
+        qInfo("%s: %d made, %d refused", c.name, made, refused);
         for (const QString &f : faults.mid(0, 40))
             qWarning("%s", qPrintable(f));
-        for (const EditCase &c : cases)
-            QVERIFY2(counts.value(c.name).first > 0, c.name);
+        QVERIFY2(made > 0, c.name);
         QVERIFY2(faults.isEmpty(), qPrintable(QString::number(faults.size()) + " faults"));
     }
 };
