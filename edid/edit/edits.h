@@ -49,6 +49,8 @@ std::vector<CtaModel *> editableCtas(TableModel &t);
 // base block where there is one). Throws, naming what would have to go,
 // when that is not enough.
 void makeRoom(TableModel &t, CtaModel &cta, size_t more, Notes &notes);
+// The base block's slot a detailed timing may take; -1 for none.
+int freeTimingSlot(const TableModel &t);
 // Throws when a timing lies outside the base block's range limits.
 void checkRangeLimits(const TableModel &t, unsigned clockKHz, double hKHz, double vHz, const std::string &what);
 // Lowers the extensions' native timing count to the timings there are.

@@ -33,15 +33,17 @@ unsigned sameAsVic(TableModel &t, const Descriptor &d)
     return 0;
 }
 
-int freeBaseSlot(const TableModel &t)
+} // namespace
+
+int freeTimingSlot(const TableModel &t)
 {
+    // Timings come before the display descriptors: the first slot that is no
+    // timing, when it is a dummy one.
     for (unsigned slot = 1; slot < 4; ++slot)
-        if (!isDetailedTiming(t.descriptor(slot)) && t.descriptor(slot)[3] == 0x10)
-            return int(slot);
+        if (!isDetailedTiming(t.descriptor(slot)))
+            return t.descriptor(slot)[3] == 0x10 ? int(slot) : -1;
     return -1;
 }
-
-} // namespace
 
 void makeRoom(TableModel &t, CtaModel &cta, size_t more, Notes &notes)
 {
@@ -55,7 +57,7 @@ void makeRoom(TableModel &t, CtaModel &cta, size_t more, Notes &notes)
             continue;
         cta.dtds.erase(cta.dtds.begin() + long(i));
         t.touch(&cta);
-        if (const int slot = freeBaseSlot(t); slot >= 0) {
+        if (const int slot = freeTimingSlot(t); slot >= 0) {
             t.setDescriptor(unsigned(slot), d);
             notes.push_back("detailed timing " + modeLabel(d) + " moved to descriptor " + std::to_string(slot + 1) +
                             " of the base block to make room");
@@ -65,7 +67,7 @@ void makeRoom(TableModel &t, CtaModel &cta, size_t more, Notes &notes)
         }
     }
     // Any timing moves into a free slot of the base block: nothing is lost.
-    for (int slot = freeBaseSlot(t); shortBy() && slot >= 0 && !cta.dtds.empty(); slot = freeBaseSlot(t)) {
+    for (int slot = freeTimingSlot(t); shortBy() && slot >= 0 && !cta.dtds.empty(); slot = freeTimingSlot(t)) {
         const Descriptor d = cta.dtds.back();
         cta.dtds.pop_back();
         t.touch(&cta);

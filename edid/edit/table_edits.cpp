@@ -108,9 +108,18 @@ void fitTable(TableModel &t, Notes &notes)
         made.raw[0] = 0x02;
         made.raw[1] = 3;
         made.cta = CtaModel{};
-        for (const Bytes &b : t.displayIdCtaBlocks())
-            if (blockType(b) == BlockType::Audio)
-                made.cta->flags |= 0x40; // basic audio, as the audio block says
+        const std::vector<Bytes> lifted = t.displayIdCtaBlocks();
+        const auto has = [&](BlockType type) {
+            return std::any_of(lifted.begin(), lifted.end(), [&](const Bytes &b) { return blockType(b) == type; });
+        };
+        if (has(BlockType::Audio))
+            made.cta->flags |= 0x40; // basic audio, as the audio block says
+        // What every CTA-861 extension owes its readers: 640x480 and the
+        // quantization range (here: no data).
+        if (!has(BlockType::Video) && !(t.base[35] & 0x20))
+            made.cta->blocks.push_back({0x41, 0x01});
+        if (!has(BlockType::VideoCapability))
+            made.cta->blocks.push_back({0xE2, 0x00, 0x00});
         t.extensions.push_back(std::move(made));
         keep = t.extensions.size() - 1;
         notes.push_back("a CTA-861 extension made for the CTA-861 data blocks of the DisplayID section");

@@ -3,6 +3,7 @@
 #include "cvt_timing.h"
 #include "edits.h"
 #include "video_lists.h"
+#include "vic_timing.h"
 
 #include "vic_names.h"
 
@@ -35,6 +36,12 @@ bool y420Marked(const Bytes &map, size_t position)
     return map.size() == 2 || (map.size() > 2 + position / 8 && (map[2 + position / 8] >> (position % 8) & 1));
 }
 
+double timingKHz(const Descriptor &d)
+{
+    const unsigned hTotal = (d[2] | ((d[4] >> 4) << 8)) + (d[3] | ((d[4] & 0x0F) << 8));
+    return hTotal ? descriptorClockKHz(d) / double(hTotal) : 0;
+}
+
 } // namespace
 
 void checkRangeLimits(const TableModel &t, unsigned clockKHz, double hKHz, double vHz, const std::string &what)
@@ -51,7 +58,7 @@ void checkRangeLimits(const TableModel &t, unsigned clockKHz, double hKHz, doubl
             char text[200];
             std::snprintf(text, sizeof text,
                           " needs %.2f MHz, %.1f kHz and %.1f Hz; the display range limits allow %u MHz, %u-%u kHz "
-                          "and %u-%u Hz (the range limits edit widens them)",
+                          "and %u-%u Hz",
                           clockKHz / 1000.0, hKHz, vHz, d[9] * 10u, minH, maxH, minV, maxV);
             throw EditError{what + text};
         }
@@ -130,10 +137,7 @@ void addTiming(TableModel &t, const TimingRequest &r, Notes &notes)
     std::snprintf(text, sizeof text, "%ux%u at %.3f Hz, CVT reduced blanking v%d: pixel clock %.2f MHz, %u x %u total",
                   cvt->hActive, cvt->vActive, cvt->refreshHz, r.rb2 ? 2 : 1, cvt->pixelClockKHz / 1000.0,
                   cvt->hTotal, cvt->vTotal);
-    int slot = -1;
-    for (unsigned s = 1; s < 4 && slot < 0; ++s)
-        if (!isDetailedTiming(t.descriptor(s)) && t.descriptor(s)[3] == 0x10)
-            slot = int(s);
+    const int slot = freeTimingSlot(t);
     Descriptor placed = d;
     if (r.first) {
         if (!isDetailedTiming(t.descriptor(0)))
@@ -199,6 +203,22 @@ void setRangeLimits(TableModel &t, const RangeLimits &r, Notes &notes)
     d[8] = uint8_t(r.maxH - (hMaxOff ? 255 : 0));
     d[9] = uint8_t((r.maxClockMHz + 9) / 10);
     t.setDescriptor(unsigned(slot), d);
+    // The table's own timings must stay inside the new limits.
+    for (unsigned s = 0; s < 4; ++s)
+        if (const Descriptor timing = t.descriptor(s); isDetailedTiming(timing))
+            checkRangeLimits(t, descriptorClockKHz(timing), timingKHz(timing), descriptorMode(timing).refreshHz,
+                             "the detailed timing " + modeLabel(timing));
+    for (CtaModel *cta : t.ctaBlocks()) {
+        for (const Descriptor &timing : cta->dtds)
+            if (isDetailedTiming(timing))
+                checkRangeLimits(t, descriptorClockKHz(timing), timingKHz(timing), descriptorMode(timing).refreshHz,
+                                 "the detailed timing " + modeLabel(timing));
+        for (const Bytes &b : cta->blocks)
+            if (blockType(b) == BlockType::Video || blockType(b) == BlockType::Y420Video)
+                for (size_t i = blockType(b) == BlockType::Video ? 1 : 2; i < b.size(); ++i)
+                    if (const VicFormat *f = vicFormat(svdVic(b[i])))
+                        checkRangeLimits(t, f->pixelClockKHz, f->hFreqKHz(), f->refreshHz(), vicLabel(f->vic));
+    }
     notes.push_back("display range limits: " + std::to_string(r.minV) + "-" + std::to_string(r.maxV) + " Hz, " +
                     std::to_string(r.minH) + "-" + std::to_string(r.maxH) + " kHz, " + std::to_string(d[9] * 10u) +
                     " MHz (" + was + ")");
