@@ -100,6 +100,8 @@ EdidDesignerDialog::EdidDesignerDialog(QWidget *parent) : QDialog(parent)
     connect(ui->maxTmdsSpin, qOverload<int>(&QSpinBox::valueChanged), this, [this] { update(); });
     for (QComboBox *combo : {ui->preferredCombo, ui->allmCombo, ui->maxFrlCombo})
         connect(combo, qOverload<int>(&QComboBox::currentIndexChanged), this, [this] { update(); });
+    // The add controls keep their height; the room left stays below them.
+    ui->addPanelLayout->addStretch(1);
     // Within the screen it opens on, as small laptops have them.
     if (const QScreen *screen = this->screen()) {
         const QRect room = screen->availableGeometry();

@@ -63,8 +63,8 @@ private slots:
             edit::Edit edit;
             const char *value, *label;
         };
-        for (const Case &c : {Case{edit::Edit::AddVics, "97:420", ""}, Case{edit::Edit::HfAllm, "on", ""},
-                              Case{edit::Edit::FreeSync, "48-120", ""}, Case{edit::Edit::MaxFrl, "18", ""},
+        for (const Case &c : {Case{edit::Edit::AddVics, "2", ""}, Case{edit::Edit::HfAllm, "on", ""},
+                              Case{edit::Edit::FreeSync, "48-120", ""}, Case{edit::Edit::MaxFrl, "none", ""},
                               Case{edit::Edit::HfVrr, "48", "Check HDMI VRR range: \"48\" is not"}}) {
             QVERIFY(d->setEdit(c.edit, QString::fromLatin1(c.value)));
             const QString label = d->ui->conformityLabel->text();
@@ -74,8 +74,8 @@ private slots:
         }
         const edit::EditList e = d->edits();
         QCOMPARE(e.addVics.size(), size_t(1));
-        QVERIFY(e.addVics[0].y420 && e.hfAllm == true && e.maxFrl == 2u && e.freeSync && e.freeSync->max == 120);
-        QVERIFY(d->ui->diffText->toPlainText().contains(QLatin1String("Add video codes: VIC 97")));
+        QVERIFY(e.addVics[0].vic == 2 && e.hfAllm == true && e.maxFrl == 0u && e.freeSync && e.freeSync->max == 120);
+        QVERIFY(d->ui->diffText->toPlainText().contains(QLatin1String("Add video codes: VIC 2 ")));
     }
 
     void fitsASmallScreen()
