@@ -12,6 +12,7 @@
 
 using namespace vantrel;
 using namespace vantrel::test;
+namespace edit = vantrel::edid::edit;
 
 class WindowEdidDesignerTest : public QObject {
     Q_OBJECT
@@ -72,6 +73,7 @@ private slots:
                      qPrintable(label));
             QCOMPARE(d->ui->putButton->isEnabled(), !*c.label);
         }
+        d->ui->hfVrrEdit->clear();
         const edit::EditList e = d->edits();
         QCOMPARE(e.addVics.size(), size_t(1));
         QVERIFY(e.addVics[0].vic == 2 && e.hfAllm == true && e.maxFrl == 0u && e.freeSync && e.freeSync->max == 120);
