@@ -115,11 +115,11 @@ void fitTable(TableModel &t, Notes &notes)
         if (has(BlockType::Audio))
             made.cta->flags |= 0x40; // basic audio, as the audio block says
         // What every CTA-861 extension owes its readers: 640x480 and the
-        // quantization range (here: no data).
+        // quantization range (selectable: DisplayID displays are PC displays).
         if (!has(BlockType::Video) && !(t.base[35] & 0x20))
             made.cta->blocks.push_back({0x41, 0x01});
         if (!has(BlockType::VideoCapability))
-            made.cta->blocks.push_back({0xE2, 0x00, 0x00});
+            made.cta->blocks.push_back({0xE2, 0x00, 0x40});
         t.extensions.push_back(std::move(made));
         keep = t.extensions.size() - 1;
         notes.push_back("a CTA-861 extension made for the CTA-861 data blocks of the DisplayID section");

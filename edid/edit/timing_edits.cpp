@@ -155,10 +155,9 @@ void addTiming(TableModel &t, const TimingRequest &r, Notes &notes)
     editableCtas(t);
     CtaModel &cta = t.firstCta();
     makeRoom(t, cta, 18, notes);
-    if (r.first)
-        cta.dtds.insert(cta.dtds.begin(), placed);
-    else
-        cta.dtds.push_back(placed);
+    // After the timings, before any display descriptor the extension holds.
+    const auto end = std::find_if(cta.dtds.begin(), cta.dtds.end(), [](const Descriptor &x) { return !isDetailedTiming(x); });
+    cta.dtds.insert(r.first ? cta.dtds.begin() : end, placed);
     t.touch(&cta);
     notes.push_back((r.first ? modeLabel(placed) + " moves to" : std::string(text) + ";") +
                     " the CTA-861 extension's detailed timings");
