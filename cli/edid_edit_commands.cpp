@@ -43,6 +43,43 @@ void parsed(Invocation &inv, const char *option, Parse parse)
         usageError(std::string("--") + option + ": " + why);
 }
 
+// The option that asks for each edit: the tool's name for it.
+std::string optionOf(edid::edit::Edit edit)
+{
+    using edid::edit::Edit;
+    switch (edit) {
+    case Edit::DropVics: return "--drop-vic";
+    case Edit::AddVics: return "--add-vic";
+    case Edit::AddTiming: return "--add-timing";
+    case Edit::Preferred: return "--preferred";
+    case Edit::HdrOff: return "--hdr off";
+    case Edit::HdrEotf: return "--hdr-eotf";
+    case Edit::HdrFrom: return "--hdr-from";
+    case Edit::HdrLuminance: return "--hdr-luminance";
+    case Edit::DropDolbyVision: return "--drop-dolby-vision";
+    case Edit::DolbyVisionFrom: return "--dolby-vision-from";
+    case Edit::DolbyVisionLldv: return "--dolby-vision-lldv";
+    case Edit::DropHdr10Plus: return "--drop-hdr10plus";
+    case Edit::Hdr10PlusFrom: return "--hdr10plus-from";
+    case Edit::MaxTmds: return "--max-tmds";
+    case Edit::No420: return "--no-420";
+    case Edit::NoDeepColour: return "--no-deep-colour";
+    case Edit::No3d: return "--no-3d";
+    case Edit::RangeLimits: return "--range-limits";
+    case Edit::FreeSync: return "--freesync";
+    case Edit::HfVrr: return "--hf-vrr";
+    case Edit::HfAllm: return "--hf-allm";
+    case Edit::MaxFrl: return "--max-frl";
+    case Edit::AudioFrom: return "--audio-from";
+    case Edit::DropAudio: return "--drop-audio";
+    case Edit::Speakers: return "--speakers";
+    case Edit::Name: return "--name";
+    case Edit::Serial: return "--serial";
+    case Edit::Fit: return "--fit";
+    }
+    return "--?";
+}
+
 EditList editsOf(Invocation &inv)
 {
     EditList e;
@@ -59,6 +96,52 @@ EditList editsOf(Invocation &inv)
         uint8_t bits = 0;
         const bool ok = edid::edit::parseEotfs(v, bits, why);
         e.hdrEotfs = bits;
+        return ok;
+    });
+    parsed(inv, "add-vic",
+           [&](const std::string &v, std::string &why) { return edid::edit::parseAddedVics(v, e.addVics, why); });
+    parsed(inv, "add-timing", [&](const std::string &v, std::string &why) {
+        edid::edit::TimingRequest t;
+        const bool ok = edid::edit::parseTiming(v, t, why);
+        e.addTiming = t;
+        return ok;
+    });
+    if (inv.isSet("hdr-from"))
+        e.hdrFrom = loadEdidInput(valueOf(inv, "hdr-from")).bytes;
+    if (inv.isSet("dolby-vision-from"))
+        e.dolbyVisionFrom = loadEdidInput(valueOf(inv, "dolby-vision-from")).bytes;
+    if (inv.isSet("hdr10plus-from"))
+        e.hdr10PlusFrom = loadEdidInput(valueOf(inv, "hdr10plus-from")).bytes;
+    parsed(inv, "hdr-luminance", [&](const std::string &v, std::string &why) {
+        edid::edit::Luminance l;
+        const bool ok = edid::edit::parseLuminance(v, l, why);
+        e.hdrLuminance = l;
+        return ok;
+    });
+    e.dolbyVisionLldv = inv.isSet("dolby-vision-lldv");
+    parsed(inv, "range-limits", [&](const std::string &v, std::string &why) {
+        edid::edit::RangeLimits r;
+        const bool ok = edid::edit::parseRangeLimits(v, r, why);
+        e.rangeLimits = r;
+        return ok;
+    });
+    for (const auto &[option, field] : {std::pair{"freesync", &e.freeSync}, std::pair{"hf-vrr", &e.hfVrr}})
+        parsed(inv, option, [&, field = field](const std::string &v, std::string &why) {
+            edid::edit::RateRange r;
+            const bool ok = edid::edit::parseRateRange(v, r, why);
+            *field = r;
+            return ok;
+        });
+    parsed(inv, "hf-allm", [&](const std::string &v, std::string &why) {
+        bool on = false;
+        const bool ok = edid::edit::parseOnOff(v, on, why);
+        e.hfAllm = on;
+        return ok;
+    });
+    parsed(inv, "max-frl", [&](const std::string &v, std::string &why) {
+        unsigned code = 0;
+        const bool ok = edid::edit::parseFrlRate(v, code, why);
+        e.maxFrl = code;
         return ok;
     });
     e.dropDolbyVision = inv.isSet("drop-dolby-vision");
@@ -146,19 +229,21 @@ int runEdit(Invocation &inv)
 
     Json steps = Json::array();
     for (const edid::edit::EditStep &s : r.steps) {
-        steps.push_back(Json{{"edit", s.edit}, {"changes", s.changes}});
+        steps.push_back(Json{{"edit", optionOf(s.edit)}, {"changes", s.changes}});
         for (const std::string &c : s.changes) {
             // With the table on standard output, the notes go to standard error.
             if (out != "-")
-                inv.out.line(s.edit + ": " + c);
+                inv.out.line(optionOf(s.edit) + ": " + c);
             else if (!inv.link.quiet)
-                std::fprintf(stderr, "%s: %s\n", s.edit.c_str(), c.c_str());
+                std::fprintf(stderr, "%s: %s\n", optionOf(s.edit).c_str(), c.c_str());
         }
     }
     inv.out.set("edits", steps);
     inv.out.set("newErrors", r.newErrors);
+    if (!r.ok && r.refusedBy)
+        throw CliError{kExitFailed, optionOf(*r.refusedBy) + ": " + r.refused};
     if (!r.ok)
-        throw CliError{kExitFailed, r.refused};
+        throw CliError{kExitFailed, r.refused + (r.newErrors.empty() ? "" : "; --force makes it anyway")};
     for (const std::string &e : r.newErrors)
         std::fprintf(stderr, "vantrelctl: warning: made with --force: %s\n", e.c_str());
     inv.out.set("size", r.bytes.size());
@@ -212,18 +297,31 @@ std::vector<Command> edidEditCommands()
           {"preferred", 0, "VIC|WxH@HZ", "make this mode the preferred timing and the first video code"},
           {"hdr", 0, "off", "remove the HDR static metadata block"},
           {"hdr-eotf", 0, "LIST", "the transfer functions to announce: sdr,hdr,pq,hlg"},
+          {"add-vic", 0, "LIST", "add these VICs (\"97:420,16\": :420 also in the 4:2:0 capability map)"},
+          {"add-timing", 0, "WxH@HZ[,rb2][,first]",
+           "add a detailed timing by CVT reduced blanking (v1, or v2 with rb2), last or first"},
+          {"hdr-from", 0, "FILE", "take the HDR static metadata block of another table"},
+          {"hdr-luminance", 0, "MAX,AVG,MIN", "the HDR block's luminances in cd/m2, as the nearest codes"},
+          {"dolby-vision-from", 0, "FILE", "take the Dolby Vision block of another table"},
+          {"dolby-vision-lldv", 0, nullptr, "add a low-latency (player-led) Dolby Vision block from the HDR range"},
           {"drop-dolby-vision", 0, nullptr, "remove the Dolby Vision block"},
           {"drop-hdr10plus", 0, nullptr, "remove the HDR10+ block"},
+          {"hdr10plus-from", 0, "FILE", "take the HDR10+ block of another table"},
           {"max-tmds", 0, "MHZ", "cap the TMDS clock; faster modes go to 4:2:0 where they may, else away"},
           {"no-420", 0, nullptr, "remove YCbCr 4:2:0 (its modes and the capability map)"},
           {"no-deep-colour", 0, nullptr, "announce no deep colour"},
           {"no-3d", 0, nullptr, "announce no 3D"},
+          {"range-limits", 0, "VMIN-VMAX,HMIN-HMAX,MAXCLOCK", "the display range limits in Hz, kHz and MHz"},
+          {"freesync", 0, "MIN-MAX", "the FreeSync refresh range of the AMD vendor block"},
+          {"hf-vrr", 0, "MIN-MAX", "the HDMI Forum block's VRR range"},
+          {"hf-allm", 0, "on|off", "the HDMI Forum block's auto low-latency mode"},
+          {"max-frl", 0, "GBPS", "the HDMI Forum block's maximum FRL rate: none, 9, 18, 24, 32, 40, 48"},
           {"audio-from", 0, "FILE", "take every audio block and the speakers from another table (an AVR's)"},
           {"drop-audio", 0, "FORMATS", "remove these audio formats: lpcm,ac3,eac3,truehd,dts,dtshd,..."},
           {"speakers", 0, "LIST", "the speakers: fl/fr,lfe,fc,bl/br,... or a layout such as 5.1 or 7.1.4"},
           {"name", 0, "TEXT", "the display name (up to 13 characters)"},
           {"serial", 0, "N", "the serial number"},
-          {"fit", 0, nullptr, "make it 256 bytes: base block and CTA-861 extension, listing what is lost"},
+          {"fit", 0, nullptr, "make it 256 bytes: base block and CTA-861 extension (DisplayID's CTA-861 blocks lifted in), listing what is lost"},
           {"force", 0, nullptr, "make the table even with a new conformity error"},
           {"dry-run", 0, nullptr, "say what would change; write nothing"},
           {"show-diff", 0, nullptr, "print the changes as edid diff does"},

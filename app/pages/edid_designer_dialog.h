@@ -9,6 +9,7 @@
 #include <QDialog>
 
 #include <cstdint>
+#include <map>
 #include <vector>
 
 class Ui_EdidDesignerDialog;
@@ -22,11 +23,26 @@ public:
 
     // The table to start from; source: where it came from, for the label.
     void setTable(const std::vector<uint8_t> &table, const QString &source);
-    // The edits the controls ask for, and what they make of the table.
-    vantrel::edid::edit::EditList edits() const;
+    // The edits the controls ask for, and what they make of the table. A
+    // value that is not one is left out and named in problem.
+    vantrel::edid::edit::EditList edits(QString *problem = nullptr) const;
     const vantrel::edid::edit::EditResult &result() const { return result_; }
     // Ticks these edits (the table set first); audioSource names where audioFrom came from.
     void tickEdits(const vantrel::edid::edit::EditList &edits, const QString &audioSource);
+
+    // Ticks an edit as the user would: a flag edit with no value, a valued
+    // one with the text its field takes ("97:420", "48-120", "on", "48").
+    // False for an edit the dialog does not take that way (VICs and audio
+    // formats to drop are unticked in their lists; tables are taken with
+    // takeTable()).
+    bool setEdit(vantrel::edid::edit::Edit edit, const QString &value = QString());
+    // Another table whose block HdrFrom, DolbyVisionFrom, Hdr10PlusFrom or
+    // AudioFrom takes; an empty table takes none.
+    void takeTable(vantrel::edid::edit::Edit edit, const std::vector<uint8_t> &table, const QString &name);
+    // The designer's own name for an edit, as its messages give it.
+    static QString editLabel(vantrel::edid::edit::Edit edit);
+    // What became of the table: put, written, saved, or why not.
+    void showFeedback(const QString &text, bool problem);
 
     Ui_EdidDesignerDialog *ui = nullptr;
 
@@ -38,11 +54,14 @@ signals:
 
 private:
     void fillLists();
-    void chooseAudioSource();
+    void chooseTable(vantrel::edid::edit::Edit edit);
+    void showTaken();
     void update();
 
     std::vector<uint8_t> table_;
     std::vector<uint8_t> audioFrom_;
+    // HdrFrom, DolbyVisionFrom, Hdr10PlusFrom: the table and its file name.
+    std::map<vantrel::edid::edit::Edit, std::pair<std::vector<uint8_t>, QString>> taken_;
     vantrel::edid::edit::EditResult result_;
     bool filling_ = false;
 };

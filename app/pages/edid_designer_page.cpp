@@ -40,8 +40,13 @@ void EdidDesignerPage::openDesigner()
         QObject::connect(dialog_, &EdidDesignerDialog::loadRequested, c_.window, [this](int s) { load(s); });
         QObject::connect(dialog_, &EdidDesignerDialog::putRequested, c_.window, [this] { putInEdidBox(); });
         QObject::connect(dialog_, &EdidDesignerDialog::writeRequested, c_.window, [this] {
-            if (putInEdidBox())
-                edid_.writeInCustomMode([this] { return switchToCustom(); });
+            if (!putInEdidBox())
+                return;
+            // Outside CUSTOM mode it offers to switch and waits for the rebuild.
+            const bool written = edid_.writeInCustomMode([this] { return switchToCustom(); });
+            dialog_->showFeedback(written ? tr("Written to the box (%1 bytes).").arg(dialog_->result().bytes.size())
+                                          : tr("Not written to the box; the main window says why."),
+                                  !written);
         });
         QObject::connect(dialog_, &EdidDesignerDialog::saveRequested, c_.window, [this] { save(); });
         addExportButton();
@@ -67,8 +72,10 @@ void EdidDesignerPage::load(int source)
         c_.reporter.setupProgressBar();
         Session s = c_.reporter.session(c_.box);
         const edid::EdidReadout r = edid::readEdid(s, source == 1 ? frame::kFetchTxAEdid : frame::kFetchTxBEdid);
-        if (!r.ok)
+        if (!r.ok) {
+            dialog_->showFeedback(tr("The display's table could not be read."), true);
             return;
+        }
         table.assign(r.image.begin(), r.image.end());
         from = source == 1 ? tr("TX A display") : tr("TX B display");
     } else {
@@ -103,9 +110,12 @@ bool EdidDesignerPage::putInEdidBox()
     c_.ui->EDIDtext->setPlainText(QString::fromStdString(edid::canonicalEdidText(image)));
     // The library keeps what the table was made of.
     std::vector<std::string> edits;
-    for (const edid::edit::EditStep &step : r.steps)
-        edits.push_back(step.changes.empty() ? step.edit : step.edit + ": " + step.changes.front());
+    for (const edid::edit::EditStep &step : r.steps) {
+        const std::string label = EdidDesignerDialog::editLabel(step.edit).toStdString();
+        edits.push_back(step.changes.empty() ? label : label + ": " + step.changes.front());
+    }
     edid_.noteOrigin("designer", from_.toStdString(), edits);
+    dialog_->showFeedback(tr("Put in the EDID box (%1 bytes).").arg(r.bytes.size()), false);
     return true;
 }
 
@@ -146,7 +156,11 @@ void EdidDesignerPage::save()
     std::vector<uint8_t> bytes = r.bytes;
     bytes.resize(std::max(bytes.size(), size_t(edid::kEdidSize)), 0);
     std::string error;
-    if (!edid::atomicWriteFile(path.toStdString(), bytes, error))
+    if (!edid::atomicWriteFile(path.toStdString(), bytes, error)) {
         c_.reporter.feedback().warning(dialog_, tr("VANTREL Utility"),
                                        tr("Cannot save %1: %2").arg(path, QString::fromStdString(error)));
+        dialog_->showFeedback(tr("Not saved: %1").arg(QString::fromStdString(error)), true);
+        return;
+    }
+    dialog_->showFeedback(tr("Saved to %1 (%2 bytes).").arg(QFileInfo(path).fileName()).arg(bytes.size()), false);
 }

@@ -27,7 +27,7 @@ void takeAudio(TableModel &t, const Bytes &source, Notes &notes)
     std::string why;
     std::optional<TableModel> other = TableModel::parse(source, why);
     if (!other)
-        throw EditError{"--audio-from: " + why};
+        throw EditError{"the other table: " + why};
     std::vector<Bytes> taken;
     std::optional<uint8_t> basicAudio;
     for (CtaModel *cta : other->ctaBlocks()) {
@@ -38,11 +38,11 @@ void takeAudio(TableModel &t, const Bytes &source, Notes &notes)
                 taken.push_back(b);
     }
     if (taken.empty())
-        throw EditError{"--audio-from: the other table has no audio data block"};
+        throw EditError{"the other table has no audio data block"};
 
-    CtaModel &first = t.firstCta("--audio-from");
+    CtaModel &first = t.firstCta();
     size_t at = std::string::npos;
-    for (CtaModel *cta : editableCtas(t, "--audio-from")) {
+    for (CtaModel *cta : editableCtas(t)) {
         std::vector<Bytes> kept;
         for (Bytes &b : cta->blocks) {
             if (!isAudioBlock(blockType(b))) {
@@ -58,6 +58,10 @@ void takeAudio(TableModel &t, const Bytes &source, Notes &notes)
     }
     if (at == std::string::npos)
         at = 0;
+    size_t size = 0;
+    for (const Bytes &b : taken)
+        size += b.size();
+    makeRoom(t, first, size, notes);
     first.blocks.insert(first.blocks.begin() + long(at), taken.begin(), taken.end());
     first.flags = uint8_t((first.flags & ~0x40) | *basicAudio);
     t.touch(&first);
@@ -66,16 +70,12 @@ void takeAudio(TableModel &t, const Bytes &source, Notes &notes)
         if (blockType(b) == BlockType::Speaker && b.size() >= 4)
             notes.push_back("speakers: " + speakerText(b[1] | (b[2] << 8) | (uint32_t(b[3]) << 16)));
     }
-    if (first.usedBytes() > CtaModel::kRoom)
-        throw EditError{"--audio-from: the other table's audio blocks need " +
-                        std::to_string(first.usedBytes() - CtaModel::kRoom) +
-                        " bytes more than the CTA-861 extension has"};
 }
 
 void dropAudio(TableModel &t, const std::vector<unsigned> &formats, Notes &notes)
 {
     const size_t before = notes.size();
-    for (CtaModel *cta : editableCtas(t, "--drop-audio")) {
+    for (CtaModel *cta : editableCtas(t)) {
         std::vector<Bytes> kept;
         for (Bytes &b : cta->blocks) {
             if (blockType(b) != BlockType::Audio) {
@@ -112,7 +112,7 @@ void setSpeakers(TableModel &t, uint32_t allocation, Notes &notes)
 {
     const Bytes block{0x83, uint8_t(allocation), uint8_t(allocation >> 8), uint8_t(allocation >> 16)};
     bool set = false;
-    for (CtaModel *cta : editableCtas(t, "--speakers"))
+    for (CtaModel *cta : editableCtas(t))
         for (Bytes &b : cta->blocks)
             if (blockType(b) == BlockType::Speaker) {
                 b = block;
@@ -120,7 +120,7 @@ void setSpeakers(TableModel &t, uint32_t allocation, Notes &notes)
                 set = true;
             }
     if (!set) {
-        CtaModel &first = t.firstCta("--speakers");
+        CtaModel &first = t.firstCta();
         // After the last audio data block, where readers look for it.
         size_t at = 0;
         for (size_t i = 0; i < first.blocks.size(); ++i)

@@ -141,7 +141,7 @@ std::vector<std::string> diffLines(const TableDiff &diff)
     const auto hex = [](int v) {
         char t[8];
         std::snprintf(t, sizeof t, "%02X", unsigned(v));
-        return v < 0 ? std::string("--") : std::string(t);
+        return v < 0 ? std::string(2, '-') : std::string(t); // past the table's end
     };
     // Runs of neighbouring bytes, up to 16 a line, within one block.
     for (size_t i = 0; i < diff.bytes.size();) {

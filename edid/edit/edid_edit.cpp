@@ -60,9 +60,10 @@ std::map<std::string, std::pair<int, std::string>> errorCounts(const EdidReport 
 
 bool EditList::empty() const
 {
-    return dropVics.empty() && preferred.empty() && !hdrOff && !hdrEotfs && !dropDolbyVision && !dropHdr10Plus &&
-           !maxTmdsMHz && !no420 && !noDeepColour && !no3d && !audioFrom && dropAudio.empty() && !speakers && !name &&
-           !serial && !fit;
+    return dropVics.empty() && addVics.empty() && !addTiming && preferred.empty() && !hdrOff && !hdrEotfs &&
+           !hdrFrom && !hdrLuminance && !dropDolbyVision && !dolbyVisionFrom && !dolbyVisionLldv && !dropHdr10Plus &&
+           !hdr10PlusFrom && !maxTmdsMHz && !no420 && !noDeepColour && !no3d && !rangeLimits && !freeSync &&
+           !hfVrr && !hfAllm && !maxFrl && !audioFrom && dropAudio.empty() && !speakers && !name && !serial && !fit;
 }
 
 EditResult applyEdits(const Bytes &table, const EditList &edits, bool force)
@@ -75,47 +76,51 @@ EditResult applyEdits(const Bytes &table, const EditList &edits, bool force)
         result.refused = why;
         return result;
     }
-    using Step = std::pair<const char *, std::function<void(TableModel &, Notes &)>>;
+    using Step = std::pair<Edit, std::function<void(TableModel &, Notes &)>>;
     std::vector<Step> steps;
     const EditList &e = edits;
-    // The order the help and README give: a mode made preferred before the cap sees it.
-    if (!e.dropVics.empty())
-        steps.push_back({"--drop-vic", [&](TableModel &t, Notes &n) { dropVics(t, e.dropVics, n); }});
-    if (!e.preferred.empty())
-        steps.push_back({"--preferred", [&](TableModel &t, Notes &n) { setPreferred(t, e.preferred, n); }});
-    if (e.hdrOff)
-        steps.push_back({"--hdr off", [&](TableModel &t, Notes &n) {
-                             removeBlocks(t, BlockType::HdrStatic, "HDR static metadata data block", n);
-                         }});
-    if (e.hdrEotfs)
-        steps.push_back({"--hdr-eotf", [&](TableModel &t, Notes &n) { setEotfs(t, *e.hdrEotfs, n); }});
-    if (e.dropDolbyVision)
-        steps.push_back({"--drop-dolby-vision", [&](TableModel &t, Notes &n) {
-                             removeBlocks(t, BlockType::DolbyVision, "Dolby Vision block", n);
-                         }});
-    if (e.dropHdr10Plus)
-        steps.push_back({"--drop-hdr10plus",
-                         [&](TableModel &t, Notes &n) { removeBlocks(t, BlockType::Hdr10Plus, "HDR10+ block", n); }});
-    if (e.maxTmdsMHz)
-        steps.push_back({"--max-tmds", [&](TableModel &t, Notes &n) { capTmds(t, *e.maxTmdsMHz, n); }});
-    if (e.no420)
-        steps.push_back({"--no-420", [&](TableModel &t, Notes &n) { removeY420(t, n); }});
-    if (e.noDeepColour)
-        steps.push_back({"--no-deep-colour", [&](TableModel &t, Notes &n) { removeDeepColour(t, n); }});
-    if (e.no3d)
-        steps.push_back({"--no-3d", [&](TableModel &t, Notes &n) { remove3d(t, n); }});
-    if (e.audioFrom)
-        steps.push_back({"--audio-from", [&](TableModel &t, Notes &n) { takeAudio(t, *e.audioFrom, n); }});
-    if (!e.dropAudio.empty())
-        steps.push_back({"--drop-audio", [&](TableModel &t, Notes &n) { dropAudio(t, e.dropAudio, n); }});
-    if (e.speakers)
-        steps.push_back({"--speakers", [&](TableModel &t, Notes &n) { setSpeakers(t, *e.speakers, n); }});
-    if (e.name)
-        steps.push_back({"--name", [&](TableModel &t, Notes &n) { setName(t, *e.name, n); }});
-    if (e.serial)
-        steps.push_back({"--serial", [&](TableModel &t, Notes &n) { setSerial(t, *e.serial, n); }});
-    if (e.fit)
-        steps.push_back({"--fit", [&](TableModel &t, Notes &n) { fitTable(t, n); }});
+    const auto add = [&](bool asked, Edit edit, std::function<void(TableModel &, Notes &)> run) {
+        if (asked)
+            steps.push_back({edit, std::move(run)});
+    };
+    add(!e.dropVics.empty(), Edit::DropVics, [&](TableModel &t, Notes &n) { dropVics(t, e.dropVics, n); });
+    add(bool(e.rangeLimits), Edit::RangeLimits,
+        [&](TableModel &t, Notes &n) { setRangeLimits(t, *e.rangeLimits, n); });
+    add(!e.addVics.empty(), Edit::AddVics, [&](TableModel &t, Notes &n) { addVics(t, e.addVics, n); });
+    add(bool(e.addTiming), Edit::AddTiming, [&](TableModel &t, Notes &n) { addTiming(t, *e.addTiming, n); });
+    add(!e.preferred.empty(), Edit::Preferred, [&](TableModel &t, Notes &n) { setPreferred(t, e.preferred, n); });
+    add(e.hdrOff, Edit::HdrOff, [&](TableModel &t, Notes &n) {
+        removeBlocks(t, BlockType::HdrStatic, "HDR static metadata data block", n);
+    });
+    add(bool(e.hdrEotfs), Edit::HdrEotf, [&](TableModel &t, Notes &n) { setEotfs(t, *e.hdrEotfs, n); });
+    add(bool(e.hdrFrom), Edit::HdrFrom,
+        [&](TableModel &t, Notes &n) { copyBlock(t, *e.hdrFrom, BlockType::HdrStatic, n); });
+    add(bool(e.hdrLuminance), Edit::HdrLuminance,
+        [&](TableModel &t, Notes &n) { setLuminance(t, *e.hdrLuminance, n); });
+    add(e.dropDolbyVision, Edit::DropDolbyVision, [&](TableModel &t, Notes &n) {
+        removeBlocks(t, BlockType::DolbyVision, "Dolby Vision block", n);
+    });
+    add(bool(e.dolbyVisionFrom), Edit::DolbyVisionFrom,
+        [&](TableModel &t, Notes &n) { copyBlock(t, *e.dolbyVisionFrom, BlockType::DolbyVision, n); });
+    add(e.dolbyVisionLldv, Edit::DolbyVisionLldv, [&](TableModel &t, Notes &n) { addLowLatencyDolbyVision(t, n); });
+    add(e.dropHdr10Plus, Edit::DropHdr10Plus,
+        [&](TableModel &t, Notes &n) { removeBlocks(t, BlockType::Hdr10Plus, "HDR10+ block", n); });
+    add(bool(e.hdr10PlusFrom), Edit::Hdr10PlusFrom,
+        [&](TableModel &t, Notes &n) { copyBlock(t, *e.hdr10PlusFrom, BlockType::Hdr10Plus, n); });
+    add(bool(e.maxTmdsMHz), Edit::MaxTmds, [&](TableModel &t, Notes &n) { capTmds(t, *e.maxTmdsMHz, n); });
+    add(e.no420, Edit::No420, [&](TableModel &t, Notes &n) { removeY420(t, n); });
+    add(e.noDeepColour, Edit::NoDeepColour, [&](TableModel &t, Notes &n) { removeDeepColour(t, n); });
+    add(e.no3d, Edit::No3d, [&](TableModel &t, Notes &n) { remove3d(t, n); });
+    add(bool(e.freeSync), Edit::FreeSync, [&](TableModel &t, Notes &n) { setFreeSync(t, *e.freeSync, n); });
+    add(bool(e.hfVrr), Edit::HfVrr, [&](TableModel &t, Notes &n) { setHfVrr(t, *e.hfVrr, n); });
+    add(bool(e.hfAllm), Edit::HfAllm, [&](TableModel &t, Notes &n) { setHfAllm(t, *e.hfAllm, n); });
+    add(bool(e.maxFrl), Edit::MaxFrl, [&](TableModel &t, Notes &n) { setMaxFrl(t, *e.maxFrl, n); });
+    add(bool(e.audioFrom), Edit::AudioFrom, [&](TableModel &t, Notes &n) { takeAudio(t, *e.audioFrom, n); });
+    add(!e.dropAudio.empty(), Edit::DropAudio, [&](TableModel &t, Notes &n) { dropAudio(t, e.dropAudio, n); });
+    add(bool(e.speakers), Edit::Speakers, [&](TableModel &t, Notes &n) { setSpeakers(t, *e.speakers, n); });
+    add(bool(e.name), Edit::Name, [&](TableModel &t, Notes &n) { setName(t, *e.name, n); });
+    add(bool(e.serial), Edit::Serial, [&](TableModel &t, Notes &n) { setSerial(t, *e.serial, n); });
+    add(e.fit, Edit::Fit, [&](TableModel &t, Notes &n) { fitTable(t, n); });
 
     Bytes bytes = model->encode();
     for (const Step &step : steps) {
@@ -126,8 +131,8 @@ EditResult applyEdits(const Bytes &table, const EditList &edits, bool force)
             step.second(*t, done.changes);
             bytes = t->encode();
         } catch (const EditError &error) {
-            result.refused =
-                error.message.rfind("--", 0) == 0 ? error.message : std::string(step.first) + ": " + error.message;
+            result.refusedBy = step.first;
+            result.refused = error.message;
             result.steps.push_back(std::move(done));
             return result;
         }
@@ -141,9 +146,9 @@ EditResult applyEdits(const Bytes &table, const EditList &edits, bool force)
     result.bytes = std::move(bytes);
     if (!result.newErrors.empty() && !force) {
         result.refused = "the edited table would not conform: " + result.newErrors.front() +
-                         (result.newErrors.size() > 1 ? " (and " + std::to_string(result.newErrors.size() - 1) +
-                                                            " more); --force makes it anyway"
-                                                      : std::string("; --force makes it anyway"));
+                         (result.newErrors.size() > 1
+                              ? " (and " + std::to_string(result.newErrors.size() - 1) + " more)"
+                              : std::string());
         return result;
     }
     result.forced = !result.newErrors.empty();

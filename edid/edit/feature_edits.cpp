@@ -32,7 +32,7 @@ void clearForumBits(TableModel &t, size_t at, uint8_t bits, const std::string &n
 void removeBlocks(TableModel &t, BlockType type, const std::string &what, Notes &notes)
 {
     const size_t before = notes.size();
-    for (CtaModel *cta : editableCtas(t, what)) {
+    for (CtaModel *cta : editableCtas(t)) {
         auto &blocks = cta->blocks;
         const auto from = std::remove_if(blocks.begin(), blocks.end(), [&](const Bytes &b) {
             if (blockType(b) != type)
@@ -53,7 +53,7 @@ void removeBlocks(TableModel &t, BlockType type, const std::string &what, Notes 
         if (blockType(b) == type)
             throw EditError{"a " + what +
                             " sits in a DisplayID section, which the edits do not change "
-                            "(--fit drops DisplayID)"};
+                            "(fitting the table drops DisplayID)"};
     if (notes.size() == before)
         notes.push_back("the table has no " + what + "; nothing to remove");
 }
@@ -68,7 +68,7 @@ void removeY420(TableModel &t, Notes &notes)
 
 void removeDeepColour(TableModel &t, Notes &notes)
 {
-    editableCtas(t, "--no-deep-colour");
+    editableCtas(t);
     const size_t before = notes.size();
     clearBits(t, BlockType::HdmiVsdb, 6, 0x78,
               "HDMI vendor block: deep colour (30, 36, 48 bit and YCbCr 4:4:4) removed", notes);
@@ -80,7 +80,7 @@ void removeDeepColour(TableModel &t, Notes &notes)
 void remove3d(TableModel &t, Notes &notes)
 {
     const size_t before = notes.size();
-    for (CtaModel *cta : editableCtas(t, "--no-3d"))
+    for (CtaModel *cta : editableCtas(t))
         for (Bytes &b : cta->blocks) {
             const HdmiLayout l = blockType(b) == BlockType::HdmiVsdb ? hdmiLayout(b) : HdmiLayout{};
             if (l.videoByte && ((b[l.videoByte] & 0xE0) || l.threeDLength)) {
@@ -115,9 +115,9 @@ void remove3d(TableModel &t, Notes &notes)
 void setEotfs(TableModel &t, uint8_t eotfs, Notes &notes)
 {
     if (!(eotfs & 0x0F))
-        throw EditError{"--hdr-eotf: at least one of sdr, hdr, pq, hlg"};
+        throw EditError{"at least one of sdr, hdr, pq, hlg"};
     bool found = false;
-    for (CtaModel *cta : editableCtas(t, "--hdr-eotf"))
+    for (CtaModel *cta : editableCtas(t))
         for (Bytes &b : cta->blocks)
             if (blockType(b) == BlockType::HdrStatic && b.size() > 2) {
                 found = true;
@@ -125,7 +125,7 @@ void setEotfs(TableModel &t, uint8_t eotfs, Notes &notes)
                 t.touch(cta);
             }
     if (!found) {
-        CtaModel &cta = t.firstCta("--hdr-eotf");
+        CtaModel &cta = t.firstCta();
         cta.blocks.push_back({0xE3, 0x06, eotfs, 0x01});
         t.touch(&cta);
         notes.push_back("HDR static metadata data block added");

@@ -49,9 +49,9 @@ std::string extensionLabel(const ExtensionModel &e, size_t index)
 void setName(TableModel &t, const std::string &name, Notes &notes)
 {
     if (name.empty() || name.size() > 13)
-        throw EditError{"--name: a display name is 1 to 13 characters"};
+        throw EditError{"a display name is 1 to 13 characters"};
     if (std::any_of(name.begin(), name.end(), [](char c) { return c < 0x20 || c > 0x7E; }) || name.back() == ' ')
-        throw EditError{"--name: printable ASCII only, not ending in a space"};
+        throw EditError{"printable ASCII only, not ending in a space"};
     int slot = -1;
     for (unsigned s = 1; s < 4; ++s)
         if (isTextDescriptor(t.descriptor(s), 0xFC)) {
@@ -66,7 +66,7 @@ void setName(TableModel &t, const std::string &name, Notes &notes)
     if (slot < 0) {
         slot = freeSlot(t);
         if (slot < 0)
-            throw EditError{"--name: the base block has no free descriptor for a name"};
+            throw EditError{"the base block has no free descriptor for a name"};
         notes.push_back("display name \"" + name + "\" added");
     }
     t.setDescriptor(unsigned(slot), textDescriptor(0xFC, name));
@@ -95,12 +95,37 @@ void fitTable(TableModel &t, Notes &notes)
     for (size_t i = 0; i < t.extensions.size() && keep == t.extensions.size(); ++i)
         if (t.extensions[i].tag() == 0x02)
             keep = i;
-    if (before.size() <= 256) {
+    // CTA-861 data blocks that only a DisplayID section carries get an
+    // extension of their own, where HDMI sources look for them.
+    const bool lift = keep == t.extensions.size() && !t.displayIdCtaBlocks().empty();
+    if (before.size() <= 256 && !lift) {
         notes.push_back("the table already fits in " + std::to_string(before.size()) + " bytes");
         return;
     }
+    if (lift) {
+        ExtensionModel made;
+        made.raw.assign(128, 0);
+        made.raw[0] = 0x02;
+        made.raw[1] = 3;
+        made.cta = CtaModel{};
+        const std::vector<Bytes> lifted = t.displayIdCtaBlocks();
+        const auto has = [&](BlockType type) {
+            return std::any_of(lifted.begin(), lifted.end(), [&](const Bytes &b) { return blockType(b) == type; });
+        };
+        if (has(BlockType::Audio))
+            made.cta->flags |= 0x40; // basic audio, as the audio block says
+        // What every CTA-861 extension owes its readers: 640x480 and the
+        // quantization range (selectable: DisplayID displays are PC displays).
+        if (!has(BlockType::Video) && !(t.base[35] & 0x20))
+            made.cta->blocks.push_back({0x41, 0x01});
+        if (!has(BlockType::VideoCapability))
+            made.cta->blocks.push_back({0xE2, 0x00, 0x40});
+        t.extensions.push_back(std::move(made));
+        keep = t.extensions.size() - 1;
+        notes.push_back("a CTA-861 extension made for the CTA-861 data blocks of the DisplayID section");
+    }
     if (keep < t.extensions.size() && !t.extensions[keep].cta)
-        throw EditError{"--fit: the CTA-861 extension in block " + std::to_string(keep + 1) +
+        throw EditError{"the CTA-861 extension in block " + std::to_string(keep + 1) +
                         " is malformed and cannot be re-encoded"};
     CtaModel *first = keep < t.extensions.size() ? &*t.extensions[keep].cta : nullptr;
 

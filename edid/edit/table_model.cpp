@@ -216,17 +216,17 @@ void TableModel::touch(const CtaModel *cta)
             e.dirty = true;
 }
 
-CtaModel &TableModel::firstCta(const char *edit)
+CtaModel &TableModel::firstCta()
 {
     for (size_t i = 0; i < extensions.size(); ++i) {
         if (extensions[i].tag() != 0x02)
             continue;
         if (!extensions[i].cta)
-            throw EditError{std::string(edit) + ": the CTA-861 extension in block " + std::to_string(i + 1) +
+            throw EditError{"the CTA-861 extension in block " + std::to_string(i + 1) +
                             " is malformed and cannot be re-encoded"};
         return *extensions[i].cta;
     }
-    throw EditError{std::string(edit) + ": the table has no CTA-861 extension"};
+    throw EditError{"the table has no CTA-861 extension"};
 }
 
 std::vector<Bytes> TableModel::displayIdCtaBlocks() const

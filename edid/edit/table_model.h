@@ -79,7 +79,7 @@ struct TableModel {
     void touch(const CtaModel *cta);
     // The first CTA-861 extension; throws EditError when there is none or it
     // cannot be re-encoded.
-    CtaModel &firstCta(const char *edit);
+    CtaModel &firstCta();
 
     // The CTA-861 data blocks DisplayID sections carry, as their bytes; the
     // edits leave DisplayID alone and say so where it matters.

@@ -24,14 +24,6 @@ Bytes svdsOf(const CtaModel &cta)
     return out;
 }
 
-std::string modeLabel(const Descriptor &d)
-{
-    const ModeKey m = descriptorMode(d);
-    char text[64];
-    std::snprintf(text, sizeof text, "%ux%u%s at %.2f Hz", m.width, m.height, m.interlaced ? "i" : "", m.refreshHz);
-    return text;
-}
-
 // Removes the listed codes from a 4:2:0-only block; false when none is left.
 bool filterY420(Bytes &b, const std::function<bool(unsigned)> &drop, Notes &notes, const char *why)
 {
@@ -77,6 +69,16 @@ std::optional<ModeKey> parseMode(const std::string &text, unsigned &vic)
     return m;
 }
 
+} // namespace
+
+std::string modeLabel(const Descriptor &d)
+{
+    const ModeKey m = descriptorMode(d);
+    char text[64];
+    std::snprintf(text, sizeof text, "%ux%u%s at %.2f Hz", m.width, m.height, m.interlaced ? "i" : "", m.refreshHz);
+    return text;
+}
+
 void clampNativeCount(TableModel &t)
 {
     // The native count covers the timings of the base block and the extensions.
@@ -92,13 +94,11 @@ void clampNativeCount(TableModel &t)
         }
 }
 
-} // namespace
-
-std::vector<CtaModel *> editableCtas(TableModel &t, const std::string &edit)
+std::vector<CtaModel *> editableCtas(TableModel &t)
 {
     std::vector<CtaModel *> all = t.ctaBlocks();
     if (all.empty())
-        throw EditError{edit + ": the table has no CTA-861 extension"};
+        throw EditError{"the table has no CTA-861 extension"};
     return all;
 }
 
@@ -112,7 +112,7 @@ void dropVics(TableModel &t, const std::vector<unsigned> &vics, Notes &notes)
 {
     auto listed = [&](unsigned v) { return v && std::find(vics.begin(), vics.end(), v) != vics.end(); };
     std::set<unsigned> found;
-    for (CtaModel *cta : editableCtas(t, "--drop-vic")) {
+    for (CtaModel *cta : editableCtas(t)) {
         const Bytes svds = svdsOf(*cta);
         if (std::any_of(svds.begin(), svds.end(), [&](uint8_t s) { return listed(svdVic(s)); })) {
             const Notes more = rewriteSvds(*cta, [&](const Bytes &all) {
@@ -168,7 +168,7 @@ void setPreferred(TableModel &t, const std::string &text, Notes &notes)
     unsigned vic = 0;
     const std::optional<ModeKey> key = parseMode(text, vic);
     if (!key)
-        throw EditError{"--preferred " + text + ": not a VIC or a mode such as 3840x2160@60"};
+        throw EditError{"\"" + text + "\" is not a VIC or a mode such as 3840x2160@60"};
 
     // The video code: first in the first video data block that lists it.
     bool listed = false;
@@ -208,7 +208,7 @@ void setPreferred(TableModel &t, const std::string &text, Notes &notes)
     };
     const Descriptor first = t.descriptor(0);
     if (!isDetailedTiming(first))
-        throw EditError{"--preferred: the base block's first descriptor is no timing to replace"};
+        throw EditError{"the base block's first descriptor is no timing to replace"};
     if (wanted(first)) {
         notes.push_back(modeLabel(first) + " is already the preferred timing");
         return;
@@ -237,7 +237,7 @@ void setPreferred(TableModel &t, const std::string &text, Notes &notes)
     const unsigned widthMm = first[12] | ((first[14] >> 4) << 8), heightMm = first[13] | ((first[14] & 0x0F) << 8);
     const std::optional<Descriptor> made = listed ? vicDescriptor(vic, widthMm, heightMm) : std::nullopt;
     if (!made)
-        throw EditError{"--preferred " + text + ": the table has no such mode" +
+        throw EditError{"the table has no mode " + text +
                         (listed ? ", and no detailed timing is known here for " + vicLabel(vic) : std::string())};
     t.setDescriptor(0, *made);
     notes.push_back(modeLabel(*made) + " (the timing of " + vicLabel(vic) + ") is now the preferred timing");
@@ -261,10 +261,10 @@ void setPreferred(TableModel &t, const std::string &text, Notes &notes)
 void capTmds(TableModel &t, unsigned mhz, Notes &notes)
 {
     if (mhz < 25 || mhz > 600)
-        throw EditError{"--max-tmds " + std::to_string(mhz) + ": a TMDS clock is 25 to 600 MHz"};
+        throw EditError{std::to_string(mhz) + " MHz: a TMDS clock is 25 to 600 MHz"};
     const unsigned cap = mhz * 1000;
     bool hdmi = false;
-    for (CtaModel *cta : editableCtas(t, "--max-tmds")) {
+    for (CtaModel *cta : editableCtas(t)) {
         t.touch(cta);
         for (Bytes &b : cta->blocks) {
             const BlockType type = blockType(b);
@@ -354,7 +354,7 @@ void capTmds(TableModel &t, unsigned mhz, Notes &notes)
         cta->dtds = std::move(dtds);
     }
     if (!hdmi)
-        throw EditError{"--max-tmds: the table has no HDMI vendor block to carry the limit"};
+        throw EditError{"the table has no HDMI vendor block to carry the limit"};
 
     // Base block: timings past the limit go; the next one that fits becomes
     // the preferred timing.
@@ -387,7 +387,7 @@ void capTmds(TableModel &t, unsigned mhz, Notes &notes)
             }
         }
         if (!next)
-            throw EditError{"--max-tmds: no timing within " + std::to_string(mhz) +
+            throw EditError{"no timing within " + std::to_string(mhz) +
                             " MHz is left for the preferred timing"};
         kept.insert(kept.begin(), *next);
         notes.push_back(modeLabel(*next) + " is now the preferred timing");

@@ -14,6 +14,7 @@
 
 using namespace vantrel;
 using namespace vantrel::test;
+namespace edit = vantrel::edid::edit;
 
 class WindowEdidDesignerTest : public QObject {
     Q_OBJECT
@@ -42,7 +43,8 @@ private slots:
         // A name too long for a descriptor is refused, and nothing can be put.
         d->ui->nameEdit->setMaxLength(20);
         d->ui->nameEdit->setText(QStringLiteral("FOURTEEN CHARS"));
-        QVERIFY(d->ui->conformityLabel->text().startsWith(QLatin1String("Refused: --name")));
+        QCOMPARE(d->ui->conformityLabel->text(),
+                 QStringLiteral("Refused: Display name: a display name is 1 to 13 characters"));
         QVERIFY(!d->ui->putButton->isEnabled());
         d->ui->nameEdit->setText(QStringLiteral("DESIGNED"));
 
@@ -56,6 +58,37 @@ private slots:
         QCOMPARE(bytes, d->result().bytes);
         QCOMPARE(edid::decodeEdid(bytes).base.displayNames, std::vector<std::string>{"DESIGNED"});
         QVERIFY(rig.feedback.ofKind("warning").isEmpty());
+        QCOMPARE(d->ui->feedbackLabel->text(), QStringLiteral("Put in the EDID box (%1 bytes).").arg(bytes.size()));
+
+        // Edits ticked from code as from the controls; a value that is not one
+        // holds everything back and is named.
+        struct Case {
+            edit::Edit edit;
+            const char *value, *label;
+        };
+        for (const Case &c : {Case{edit::Edit::AddVics, "2", ""}, Case{edit::Edit::HfAllm, "on", ""},
+                              Case{edit::Edit::FreeSync, "48-120", ""}, Case{edit::Edit::MaxFrl, "none", ""},
+                              Case{edit::Edit::HfVrr, "48", "Check HDMI VRR range: \"48\" is not"}}) {
+            QVERIFY(d->setEdit(c.edit, QString::fromLatin1(c.value)));
+            const QString label = d->ui->conformityLabel->text();
+            QVERIFY2(*c.label ? label.startsWith(QLatin1String(c.label)) : label == "No new conformity error.",
+                     qPrintable(label));
+            QCOMPARE(d->ui->putButton->isEnabled(), !*c.label);
+        }
+        d->ui->hfVrrEdit->clear();
+        const edit::EditList e = d->edits();
+        QCOMPARE(e.addVics.size(), size_t(1));
+        QVERIFY(e.addVics[0].vic == 2 && e.hfAllm == true && e.maxFrl == 0u && e.freeSync && e.freeSync->max == 120);
+        QVERIFY(d->ui->diffText->toPlainText().contains(QLatin1String("Add video codes: VIC 2 ")));
+    }
+
+    void fitsASmallScreen()
+    {
+        SimulatedWindowRig rig;
+        rig.window->edidDesignerPage().action()->trigger();
+        EdidDesignerDialog *d = rig.window->edidDesignerPage().dialog();
+        QVERIFY(d->width() <= 1366 && d->height() <= 720);
+        QVERIFY(d->ui->closeButton->isVisible() && d->ui->putButton->isVisible());
     }
 
     // Write to box outside CUSTOM mode: asked, switched, waited for, written;
