@@ -17,14 +17,9 @@ namespace {
 
 constexpr const char *kDeviceId = kBoxSerial;
 
-// A send reports its failure both on the status bar and in its diagnostic
-// line; the terminal gets it once.
+// The link's alerts (the window's alert boxes) go to standard error as they come.
 void printError(const std::string &text)
 {
-    static std::string last;
-    if (text == last)
-        return;
-    last = text;
     std::fprintf(stderr, "vantrelctl: %s\n", text.c_str());
 }
 
@@ -119,7 +114,7 @@ void BoxConnection::requireDone(const Outcome &o, const std::string &what) const
 {
     requireAccepted(o, what);
     if (o.verdict == Verdict::Failed)
-        throw CliError{kExitExchange, what + " failed: the box did not acknowledge it"};
+        throw CliError{kExitExchange, what + " failed: " + o.reasonOr("the box did not acknowledge it")};
 }
 
 void BoxConnection::requireAccepted(const Outcome &o, const std::string &what) const
@@ -131,16 +126,8 @@ void BoxConnection::requireAccepted(const Outcome &o, const std::string &what) c
 std::array<uint8_t, config::kBlockSize> BoxConnection::readSettings()
 {
     std::array<uint8_t, config::kBlockSize> settings{};
-    switch (config::readSettingsBlock(*box_, settings.data())) {
-    case config::ReadbackVerdict::Accept:
-        break;
-    case config::ReadbackVerdict::Busy:
-        throw CliError{kExitExchange, "the box is busy; try again in a moment"};
-    case config::ReadbackVerdict::StatusReadFailed:
-        throw CliError{kExitExchange, "reading the box's status failed"};
-    case config::ReadbackVerdict::NoEcho:
-        throw CliError{kExitExchange, "reading the settings block failed"};
-    }
+    if (const char *problem = config::readbackProblem(config::readSettingsBlock(*box_, settings.data())))
+        throw CliError{kExitExchange, problem};
     return settings;
 }
 

@@ -40,65 +40,74 @@ void replaceText(QTextEdit *edit, const QString &text, const QColor &colour, int
     edit->insertPlainText(text);
 }
 
+// What the window stopped itself, after a dialog said why.
+Outcome userStopped(const char *reason)
+{
+    return {Verdict::Refused, reason, 0};
+}
+
 } // namespace
 
-bool EdidPage::readEdidFrom(uint8_t fetchCode)
+Outcome EdidPage::readEdidFrom(uint8_t fetchCode)
 {
     EdidTextBuffer.clear();
     c_.reporter.setupProgressBar();
     Session s = c_.reporter.session(c_.box);
     edid::EdidReadout r = edid::readEdid(s, fetchCode);
-    if (!r.ok)
-        return false;
-    EdidTextBuffer = r.text;
-    replaceText(c_.ui->EDIDtext, QString::fromLatin1(EdidTextBuffer.c_str()), Qt::black, QFont::Normal);
-    return true;
+    // A table that came is shown, even from a box that never reported ready
+    // (the readout's warning says it may be stale).
+    if (r.arrived()) {
+        EdidTextBuffer = r.text;
+        replaceText(c_.ui->EDIDtext, QString::fromLatin1(EdidTextBuffer.c_str()), Qt::black, QFont::Normal);
+    }
+    return r.outcome;
 }
 
-void EdidPage::ReadEDID()
+Outcome EdidPage::ReadEDID()
 {
-    readEdidFrom(frame::kFetchBoxEdid);
+    return readEdidFrom(frame::kFetchBoxEdid);
 }
-void EdidPage::readTvEdidA()
+Outcome EdidPage::readTvEdidA()
 {
-    readEdidFrom(frame::kFetchTxAEdid);
+    return readEdidFrom(frame::kFetchTxAEdid);
 }
-void EdidPage::readTvEdidB()
+Outcome EdidPage::readTvEdidB()
 {
-    readEdidFrom(frame::kFetchTxBEdid);
+    return readEdidFrom(frame::kFetchTxBEdid);
 }
 
-bool EdidPage::WriteEDID()
+Outcome EdidPage::WriteEDID()
 {
     if (c_.ui->automixEDID->isChecked() || c_.ui->fixedEDID->isChecked() || c_.ui->cmBEdid->currentIndex() != 0) {
         c_.reporter.feedback().warning(c_.window, tr("VANTREL Utility"),
                                        tr("\nSelect CUSTOM EDID TABLE mode to upload an EDID table\n"));
-        return false;
+        return userStopped("the box takes a table only in CUSTOM EDID TABLE mode");
     }
     return uploadEdid();
 }
 
-bool EdidPage::uploadEdid()
+Outcome EdidPage::uploadEdid()
 {
     c_.reporter.setupProgressBar();
     edid::EdidImage image{};
-    if (!parseEdidBox(image))
-        return false;
+    const Outcome parsed = parseEdidBox(image);
+    if (!parsed.done())
+        return parsed;
     // A display that is not attached reads as zeros; the box would then offer
     // the source a table it cannot use.
     if (!edid::hasEdidHeader({image.begin(), image.end()}) &&
         !c_.reporter.feedback().question(tr("VANTREL Utility"), tr("The table has no EDID header."),
                                          tr("Write anyway?")))
-        return false;
+        return userStopped("a table without an EDID header was not written");
     if (!edid::checkChecksums(image).ok() &&
         !c_.reporter.feedback().question(tr("VANTREL Utility"), tr("The EDID Checksum is not correct."),
                                          tr("Write anyway?")))
-        return false;
+        return userStopped("a table with a wrong checksum was not written");
     Session s = c_.reporter.session(c_.box);
-    return edid::uploadEdid(s, image).done();
+    return edid::uploadEdid(s, image);
 }
 
-bool EdidPage::parseEdidBox(std::array<uint8_t, 256> &image, int *count)
+Outcome EdidPage::parseEdidBox(std::array<uint8_t, 256> &image, int *count)
 {
     const std::string text = boxBytes(c_.ui->EDIDtext->toPlainText());
     edid::EdidText parsed = edid::parseEdidText(text);
@@ -110,12 +119,12 @@ bool EdidPage::parseEdidBox(std::array<uint8_t, 256> &image, int *count)
         const int column = int(before.size() - (lineStart == std::string::npos ? 0 : lineStart + 1)) + 1;
         c_.reporter.feedback().warning(c_.window, tr("VANTREL Utility"),
                                        tr("Hex Format Error") + tr("\nline %1, column %2").arg(line).arg(column));
-        return false;
+        return userStopped("the EDID box does not hold hex values");
     }
     image = parsed.image;
     if (count)
         *count = parsed.count;
-    return true;
+    return {};
 }
 
 void EdidPage::showEdidHex(const std::array<uint8_t, 256> &image)
@@ -139,35 +148,36 @@ void EdidPage::showEdidHex(const std::array<uint8_t, 256> &image)
     }
 }
 
-bool EdidPage::CalculateChkSum()
+Outcome EdidPage::CalculateChkSum()
 {
     edid::EdidImage image{};
-    if (!parseEdidBox(image))
-        return false;
+    const Outcome parsed = parseEdidBox(image);
+    if (!parsed.done())
+        return parsed;
     if (edid::checkChecksums(image).ok()) {
         showEdidHex(image);
-        return true;
+        return {};
     }
     if (!c_.reporter.feedback().question(QString(), tr("The EDID Checksum is not correct."),
                                          tr("Do you want to calculate a new checksum?")))
-        return false;
+        return userStopped("the checksum was left as it is");
     edid::repairChecksums(image);
     showEdidHex(image);
-    return true;
+    return {};
 }
 
-bool EdidPage::LoadEDIDfromFile()
+Outcome EdidPage::LoadEDIDfromFile()
 {
     const QString path =
         c_.reporter.feedback().openFileName(c_.window, tr("Open file"),
                                             tr("EDID tables (*.bin *.txt *.hex *.dat);;All files (*)"));
     if (path.isEmpty())
-        return false;
+        return userStopped("no file was chosen");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         c_.reporter.feedback().warning(c_.window, tr("VANTREL Utility"),
                                        tr("Cannot read file %1:\n%2.").arg(path, file.errorString()));
-        return false;
+        return userStopped("the file could not be read");
     }
     const QByteArray data = file.read(qint64(edid::kMaxTextFileRead));
     const edid::TextBoxLoad loaded =
@@ -176,7 +186,7 @@ bool EdidPage::LoadEDIDfromFile()
         c_.reporter.feedback().warning(
             c_.window, tr("VANTREL Utility"),
             tr("Cannot load file %1:\n%2").arg(path, QString::fromStdString(loaded.problem)));
-        return false;
+        return userStopped("the file holds no table");
     }
     if (loaded.kind == edid::TextBoxLoad::Binary)
         showEdidHex(loaded.image);
@@ -188,18 +198,19 @@ bool EdidPage::LoadEDIDfromFile()
         c_.reporter.feedback().warning(
             c_.window, tr("VANTREL Utility"),
             tr("Hex Format Error in %1:\n%2").arg(path, QString::fromStdString(loaded.problem)));
-    return true;
+    return {};
 }
 
-bool EdidPage::SaveEDIDtoFile()
+Outcome EdidPage::SaveEDIDtoFile()
 {
     edid::EdidImage image{};
-    if (!parseEdidBox(image))
-        return false;
+    const Outcome parsed = parseEdidBox(image);
+    if (!parsed.done())
+        return parsed;
     const QString path = c_.reporter.feedback().saveFileName(
         c_.window, tr("Save File"), QString::fromLatin1(edid::kProposedFileName), tr("Binary file (*.bin)"));
     if (path.isEmpty())
-        return false;
+        return userStopped("no file was chosen");
     // A file is written beside the old one and swapped in whole, so a failed
     // save keeps it. A device or pipe cannot be swapped (the swap would put a
     // plain file in its place): it is written where it is.
@@ -211,7 +222,7 @@ bool EdidPage::SaveEDIDtoFile()
     if (!file.open(QIODevice::WriteOnly)) {
         c_.reporter.feedback().warning(c_.window, tr("VANTREL Utility"),
                                        tr("Cannot write file %1:\n%2.").arg(path, file.errorString()));
-        return false;
+        return userStopped("the file could not be written");
     }
     c_.reporter.status(tr("Saving file..."), 2000);
     const std::vector<uint8_t> bytes = edid::edidFileBytes(image);
@@ -222,8 +233,8 @@ bool EdidPage::SaveEDIDtoFile()
             swapped.cancelWriting();
         c_.reporter.feedback().warning(c_.window, tr("VANTREL Utility"),
                                        tr("Cannot write file %1:\n%2.").arg(path, why));
-        return false;
+        return userStopped("the file could not be written");
     }
     c_.reporter.status(tr("File saved"), 2000);
-    return true;
+    return {};
 }

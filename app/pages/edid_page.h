@@ -30,22 +30,25 @@ public:
         edidRereadTries_ = 0;
     }
 
-    bool readEdidFrom(uint8_t fetchCode);
-    void ReadEDID();
-    void readTvEdidA();
-    void readTvEdidB();
-    // False when nothing was written (not in custom mode, a question answered No).
-    bool WriteEDID();
-    bool CalculateChkSum();
-    bool LoadEDIDfromFile();
-    bool SaveEDIDtoFile();
-    // The EDID box's text parsed; false (after "Hex Format Error") on a format error.
+    // Each operation returns what it came to. One the window stopped itself
+    // (not in custom mode, a question answered No, a format error, a file
+    // that would not open) is refused, its reason told to nobody: the dialog
+    // that said it was the user's.
+    vantrel::Outcome readEdidFrom(uint8_t fetchCode);
+    vantrel::Outcome ReadEDID();
+    vantrel::Outcome readTvEdidA();
+    vantrel::Outcome readTvEdidB();
+    vantrel::Outcome WriteEDID();
+    vantrel::Outcome CalculateChkSum();
+    vantrel::Outcome LoadEDIDfromFile();
+    vantrel::Outcome SaveEDIDtoFile();
+    // The EDID box's text parsed; refused (after "Hex Format Error") on a format error.
     // count, if given: how many values the text holds.
-    bool parseEdidBox(std::array<uint8_t, 256> &image, int *count = nullptr);
+    vantrel::Outcome parseEdidBox(std::array<uint8_t, 256> &image, int *count = nullptr);
     void showEdidHex(const std::array<uint8_t, 256> &image);
 
 private:
-    bool uploadEdid();
+    vantrel::Outcome uploadEdid();
 
     PageContext c_;
 };
