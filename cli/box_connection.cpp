@@ -17,12 +17,6 @@ namespace {
 
 constexpr const char *kDeviceId = kBoxSerial;
 
-// The link's alerts (the window's alert boxes) go to standard error as they come.
-void printError(const std::string &text)
-{
-    std::fprintf(stderr, "vantrelctl: %s\n", text.c_str());
-}
-
 std::string trimmed(const std::string &text)
 {
     const size_t first = text.find_first_not_of("\r\n ");
@@ -47,8 +41,9 @@ BoxConnection::BoxConnection(const LinkOptions &options) : options_(options)
 {
     const UsbApi *api = chooseApi(options);
     box_ = std::make_unique<Box>(
-        api, systemClock(), [](const std::string &text) { printError(text); }, reporter_);
-    switch (box_->open()) {
+        api, systemClock(), [this](const std::string &text) { alert(text); }, reporter_);
+    // Quietly: the tool says in its own words why there is no box.
+    switch (box_->open(true)) {
     case Box::Opening::Opened:
         return;
     case Box::Opening::NotListed:
@@ -60,6 +55,19 @@ BoxConnection::BoxConnection(const LinkOptions &options) : options_(options)
         break;
     }
     throw CliError{kExitNoBox, std::string("the box with serial ") + kDeviceId + " is attached but would not open"};
+}
+
+void BoxConnection::alert(const std::string &text)
+{
+    // The link alerts at each failed query of an exchange that then goes
+    // unanswered (an alert box each in the window); the terminal gets one line
+    // until the next unanswered exchange.
+    const uint32_t unanswered = box_ ? box_->link().unanswered() : 0;
+    if (alerted_ && unanswered == alertedAt_)
+        return;
+    alerted_ = true;
+    alertedAt_ = unanswered;
+    std::fprintf(stderr, "vantrelctl: %s\n", text.c_str());
 }
 
 BoxConnection::~BoxConnection()

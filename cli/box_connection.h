@@ -73,9 +73,13 @@ public:
     std::string storedAviText();
 
 private:
+    void alert(const std::string &text);
+
     LinkOptions options_;
     TerminalReporter reporter_{options_};
     std::unique_ptr<Box> box_;
+    bool alerted_ = false;
+    uint32_t alertedAt_ = 0; // the link's unanswered count at the last alert printed
 };
 
 } // namespace vantrel::cli
