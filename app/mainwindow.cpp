@@ -36,8 +36,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-const char *const MainWindow::DeviceIdString = vantrel::kBoxSerial;
-
 MainWindow::MainWindow(QWidget *parent) : MainWindow(Environment{}, parent) {}
 
 MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(parent, Qt::WindowFlags()), env_(env)
@@ -178,15 +176,13 @@ void MainWindow::runStartupStep(int step)
         RefreshSettings();
         break;
     case 1: {
-        uint8_t version[vantrel::UsbLink::kMaxReply];
         std::string hdr, avi;
-        const bool versionRead = ReadRegister(7, version, 8);
+        const std::string firmware = box_->firmwareText();
         vantrel::inject::readStoredInfoframe(*box_, vantrel::inject::kStoredHdr, hdr);
         vantrel::inject::readStoredInfoframe(*box_, vantrel::inject::kStoredAvi, avi);
         // The version digits come from the item-7 read, so it alone decides.
-        if (versionRead) {
-            ui->labelFw1->setText(
-                QString::asprintf("ver: %d.%d.%d.%d", version[2], version[3], version[4], version[5]));
+        if (!firmware.empty()) {
+            ui->labelFw1->setText(QStringLiteral("ver: ") + QString::fromStdString(firmware));
             ui->labelTitle->setText(tr("VANTREL GUI"));
         }
         // Filled once: a box plugged in again finds its lists in place.
@@ -261,7 +257,7 @@ void MainWindow::PollStep()
     if ((reply[1] & vantrel::frame::kBusyBit) || link_->silent())
         return;
     edid_->PendingEdidRead = false;
-    if (edid_->rereadBoxTable()) {
+    if (edid_->rereadBoxTable().done()) {
         edid_->edidRereadTries_ = 0;
         return;
     }
@@ -310,33 +306,26 @@ bool MainWindow::ReadRegister(uint8_t item, uint8_t *reply, uint8_t length)
     return box_->readRegister(item, reply, length).done();
 }
 
-bool MainWindow::WriteRegister(uint8_t reg, uint8_t value)
-{
-    return box_->writeRegister(reg, value).done();
-}
-
 bool MainWindow::ReadBlock(uint8_t *reply, uint8_t length)
 {
     return box_->readBlock(reply, length).done();
 }
 
-bool MainWindow::WriteBlock(const uint8_t image[vantrel::frame::kSettingsSize])
-{
-    return box_->writeBlock(image).done();
-}
-
 void MainWindow::makePages()
 {
     const PageContext context{ui, this, *box_, *reporter_};
-    // The sends' own failures are on the status bar; the write goes out anyway.
-    vantrel::config::FollowUpSends sends;
-    sends.hdr = [this] { WriteIF(); return true; };
-    sends.avi = [this] { sendAVI(); return true; };
-    settings_ = std::make_unique<SettingsPage>(context, [this] { return SetupComplete; }, sends);
-    settings_->filled = [this] { presenceArea_->settingsFilled(); };
-    statusArea_ = std::make_unique<StatusArea>(context);
     edid_ = std::make_unique<EdidPage>(context);
     inject_ = std::make_unique<InjectPage>(context);
+    // The sends' own failures are on the status bar; the write goes out anyway.
+    vantrel::config::FollowUpSends sends;
+    sends.hdr = [this] { return inject_->WriteIF(); };
+    sends.avi = [this] { return inject_->sendAVI(settings_->SettingsImage[33]); };
+    sends.writeAfterRefusal = true;
+    settings_ = std::make_unique<SettingsPage>(context, [this] { return SetupComplete; }, sends);
+    settings_->filled = [this] { presenceArea_->settingsFilled(); };
+    // The box rebuilds its EDID after a mode change: the EDID page re-reads it.
+    settings_->rebuilding = [this] { edid_->requestReread(); };
+    statusArea_ = std::make_unique<StatusArea>(context);
     edidDecode_ = std::make_unique<EdidDecodePage>(context, *edid_);
     edidDesigner_ = std::make_unique<EdidDesignerPage>(context, *edid_);
     chainPlanner_ = std::make_unique<ChainPlannerPage>(context, *edidDesigner_, *settings_);

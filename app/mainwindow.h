@@ -55,20 +55,15 @@ public:
     explicit MainWindow(const Environment &env, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    static const char *const DeviceIdString;
-
     Ui_MainWindow *ui = nullptr;
     // Start-up has finished: the list boxes' slots write from now on.
     bool SetupComplete = false;
-    bool simulated() const { return simulated_; }
 
     // The pages, each owning its state: the settings image (settingsPage),
     // the EDID text buffer and the pending EDID re-read (edidPage), the
     // decode windows and their menu actions.
     SettingsPage &settingsPage() { return *settings_; }
-    StatusArea &statusArea() { return *statusArea_; }
     EdidPage &edidPage() { return *edid_; }
-    InjectPage &injectPage() { return *inject_; }
     EdidDecodePage &edidDecodePage() { return *edidDecode_; }
     EdidDesignerPage &edidDesignerPage() { return *edidDesigner_; }
     ChainPlannerPage &chainPlannerPage() { return *chainPlanner_; }
@@ -79,7 +74,6 @@ public:
     vantrel::UsbLink &link() { return *link_; }
     const vantrel::BoxPresence &presence() const;
     BoxPresenceArea &presenceArea() { return *presenceArea_; }
-    bool BusyFlag() const { return link_->busy(); }
     bool pollTimerRunning() const { return pollTimerRunning_; }
     int pollIntervalMs() const { return pollIntervalMs_; }
     QProgressBar *progressBar() const;
@@ -90,12 +84,9 @@ public:
     // One poll tick, as the timer delivers it.
     void pollTick();
 
-    // The four register and block operations, reporting on the status bar;
-    // true when done.
+    // A register and a block read, reporting on the status bar; true when done.
     bool ReadRegister(uint8_t item, uint8_t *reply, uint8_t length);
-    bool WriteRegister(uint8_t reg, uint8_t value);
     bool ReadBlock(uint8_t *reply, uint8_t length);
-    bool WriteBlock(const uint8_t image[vantrel::frame::kSettingsSize]);
 
     void RefreshSettings();
     void RefreshStatus();

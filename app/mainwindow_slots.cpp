@@ -57,12 +57,7 @@ void MainWindow::setAviPers() { settings_->runSetting("setAviPers"); }
 void MainWindow::factoryReset() { settings_->factoryReset(); }
 void MainWindow::SetEPState() { settings_->SetEPState(); }
 
-// The box rebuilds its EDID after a mode change: the EDID page re-reads it.
-void MainWindow::SetEDID_Mode()
-{
-    settings_->SetEDID_Mode();
-    edid_->requestReread();
-}
+void MainWindow::SetEDID_Mode() { settings_->runSetting("SetEDID_Mode"); }
 
 // EDID page.
 void MainWindow::ReadEDID() { edid_->ReadEDID(); }
@@ -70,13 +65,13 @@ void MainWindow::readTvEdidA() { edid_->readTvEdidA(); }
 void MainWindow::readTvEdidB() { edid_->readTvEdidB(); }
 void MainWindow::WriteEDID() { edid_->WriteEDID(); }
 bool MainWindow::CalculateChkSum() { return edid_->checkTvTable(); }
-bool MainWindow::LoadEDIDfromFile() { return edid_->LoadEDIDfromFile(); }
-bool MainWindow::SaveEDIDtoFile() { return edid_->SaveEDIDtoFile(); }
+bool MainWindow::LoadEDIDfromFile() { return edid_->LoadEDIDfromFile().done(); }
+bool MainWindow::SaveEDIDtoFile() { return edid_->SaveEDIDtoFile().done(); }
 
 // Injection page.
-bool MainWindow::WriteCEC() { return inject_->WriteCEC(); }
-bool MainWindow::SaveCEC_1() { return inject_->saveCecCommand(vantrel::frame::kStoreCecSp); }
-bool MainWindow::SaveCEC_2() { return inject_->saveCecCommand(vantrel::frame::kStoreCecLp); }
-bool MainWindow::WriteIF() { return inject_->WriteIF(); }
-bool MainWindow::sendAVI() { return inject_->sendAVI(settings_->SettingsImage[33]); }
+bool MainWindow::WriteCEC() { return inject_->WriteCEC().done(); }
+bool MainWindow::SaveCEC_1() { return inject_->saveCecCommand(vantrel::frame::kStoreCecSp).done(); }
+bool MainWindow::SaveCEC_2() { return inject_->saveCecCommand(vantrel::frame::kStoreCecLp).done(); }
+bool MainWindow::WriteIF() { return inject_->WriteIF().done(); }
+bool MainWindow::sendAVI() { return inject_->sendAVI(settings_->SettingsImage[33]).done(); }
 // clang-format on

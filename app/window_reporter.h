@@ -22,15 +22,7 @@ public:
     {}
 
     // Shown whatever the verdict: the window tells and goes on.
-    void report(const vantrel::Outcome &message) override
-    {
-        if (watch_)
-            watch_->fold(message);
-        statusFromCore(message.message, message.ms);
-    }
-    // While set, every message told is folded into it: a caller that runs a
-    // slot learns what the operations behind it came to.
-    void watch(vantrel::Outcome *into) { watch_ = into; }
+    void report(const vantrel::Outcome &message) override { statusFromCore(message.message, message.ms); }
     Feedback &feedback() { return feedback_; }
     // Transient status-bar text with its display time.
     void status(const QString &text, int ms);
@@ -48,5 +40,4 @@ private:
     Feedback &feedback_;
     vantrel::Clock &clock_;
     QProgressBar *progressBar_ = nullptr;
-    vantrel::Outcome *watch_ = nullptr;
 };

@@ -174,34 +174,35 @@ void applySettingChange(BoxConnection &b, const SettingChange &change, const std
         if (lock)
             throw CliError{kExitFailed, std::string(s->cliName) + " cannot be changed now: " + *lock};
     }
+    changeSetting(b, change, hdr, avi);
+}
+
+void changeSetting(BoxConnection &b, const SettingChange &change, const std::optional<std::string> &hdr,
+                   const std::optional<std::string> &avi)
+{
+    const config::Setting *s = change.setting;
+    const std::string what = std::string("setting ") + s->cliName;
     Session session = b.session();
-    Outcome steps; // the follow-up sends and the busy wait
+    // A text the send refused leaves the box untouched: no half-done change.
     config::FollowUpSends sends;
     sends.hdr = [&] {
         const std::string text = hdr ? checkedPacketText(PacketKind::Hdr, *hdr) : b.storedHdrText();
-        steps.fold(inject::writeHdrInfoframe(session, text));
-        // A text the send refused leaves the box untouched: no half-done change.
-        b.requireAccepted(steps, std::string("setting ") + s->cliName);
-        return true;
+        return inject::writeHdrInfoframe(session, text);
     };
     sends.avi = [&] {
         const std::string text = avi ? checkedPacketText(PacketKind::Avi, *avi) : b.storedAviText();
         uint8_t imagePos33 = 0;
-        steps.fold(inject::sendAvi(session, text, true, imagePos33));
-        b.requireAccepted(steps, std::string("setting ") + s->cliName);
-        return true;
+        return inject::sendAvi(session, text, true, imagePos33);
     };
     uint8_t image[config::kBlockSize] = {};
-    const bool written = config::applySetting(b.box(), *s, change.write, image, sends) == config::ApplyResult::Written;
-    b.requireWritten(written, std::string("setting ") + s->cliName);
+    const Outcome o = config::applySetting(b.box(), *s, change.write, image, sends);
+    b.requireAccepted(o, what);
+    b.requireWritten(o.done(), what);
     if (s->followUp == config::FollowUp::EdidRebuild) {
         // The window's own note on its status bar while the box rebuilds.
         b.box().message("EDID Writing Busy", 2000);
-        const edid::EdidWait wait = edid::waitEdidReady(session);
-        b.require(wait.reads < edid::kMaxBusyReads, "the box is still busy building its EDID");
-        steps.fold(wait.outcome);
+        b.requireDone(edid::waitEdidReady(session).outcome, what);
     }
-    b.requireDone(steps, std::string("setting ") + s->cliName);
 }
 
 std::vector<Command> boxCommands()

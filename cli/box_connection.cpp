@@ -17,17 +17,6 @@ namespace {
 
 constexpr const char *kDeviceId = kBoxSerial;
 
-// A send reports its failure both on the status bar and in its diagnostic
-// line; the terminal gets it once.
-void printError(const std::string &text)
-{
-    static std::string last;
-    if (text == last)
-        return;
-    last = text;
-    std::fprintf(stderr, "vantrelctl: %s\n", text.c_str());
-}
-
 std::string trimmed(const std::string &text)
 {
     const size_t first = text.find_first_not_of("\r\n ");
@@ -76,9 +65,10 @@ BoxConnection::BoxConnection(const LinkOptions &options) : options_(options)
     }
     const UsbApi *api = chooseApi(options);
     own_ = std::make_unique<Box>(
-        api, systemClock(), [](const std::string &text) { printError(text); }, reporter_);
+        api, systemClock(), [this](const std::string &text) { alert(text); }, reporter_);
     box_ = own_.get();
-    switch (box_->open()) {
+    // Quietly: the tool says in its own words why there is no box.
+    switch (box_->open(true)) {
     case Box::Opening::Opened:
         return;
     case Box::Opening::NotListed:
@@ -90,6 +80,19 @@ BoxConnection::BoxConnection(const LinkOptions &options) : options_(options)
         break;
     }
     throw CliError{kExitNoBox, std::string("the box with serial ") + kDeviceId + " is attached but would not open"};
+}
+
+void BoxConnection::alert(const std::string &text)
+{
+    // The link alerts at each failed query of an exchange that then goes
+    // unanswered (an alert box each in the window); the terminal gets one line
+    // until the next unanswered exchange.
+    const uint32_t unanswered = box_ ? box_->link().unanswered() : 0;
+    if (alerted_ && unanswered == alertedAt_)
+        return;
+    alerted_ = true;
+    alertedAt_ = unanswered;
+    std::fprintf(stderr, "vantrelctl: %s\n", text.c_str());
 }
 
 BoxConnection::~BoxConnection()
@@ -145,7 +148,7 @@ void BoxConnection::requireDone(const Outcome &o, const std::string &what) const
 {
     requireAccepted(o, what);
     if (o.verdict == Verdict::Failed)
-        throw CliError{kExitExchange, what + " failed: the box did not acknowledge it"};
+        throw CliError{kExitExchange, what + " failed: " + o.reasonOr("the box did not acknowledge it")};
 }
 
 void BoxConnection::requireAccepted(const Outcome &o, const std::string &what) const
@@ -157,16 +160,8 @@ void BoxConnection::requireAccepted(const Outcome &o, const std::string &what) c
 std::array<uint8_t, config::kBlockSize> BoxConnection::readSettings()
 {
     std::array<uint8_t, config::kBlockSize> settings{};
-    switch (config::readSettingsBlock(*box_, settings.data())) {
-    case config::ReadbackVerdict::Accept:
-        break;
-    case config::ReadbackVerdict::Busy:
-        throw CliError{kExitExchange, "the box is busy; try again in a moment"};
-    case config::ReadbackVerdict::StatusReadFailed:
-        throw CliError{kExitExchange, "reading the box's status failed"};
-    case config::ReadbackVerdict::NoEcho:
-        throw CliError{kExitExchange, "reading the settings block failed"};
-    }
+    if (const char *problem = config::readbackProblem(config::readSettingsBlock(*box_, settings.data())))
+        throw CliError{kExitExchange, problem};
     return settings;
 }
 

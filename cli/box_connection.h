@@ -92,10 +92,14 @@ public:
     std::string storedAviText();
 
 private:
+    void alert(const std::string &text);
+
     LinkOptions options_;
     TerminalReporter reporter_{options_};
     std::unique_ptr<Box> own_;
     Box *box_ = nullptr; // own_, or the lent one
+    bool alerted_ = false;
+    uint32_t alertedAt_ = 0; // the link's unanswered count at the last alert printed
 };
 
 } // namespace vantrel::cli

@@ -7,6 +7,9 @@
 #include "output.h"
 #include "setting_commands.h"
 
+#include "compose.h"
+#include "packet_summary.h"
+
 #include <set>
 #include <map>
 #include <optional>
@@ -72,11 +75,15 @@ struct SettingChange {
     config::RegisterWrite write;
 };
 SettingChange checkedSettingChange(const std::string &name, const std::string &value);
-// Applies it as set does: a locked setting is refused, force-hdr and
-// avi-replace first send their infoframe (the text given, else the one the
-// box holds), an EDID mode change waits for the rebuild. Throws CliError.
+// Applies it as set does: a locked setting is refused, then changeSetting.
 void applySettingChange(BoxConnection &b, const SettingChange &change, const std::optional<std::string> &hdr,
                         const std::optional<std::string> &avi);
+// The one way a setting is written, for set and profile apply: force-hdr and
+// avi-replace first send their infoframe (the text given, else the one the
+// box holds), then the register write, then an EDID mode change waits for the
+// rebuild. Throws CliError.
+void changeSetting(BoxConnection &b, const SettingChange &change, const std::optional<std::string> &hdr,
+                   const std::optional<std::string> &avi);
 
 // What status and cec send add from the packet decoders: a line saying what
 // the captured HDR infoframe of the status record holds (all of it in JSON);
@@ -84,7 +91,10 @@ void applySettingChange(BoxConnection &b, const SettingChange &change, const std
 void addCapturedInfoframe(Output &out, const uint8_t *hdrRecord, size_t length);
 void describeCecSent(Invocation &inv, const std::string &text);
 
-enum class PacketKind { Cec, Hdr, Avi };
+using packets::PacketKind;
+// serve's names for the composed result, until it moves to its own room.
+using Composed = packets::Built;
+using packets::composeRecipe;
 // The text as typed, when the box's send would take it; otherwise throws
 // CliError(kExitFailed) saying why in the tool's words.
 std::string checkedPacketText(PacketKind kind, const std::string &text);

@@ -187,10 +187,10 @@ std::vector<std::string> completionCandidates(const std::string &current, const 
     if (name == "cec store" && args.empty())
         return {"sp", "lp"};
     if (name == "cec recipe" && args.empty())
-        return cecRecipeNames();
+        return packets::cecRecipeNames();
     // With --to the first word is the opcode.
     if (name == "cec send" && args.empty() && std::find(typed.begin(), typed.end(), "--to") != typed.end())
-        return cecOpcodeNames();
+        return packets::cecOpcodeNames();
     return out; // a file, or a text only the user knows
 }
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // cec send/store/recipe and infoframe hdr/avi: the texts go to the box as
-// typed, or composed by name from the options (compose.h).
+// typed, or composed by name from the options (packets/compose.h).
 #include "cli_error.h"
 #include "commands.h"
 #include "compose.h"
@@ -16,6 +16,16 @@
 namespace vantrel::cli {
 
 namespace {
+
+using packets::aviComposeOptions;
+using packets::Built;
+using packets::composeAvi;
+using packets::composeCec;
+using packets::composeHdr;
+using packets::ComposeOption;
+using packets::hdrComposeOptions;
+using packets::OptionValues;
+using packets::recipeHelp;
 
 // One send to the box: a refused text, an unacknowledged step or a failed
 // exchange each end the command; otherwise it says what went out.
@@ -59,7 +69,7 @@ std::string from(const Invocation &inv)
 
 // A refused field ends the command as a wrong value on the command line; what
 // the decoder finds wrong with a CEC message refuses the send unless --force.
-Composed checked(const Invocation &inv, Composed c)
+Built checked(const Invocation &inv, Built c)
 {
     if (!c.ok)
         usageError(c.error);
@@ -75,7 +85,7 @@ Composed checked(const Invocation &inv, Composed c)
 }
 
 // --print: the texts, one a line, and what they say with --verbose.
-int printComposed(Invocation &inv, const Composed &c)
+int printBuilt(Invocation &inv, const Built &c)
 {
     for (size_t i = 0; i < c.texts.size(); ++i) {
         inv.out.line(c.texts[i]);
@@ -90,9 +100,9 @@ int runCecSend(Invocation &inv)
 {
     std::string typed = inv.args[0];
     if (inv.isSet("to")) {
-        const Composed c = checked(inv, composeCec(from(inv), inv.value("to"), inv.args));
+        const Built c = checked(inv, composeCec(from(inv), inv.value("to"), inv.args));
         if (inv.isSet("print"))
-            return printComposed(inv, c);
+            return printBuilt(inv, c);
         typed = c.texts[0];
     } else if (inv.args.size() != 1 || inv.isSet("print") || inv.isSet("from") || inv.isSet("force")) {
         usageError("cec send takes TEXT, or --to ADDRESS OPCODE [OPERANDS]");
@@ -121,9 +131,9 @@ int runCecStore(Invocation &inv)
 
 int runCecRecipe(Invocation &inv)
 {
-    const Composed c = checked(inv, composeRecipe(from(inv), inv.args));
+    const Built c = checked(inv, composeRecipe(from(inv), inv.args));
     if (inv.isSet("print"))
-        return printComposed(inv, c);
+        return printBuilt(inv, c);
     BoxConnection b(inv.link);
     Session s = b.session();
     for (const std::string &text : c.texts) {
@@ -136,7 +146,7 @@ int runCecRecipe(Invocation &inv)
 
 // The TEXT given, or the text composed from the options; null after --print.
 std::optional<std::string> infoframeText(Invocation &inv, PacketKind kind, const std::vector<ComposeOption> &options,
-                                         Composed (*compose)(const OptionValues &))
+                                         Built (*compose)(const OptionValues &))
 {
     const OptionValues values = optionValues(inv, options);
     const bool print = inv.isSet("print");
@@ -144,9 +154,9 @@ std::optional<std::string> infoframeText(Invocation &inv, PacketKind kind, const
         return checkedPacketText(kind, inv.args[0]);
     if (values.empty() || !inv.args.empty())
         usageError("give TEXT or the fields, not both and not neither");
-    const Composed c = checked(inv, compose(values));
+    const Built c = checked(inv, compose(values));
     if (print) {
-        printComposed(inv, c);
+        printBuilt(inv, c);
         return std::nullopt;
     }
     return c.texts[0];
@@ -243,12 +253,12 @@ std::vector<Command> injectCommands()
          runCecRecipe},
         {"infoframe hdr", "TEXT | [--template NAME] [FIELDS] [--print]",
          "Load and activate an HDR infoframe: colon hex (up to 31 bytes), or composed from a template and fields.",
-         "Composed: header 87 01 1A, the checksum and static metadata type 1; fields out of range\n"
+         "Built: header 87 01 1A, the checksum and static metadata type 1; fields out of range\n"
          "are refused with their range. --print shows the colon hex without sending it.",
          0, 1, composeOptions(hdrComposeOptions()), runHdr},
         {"infoframe avi", "TEXT | [FIELDS] [--replace on|off] [--print]",
          "Load and activate an AVI infoframe: colon hex (up to 13 bytes), or composed from fields.",
-         "Composed: the 13 data bytes the box takes. --print shows the colon hex without sending it.", 0, 1, aviOptions,
+         "Built: the 13 data bytes the box takes. --print shows the colon hex without sending it.", 0, 1, aviOptions,
          runAvi},
     };
 }

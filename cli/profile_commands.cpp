@@ -24,11 +24,10 @@ using namespace vantrel::profile;
 BoxFacts readFacts(BoxConnection &b)
 {
     Session s = b.session();
-    std::string error;
-    std::optional<BoxFacts> f = readBoxFacts(s, error);
-    if (!f)
-        throw CliError{kExitExchange, error};
-    return *f;
+    const FactsRead read = readBoxFacts(s);
+    if (!read.outcome.done())
+        throw CliError{kExitExchange, read.outcome.message};
+    return read.facts;
 }
 
 Profile loadProfile(const std::string &path)
@@ -78,30 +77,8 @@ public:
             const std::optional<config::RegisterWrite> write = config::writeFor(s, value);
             if (!write)
                 throw CliError{kExitFailed, std::string("no register write for ") + s.cliName};
-            Session session = b_.session();
-            Outcome steps; // the follow-up sends and the busy wait
-            config::FollowUpSends sends;
             // The profile's own infoframes go out before FORCE HDR or REPLACE AVI.
-            sends.hdr = [&] {
-                steps.fold(inject::writeHdrInfoframe(session, wanted.hdrInfoframe.value_or(b_.storedHdrText())));
-                b_.requireAccepted(steps, s.cliName);
-                return true;
-            };
-            sends.avi = [&] {
-                uint8_t pos33 = 0;
-                steps.fold(inject::sendAvi(session, wanted.aviInfoframe.value_or(b_.storedAviText()), true, pos33));
-                b_.requireAccepted(steps, s.cliName);
-                return true;
-            };
-            uint8_t image[config::kBlockSize] = {};
-            b_.requireWritten(config::applySetting(b_.box(), s, *write, image, sends) == config::ApplyResult::Written,
-                              std::string("setting ") + s.cliName);
-            if (s.followUp == config::FollowUp::EdidRebuild) {
-                const edid::EdidWait wait = edid::waitEdidReady(session);
-                b_.require(wait.reads < edid::kMaxBusyReads, "the box is still busy building its EDID");
-                steps.fold(wait.outcome);
-            }
-            b_.requireDone(steps, std::string("setting ") + s.cliName);
+            changeSetting(b_, {&s, value, *write}, wanted.hdrInfoframe, wanted.aviInfoframe);
         });
     }
     Outcome sendHdrInfoframe(const std::string &text) override
@@ -144,14 +121,10 @@ public:
                            "storing the CEC command");
         });
     }
-    std::optional<BoxFacts> read(std::string &error) override
+    FactsRead read() override
     {
-        try {
-            return readFacts(b_);
-        } catch (const CliError &e) {
-            error = e.message;
-            return std::nullopt;
-        }
+        Session s = b_.session();
+        return readBoxFacts(s);
     }
 
 private:

@@ -4,6 +4,7 @@
 #include "cli_error.h"
 #include "commands.h"
 #include "status_read.h"
+#include "box_status.h"
 
 #include "status_json.h"
 #include "text_report.h"
@@ -151,21 +152,15 @@ int runStatus(Invocation &inv)
 
 } // namespace
 
-// The window's four reads in its order; false when any of them failed.
+// The one status read (status::readStatus); false when any of the four reads failed.
 bool readStatus(BoxConnection &b, StatusRead &out)
 {
-    uint8_t video[UsbLink::kMaxReply], source[UsbLink::kMaxReply], gate[UsbLink::kMaxReply];
-    uint8_t *hdr = out.hdr.data();
-    const bool videoRead = b.box().readRegister(6, video, status::kVideoRecordLength).done();
-    const bool sourceRead = b.box().readRegister(0x15, source, status::kSourceRecordLength).done();
-    const bool hdrRead = b.box().readRegister(0x1E, hdr, status::kHdrRecordLength).done();
-    const bool gateRead = b.box().readRegister(0x1F, gate, 31).done();
-    if (!(videoRead && sourceRead && hdrRead && gateRead))
+    const status::StatusRead r = status::readStatus(b.box());
+    if (!r.facts)
         return false;
-    const status::Record v{video, status::kVideoRecordLength}, s{source, status::kSourceRecordLength},
-        h{hdr, status::kHdrRecordLength};
-    out.texts = status::decodeStatus(v, s, h);
-    out.facts = status::decodeFacts(v, s, h);
+    out.texts = *r.texts;
+    out.facts = *r.facts;
+    out.hdr = r.hdr;
     return true;
 }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// One reading of the signal status, as the window's header reads it.
+// One reading of the signal status for the tool's commands: the one status
+// read (status/box_status.h) taken whole.
 #pragma once
 
 #include "box_connection.h"
@@ -16,7 +17,7 @@ struct StatusRead {
     std::array<uint8_t, UsbLink::kMaxReply> hdr{}; // the record, for the infoframe's decoding
 };
 
-// The window's four reads in its order; false when any of them failed.
+// False when any of the four reads failed.
 bool readStatus(BoxConnection &b, StatusRead &out);
 
 } // namespace vantrel::cli

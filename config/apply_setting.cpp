@@ -3,20 +3,23 @@
 
 namespace vantrel::config {
 
-ApplyResult applySetting(Box &box, const Setting &s, const RegisterWrite &write, uint8_t image[kBlockSize],
-                         const FollowUpSends &sends)
+Outcome applySetting(Box &box, const Setting &s, const RegisterWrite &write, uint8_t image[kBlockSize],
+                     const FollowUpSends &sends)
 {
+    Outcome o;
     // Only turning the option on sends its infoframe first.
     if (write.value == 1) {
-        if (s.followUp == FollowUp::SendHdrInfoframe && sends.hdr && !sends.hdr())
-            return ApplyResult::Stopped;
-        if (s.followUp == FollowUp::SendAviInfoframe && sends.avi && !sends.avi())
-            return ApplyResult::Stopped;
+        if (s.followUp == FollowUp::SendHdrInfoframe && sends.hdr)
+            o = sends.hdr();
+        if (s.followUp == FollowUp::SendAviInfoframe && sends.avi)
+            o = sends.avi();
+        if (o.verdict == Verdict::Refused && !sends.writeAfterRefusal)
+            return o;
     }
-    const bool ok = box.writeRegister(write.reg, write.value).done();
+    o.fold(box.writeRegister(write.reg, write.value));
     if (write.imagePosition != kNone)
         image[write.imagePosition] = write.value;
-    return ok ? ApplyResult::Written : ApplyResult::Failed;
+    return o;
 }
 
 } // namespace vantrel::config

@@ -13,22 +13,21 @@
 
 namespace vantrel::config {
 
-// The infoframe sends a setting may need before its write. Each returns
-// whether to go on with the write; a missing one counts as sent.
+// The infoframe sends a setting may need before its write; a missing one
+// counts as sent.
 struct FollowUpSends {
-    std::function<bool()> hdr;
-    std::function<bool()> avi;
+    std::function<Outcome()> hdr;
+    std::function<Outcome()> avi;
+    // A send that refused its text stops the write (no half-done change),
+    // unless the write goes out anyway (the window's buttons always did).
+    bool writeAfterRefusal = false;
 };
 
-enum class ApplyResult {
-    Written, // the write was acknowledged
-    Failed,  // the write went out but was not acknowledged
-    Stopped, // the follow-up send said not to go on; nothing was written
-};
-
-// image: the settings image; the written value is recorded whatever the
-// outcome, since the next readback brings it back in line with the box.
-ApplyResult applySetting(Box &box, const Setting &s, const RegisterWrite &write, uint8_t image[kBlockSize],
-                         const FollowUpSends &sends = {});
+// The send's and the write's outcomes folded: the first refusal or failure
+// stands. image: the settings image; the written value is recorded whatever
+// the write's outcome, since the next readback brings it back in line with
+// the box. A stopped write records nothing.
+Outcome applySetting(Box &box, const Setting &s, const RegisterWrite &write, uint8_t image[kBlockSize],
+                     const FollowUpSends &sends = {});
 
 } // namespace vantrel::config

@@ -31,4 +31,19 @@ ReadbackVerdict readSettingsBlock(Box &box, uint8_t settings[kBlockSize])
     return verdict;
 }
 
+const char *readbackProblem(ReadbackVerdict v)
+{
+    switch (v) {
+    case ReadbackVerdict::Accept:
+        return nullptr;
+    case ReadbackVerdict::Busy:
+        return "the box is busy; try again in a moment";
+    case ReadbackVerdict::StatusReadFailed:
+        return "reading the box's status failed";
+    case ReadbackVerdict::NoEcho:
+        break;
+    }
+    return "reading the settings block failed";
+}
+
 } // namespace vantrel::config

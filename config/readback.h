@@ -32,4 +32,7 @@ ReadbackVerdict readbackVerdict(const uint8_t *reply, std::size_t length, bool b
 // Accept, settings gets the block's 40 bytes and is left alone otherwise.
 ReadbackVerdict readSettingsBlock(Box &box, uint8_t settings[kBlockSize]);
 
+// What a verdict other than Accept means, in the tool's words; null for Accept.
+const char *readbackProblem(ReadbackVerdict v);
+
 } // namespace vantrel::config

@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "box.h"
 
-#include "device_log.h"
-
-#include <cstdio>
 #include <cstring>
 
 namespace vantrel {
@@ -18,26 +15,12 @@ Box::Box(const UsbApi *api, Clock &clock, UsbLink::Alert alert, std::function<vo
 
 Box::Opening Box::open(bool quiet)
 {
-    // The USB layer says a refused open in its log, not in the status: listen
-    // in while looking and opening, passing every line on as before.
-    bool denied = false;
-    DeviceLog before;
-    before = setDeviceLog([&](DeviceLogKind kind, const std::string &text) {
-        if (kind == DeviceLogKind::NoPermission)
-            denied = true;
-        if (before)
-            before(kind, text);
-        else
-            std::fputs(text.c_str(), stderr);
-    });
     DWORD index = 0;
-    Opening result = Opening::NotListed;
-    if (quiet ? link_.listed(kBoxSerial, index) : link_.FindDevice(kBoxSerial, index))
-        result = link_.OpenDevice(index) ? Opening::Opened : Opening::WouldNotOpen;
-    setDeviceLog(std::move(before));
-    if (result == Opening::WouldNotOpen && denied)
-        result = Opening::NoPermission;
-    return result;
+    if (!(quiet ? link_.listed(kBoxSerial, index) : link_.FindDevice(kBoxSerial, index)))
+        return Opening::NotListed;
+    if (link_.OpenDevice(index))
+        return Opening::Opened;
+    return link_.lastOpenDenied() ? Opening::NoPermission : Opening::WouldNotOpen;
 }
 
 bool Box::listed()

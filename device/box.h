@@ -55,7 +55,6 @@ public:
 
     UsbLink &link() { return link_; }
     Clock &clock() { return link_.clock(); }
-    Reporter &reporter() { return reporter_; }
 
 private:
     Outcome report(const std::string &text, int ms, Verdict verdict);

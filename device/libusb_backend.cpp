@@ -299,7 +299,8 @@ SI_STATUS SI_API lOpen(DWORD index, HANDLE *handle)
         if (err == LIBUSB_ERROR_ACCESS)
             explainPermission(s, dev);
         d->handle = nullptr;
-        return fail(err, "open");
+        const SI_STATUS status = fail(err, "open");
+        return err == LIBUSB_ERROR_ACCESS ? SI_ACCESS_DENIED : status;
     }
     if (!findBulkEndpoints(dev, *d)) {
         deviceLog(DeviceLogKind::Diagnostic, "vantrel: the USB device has no bulk IN and OUT endpoints on interface 0\n");

@@ -23,6 +23,15 @@ struct Outcome {
     bool wordless = false;
 
     bool done() const { return verdict == Verdict::Done; }
+    // Whether a reporter was told it. An outcome told to nobody (ms 0) carries
+    // the reason in the core's own words for the caller to say.
+    bool told() const { return ms > 0; }
+    // The reason in words other than the status bar's: the core's own when
+    // it told nobody, else otherwise.
+    std::string reasonOr(const std::string &otherwise) const
+    {
+        return told() || message.empty() ? otherwise : message;
+    }
     // Folds a later step in: the first refusal or failure stands.
     void fold(const Outcome &next)
     {

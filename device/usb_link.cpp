@@ -54,7 +54,9 @@ bool UsbLink::listed(const std::string &idString, DWORD &index)
 bool UsbLink::OpenDevice(DWORD index)
 {
     HANDLE h = noDevice();
-    if (!api_ || api_->Open(index, &h) != SI_SUCCESS) {
+    const SI_STATUS status = api_ ? api_->Open(index, &h) : SI_DEVICE_NOT_FOUND;
+    lastOpenDenied_ = status == SI_ACCESS_DENIED;
+    if (status != SI_SUCCESS) {
         alert("Usb device open error!");
         handle_ = noDevice();
         return false;

@@ -32,6 +32,8 @@ public:
     // and for telling an unplugged box from a silent one.
     bool listed(const std::string &idString, DWORD &index);
     bool OpenDevice(DWORD index);
+    // Whether the last OpenDevice failed because this user may not open the box.
+    bool lastOpenDenied() const { return lastOpenDenied_; }
     void CloseDevice();
     bool ReadData(void *buffer, DWORD count, DWORD *got, DWORD timeoutMs);
     bool WriteData(const void *buffer, DWORD count, DWORD *put, DWORD timeoutMs);
@@ -75,6 +77,7 @@ private:
     DWORD lastReplyLength_ = 0;
     bool lastTimedOut_ = false;
     uint32_t unanswered_ = 0;
+    bool lastOpenDenied_ = false;
     bool hold_ = false;
     bool silent_ = false;
 };

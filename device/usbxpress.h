@@ -51,6 +51,9 @@ typedef void *HANDLE;
 #define SI_READ_TIMED_OUT 0x0d
 #define SI_WRITE_TIMED_OUT 0x0e
 #define SI_IO_PENDING 0x0f
+/* Not the vendor library's: the built-in library's answer to an open the
+ * system refuses this user, so the caller can say why without a log. */
+#define SI_ACCESS_DENIED 0x10
 
 /* Product string selectors (flags of SI_GetProductString). */
 #define SI_RETURN_SERIAL_NUMBER 0x00

@@ -62,7 +62,6 @@ std::string edidTextOf(const uint8_t *bytes, size_t count);
 
 // Colon hex text.
 using hex::ColonHex;
-using hex::colonHexText;
 using hex::kColonHexArea;
 using hex::parseColonHex;
 

@@ -21,15 +21,19 @@ bool readChunk(Session &s, uint8_t offset, uint8_t *reply)
     return s.box.exchange(reply, request, kChunkRead) && s.box.link().lastReplyLength() >= kChunkRead;
 }
 
-} // namespace
+struct Wait {
+    int reads = 0;
+    Outcome readFailure; // the first failed status read
+    bool stayedBusy = false;
+};
 
-EdidWait waitEdidReady(Session &s)
+Wait waitWhileBusy(Session &s)
 {
     uint8_t reply[UsbLink::kMaxReply];
     uint32_t counter = 0;
-    EdidWait wait;
+    Wait wait;
     for (;;) {
-        wait.outcome.fold(s.box.readBlock(reply, frame::kSettingsBlockLength));
+        wait.readFailure.fold(s.box.readBlock(reply, frame::kSettingsBlockLength));
         ++wait.reads;
         // A box that does not answer is not busy: waiting on it would only
         // repeat the 4000 ms bound.
@@ -37,9 +41,24 @@ EdidWait waitEdidReady(Session &s)
             break;
         s.clock.sleepMs(10);
         const uint32_t k = counter++;
-        if (!(k <= kMaxBusyCount && (reply[1] & frame::kBusyBit)))
+        if (!(reply[1] & frame::kBusyBit))
             break;
+        if (k > kMaxBusyCount) {
+            wait.stayedBusy = true;
+            break;
+        }
     }
+    return wait;
+}
+
+} // namespace
+
+EdidWait waitEdidReady(Session &s)
+{
+    const Wait w = waitWhileBusy(s);
+    EdidWait wait{w.reads, w.readFailure};
+    if (w.stayedBusy)
+        wait.outcome.fold({Verdict::Failed, "the box never reported ready", 0});
     return wait;
 }
 
@@ -53,17 +72,23 @@ EdidReadout readEdid(Session &s, uint8_t fetchCode)
         return out;
     }
     s.clock.sleepMs(100);
-    out.outcome = waitEdidReady(s).outcome;
+    const Wait wait = waitWhileBusy(s);
 
     for (int off = 0; off < kEdidSize; off += kChunkRead) {
         s.setProgress(off, 255);
-        if (!readChunk(s, static_cast<uint8_t>(off), reply))
+        if (!readChunk(s, static_cast<uint8_t>(off), reply)) {
+            out.outcome = wait.readFailure;
+            out.outcome.fold({Verdict::Failed, "the box did not send the whole table", 0});
             return out;
+        }
         std::copy(reply, reply + kChunkRead, out.image.begin() + off);
     }
     s.setProgress(0, 0);
-    s.status(fetchCode == frame::kFetchBoxEdid ? "EDID values read." : "TV EDID values read.", 2000);
-    out.ok = true;
+    out.outcome = wait.readFailure;
+    if (wait.stayedBusy)
+        out.outcome.fold(s.fail("The box never reported ready: the table may be stale.", 4000));
+    else
+        s.status(fetchCode == frame::kFetchBoxEdid ? "EDID values read." : "TV EDID values read.", 2000);
     out.text = canonicalEdidText(out.image);
     return out;
 }

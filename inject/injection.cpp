@@ -92,7 +92,7 @@ Outcome readStoredInfoframe(Box &box, const StoredInfoframe &which, std::string 
 {
     uint8_t reply[UsbLink::kMaxReply];
     const Outcome o = box.readRegister(which.item, reply, which.replyLength);
-    text = edid::colonHexText(reply + 2, size_t(which.count));
+    text = hex::colonHexText(reply + 2, size_t(which.count));
     return o;
 }
 

@@ -260,7 +260,7 @@ std::string aviInfoframeText(const AviInfoframe &f)
 
 std::string aviInfoframeJson(const AviInfoframe &f)
 {
-    Json j{{"packet", "aviInfoframe"}, {"dataBytes", hexText(f.bytes)}};
+    Json j{{"packet", "aviInfoframe"}, {"dataBytes", hex::colonHexText(f.bytes)}};
     const auto field = [&](const char *key, const std::optional<unsigned> &v, std::string (*name)(unsigned)) {
         j[key] = v ? Json{{"value", *v}, {"name", report::latin1(name(*v))}} : Json();
     };

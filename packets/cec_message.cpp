@@ -44,7 +44,7 @@ public:
     void hex(const char *key, const char *label, size_t i)
     {
         if (i < b_.size())
-            add(key, label, hexText(std::vector<uint8_t>(b_.begin() + long(i), b_.end())));
+            add(key, label, hex::colonHexText(std::vector<uint8_t>(b_.begin() + long(i), b_.end())));
     }
     void vendor(size_t i)
     {

@@ -39,9 +39,9 @@ const std::vector<CecRecipe> &cecRecipes()
     return recipes;
 }
 
-CecRecipeBuilt buildCecRecipe(std::string_view name, const std::vector<std::string> &arguments, unsigned from)
+Built buildCecRecipe(std::string_view name, const std::vector<std::string> &arguments, unsigned from)
 {
-    CecRecipeBuilt out;
+    Built out;
     std::vector<NamedValue> names;
     for (size_t i = 0; i < cecRecipes().size(); ++i)
         names.push_back({cecRecipes()[i].name, unsigned(i)});

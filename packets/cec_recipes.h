@@ -19,12 +19,7 @@ struct CecRecipe {
 };
 const std::vector<CecRecipe> &cecRecipes();
 
-struct CecRecipeBuilt {
-    bool ok = false;
-    std::vector<std::vector<uint8_t>> messages; // sent in this order
-    std::string error;
-};
-// The messages of a recipe, sent from the logical address `from`.
-CecRecipeBuilt buildCecRecipe(std::string_view name, const std::vector<std::string> &arguments, unsigned from);
+// The messages of a recipe (Built::messages), sent from the logical address `from`.
+Built buildCecRecipe(std::string_view name, const std::vector<std::string> &arguments, unsigned from);
 
 } // namespace vantrel::packets

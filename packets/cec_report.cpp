@@ -32,7 +32,7 @@ std::string cecMessageText(const CecMessage &m)
 {
     TextReport w;
     w.line(0, format("CEC message (%u byte%s): %s", unsigned(m.bytes.size()), m.bytes.size() == 1 ? "" : "s",
-                     hexText(m.bytes).c_str()));
+                     hex::colonHexText(m.bytes).c_str()));
     if (!m.bytes.empty()) {
         w.line(1, "From: " + who(m.initiator, false));
         w.line(1, "To: " + who(m.destination, true));
@@ -48,7 +48,7 @@ std::string cecMessageText(const CecMessage &m)
         w.line(1, "Polling message (header only)");
     }
     if (!m.operandBytes.empty())
-        w.line(1, "Operands: " + hexText(m.operandBytes));
+        w.line(1, "Operands: " + hex::colonHexText(m.operandBytes));
     for (const CecOperand &o : m.operands)
         w.line(2, o.label + ": " + o.text);
     w.findings(m.notes);
@@ -58,7 +58,7 @@ std::string cecMessageText(const CecMessage &m)
 std::string cecMessageJson(const CecMessage &m)
 {
     using report::latin1;
-    Json j{{"packet", "cecMessage"}, {"bytes", hexText(m.bytes)}};
+    Json j{{"packet", "cecMessage"}, {"bytes", hex::colonHexText(m.bytes)}};
     if (m.bytes.empty()) {
         j["initiator"] = nullptr;
         j["destination"] = nullptr;
@@ -77,7 +77,7 @@ std::string cecMessageJson(const CecMessage &m)
     } else {
         j["opcode"] = nullptr;
     }
-    j["operandBytes"] = hexText(m.operandBytes);
+    j["operandBytes"] = hex::colonHexText(m.operandBytes);
     Json operands = Json::array();
     for (const CecOperand &o : m.operands) {
         Json each{{"name", latin1(o.key)}, {"label", latin1(o.label)}, {"text", latin1(o.text)}};

@@ -308,7 +308,7 @@ std::string hdrInfoframeJson(const HdrInfoframe &f)
         j["checksumExpected"] = unsigned(f.checksumExpected);
         j["checksumOk"] = f.checksumOk;
     }
-    j["payload"] = hexText(f.payload);
+    j["payload"] = hex::colonHexText(f.payload);
     if (f.eotf) {
         j["eotf"] = unsigned(*f.eotf);
         j["eotfName"] = latin1(eotfName(*f.eotf));

@@ -31,12 +31,6 @@ inline PacketBytes parsePacketText(std::string_view utf8)
     return hex::readColonHex(utf8);
 }
 
-// Lower-case colon hex ("87:01:1a"), as the boxes show bytes.
-inline std::string hexText(const std::vector<uint8_t> &data)
-{
-    return hex::colonHexText(data);
-}
-
 // The report's closing members: "conforms" and the "problems" array.
 void addNotes(Json &doc, const std::vector<Note> &notes);
 

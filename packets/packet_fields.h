@@ -16,11 +16,18 @@ struct NamedValue {
     unsigned value;
 };
 
-// Bytes built from named fields, or why not.
+// Packets built from named fields, or why not: the builders give one packet
+// (bytes) or a CEC recipe's messages; composing by name (compose.h) adds each
+// packet as colon hex, what it says and why a CEC send should not go out.
 struct Built {
     bool ok = false;
-    std::vector<uint8_t> bytes;
     std::string error; // "max-luminance: 70000 is out of range (0 to 65535 cd/m2)"
+    std::vector<uint8_t> bytes;
+    std::vector<std::vector<uint8_t>> messages; // a recipe's, in sending order
+    std::vector<std::string> texts;     // composed: colon hex, one message or frame each
+    std::vector<std::string> summaries; // composed: what each says, as the decoders put it
+    std::vector<std::string> problems;  // composed: why a CEC send should not go out as it is
+    std::vector<std::string> notes;     // composed: what was changed on the way (a number rounded)
 };
 
 // "Image View On" -> "image-view-on", the way the command line spells names.

@@ -21,7 +21,7 @@ std::string boxTextSummary(PacketKind kind, std::string_view text)
         const CecMessage m = decodeCecMessage(b, n);
         return cecSummary(m) + (m.conforms() ? "" : "; does not conform");
     }
-    case PacketKind::HdrFrame:
+    case PacketKind::Hdr:
         return hdrInfoframeSummary(decodeHdrInfoframe(b, n));
     default:
         return aviInfoframeSummary(decodeAviInfoframe(b, n));

@@ -8,7 +8,7 @@
 
 namespace vantrel::packets {
 
-enum class PacketKind { Cec, HdrFrame, Avi };
+enum class PacketKind { Cec, Hdr, Avi };
 
 // Empty for an empty text; "Hex Format Error: ..." for a text the send
 // refuses; otherwise the decoder's summary.

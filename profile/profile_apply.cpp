@@ -86,14 +86,15 @@ const char *stateWord(StepState s)
 ApplyReport applyProfile(Target &box, const Profile &wanted, const Sections &only, bool dryRun)
 {
     ApplyReport r;
-    std::optional<BoxFacts> facts = box.read(r.error);
-    if (!facts) {
+    FactsRead read = box.read();
+    if (!read.outcome.done()) {
         r.failed = true;
+        r.error = read.outcome.message;
         return r;
     }
     uint8_t block[40];
-    std::copy(std::begin(facts->block), std::end(facts->block), block);
-    for (const Change &c : differences(profileOf(*facts, ""), wanted, only))
+    std::copy(std::begin(read.facts.block), std::end(read.facts.block), block);
+    for (const Change &c : differences(profileOf(read.facts, ""), wanted, only))
         r.steps.push_back({c, StepState::Planned, {}});
 
     for (Step &step : r.steps) {
@@ -124,15 +125,15 @@ ApplyReport applyProfile(Target &box, const Profile &wanted, const Sections &onl
         return r;
 
     // Trust the box, not the acknowledgements: read it back.
-    facts = box.read(r.error);
-    if (!facts) {
+    read = box.read();
+    if (!read.outcome.done()) {
         r.failed = true;
-        r.error = "the check afterwards could not read the box: " + r.error;
+        r.error = "the check afterwards could not read the box: " + read.outcome.message;
         return r;
     }
     Sections check = only;
     check.cec = false; // the box cannot report its CEC texts
-    for (const Change &c : differences(profileOf(*facts, ""), wanted, check)) {
+    for (const Change &c : differences(profileOf(read.facts, ""), wanted, check)) {
         bool skipped = false;
         for (const Step &s : r.steps)
             skipped = skipped || (s.state == StepState::Skipped && s.change.name == c.name);

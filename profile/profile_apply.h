@@ -15,8 +15,15 @@
 
 namespace vantrel::profile {
 
+// The box as a read found it. outcome: Done, or Failed with the reason in
+// the tool's words (told to nobody); facts are whole only when Done.
+struct FactsRead {
+    Outcome outcome;
+    BoxFacts facts;
+};
+
 // The box operations an apply needs, each as the front end does it (the
-// window's slots, vantrelctl's commands).
+// window's pages, vantrelctl's commands).
 class Target {
 public:
     virtual ~Target() = default;
@@ -25,8 +32,8 @@ public:
     virtual Outcome sendAviInfoframe(const std::string &text) = 0;
     virtual Outcome writeCustomEdid(const std::vector<uint8_t> &table) = 0;
     virtual Outcome storeCec(bool longPress, const std::string &text) = 0;
-    // The box as it is now; nothing and a reason when it cannot be read.
-    virtual std::optional<BoxFacts> read(std::string &error) = 0;
+    // The box as it is now.
+    virtual FactsRead read() = 0;
 };
 
 enum class StepState {

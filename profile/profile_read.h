@@ -4,16 +4,13 @@
 // stored infoframes and, in custom mode with preset 1, the custom table.
 #pragma once
 
-#include "profile.h"
+#include "profile_apply.h"
 #include "session.h"
-
-#include <optional>
-#include <string>
 
 namespace vantrel::profile {
 
-// Empty with the reason in error when a read fails; the firmware may be
-// empty (a profile does not need it).
-std::optional<BoxFacts> readBoxFacts(Session &s, std::string &error);
+// Failed with the reason when a read fails; the firmware may be empty (a
+// profile does not need it).
+FactsRead readBoxFacts(Session &s);
 
 } // namespace vantrel::profile

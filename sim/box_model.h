@@ -46,7 +46,6 @@ public:
     // Messages activated so far, oldest first; with a state file the last
     // ones survive a restart too.
     const std::vector<CecMessage> &cecLog() const { return cecLog_; }
-    void clearCecLog() { cecLog_.clear(); }
     // slot 1 = SP (E3), 2 = LP (E4): the text as stored, "CEC ..." and its CR.
     std::string storedCommand(int slot) const { return slot == 1 ? sp_ : lp_; }
     const std::vector<uint8_t> &storedHdr() const { return hdr_; } // 31 bytes

@@ -27,7 +27,7 @@ void EdidDecodePage::DecodeEdid()
 {
     edid::EdidImage image{};
     int values = 0;
-    if (!edid_.parseEdidBox(image, &values))
+    if (!edid_.parseEdidBox(image, &values).done())
         return;
     // Only the bytes the box holds: a base block alone is not a broken extension.
     const size_t count = size_t(std::min(values, edid::kEdidSize));

@@ -64,7 +64,7 @@ void EdidDesignerPage::load(int source)
     if (source == 0) {
         edid::EdidImage image{};
         int values = 0;
-        if (!edid_.parseEdidBox(image, &values))
+        if (!edid_.parseEdidBox(image, &values).done())
             return;
         table.assign(image.begin(), image.begin() + std::min(values, edid::kEdidSize));
         from = tr("EDID box");
@@ -72,7 +72,7 @@ void EdidDesignerPage::load(int source)
         c_.reporter.setupProgressBar();
         Session s = c_.reporter.session(c_.box);
         const edid::EdidReadout r = edid::readEdid(s, source == 1 ? frame::kFetchTxAEdid : frame::kFetchTxBEdid);
-        if (!r.ok) {
+        if (!r.arrived()) {
             dialog_->showFeedback(tr("The display's table could not be read."), true);
             return;
         }

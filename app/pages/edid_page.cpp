@@ -40,23 +40,31 @@ void replaceText(QTextEdit *edit, const QString &text, const QColor &colour, int
     edit->insertPlainText(text);
 }
 
+// What the window stopped itself, after a dialog said why.
+Outcome userStopped(const char *reason)
+{
+    return {Verdict::Refused, reason, 0};
+}
+
 } // namespace
 
-bool EdidPage::readEdidFrom(uint8_t fetchCode)
+Outcome EdidPage::readEdidFrom(uint8_t fetchCode)
 {
     EdidTextBuffer.clear();
     c_.reporter.setupProgressBar();
     Session s = c_.reporter.session(c_.box);
     edid::EdidReadout r = edid::readEdid(s, fetchCode);
-    if (!r.ok)
-        return false;
-    if (fetchCode == frame::kFetchBoxEdid)
-        showBoxTable(r.text);
-    else
-        replaceText(c_.ui->EDIDtext, QString::fromLatin1(r.text.c_str()), Qt::black, QFont::Normal);
-    EdidTextBuffer = r.text;
-    noteOrigin(fetchCode == frame::kFetchTxAEdid ? "TX A" : fetchCode == frame::kFetchTxBEdid ? "TX B" : "box");
-    return true;
+    // A table that came is shown, even from a box that never reported ready
+    // (the readout's warning says it may be stale).
+    if (r.arrived()) {
+        EdidTextBuffer = r.text;
+        if (fetchCode == frame::kFetchBoxEdid)
+            showBoxTable(r.text);
+        else
+            replaceText(c_.ui->EDIDtext, QString::fromLatin1(r.text.c_str()), Qt::black, QFont::Normal);
+        noteOrigin(fetchCode == frame::kFetchTxAEdid ? "TX A" : fetchCode == frame::kFetchTxBEdid ? "TX B" : "box");
+    }
+    return r.outcome;
 }
 
 void EdidPage::showBoxTable(const std::string &text)
@@ -71,7 +79,7 @@ bool EdidPage::holdsUserText() const
     return !now.trimmed().isEmpty() && now != boxTableText_;
 }
 
-bool EdidPage::rereadBoxTable()
+Outcome EdidPage::rereadBoxTable()
 {
     if (!holdsUserText())
         return readEdidFrom(frame::kFetchBoxEdid);
@@ -79,8 +87,8 @@ bool EdidPage::rereadBoxTable()
     c_.reporter.setupProgressBar();
     Session s = c_.reporter.session(c_.box);
     const edid::EdidReadout r = edid::readEdid(s, frame::kFetchBoxEdid);
-    if (!r.ok)
-        return false;
+    if (!r.arrived())
+        return r.outcome;
     if (c_.reporter.feedback().question(tr("VANTREL Utility"),
                                         tr("The box has rebuilt its EDID table after the mode change."),
                                         tr("Replace the table in the EDID box with it?"))) {
@@ -90,7 +98,7 @@ bool EdidPage::rereadBoxTable()
     } else {
         c_.reporter.status(tr("The EDID box keeps its table; the box's rebuilt table was not shown"), 4000);
     }
-    return true;
+    return r.outcome;
 }
 
 void EdidPage::noteOrigin(const std::string &source, const std::string &detail, const std::vector<std::string> &edits)
@@ -98,17 +106,19 @@ void EdidPage::noteOrigin(const std::string &source, const std::string &detail, 
     TableOrigin = {source, detail, edits, c_.ui->EDIDtext->toPlainText()};
 }
 
-void EdidPage::ReadEDID()
+Outcome EdidPage::ReadEDID()
 {
-    readEdidFrom(frame::kFetchBoxEdid);
+    return readEdidFrom(frame::kFetchBoxEdid);
 }
-void EdidPage::readTvEdidA()
+Outcome EdidPage::readTvEdidA()
 {
-    tvTableRead_ = readEdidFrom(frame::kFetchTxAEdid);
+    const Outcome o = readEdidFrom(frame::kFetchTxAEdid);
+    tvTableRead_ = o.done();
+    return o;
 }
-void EdidPage::readTvEdidB()
+Outcome EdidPage::readTvEdidB()
 {
-    readEdidFrom(frame::kFetchTxBEdid);
+    return readEdidFrom(frame::kFetchTxBEdid);
 }
 
 bool EdidPage::inCustomMode() const
@@ -116,38 +126,39 @@ bool EdidPage::inCustomMode() const
     return !c_.ui->automixEDID->isChecked() && !c_.ui->fixedEDID->isChecked() && c_.ui->cmBEdid->currentIndex() == 0;
 }
 
-bool EdidPage::WriteEDID()
+Outcome EdidPage::WriteEDID()
 {
     if (!inCustomMode()) {
         c_.reporter.feedback().warning(c_.window, tr("VANTREL Utility"),
                                        tr("\nSelect CUSTOM EDID TABLE mode to upload an EDID table\n"));
-        return false;
+        return userStopped("the box takes a table only in CUSTOM EDID TABLE mode");
     }
     return uploadEdid();
 }
 
-bool EdidPage::uploadEdid()
+Outcome EdidPage::uploadEdid()
 {
     c_.reporter.setupProgressBar();
     edid::EdidImage image{};
-    if (!parseEdidBox(image))
-        return false;
+    const Outcome parsed = parseEdidBox(image);
+    if (!parsed.done())
+        return parsed;
     // A display that is not attached reads as zeros; the box would then offer
     // the source a table it cannot use.
     if (!edid::hasEdidHeader({image.begin(), image.end()}) &&
         !c_.reporter.feedback().question(tr("VANTREL Utility"), tr("The table has no EDID header."),
                                          tr("Write anyway?")))
-        return false;
+        return userStopped("a table without an EDID header was not written");
     if (!edid::checkChecksums(image).ok() &&
         !c_.reporter.feedback().question(tr("VANTREL Utility"), tr("The EDID Checksum is not correct."),
                                          tr("Write anyway?")))
-        return false;
+        return userStopped("a table with a wrong checksum was not written");
     Session s = c_.reporter.session(c_.box);
-    if (!edid::uploadEdid(s, image).done())
-        return false;
+    const Outcome o = edid::uploadEdid(s, image);
     // The box's table is now this text: a later re-read replaces it unasked.
-    boxTableText_ = c_.ui->EDIDtext->toPlainText();
-    return true;
+    if (o.done())
+        boxTableText_ = c_.ui->EDIDtext->toPlainText();
+    return o;
 }
 
 bool EdidPage::writeInCustomMode(const std::function<bool()> &switchToCustom)
@@ -165,14 +176,14 @@ bool EdidPage::writeInCustomMode(const std::function<bool()> &switchToCustom)
         }
         c_.reporter.status(tr("Waiting while the box rebuilds its EDID table..."), 2000);
         Session s = c_.reporter.session(c_.box);
-        const edid::EdidWait wait = edid::waitEdidReady(s);
-        if (!wait.outcome.done() || wait.reads >= edid::kMaxBusyReads) {
+        // Not done also when the box never reported ready.
+        if (!edid::waitEdidReady(s).outcome.done()) {
             c_.reporter.status(tr("The box did not finish rebuilding its EDID table; nothing was written"), 4000);
             return false;
         }
         c_.reporter.status(tr("CUSTOM EDID TABLE mode is on; writing the table..."), 2000);
     }
-    if (!uploadEdid())
+    if (!uploadEdid().done())
         return false;
     // What the mode change would have re-read is replaced by what was written.
     PendingEdidRead = false;
@@ -180,7 +191,7 @@ bool EdidPage::writeInCustomMode(const std::function<bool()> &switchToCustom)
     return true;
 }
 
-bool EdidPage::parseEdidBox(std::array<uint8_t, 256> &image, int *count)
+Outcome EdidPage::parseEdidBox(std::array<uint8_t, 256> &image, int *count)
 {
     const std::string text = boxBytes(c_.ui->EDIDtext->toPlainText());
     edid::EdidText parsed = edid::parseEdidText(text);
@@ -192,12 +203,12 @@ bool EdidPage::parseEdidBox(std::array<uint8_t, 256> &image, int *count)
         const int column = int(before.size() - (lineStart == std::string::npos ? 0 : lineStart + 1)) + 1;
         c_.reporter.feedback().warning(c_.window, tr("VANTREL Utility"),
                                        tr("Hex Format Error") + tr("\nline %1, column %2").arg(line).arg(column));
-        return false;
+        return userStopped("the EDID box does not hold hex values");
     }
     image = parsed.image;
     if (count)
         *count = parsed.count;
-    return true;
+    return {};
 }
 
 void EdidPage::showEdidHex(const std::array<uint8_t, 256> &image)
@@ -221,35 +232,36 @@ void EdidPage::showEdidHex(const std::array<uint8_t, 256> &image)
     }
 }
 
-bool EdidPage::CalculateChkSum()
+Outcome EdidPage::CalculateChkSum()
 {
     edid::EdidImage image{};
-    if (!parseEdidBox(image))
-        return false;
+    const Outcome parsed = parseEdidBox(image);
+    if (!parsed.done())
+        return parsed;
     if (edid::checkChecksums(image).ok()) {
         showEdidHex(image);
-        return true;
+        return {};
     }
     if (!c_.reporter.feedback().question(QString(), tr("The EDID Checksum is not correct."),
                                          tr("Do you want to calculate a new checksum?")))
-        return false;
+        return userStopped("the checksum was left as it is");
     edid::repairChecksums(image);
     showEdidHex(image);
-    return true;
+    return {};
 }
 
-bool EdidPage::LoadEDIDfromFile()
+Outcome EdidPage::LoadEDIDfromFile()
 {
     const QString path =
         c_.reporter.feedback().openFileName(c_.window, tr("Open file"),
                                             tr("EDID tables (*.bin *.txt *.hex *.dat);;All files (*)"));
     if (path.isEmpty())
-        return false;
+        return userStopped("no file was chosen");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         c_.reporter.feedback().warning(c_.window, tr("VANTREL Utility"),
                                        tr("Cannot read file %1:\n%2.").arg(path, file.errorString()));
-        return false;
+        return userStopped("the file could not be read");
     }
     const QByteArray data = file.read(qint64(edid::kMaxTextFileRead));
     const edid::TextBoxLoad loaded =
@@ -258,7 +270,7 @@ bool EdidPage::LoadEDIDfromFile()
         c_.reporter.feedback().warning(
             c_.window, tr("VANTREL Utility"),
             tr("Cannot load file %1:\n%2").arg(path, QString::fromStdString(loaded.problem)));
-        return false;
+        return userStopped("the file holds no table");
     }
     if (loaded.kind == edid::TextBoxLoad::Binary)
         showEdidHex(loaded.image);
@@ -271,26 +283,27 @@ bool EdidPage::LoadEDIDfromFile()
         c_.reporter.feedback().warning(
             c_.window, tr("VANTREL Utility"),
             tr("Hex Format Error in %1:\n%2").arg(path, QString::fromStdString(loaded.problem)));
-    return true;
+    return {};
 }
 
-bool EdidPage::SaveEDIDtoFile()
+Outcome EdidPage::SaveEDIDtoFile()
 {
     edid::EdidImage image{};
-    if (!parseEdidBox(image))
-        return false;
+    const Outcome parsed = parseEdidBox(image);
+    if (!parsed.done())
+        return parsed;
     const QString path = c_.reporter.feedback().saveFileName(
         c_.window, tr("Save File"), QString::fromLatin1(edid::kProposedFileName), tr("Binary file (*.bin)"));
     if (path.isEmpty())
-        return false;
+        return userStopped("no file was chosen");
     c_.reporter.status(tr("Saving file..."), 2000);
     const std::vector<uint8_t> bytes = edid::edidFileBytes(image);
     QString why;
     if (!saveAtomically(path, std::string(bytes.begin(), bytes.end()), why)) {
         c_.reporter.feedback().warning(c_.window, tr("VANTREL Utility"),
                                        tr("Cannot write file %1:\n%2.").arg(path, why));
-        return false;
+        return userStopped("the file could not be written");
     }
     c_.reporter.status(tr("File saved"), 2000);
-    return true;
+    return {};
 }

@@ -44,28 +44,30 @@ public:
     void noteOrigin(const std::string &source, const std::string &detail = {},
                     const std::vector<std::string> &edits = {});
 
-    bool readEdidFrom(uint8_t fetchCode);
+    // Each operation returns what it came to. One the window stopped itself
+    // (not in custom mode, a question answered No, a format error, a file
+    // that would not open) is refused, its reason told to nobody: the dialog
+    // that said it was the user's.
+    vantrel::Outcome readEdidFrom(uint8_t fetchCode);
     // The re-read after a mode change: the rebuilt table replaces what a read
     // of the box's table left in the EDID box; text the user put there (typed,
-    // loaded, designed, a display's table) only when they say so. False when
-    // the read failed.
-    bool rereadBoxTable();
+    // loaded, designed, a display's table) only when they say so.
+    vantrel::Outcome rereadBoxTable();
     // Whether the EDID box holds text the last read of the box's table did not put there.
     bool holdsUserText() const;
-    void ReadEDID();
-    void readTvEdidA();
-    void readTvEdidB();
+    vantrel::Outcome ReadEDID();
+    vantrel::Outcome readTvEdidA();
+    vantrel::Outcome readTvEdidB();
     // Read TOP's release: the table it read gets its checksum check; after a
     // failed read the box holds the old text, which is not the display's.
-    bool checkTvTable() { return tvTableRead_ && CalculateChkSum(); }
-    // False when nothing was written (not in custom mode, a question answered No).
-    bool WriteEDID();
-    bool CalculateChkSum();
-    bool LoadEDIDfromFile();
-    bool SaveEDIDtoFile();
-    // The EDID box's text parsed; false (after "Hex Format Error") on a format error.
+    bool checkTvTable() { return tvTableRead_ && CalculateChkSum().done(); }
+    vantrel::Outcome WriteEDID();
+    vantrel::Outcome CalculateChkSum();
+    vantrel::Outcome LoadEDIDfromFile();
+    vantrel::Outcome SaveEDIDtoFile();
+    // The EDID box's text parsed; refused (after "Hex Format Error") on a format error.
     // count, if given: how many values the text holds.
-    bool parseEdidBox(std::array<uint8_t, 256> &image, int *count = nullptr);
+    vantrel::Outcome parseEdidBox(std::array<uint8_t, 256> &image, int *count = nullptr);
     void showEdidHex(const std::array<uint8_t, 256> &image);
 
     // Switches to CUSTOM mode (through switchToCustom), waits while the box
@@ -74,7 +76,7 @@ public:
     bool writeInCustomMode(const std::function<bool()> &switchToCustom);
 
 private:
-    bool uploadEdid();
+    vantrel::Outcome uploadEdid();
     bool inCustomMode() const;
     void showBoxTable(const std::string &text);
 

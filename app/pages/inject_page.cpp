@@ -8,32 +8,31 @@
 
 using namespace vantrel;
 
-bool InjectPage::WriteCEC()
+Outcome InjectPage::WriteCEC()
 {
     Session s = c_.reporter.session(c_.box);
-    return inject::sendCec(s, c_.ui->CECtext->toPlainText().toStdString()).done();
+    return inject::sendCec(s, c_.ui->CECtext->toPlainText().toStdString());
 }
 
-bool InjectPage::saveCecCommand(uint8_t code)
+Outcome InjectPage::saveCecCommand(uint8_t code)
 {
     Session s = c_.reporter.session(c_.box);
     const std::string text = c_.ui->CECtext->toPlainText().toStdString();
-    if (!inject::saveCecCommand(s, code, text).done())
-        return false;
-    storedCec_[code == frame::kStoreCecLp] = text;
-    return true;
+    const Outcome o = inject::saveCecCommand(s, code, text);
+    if (o.done())
+        storedCec_[code == frame::kStoreCecLp] = text;
+    return o;
 }
 
-bool InjectPage::WriteIF()
+Outcome InjectPage::WriteIF()
 {
     Session s = c_.reporter.session(c_.box);
-    return inject::writeHdrInfoframe(s, c_.ui->IFtext->toPlainText().toStdString()).done();
+    return inject::writeHdrInfoframe(s, c_.ui->IFtext->toPlainText().toStdString());
 }
 
-bool InjectPage::sendAVI(uint8_t &imagePos33)
+Outcome InjectPage::sendAVI(uint8_t &imagePos33)
 {
     Session s = c_.reporter.session(c_.box);
     return inject::sendAvi(s, c_.ui->AVItext->toPlainText().toStdString(), c_.ui->cbAviPersistent->isChecked(),
-                           imagePos33)
-        .done();
+                           imagePos33);
 }

@@ -11,14 +11,15 @@ class InjectPage {
 public:
     explicit InjectPage(const PageContext &context) : c_(context) {}
 
-    bool WriteCEC();
-    bool saveCecCommand(uint8_t code);
+    // Each send returns what it came to (its messages are on the status bar).
+    vantrel::Outcome WriteCEC();
+    vantrel::Outcome saveCecCommand(uint8_t code);
     // The text last stored for the SP or LP button from this window; empty
     // when none was (the box cannot report it).
     const std::string &storedCec(bool longPress) const { return storedCec_[longPress]; }
-    bool WriteIF();
+    vantrel::Outcome WriteIF();
     // imagePos33: the settings image's AVI replace position, set as the box's register is.
-    bool sendAVI(uint8_t &imagePos33);
+    vantrel::Outcome sendAVI(uint8_t &imagePos33);
 
 private:
     PageContext c_;

@@ -40,7 +40,7 @@ PacketComposeControls::PacketComposeControls(const Widgets &w, QWidget *window)
     : QObject(window), w_(w), window_(window)
 {
     follow(w.cecText, w.cecDecoded, packets::PacketKind::Cec);
-    follow(w.hdrText, w.hdrDecoded, packets::PacketKind::HdrFrame);
+    follow(w.hdrText, w.hdrDecoded, packets::PacketKind::Hdr);
     follow(w.aviText, w.aviDecoded, packets::PacketKind::Avi);
     connect(w.composeHdr, &QPushButton::clicked, this, [this] { compose(PacketComposeDialog::Hdr); });
     connect(w.composeAvi, &QPushButton::clicked, this, [this] { compose(PacketComposeDialog::Avi); });
@@ -48,7 +48,7 @@ PacketComposeControls::PacketComposeControls(const Widgets &w, QWidget *window)
     // One entry a message: the box holds one message at a time.
     w.cecRecipes->addItem(tr("(choose a recipe)"));
     for (const packets::CecRecipe &r : packets::cecRecipes()) {
-        const packets::CecRecipeBuilt built = packets::buildCecRecipe(
+        const packets::Built built = packets::buildCecRecipe(
             r.name, *r.arguments ? std::vector<std::string>{kExampleAddress} : std::vector<std::string>{}, kFrom);
         const size_t n = built.messages.size();
         for (size_t i = 0; i < n; ++i) {
@@ -58,7 +58,7 @@ PacketComposeControls::PacketComposeControls(const Widgets &w, QWidget *window)
             w.cecRecipes->addItem(
                 QStringLiteral("%1%2: %3")
                     .arg(QString::fromLatin1(r.name), step, QString::fromStdString(decoded.opcodeName())),
-                QString::fromStdString(packets::hexText(m)));
+                QString::fromStdString(vantrel::hex::colonHexText(m)));
             w.cecRecipes->setItemData(w.cecRecipes->count() - 1, QString::fromLatin1(r.description), Qt::ToolTipRole);
         }
     }

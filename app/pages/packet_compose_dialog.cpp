@@ -133,8 +133,8 @@ void PacketComposeDialog::compose()
             : packets::buildAviInfoframe({given(ui->cmbColour), given(ui->cmbColorimetry), given(ui->cmbRange),
                                           given(ui->leVic), given(ui->cmbAspect), given(ui->cmbActiveFormat),
                                           given(ui->cmbItContent), given(ui->cmbContentType)});
-    text_ = built.ok ? QString::fromStdString(packets::hexText(built.bytes)) : QString();
-    const auto kind = kind_ == Hdr ? packets::PacketKind::HdrFrame : packets::PacketKind::Avi;
+    text_ = built.ok ? QString::fromStdString(vantrel::hex::colonHexText(built.bytes)) : QString();
+    const auto kind = kind_ == Hdr ? packets::PacketKind::Hdr : packets::PacketKind::Avi;
     ui->composedText->setText(text_);
     ui->composedSummary->setText(built.ok ? QString::fromStdString(packets::boxTextSummary(kind, text_.toStdString()))
                                           : tr("Refused: %1").arg(QString::fromStdString(built.error)));

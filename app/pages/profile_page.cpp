@@ -129,13 +129,12 @@ void ProfilePage::SaveProfile()
         c_.window, tr("Save box profile"), QStringLiteral("profile.json"), tr("Box profiles (*.json);;All files (*)"));
     if (path.isEmpty())
         return;
-    std::string error;
-    const std::optional<profile::BoxFacts> facts = target_->read(error);
-    if (!facts) {
-        warn(tr("Cannot read the box's set-up: %1.").arg(text(error)));
+    const profile::FactsRead read = target_->read();
+    if (!read.outcome.done()) {
+        warn(tr("Cannot read the box's set-up: %1.").arg(text(read.outcome.message)));
         return;
     }
-    profile::Profile p = profile::profileOf(*facts, profile::nowUtc());
+    profile::Profile p = profile::profileOf(read.facts, profile::nowUtc());
     // The box cannot report its CEC texts: what this window stored, if anything.
     for (const bool lp : {false, true})
         if (const std::string &cec = inject_.storedCec(lp); !cec.empty())

@@ -8,27 +8,9 @@
 #include "profile_read.h"
 #include "settings_page.h"
 
-#include <QMainWindow>
-#include <QMetaObject>
-
 #include "ui_VantrelForm.h"
 
 using namespace vantrel;
-
-void WindowProfileTarget::begin()
-{
-    seen_ = {};
-    c_.reporter.watch(&seen_);
-}
-
-Outcome WindowProfileTarget::verdict(bool wrote, const char *what)
-{
-    c_.reporter.watch(nullptr);
-    Outcome o = seen_;
-    if (o.done() && !wrote)
-        o = {Verdict::Refused, std::string(what) + " was not written", 0};
-    return o;
-}
 
 Outcome WindowProfileTarget::setSetting(const config::Setting &s, uint8_t value, const profile::Profile &wanted)
 {
@@ -41,14 +23,11 @@ Outcome WindowProfileTarget::setSetting(const config::Setting &s, uint8_t value,
     if (s.followUp == config::FollowUp::SendAviInfoframe && wanted.aviInfoframe)
         c_.ui->AVItext->setPlainText(QString::fromStdString(*wanted.aviInfoframe));
     settings_.showValue(s, value);
-    begin();
-    const bool ran = QMetaObject::invokeMethod(c_.window, b.slot, Qt::DirectConnection);
-    Outcome o = verdict(ran, s.cliName);
+    Outcome o = settings_.run(b);
     // What comes next (the custom table, the check) needs the rebuilt EDID.
     if (o.done() && s.followUp == config::FollowUp::EdidRebuild) {
         Session session = c_.reporter.session(c_.box);
-        if (edid::waitEdidReady(session).reads >= edid::kMaxBusyReads)
-            o = {Verdict::Failed, "the box is still busy building its EDID", 0};
+        o.fold(edid::waitEdidReady(session).outcome);
     }
     return o;
 }
@@ -56,16 +35,13 @@ Outcome WindowProfileTarget::setSetting(const config::Setting &s, uint8_t value,
 Outcome WindowProfileTarget::sendHdrInfoframe(const std::string &text)
 {
     c_.ui->IFtext->setPlainText(QString::fromStdString(text));
-    begin();
-    return verdict(inject_.WriteIF(), "the HDR infoframe");
+    return inject_.WriteIF();
 }
 
 Outcome WindowProfileTarget::sendAviInfoframe(const std::string &text)
 {
     c_.ui->AVItext->setPlainText(QString::fromStdString(text));
-    begin();
-    return verdict(inject_.sendAVI(settings_.SettingsImage[config::findSetting("avi-replace")->position]),
-                   "the AVI infoframe");
+    return inject_.sendAVI(settings_.SettingsImage[config::findSetting("avi-replace")->position]);
 }
 
 Outcome WindowProfileTarget::writeCustomEdid(const std::vector<uint8_t> &table)
@@ -76,8 +52,7 @@ Outcome WindowProfileTarget::writeCustomEdid(const std::vector<uint8_t> &table)
     edid::EdidImage image{};
     std::copy(table.begin(), table.end(), image.begin());
     edid_.showEdidHex(image);
-    begin();
-    return verdict(edid_.WriteEDID(), "the custom table");
+    return edid_.WriteEDID();
 }
 
 Outcome WindowProfileTarget::storeCec(bool longPress, const std::string &text)
@@ -85,14 +60,13 @@ Outcome WindowProfileTarget::storeCec(bool longPress, const std::string &text)
     // The CEC box holds what the user typed: it gets it back afterwards.
     const QString typed = c_.ui->CECtext->toPlainText();
     c_.ui->CECtext->setPlainText(QString::fromStdString(text));
-    begin();
-    const bool stored = inject_.saveCecCommand(longPress ? frame::kStoreCecLp : frame::kStoreCecSp);
+    const Outcome o = inject_.saveCecCommand(longPress ? frame::kStoreCecLp : frame::kStoreCecSp);
     c_.ui->CECtext->setPlainText(typed);
-    return verdict(stored, longPress ? "the LP text" : "the SP text");
+    return o;
 }
 
-std::optional<profile::BoxFacts> WindowProfileTarget::read(std::string &error)
+profile::FactsRead WindowProfileTarget::read()
 {
     Session session = c_.reporter.session(c_.box);
-    return profile::readBoxFacts(session, error);
+    return profile::readBoxFacts(session);
 }

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The box operations of a profile apply, done as the window's own controls do
-// them: a setting's controls are set to the value and its slot runs, the
+// them: a setting's controls are set to the value and its page writes it, the
 // infoframe, CEC and EDID texts go into their boxes and their buttons' code
-// sends them. Follow-up sends, locks and status-bar messages are the window's.
+// sends them. Follow-up sends, locks and status-bar messages are the window's;
+// each operation's outcome is the page's.
 #pragma once
 
 #include "page_context.h"
@@ -24,18 +25,11 @@ public:
     vantrel::Outcome sendAviInfoframe(const std::string &text) override;
     vantrel::Outcome writeCustomEdid(const std::vector<uint8_t> &table) override;
     vantrel::Outcome storeCec(bool longPress, const std::string &text) override;
-    std::optional<vantrel::profile::BoxFacts> read(std::string &error) override;
+    vantrel::profile::FactsRead read() override;
 
 private:
-    // The verdict of what ran since the last one; a step that wrote nothing
-    // without saying why counts as refused.
-    vantrel::Outcome verdict(bool wrote, const char *what);
-    // Starts gathering what the window's operations tell for the next verdict.
-    void begin();
-
     PageContext c_;
     SettingsPage &settings_;
     EdidPage &edid_;
     InjectPage &inject_;
-    vantrel::Outcome seen_;
 };

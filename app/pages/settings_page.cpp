@@ -60,35 +60,44 @@ void SettingsPage::show(const std::vector<config::ControlUpdate> &updates, bool 
     }
 }
 
-void SettingsPage::runSetting(const char *slot)
+Outcome SettingsPage::runSetting(const char *slot)
 {
     const config::FormBinding *b = config::bindingForSlot(slot);
-    if (!b)
-        return;
-    const config::Setting *s = &config::settingAt(b->position);
+    return b ? run(*b) : Outcome{Verdict::Refused, std::string("no setting is written by ") + slot, 0};
+}
+
+Outcome SettingsPage::run(const config::FormBinding &b)
+{
+    const config::Setting &s = config::settingAt(b.position);
+    const Outcome o = write(b, s);
+    if (s.followUp == config::FollowUp::EdidRebuild) {
+        c_.reporter.status(tr("EDID Writing Busy"), 2000);
+        if (rebuilding)
+            rebuilding();
+    }
+    return o;
+}
+
+Outcome SettingsPage::write(const config::FormBinding &b, const config::Setting &s)
+{
     std::optional<config::RegisterWrite> write;
-    if (s->kind == config::Kind::Selector) {
+    if (s.kind == config::Kind::Selector) {
         if (!setupComplete_())
-            return;
-        auto *combo = c_.window->findChild<QComboBox *>(QString::fromLatin1(b->widgets.front()));
-        write = config::selectorWrite(*s, combo ? combo->currentIndex() : -1);
+            return {Verdict::Refused, "the window is still starting", 0};
+        auto *combo = c_.window->findChild<QComboBox *>(QString::fromLatin1(b.widgets.front()));
+        write = config::selectorWrite(s, combo ? combo->currentIndex() : -1);
     } else {
-        write = config::commandWrite(*s, [this](const char *object) {
+        write = config::commandWrite(s, [this](const char *object) {
             auto *button = c_.window->findChild<QAbstractButton *>(QString::fromLatin1(object));
             return button && button->isChecked();
         });
     }
     if (!write)
-        return;
-    config::applySetting(c_.box, *s, *write, SettingsImage, sends_);
-    if (s->followUp == config::FollowUp::EdidRebuild)
-        c_.ui->EDIDtext->setEnabled(config::dependentsEnabled(*b, write->value));
-}
-
-void SettingsPage::SetEDID_Mode()
-{
-    runSetting("SetEDID_Mode");
-    c_.reporter.status(tr("EDID Writing Busy"), 2000);
+        return {Verdict::Refused, std::string("the controls of ") + s.cliName + " give no value to write", 0};
+    const Outcome o = config::applySetting(c_.box, s, *write, SettingsImage, sends_);
+    if (s.followUp == config::FollowUp::EdidRebuild)
+        c_.ui->EDIDtext->setEnabled(config::dependentsEnabled(b, write->value));
+    return o;
 }
 
 void SettingsPage::factoryReset()

@@ -27,19 +27,23 @@ public:
     uint8_t SettingsImage[vantrel::config::kBlockSize] = {};
     // Told each time a readback is accepted: the controls now show the box.
     std::function<void()> filled;
+    // Told after an EDID mode change: the box rebuilds its table.
+    std::function<void()> rebuilding;
 
     void RefreshSettings();
     // Shows value in the setting's controls as the readback would, without
     // their change notifications: the caller runs the slot itself.
     void showValue(const vantrel::config::Setting &s, uint8_t value);
-    // The setting slot's register write, worked out from the form binding.
-    void runSetting(const char *slot);
-    void SetEDID_Mode();
+    // The setting slot's register write, worked out from the form binding,
+    // with its follow-up send; an EDID mode change also says the box is busy.
+    vantrel::Outcome runSetting(const char *slot);
+    vantrel::Outcome run(const vantrel::config::FormBinding &b);
     void factoryReset();
     void SetEPState();
 
 private:
     void show(const std::vector<vantrel::config::ControlUpdate> &updates, bool quiet);
+    vantrel::Outcome write(const vantrel::config::FormBinding &b, const vantrel::config::Setting &s);
 
     PageContext c_;
     std::function<bool()> setupComplete_;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "status_area.h"
 
-#include "status_decoder.h"
+#include "box_status.h"
 
 #include "ui_VantrelForm.h"
 
@@ -20,18 +20,10 @@ QList<QLabel *> StatusArea::lines() const
 
 void StatusArea::RefreshStatus()
 {
-    uint8_t video[UsbLink::kMaxReply];
-    uint8_t source[UsbLink::kMaxReply];
-    uint8_t hdr[UsbLink::kMaxReply];
-    uint8_t gate[UsbLink::kMaxReply];
-    const bool videoRead = c_.box.readRegister(6, video, status::kVideoRecordLength).done();
-    const bool sourceRead = c_.box.readRegister(0x15, source, status::kSourceRecordLength).done();
-    const bool hdrRead = c_.box.readRegister(0x1E, hdr, status::kHdrRecordLength).done();
-    if (!c_.box.readRegister(0x1F, gate, 31).done())
+    const status::StatusRead r = status::readStatus(c_.box);
+    if (!r.texts)
         return;
-    const status::Record v{video, status::kVideoRecordLength}, s{source, status::kSourceRecordLength},
-        h{hdr, status::kHdrRecordLength};
-    const status::StatusTexts t = status::decodeStatus(v, s, h);
+    const status::StatusTexts &t = *r.texts;
     c_.ui->label_video_format->setText(QString::fromLatin1(t.input.c_str()));
     c_.ui->lblOutput->setText(QString::fromLatin1(t.output.c_str()));
     c_.ui->lblCsc->setText(QString::fromLatin1(t.colour.c_str()));
@@ -42,8 +34,8 @@ void StatusArea::RefreshStatus()
     else
         c_.ui->txtHdrIf->clear();
     // The labels show what a partial read gave; the facts must be whole.
-    if (read && videoRead && sourceRead && hdrRead)
-        read(t, status::decodeFacts(v, s, h));
+    if (read && r.facts)
+        read(t, *r.facts);
 }
 
 void StatusArea::clear()

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The status area: four reads, the decoder, then the labels in order.
+// The status area: the one status read, then the labels in order.
 #pragma once
 
 #include "page_context.h"

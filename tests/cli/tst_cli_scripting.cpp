@@ -98,6 +98,8 @@ private slots:
         QTest::newRow("status read lost") << QStringList{"status"} << "fault=11E0:noreply:1@2" << "" << 4 << "status records" << "";
         QTest::newRow("device gone") << QStringList{"settings"} << "fault=*:gone:0" << "" << 4 << "failed" << "";
         QTest::newRow("box busy") << QStringList{"settings"} << "fault=E1:busy:5" << "" << 4 << "busy" << "";
+        // The table is read after the 502nd busy read and shown, but the read is no success.
+        QTest::newRow("edid read, box never ready") << QStringList{"edid", "read"} << "fault=E1:busy:600" << "" << 4 << "never reported ready" << "00 FF FF FF FF FF FF 00";
     }
     void exitStatusOfEveryOutcome()
     {

@@ -24,6 +24,7 @@ const QString kRead = QStringLiteral("status:Error Reading values");
 const QString kWrite = QStringLiteral("status:Error Writing values");
 const QString kRegister = QStringLiteral("status:...");
 const QString kEdidRead = QStringLiteral("status:EDID values read.");
+const QString kStale = QStringLiteral("The box never reported ready: the table may be stale.");
 const QString kQueue = QStringLiteral("alert:Error Checking RX Queue");
 
 QString edidText(const vantrel::sim::EdidTable &t) { return tableText(t); }
@@ -80,8 +81,9 @@ void FaultsWindow::startup_data()
                            << true;
     QTest::newRow("wrongcode") << Fault::WrongCode << failed << "Error Writing values" << false << false << false
                                << false << true;
-    // Register reads do not look at busy; the readback and the EDID wait do.
-    QTest::newRow("busy") << Fault::Busy << QStringList{kEdidRead} << "EDID values read." << true << true << true
+    // Register reads do not look at busy; the readback and the EDID wait do:
+    // the table is read after the wait, and said to be maybe stale.
+    QTest::newRow("busy") << Fault::Busy << QStringList{"status:" + kStale} << kStale << true << true << true
                           << false << true;
     QTest::newRow("queuefail") << Fault::QueueFail << (QStringList{kQueue} + failed) << "Error Writing values" << false
                                << false << false << false << true;

@@ -86,7 +86,7 @@ void cec(const std::vector<std::string> &f)
         require(m.opcode == b.bytes[1], "CEC opcode");
         cecSendProblems(b.bytes);
     }
-    const CecRecipeBuilt recipe = buildCecRecipe(field(f, 2), operands, from);
+    const Built recipe = buildCecRecipe(field(f, 2), operands, from);
     require(recipe.ok == recipe.error.empty() && recipe.ok == !recipe.messages.empty(), "recipe result");
     for (const std::vector<uint8_t> &m : recipe.messages)
         require(m.size() >= 2 && m[0] >> 4 == from, "recipe message");

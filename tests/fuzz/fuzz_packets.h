@@ -59,7 +59,7 @@ inline bool boxTextBytes(const uint8_t *data, size_t size, std::vector<uint8_t> 
     if (!p.ok)
         return false;
     require(!p.bytes.empty() && p.bytes.size() <= 100, "parsed byte count");
-    const packets::PacketBytes again = packets::parsePacketText(packets::hexText(p.bytes));
+    const packets::PacketBytes again = packets::parsePacketText(vantrel::hex::colonHexText(p.bytes));
     require(again.ok && again.bytes == p.bytes && again.ignored.empty(), "colon hex does not read back");
     bytes = p.bytes;
     return true;

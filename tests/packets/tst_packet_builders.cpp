@@ -86,7 +86,7 @@ private slots:
                     }
         // The frame a common player sends for the same fields, byte for byte.
         QCOMPARE(
-            hexText(buildHdrInfoframe(hdrRequest({"", "pq", "p3-d65", "", "1000", "0.005", "1000", "400"})).bytes),
+            vantrel::hex::colonHexText(buildHdrInfoframe(hdrRequest({"", "pq", "p3-d65", "", "1000", "0.005", "1000", "400"})).bytes),
             std::string("87:01:1a:74:02:00:c2:33:c4:86:4c:1d:b8:0b:d0:84:80:3e:13:3d:42:40:e8:03:32:00:e8:03:90:01"));
     }
 
@@ -226,7 +226,7 @@ private slots:
                 operands.push_back(w[i].toStdString());
             const Built b = buildCecMessage(w[0].toUInt(), w[1].toUInt(), w[2].toStdString(), operands);
             QVERIFY2(b.ok, b.error.c_str());
-            QCOMPARE(hexText(b.bytes), hex);
+            QCOMPARE(vantrel::hex::colonHexText(b.bytes), hex);
             const std::vector<std::string> problems = cecSendProblems(b.bytes);
             QCOMPARE(problems.empty() ? cecSummary(decodeCecMessage(b.bytes.data(), b.bytes.size())) : problems[0],
                      said);
@@ -248,12 +248,12 @@ private slots:
         }
         std::vector<std::string> recipes;
         for (const CecRecipe &r : cecRecipes()) {
-            const CecRecipeBuilt built = buildCecRecipe(
+            const Built built = buildCecRecipe(
                 r.name, *r.arguments ? std::vector<std::string>{"2.1.0.0"} : std::vector<std::string>{}, 4);
             QVERIFY2(built.ok, built.error.c_str());
             for (const std::vector<uint8_t> &m : built.messages) {
                 QVERIFY(cecSendProblems(m).empty());
-                recipes.push_back(hexText(m));
+                recipes.push_back(vantrel::hex::colonHexText(m));
             }
         }
         QCOMPARE(recipes, (std::vector<std::string>{"40:04", "40:04", "4f:82:21:00", "4f:36", "45:44:6d", "45:45"}));

@@ -34,7 +34,7 @@ QString hdrFrame(std::array<uint8_t, 3> header, std::array<uint8_t, 2> first, st
     for (uint8_t b : f)
         sum += b;
     f[3] = uint8_t(0x100 - (sum & 0xFF));
-    return QString::fromStdString(hexText(f));
+    return QString::fromStdString(vantrel::hex::colonHexText(f));
 }
 
 std::vector<uint8_t> bytesOf(const QString &text)
@@ -476,7 +476,7 @@ private slots:
         const PacketBytes p = parsePacketText(text.toStdString());
         QCOMPARE(p.ok, !bytes.isEmpty());
         if (p.ok)
-            QCOMPARE(QString::fromStdString(hexText(p.bytes)), bytes);
+            QCOMPARE(QString::fromStdString(vantrel::hex::colonHexText(p.bytes)), bytes);
         else
             QVERIFY(!p.error.empty());
         QCOMPARE(QString::fromStdString(p.ignored), ignored);

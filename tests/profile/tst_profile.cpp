@@ -31,7 +31,7 @@ struct FakeBox : Target {
     Outcome sendAviInfoframe(const std::string &t) override { return facts.aviInfoframe = t, result("avi"); }
     Outcome writeCustomEdid(const std::vector<uint8_t> &t) override { return facts.customEdid = t, result("table"); }
     Outcome storeCec(bool lp, const std::string &) override { return result(lp ? "lp" : "sp"); }
-    std::optional<BoxFacts> read(std::string &) override { return facts; }
+    FactsRead read() override { return {{}, facts}; }
 };
 
 BoxFacts factoryBox()

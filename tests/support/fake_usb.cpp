@@ -165,7 +165,7 @@ SI_STATUS FakeUsb::openDevice(DWORD index, HANDLE *handle)
     calls.push_back({"SI_Open", {}, index, 0});
     if (openDenied) {
         deviceLog(DeviceLogKind::NoPermission, "no permission to open the box\n");
-        return SI_DEVICE_NOT_FOUND;
+        return SI_ACCESS_DENIED;
     }
     if (openFails || index >= serials.size() || open_)
         return SI_DEVICE_NOT_FOUND;

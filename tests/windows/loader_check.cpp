@@ -119,7 +119,7 @@ void checkOnItsOwn(const StartUp &r, const config::Setting &led)
     check(r.statusRead, "the four status reads");
     static const uint8_t header[8] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
     const edid::ChecksumCheck sums = edid::checkChecksums(r.edid.image);
-    check(r.edid.ok && std::memcmp(r.edid.image.data(), header, 8) == 0 && sums.ok(),
+    check(r.edid.outcome.done() && std::memcmp(r.edid.image.data(), header, 8) == 0 && sums.ok(),
           "EDID read: 16 chunks, header and both checksums", hex(r.edid.image.data(), 16));
     check(r.written && r.verdictAfter == config::ReadbackVerdict::Accept &&
               r.settingsAfter[led.position] == r.ledValue,

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace vantrel::cli {
+namespace vantrel {
 
 // Edits (insert, delete, replace, swap two neighbours) from a to b.
 int editDistance(const std::string &a, const std::string &b);
@@ -17,4 +17,4 @@ std::string nearestName(const std::string &word, const std::vector<std::string> 
 // " (did you mean \"NAME\"?)" or empty.
 std::string didYouMean(const std::string &word, const std::vector<std::string> &names);
 
-} // namespace vantrel::cli
+} // namespace vantrel

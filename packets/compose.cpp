@@ -8,15 +8,13 @@
 #include "cec_recipes.h"
 #include "hdr_builder.h"
 #include "packet_common.h"
-#include "packet_fields.h"
 #include "packet_summary.h"
 
 #include "nearest_name.h"
 
 #include <cmath>
-#include <cstdlib>
 
-namespace vantrel::cli {
+namespace vantrel::packets {
 
 namespace {
 
@@ -26,33 +24,30 @@ std::string given(const OptionValues &values, const char *name)
     return it == values.end() ? std::string() : it->second;
 }
 
-void addCec(Composed &c, const std::vector<uint8_t> &message)
+void addCec(Built &c, const std::vector<uint8_t> &message)
 {
-    c.texts.push_back(packets::hexText(message));
-    c.summaries.push_back(packets::cecSummary(packets::decodeCecMessage(message.data(), message.size())));
-    for (const std::string &p : packets::cecSendProblems(message))
+    c.texts.push_back(hex::colonHexText(message));
+    c.summaries.push_back(cecSummary(decodeCecMessage(message.data(), message.size())));
+    for (const std::string &p : cecSendProblems(message))
         c.problems.push_back(c.texts.back() + ": " + p);
 }
 
 // An infoframe built: its text and what it says, or why it was refused.
-Composed composed(const packets::Built &b, packets::PacketKind kind)
+Built composed(Built b, PacketKind kind)
 {
-    Composed c;
-    c.ok = b.ok;
-    c.error = b.error;
     if (b.ok) {
-        c.texts.push_back(packets::hexText(b.bytes));
-        c.summaries.push_back(packets::boxTextSummary(kind, c.texts.back()));
+        b.texts.push_back(hex::colonHexText(b.bytes));
+        b.summaries.push_back(boxTextSummary(kind, b.texts.back()));
     }
-    return c;
+    return b;
 }
 
 // A number the frame carries in coarser steps is rounded: said, not silent.
-void noteRounding(Composed &c, const OptionValues &values, const char *name, double unit, const char *unitName)
+void noteRounding(Built &c, const OptionValues &values, const char *name, double unit, const char *unitName)
 {
     double v = 0;
     const std::string text = given(values, name);
-    if (!c.ok || text.empty() || !packets::readDecimal(text, v))
+    if (!c.ok || text.empty() || !readDecimal(text, v))
         return;
     const double steps = v / unit;
     if (std::fabs(steps - std::round(steps)) < 1e-6)
@@ -61,25 +56,20 @@ void noteRounding(Composed &c, const OptionValues &values, const char *name, dou
                                       *unitName ? " " : "", unitName));
 }
 
-std::vector<std::string> opcodeWords()
-{
-    std::vector<std::string> words;
-    for (const packets::CecOpcode &o : packets::cecOpcodes())
-        words.push_back(packets::cecOpcodeWord(o));
-    return words;
-}
-
 } // namespace
 
 std::vector<std::string> cecOpcodeNames()
 {
-    return opcodeWords();
+    std::vector<std::string> words;
+    for (const CecOpcode &o : cecOpcodes())
+        words.push_back(cecOpcodeWord(o));
+    return words;
 }
 
 std::vector<std::string> cecRecipeNames()
 {
     std::vector<std::string> names;
-    for (const packets::CecRecipe &r : packets::cecRecipes())
+    for (const CecRecipe &r : cecRecipes())
         names.push_back(r.name);
     return names;
 }
@@ -119,20 +109,12 @@ const std::vector<ComposeOption> &aviComposeOptions()
     return options;
 }
 
-bool anyGiven(const std::vector<ComposeOption> &options, const OptionValues &values)
+Built composeHdr(const OptionValues &v)
 {
-    for (const ComposeOption &o : options)
-        if (values.count(o.name))
-            return true;
-    return false;
-}
-
-Composed composeHdr(const OptionValues &v)
-{
-    Composed c = composed(packets::buildHdrInfoframe({given(v, "template"), given(v, "eotf"), given(v, "primaries"),
-                                                given(v, "white-point"), given(v, "max-luminance"),
-                                                given(v, "min-luminance"), given(v, "max-cll"), given(v, "max-fall")}),
-                    packets::PacketKind::HdrFrame);
+    Built c = composed(buildHdrInfoframe({given(v, "template"), given(v, "eotf"), given(v, "primaries"),
+                                          given(v, "white-point"), given(v, "max-luminance"),
+                                          given(v, "min-luminance"), given(v, "max-cll"), given(v, "max-fall")}),
+                       PacketKind::Hdr);
     noteRounding(c, v, "max-luminance", 1, "cd/m2");
     noteRounding(c, v, "min-luminance", 0.0001, "cd/m2");
     noteRounding(c, v, "max-cll", 1, "cd/m2");
@@ -140,62 +122,57 @@ Composed composeHdr(const OptionValues &v)
     return c;
 }
 
-Composed composeAvi(const OptionValues &v)
+Built composeAvi(const OptionValues &v)
 {
-    Composed c = composed(packets::buildAviInfoframe({given(v, "colour"), given(v, "colorimetry"), given(v, "range"),
-                                                given(v, "vic"), given(v, "aspect"), given(v, "active-format"),
-                                                given(v, "it-content"), given(v, "content-type")}),
-                    packets::PacketKind::Avi);
+    Built c = composed(buildAviInfoframe({given(v, "colour"), given(v, "colorimetry"), given(v, "range"),
+                                          given(v, "vic"), given(v, "aspect"), given(v, "active-format"),
+                                          given(v, "it-content"), given(v, "content-type")}),
+                       PacketKind::Avi);
     noteRounding(c, v, "vic", 1, "");
     return c;
 }
 
-Composed composeCec(const std::string &from, const std::string &to, const std::vector<std::string> &words)
+Built composeCec(const std::string &from, const std::string &to, const std::vector<std::string> &words)
 {
-    Composed c;
+    Built c;
     unsigned initiator = 0, destination = 0;
-    if (!packets::readLogicalAddress(from, "--from", initiator, c.error) ||
-        !packets::readLogicalAddress(to, "--to", destination, c.error))
+    if (!readLogicalAddress(from, "--from", initiator, c.error) ||
+        !readLogicalAddress(to, "--to", destination, c.error))
         return c;
     if (words.empty()) {
         c.error = "an opcode is missing (image-view-on, standby ...)";
         return c;
     }
-    const packets::Built b =
-        packets::buildCecMessage(initiator, destination, words[0], {words.begin() + 1, words.end()});
-    c.error = b.error;
-    if (!b.ok && c.error.rfind("opcode \"", 0) == 0)
-        c.error += didYouMean(packets::dashedName(words[0]), opcodeWords());
-    if (b.ok)
-        addCec(c, b.bytes);
-    c.ok = b.ok;
+    c = buildCecMessage(initiator, destination, words[0], {words.begin() + 1, words.end()});
+    if (!c.ok && c.error.rfind("opcode \"", 0) == 0)
+        c.error += didYouMean(dashedName(words[0]), cecOpcodeNames());
+    if (c.ok)
+        addCec(c, c.bytes);
     return c;
 }
 
-Composed composeRecipe(const std::string &from, const std::vector<std::string> &words)
+Built composeRecipe(const std::string &from, const std::vector<std::string> &words)
 {
-    Composed c;
+    Built c;
     unsigned initiator = 0;
-    if (!packets::readLogicalAddress(from, "--from", initiator, c.error))
+    if (!readLogicalAddress(from, "--from", initiator, c.error))
         return c;
-    const packets::CecRecipeBuilt r = packets::buildCecRecipe(
-        words.empty() ? "" : words[0], {words.begin() + (words.empty() ? 0 : 1), words.end()}, initiator);
-    c.error = r.error;
-    if (!r.ok && !words.empty() && c.error.rfind("recipe:", 0) == 0)
+    c = buildCecRecipe(words.empty() ? "" : words[0], {words.begin() + (words.empty() ? 0 : 1), words.end()},
+                       initiator);
+    if (!c.ok && !words.empty() && c.error.rfind("recipe:", 0) == 0)
         c.error += didYouMean(words[0], cecRecipeNames());
-    for (const std::vector<uint8_t> &m : r.messages)
+    for (const std::vector<uint8_t> &m : c.messages)
         addCec(c, m);
-    c.ok = r.ok;
     return c;
 }
 
 std::string recipeHelp()
 {
     std::string text;
-    for (const packets::CecRecipe &r : packets::cecRecipes())
+    for (const CecRecipe &r : cecRecipes())
         text += "  " + std::string(r.name) + (*r.arguments ? std::string(" ") + r.arguments : "") + ": " +
                 r.description + "\n";
     return text;
 }
 
-} // namespace vantrel::cli
+} // namespace vantrel::packets

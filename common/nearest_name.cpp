@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-namespace vantrel::cli {
+namespace vantrel {
 
 int editDistance(const std::string &a, const std::string &b)
 {
@@ -44,4 +44,4 @@ std::string didYouMean(const std::string &word, const std::vector<std::string> &
     return near.empty() ? std::string() : " (did you mean \"" + near + "\"?)";
 }
 
-} // namespace vantrel::cli
+} // namespace vantrel
