@@ -59,7 +59,7 @@ chain::Chain loadChain(Invocation &inv)
             Session session = b->session();
             const edid::EdidReadout r = edid::readEdid(session, s.fetch);
             b->requireDone(r.outcome, std::string("fetching the ") + s.word + " EDID");
-            b->require(r.ok, "reading the EDID failed: the box did not send the whole table");
+            b->require(r.arrived(), "reading the EDID failed: the box did not send the whole table");
             t = chain::tableOf(s.word, {r.image.begin(), r.image.end()});
         } else {
             const EdidInput in = loadEdidInput(v);

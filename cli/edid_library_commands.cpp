@@ -36,7 +36,7 @@ edid::LibraryEntry entryFrom(Invocation &inv, const std::string &from)
         Session s = b.session();
         const edid::EdidReadout r = edid::readEdid(s, port.first);
         b.requireDone(r.outcome, "fetching the EDID");
-        b.require(r.ok, "reading the EDID failed: the box did not send the whole table");
+        b.require(r.arrived(), "reading the EDID failed: the box did not send the whole table");
         const std::vector<uint8_t> bytes(r.image.begin(), r.image.end());
         if (!edid::hasEdidHeader(bytes))
             throw CliError{kExitFailed, std::string("no EDID table on ") + port.second +

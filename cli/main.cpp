@@ -14,6 +14,7 @@
 #include <cstring>
 
 using namespace vantrel::cli;
+using vantrel::didYouMean;
 
 namespace {
 

@@ -21,6 +21,8 @@ namespace vantrel::cli {
 
 namespace {
 
+using packets::ComposeOption;
+
 constexpr const char *kSerial = "2023";
 
 // What cec/send takes: a recipe by name, its argument after a space

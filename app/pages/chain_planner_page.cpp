@@ -17,6 +17,8 @@
 #include <QMenu>
 #include <QMessageBox>
 
+#include "feedback.h"
+
 #include "ui_VantrelForm.h"
 
 using namespace vantrel;
@@ -24,7 +26,7 @@ using namespace vantrel::chain;
 
 void ChainPlannerPage::addAction(QMenu *tools)
 {
-    action_ = tools->addAction(tr("tr("Chain planner...")Chain planner..."));
+    action_ = tools->addAction(tr("&Chain planner..."));
     action_->setObjectName(QStringLiteral("actionChainPlanner"));
     action_->setFont(c_.ui->actionAbout->font());
     QObject::connect(action_, &QAction::triggered, c_.window, [this] { openPlanner(); });
@@ -72,7 +74,7 @@ bool ChainPlannerPage::readBox()
     for (const auto &r : reads) {
         Session s = c_.reporter.session(c_.box);
         const edid::EdidReadout got = edid::readEdid(s, r.fetch);
-        *r.slot = got.ok ? tableOf(r.word, {got.image.begin(), got.image.end()}) : std::nullopt;
+        *r.slot = got.arrived() ? tableOf(r.word, {got.image.begin(), got.image.end()}) : std::nullopt;
     }
     chain_.settings = settingsFromBlock(settings_.SettingsImage, config::kBlockSize);
     return true;
@@ -120,9 +122,8 @@ void ChainPlannerPage::applyFix(int index)
     QStringList changes;
     for (size_t i = 0; i + 1 < f.arguments.size(); i += 2)
         changes << QStringLiteral("%1 %2").arg(QString::fromStdString(f.arguments[i]), QString::fromStdString(f.arguments[i + 1]));
-    if (QMessageBox::question(dialog_, tr("Chain planner"),
-                              tr("%1\n\nSet %2 on the box?").arg(QString::fromStdString(f.description), changes.join(tr(" and "))))
-        != QMessageBox::Yes)
+    if (!c_.reporter.feedback().question(tr("VANTREL Utility"), QString::fromStdString(f.description),
+                                         tr("Set %1 on the box?").arg(changes.join(tr(" and ")))))
         return;
     for (size_t i = 0; i + 1 < f.arguments.size(); i += 2) {
         const config::Setting *s = config::findSetting(f.arguments[i]);
@@ -132,10 +133,7 @@ void ChainPlannerPage::applyFix(int index)
         if (!v.ok)
             continue;
         settings_.showValue(*s, v.value);
-        if (s->kind == config::Kind::EdidMode)
-            settings_.SetEDID_Mode();
-        else
-            settings_.runSetting(config::bindingAt(s->position).slot);
+        settings_.runSetting(config::bindingAt(s->position).slot);
     }
     // The tables stay as they are (files among them); the settings are the box's now.
     settings_.RefreshSettings();

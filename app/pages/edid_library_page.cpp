@@ -153,7 +153,7 @@ bool EdidLibraryPage::saveToLibrary(const QString &name)
     }
     edid::EdidImage image{};
     int values = 0;
-    if (!edid_.parseEdidBox(image, &values))
+    if (!edid_.parseEdidBox(image, &values).done())
         return false;
     edid::LibraryEntry e;
     e.name = name.toStdString();
@@ -212,7 +212,7 @@ bool EdidLibraryPage::loadIntoEdidBox(const QString &name)
 bool EdidLibraryPage::exportEdidBox()
 {
     edid::EdidImage image{};
-    if (!edid_.parseEdidBox(image))
+    if (!edid_.parseEdidBox(image).done())
         return false;
     return exportTableInteractively(c_.window, c_.reporter, {image.begin(), image.end()});
 }
