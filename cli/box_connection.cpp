@@ -48,11 +48,20 @@ const UsbApi *chooseApi(const LinkOptions &options)
     return choice.api;
 }
 
-BoxConnection::BoxConnection(const LinkOptions &options) : options_(options)
+BoxConnection::BoxConnection(const LinkOptions &options, std::function<bool()> quiet) : options_(options)
 {
     const UsbApi *api = chooseApi(options);
     box_ = std::make_unique<Box>(
-        api, systemClock(), [](const std::string &text) { printError(text); }, reporter_);
+        api, systemClock(),
+        [quiet = std::move(quiet)](const std::string &text) {
+            if (!quiet || !quiet())
+                printError(text);
+        },
+        reporter_);
+}
+
+BoxConnection::BoxConnection(const LinkOptions &options) : BoxConnection(options, nullptr)
+{
     switch (box_->open()) {
     case Box::Opening::Opened:
         return;

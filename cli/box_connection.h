@@ -9,6 +9,7 @@
 #include "settings_table.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -46,6 +47,9 @@ class BoxConnection {
 public:
     // Finds and opens the box; throws CliError(kExitNoBox) when it can't.
     explicit BoxConnection(const LinkOptions &options);
+    // The box unopened, for an owner that opens it and looks for it again
+    // (serve); the link's alerts are said unless quiet() holds.
+    BoxConnection(const LinkOptions &options, std::function<bool()> quiet);
     ~BoxConnection();
     BoxConnection(const BoxConnection &) = delete;
     BoxConnection &operator=(const BoxConnection &) = delete;

@@ -63,6 +63,7 @@ int serveHere(Invocation &inv)
         service::MqttClient mqtt(o.mqtt, say);
         ServeBox box(inv.link, o.profilesFolder, o.edidsFolder);
         service::ServeEngine engine(o.engine, mqtt, box, log.get(), say);
+        box.keepAlertsBackWhile([&engine] { return engine.quiet(); });
         while (!g_stop) {
             const long wait = engine.step(service::nowMillis(), systemClock().tickMs());
             if (!engine.refusal().empty())
