@@ -60,7 +60,6 @@ struct FakeBox : ServedBox {
     vantrel::test::FakeUsb usb{clock};
     vantrel::Box b{usb.api(), clock, nullptr, [](const vantrel::Outcome &) {}};
     std::vector<std::string> ran;
-
     void set(Mode mode)
     {
         usb.serials = mode == Absent ? std::vector<std::string>{} : std::vector<std::string>{"2023"};
@@ -200,7 +199,6 @@ private slots:
         const auto flood = rig.broker.on("vantrel/2023/error");
         QCOMPARE(flood.size(), size_t(1));
         QVERIFY2(flood[0].payload.find("46 commands dropped") != std::string::npos, flood[0].payload.c_str());
-
         // A silent box runs nothing until a probe finds it answering.
         rig.box.set(FakeBox::Silent);
         rig.step(3000);
