@@ -54,6 +54,23 @@ BoxConnection::Lend::~Lend()
     g_lent = previous_;
 }
 
+BoxConnection::BoxConnection(const LinkOptions &options, std::function<bool()> quiet) : options_(options)
+{
+    makeBox(std::move(quiet));
+}
+
+void BoxConnection::makeBox(std::function<bool()> quiet)
+{
+    own_ = std::make_unique<Box>(
+        chooseApi(options_), systemClock(),
+        [this, quiet = std::move(quiet)](const std::string &text) {
+            if (!quiet || !quiet())
+                alert(text);
+        },
+        reporter_);
+    box_ = own_.get();
+}
+
 BoxConnection::BoxConnection(const LinkOptions &options) : options_(options)
 {
     if (g_lending) {
@@ -63,10 +80,7 @@ BoxConnection::BoxConnection(const LinkOptions &options) : options_(options)
         options_ = g_lent->options_;
         return;
     }
-    const UsbApi *api = chooseApi(options);
-    own_ = std::make_unique<Box>(
-        api, systemClock(), [this](const std::string &text) { alert(text); }, reporter_);
-    box_ = own_.get();
+    makeBox(nullptr);
     // Quietly: the tool says in its own words why there is no box.
     switch (box_->open(true)) {
     case Box::Opening::Opened:

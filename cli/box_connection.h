@@ -9,6 +9,7 @@
 #include "settings_table.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -65,6 +66,9 @@ public:
 
     // Finds and opens the box; throws CliError(kExitNoBox) when it can't.
     explicit BoxConnection(const LinkOptions &options);
+    // The box unopened, for an owner that opens it and looks for it again
+    // (serve); the link's alerts are said unless quiet() holds.
+    BoxConnection(const LinkOptions &options, std::function<bool()> quiet);
     ~BoxConnection();
     BoxConnection(const BoxConnection &) = delete;
     BoxConnection &operator=(const BoxConnection &) = delete;
@@ -93,6 +97,7 @@ public:
 
 private:
     void alert(const std::string &text);
+    void makeBox(std::function<bool()> quiet);
 
     LinkOptions options_;
     TerminalReporter reporter_{options_};

@@ -14,7 +14,6 @@
 #include "status_json.h"
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 
 namespace vantrel::cli {
@@ -22,8 +21,6 @@ namespace vantrel::cli {
 namespace {
 
 using packets::ComposeOption;
-
-constexpr const char *kSerial = "2023";
 
 // What cec/send takes: a recipe by name, its argument after a space
 // ("switch-here 1.0.0.0"), sent from playback 1 as cec recipe sends it; or
@@ -124,77 +121,29 @@ std::string ServeBox::runTool(const std::vector<std::string> &words)
     if (line.args.size() < command->minArgs || line.args.size() > command->maxArgs)
         return "not a command";
     Invocation inv{line.args, line.values, link_, out};
-    box_.reset();
+    box_.box().link().CloseDevice();
     std::string why;
     try {
         command->run(inv);
     } catch (const CliError &e) {
         why = e.message;
     }
-    reopened();
+    // A box that will not open again leaves the link closed, which the
+    // presence monitor counts as a box lost.
+    box_.box().open(true);
     return why;
-}
-
-std::optional<std::string> ServeBox::open()
-{
-    try {
-        box_ = std::make_unique<BoxConnection>(link_);
-    } catch (const CliError &) {
-        return std::nullopt; // not there yet; looked for again next tick
-    }
-    return box_->box().firmwareText();
-}
-
-// Whether a device with the box's serial is attached, open or not: tells an
-// unplugged box from a silent one.
-bool ServeBox::listed()
-{
-    try {
-        const UsbApi *api = chooseApi(link_);
-        DWORD count = 0;
-        if (api->GetNumDevices(&count) != SI_SUCCESS)
-            return false;
-        for (DWORD i = 0; i < count; ++i) {
-            char serial[SI_MAX_DEVICE_STRLEN + 1] = {};
-            if (api->GetProductString(i, serial, SI_RETURN_SERIAL_NUMBER) == SI_SUCCESS &&
-                std::strcmp(serial, kSerial) == 0)
-                return true;
-        }
-    } catch (const CliError &) {
-    }
-    return false;
-}
-
-// After a command that closed it, the handle is opened again when next used.
-bool ServeBox::reopened()
-{
-    if (!box_)
-        try {
-            box_ = std::make_unique<BoxConnection>(link_);
-        } catch (const CliError &) {
-        }
-    return bool(box_);
-}
-
-bool ServeBox::probe()
-{
-    reopened();
-    uint8_t reply[UsbLink::kMaxReply];
-    return box_ && box_->box().readRegister(6, reply, status::kVideoRecordLength).done();
 }
 
 std::optional<service::BoxReading> ServeBox::read()
 {
-    if (!reopened())
-        return std::nullopt;
     service::BoxReading r;
     StatusRead s;
     try {
-        r.settings = service::settingsByName(box_->readSettings().data());
+        r.settings = service::settingsByName(box_.readSettings().data());
     } catch (const CliError &) {
         return std::nullopt;
     }
-    if (!readStatus(*box_, s))
+    if (!readStatus(box_, s))
         return std::nullopt;
     // With the decoded infoframe, which rules may test.
     r.status = service::statusState(s.texts, s.facts);
@@ -203,15 +152,13 @@ std::optional<service::BoxReading> ServeBox::read()
 
 std::string ServeBox::run(const service::ControlCommand &c)
 {
-    if (!box_)
-        return "the box is not there";
     try {
         if (c.kind == service::ControlCommand::Kind::Set) {
-            applySettingChange(*box_, checkedSettingChange(c.name, c.value), std::nullopt, std::nullopt);
+            applySettingChange(box_, checkedSettingChange(c.name, c.value), std::nullopt, std::nullopt);
         } else if (c.kind == service::ControlCommand::Kind::CecSend) {
-            Session s = box_->session();
+            Session s = box_.session();
             for (const std::string &text : cecTexts(c.value))
-                box_->requireDone(inject::sendCec(s, text), "the CEC message " + text);
+                box_.requireDone(inject::sendCec(s, text), "the CEC message " + text);
         } else {
             const std::string why = runTool(toolWords(c));
             pendingMessages().clear();

@@ -15,28 +15,29 @@ namespace vantrel::cli {
 class ServeBox : public service::ServedBox {
 public:
     // profiles, edids: the folders profile/apply and edid/load take names from.
+    // Throws CliError when no USB library can be had.
     ServeBox(const LinkOptions &link, std::string profiles, std::string edids)
-        : link_(link), profiles_(std::move(profiles)), edids_(std::move(edids))
+        : link_(link), profiles_(std::move(profiles)), edids_(std::move(edids)),
+          box_(link_, [this] { return quiet_ && quiet_(); })
     {
     }
+    // The link's alerts are kept back while quiet() holds (the box is looked for again).
+    void keepAlertsBackWhile(std::function<bool()> quiet) { quiet_ = std::move(quiet); }
 
-    std::optional<std::string> open() override;
-    void close() override { box_.reset(); }
-    bool listed() override;
-    bool probe() override;
+    Box &box() override { return box_.box(); }
     std::optional<service::BoxReading> read() override;
     std::string run(const service::ControlCommand &command) override;
     // The open connection, for the rules' actions; null while there is none.
-    BoxConnection *connection() { return box_.get(); }
+    BoxConnection *connection() { return &box_; }
 
 private:
-    bool reopened();
     std::string runTool(const std::vector<std::string> &words);
     std::vector<std::string> toolWords(const service::ControlCommand &c) const;
 
     LinkOptions link_;
     std::string profiles_, edids_;
-    std::unique_ptr<BoxConnection> box_;
+    std::function<bool()> quiet_;
+    BoxConnection box_;
 };
 
 } // namespace vantrel::cli

@@ -63,6 +63,7 @@ int serveHere(Invocation &inv)
         service::MqttClient mqtt(o.mqtt, say);
         ServeBox box(inv.link, o.profilesFolder, o.edidsFolder);
         service::ServeEngine engine(o.engine, mqtt, box, log.get(), say);
+        box.keepAlertsBackWhile([&engine] { return engine.quiet(); });
         if (o.rules)
             engine.setPollObserver([&](const service::Json &state, service::Millis now, bool answering) {
                 return o.rules->poll(now, state, answering ? box.connection() : nullptr);

@@ -39,9 +39,11 @@ Box::Opening PresenceMonitor::start()
 bool PresenceMonitor::answered(uint32_t unansweredBefore)
 {
     UsbLink &link = box_.link();
-    if (link.unanswered() == unansweredBefore && !link.silent())
+    if (link.isOpen() && link.unanswered() == unansweredBefore && !link.silent())
         return true;
-    const bool listed = box_.listed();
+    // A link closed under the monitor (its owner handed the box to someone
+    // else and could not have it back) answers nothing: the box is lost.
+    const bool listed = link.isOpen() && box_.listed();
     if (!listed) {
         // Unplugged: said once, then looked for as at start.
         quiet_ = true;

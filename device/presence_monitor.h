@@ -38,7 +38,7 @@ public:
     void tick();
     // After exchanges between ticks (a command): whether every exchange since
     // unansweredBefore was answered; if not, the box counts as silent, or as
-    // gone when it is no longer listed.
+    // gone when it is no longer listed or its link was closed.
     bool answered(uint32_t unansweredBefore);
 
     State state() const { return presence_.state(); }

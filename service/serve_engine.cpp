@@ -2,6 +2,7 @@
 #include "serve_engine.h"
 
 #include "published_state.h"
+#include "status_decoder.h"
 
 #include <algorithm>
 #include <utility>
@@ -32,12 +33,30 @@ Json quoted(const InMessage &m)
 } // namespace
 
 ServeEngine::ServeEngine(EngineOptions options, Publisher &broker, ServedBox &box, SignalLog *log, Say say)
-    : o_(std::move(options)), broker_(broker), box_(box), log_(log), say_(std::move(say))
+    : o_(std::move(options)), broker_(broker), box_(box), log_(log), say_(std::move(say)),
+      monitor_(box.box(), presenceSteps())
 {
+}
+
+// What serve reads and publishes when the monitor says so; when the box is
+// looked for, probed and counted silent or gone is the monitor's.
+PresenceMonitor::Steps ServeEngine::presenceSteps()
+{
+    PresenceMonitor::Steps steps;
+    steps.startupSteps = 1;
+    steps.startup = [this](int) { found(); };
+    steps.probe = [this] {
+        uint8_t reply[UsbLink::kMaxReply];
+        box_.box().readRegister(6, reply, status::kVideoRecordLength);
+    };
+    steps.poll = [this] { poll(); };
+    steps.unanswered = [this](bool listed) { publish(now_, watch_.unanswered(now_, listed)); };
+    return steps;
 }
 
 long ServeEngine::step(Millis now, uint32_t tickMs)
 {
+    now_ = now;
     connection(tickMs);
     const std::vector<InMessage> messages = broker_.takeMessages();
     bool changed = false;
@@ -59,7 +78,7 @@ long ServeEngine::step(Millis now, uint32_t tickMs)
     if (!holding && (!started_ || changed || int32_t(tickMs - nextTick_) >= 0)) {
         started_ = true;
         nextTick_ = tickMs + uint32_t(o_.intervalMs);
-        tick(now, tickMs);
+        tick();
     }
     long wait = long(int32_t(nextTick_ - tickMs));
     if (claiming_)
@@ -137,71 +156,42 @@ void ServeEngine::send(const std::string &topic, const std::string &payload, boo
     publishFailing_ = bool(e);
 }
 
-void ServeEngine::tick(Millis now, uint32_t tickMs)
+void ServeEngine::tick()
 {
-    switch (presence_.next(tickMs)) {
-    case BoxPresence::Step::Wait:
-        return;
-    case BoxPresence::Step::Look:
-        look(now, tickMs);
-        return;
-    case BoxPresence::Step::Probe:
-        if (!box_.probe()) {
-            failed(now, tickMs);
-            return;
-        }
-        presence_.probeAnswered();
-        break;
-    case BoxPresence::Step::Full:
-        break;
-    }
-    poll(now, tickMs);
+    told_ = false;
+    // The first look says why no box was opened; later looks keep quiet.
+    if (std::exchange(looked_, true))
+        monitor_.tick();
+    else
+        monitor_.start();
+    // Looked for and not there: the first state known is an absent box.
+    if (!told_ && monitor_.state() == PresenceMonitor::State::Looking)
+        publish(now_, watch_.unanswered(now_, false));
 }
 
-void ServeEngine::look(Millis now, uint32_t tickMs)
+// Start-up: the box was opened, or answers again after its start-up did not.
+// The poll goes with it, in the same tick.
+void ServeEngine::found()
 {
-    const std::optional<std::string> firmware = box_.open();
-    if (!firmware) {
-        // Not there (yet): the first state known is an absent box.
-        publish(now, watch_.unanswered(now, false));
-        return;
-    }
-    open_ = true;
-    presence_.opened();
-    firmware_ = *firmware;
+    const std::string firmware = box_.box().firmwareText();
+    if (box_.box().link().silent())
+        return; // asked again once the box answers
+    firmware_ = firmware;
     say_("box found (firmware " + firmware_ + ")");
     publishDiscovery();
-    poll(now, tickMs);
+    poll();
 }
 
-void ServeEngine::poll(Millis now, uint32_t tickMs)
+// A tick the box did not answer is the monitor's to publish.
+void ServeEngine::poll()
 {
-    const std::optional<BoxReading> r = box_.read();
-    if (!r) {
-        failed(now, tickMs);
-        return;
-    }
-    presence_.allAnswered();
-    publish(now, watch_.read(now, boxState("present", r->status, r->settings)));
-}
-
-// A tick that was not answered: an unplugged box is looked for again, a
-// silent one probed with back-off.
-void ServeEngine::failed(Millis now, uint32_t tickMs)
-{
-    const bool listed = box_.listed();
-    if (!listed) {
-        box_.close();
-        open_ = false;
-        presence_.lost();
-    } else {
-        presence_.unanswered(tickMs);
-    }
-    publish(now, watch_.unanswered(now, listed));
+    if (const std::optional<BoxReading> r = box_.read())
+        publish(now_, watch_.read(now_, boxState("present", r->status, r->settings)));
 }
 
 void ServeEngine::publish(Millis now, const StateWatch::Step &step)
 {
+    told_ = true;
     std::vector<Change> changes = step.changes;
     if (observer_) {
         const Json &state = watch_.state();
@@ -313,11 +303,13 @@ bool ServeEngine::handleCommands(Millis now, const std::vector<InMessage> &messa
                                                 : c.error);
             continue;
         }
-        if (!open_ || presence_.state() != BoxPresence::State::Answering) {
+        if (!monitor_.answering() || !monitor_.started()) {
             answer(m, "the box is not there or does not answer");
             continue;
         }
+        const uint32_t before = box_.box().link().unanswered();
         const std::string why = box_.run(c);
+        monitor_.answered(before);
         if (!why.empty()) {
             answer(m, why);
             continue;

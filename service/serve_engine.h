@@ -5,9 +5,9 @@
 // waits between steps for the broker's socket or the next poll.
 #pragma once
 
-#include "box_presence.h"
 #include "control_command.h"
 #include "ha_discovery.h"
+#include "presence_monitor.h"
 #include "serve_ports.h"
 #include "signal_log.h"
 #include "state_watch.h"
@@ -61,15 +61,17 @@ public:
     void stop();
 
     const StateWatch &watch() const { return watch_; }
+    // The monitor looks for the box again: the link's alerts are kept back.
+    bool quiet() const { return monitor_.quiet(); }
 
 private:
     void connection(uint32_t tickMs);
     void claim(const std::vector<InMessage> &messages, uint32_t tickMs);
     bool handleCommands(Millis now, const std::vector<InMessage> &messages);
-    void tick(Millis now, uint32_t tickMs);
-    void look(Millis now, uint32_t tickMs);
-    void poll(Millis now, uint32_t tickMs);
-    void failed(Millis now, uint32_t tickMs);
+    PresenceMonitor::Steps presenceSteps();
+    void tick();
+    void found();
+    void poll();
     void publish(Millis now, const StateWatch::Step &step);
     void send(const std::string &topic, const std::string &payload, bool retain);
     void publishAll();
@@ -86,11 +88,13 @@ private:
     PollObserver observer_;
     bool observerFired_ = false;
 
-    BoxPresence presence_;
+    PresenceMonitor monitor_;
+    Millis now_ = 0;      // the step's time, for what the monitor's steps publish
+    bool told_ = false;   // the tick published a state
+    bool looked_ = false; // the box was opened once, with the link's alerts
     StateWatch watch_;
     RateLimit limit_{4, 4};
     std::string firmware_;
-    bool open_ = false;
     bool ready_ = false;
     bool claiming_ = false;
     bool claimedOnce_ = false;

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What serve's engine asks of the world: a broker to publish to and take
 // commands from, and the box to read and change. The engine holds no socket
-// and no USB handle, so it runs in a test against fakes of both.
+// and opens no library, so it runs in a test against fakes of both.
 #pragma once
 
+#include "box.h"
 #include "json_support.h"
 
 #include <optional>
@@ -50,14 +51,10 @@ struct BoxReading {
 class ServedBox {
 public:
     virtual ~ServedBox() = default;
-    // Finds and opens the box: its firmware text, or nullopt when none is there.
-    virtual std::optional<std::string> open() = 0;
-    virtual void close() = 0;
-    // Whether a box is attached, open or not (unplugged or silent?).
-    virtual bool listed() = 0;
-    // One short exchange, answered or not.
-    virtual bool probe() = 0;
-    // nullopt when a read was not answered.
+    // The one box, open or not, for as long as serve runs: the engine's
+    // presence monitor opens it, looks for it again and probes it.
+    virtual Box &box() = 0;
+    // Every setting and the status; nullopt when a read failed.
     virtual std::optional<BoxReading> read() = 0;
     // Runs a command (its kind and value as parseControl made them): empty
     // when done, else why not. Nothing changes when it is refused.

@@ -244,6 +244,8 @@ void TestBox::presenceMonitorAsServeDrivesIt()
         {"probed", [] {}, "pU", S::Silent, true},
         {"back-off", [] {}, "", S::Silent, true},
         {"answers", [&] { rig.fake.responder = nullptr; }, "p", S::Answering, true},
+        {"closed under it", [&] { rig.box.link().CloseDevice(); }, "tLG", S::Looking, false},
+        {"opened again", [] {}, "s0s1", S::Answering, true},
         {"unplugged", [&] { rig.fake.serials.clear(); rig.fake.failWrites = true; }, "tLG", S::Looking, false},
         {"absent", [] {}, "", S::Looking, false},
         {"plugged", [&] { rig.fake.serials = {"2023"}; rig.fake.failWrites = false; }, "s0s1", S::Answering, true},

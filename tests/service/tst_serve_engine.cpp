@@ -2,6 +2,7 @@
 // serve's engine without a broker or a box: the claim on its id, stale
 // discovery, the commands (retained, flooded, too long) and what the state
 // watch logs from a box absent or silent from the start.
+#include "fake_usb.h"
 #include "serve_engine.h"
 #include "signal_log_reader.h"
 
@@ -51,19 +52,27 @@ struct FakeBroker : Publisher {
     }
 };
 
+// The box over the scripted USB library, so the presence monitor judges
+// real exchanges: present answers, silent never does, absent is unlisted.
 struct FakeBox : ServedBox {
-    enum { Present, Silent, Absent } mode = Present;
+    enum Mode { Present, Silent, Absent };
+    vantrel::test::VirtualClock clock;
+    vantrel::test::FakeUsb usb{clock};
+    vantrel::Box b{usb.api(), clock, nullptr, [](const vantrel::Outcome &) {}};
     std::vector<std::string> ran;
-    std::optional<std::string> open() override
+    void set(Mode mode)
     {
-        return mode == Absent ? std::nullopt : std::optional<std::string>("1.7.3.0");
+        usb.serials = mode == Absent ? std::vector<std::string>{} : std::vector<std::string>{"2023"};
+        usb.failWrites = mode == Absent;
+        usb.responder = nullptr; // an idle box's replies
+        if (mode == Silent)
+            usb.responder = [](const vantrel::Bytes &) { return vantrel::test::FakeUsb::silent(); };
     }
-    void close() override {}
-    bool listed() override { return mode != Absent; }
-    bool probe() override { return mode == Present; }
+    vantrel::Box &box() override { return b; }
     std::optional<BoxReading> read() override
     {
-        if (mode != Present)
+        uint8_t reply[vantrel::UsbLink::kMaxReply];
+        if (!b.readRegister(6, reply, 15).done())
             return std::nullopt;
         return BoxReading{Json{{"hdr", "SDR"}}, Json{{"input", "PORT A [TOP]"}}};
     }
@@ -85,7 +94,6 @@ struct Rig {
     FakeBox box;
     std::vector<std::string> said;
     std::unique_ptr<ServeEngine> engine;
-    uint32_t tick = 1000;
     Millis now = 1796119200000;
 
     explicit Rig(EngineOptions o = {}, SignalLog *log = nullptr)
@@ -98,9 +106,9 @@ struct Rig {
     }
     void step(uint32_t ms = 0)
     {
-        tick += ms;
+        box.clock.advance(ms);
         now += ms;
-        engine->step(now, tick);
+        engine->step(now, box.clock.now);
     }
     void claimed()
     {
@@ -191,12 +199,19 @@ private slots:
         const auto flood = rig.broker.on("vantrel/2023/error");
         QCOMPARE(flood.size(), size_t(1));
         QVERIFY2(flood[0].payload.find("46 commands dropped") != std::string::npos, flood[0].payload.c_str());
+        // A silent box runs nothing until a probe finds it answering.
+        rig.box.set(FakeBox::Silent);
+        rig.step(3000);
+        rig.broker.inbox.push_back(message("vantrel/2023/cec/send", "40:04"));
+        rig.step(1000);
+        QCOMPARE(rig.box.ran.size(), size_t(4));
+        QVERIFY(rig.broker.on("vantrel/2023/error").back().payload.find("does not answer") != std::string::npos);
     }
 
     void logsFromTheFirstStateKnown()
     {
         const struct {
-            decltype(FakeBox::mode) first;
+            FakeBox::Mode first;
             const char *log; // the log's fields once the box answers, in order
         } cases[] = {
             {FakeBox::Absent, "poll box hdr setting.input"},
@@ -208,13 +223,13 @@ private slots:
             EngineOptions o;
             o.intervalMs = 100;
             Rig rig(o, &log);
-            rig.box.mode = c.first;
+            rig.box.set(c.first);
             rig.claimed();
             for (int i = 0; i < 5; ++i)
                 rig.step(100);
             QVERIFY(readLog(dir.path().toStdString(), {}).changes.empty()); // no "poll: ok -> failed"
             QCOMPARE(rig.broker.on("vantrel/2023/availability").back().payload, "offline");
-            rig.box.mode = FakeBox::Present;
+            rig.box.set(FakeBox::Present);
             for (int i = 0; i < 400; ++i)
                 rig.step(100); // past the silent box's back-off
             std::string fields;
@@ -244,11 +259,11 @@ private slots:
         QFile(QString::fromStdString(folder)).open(QIODevice::WriteOnly); // a file where the folder was
         Rig rig(o, &log);
         rig.claimed();
-        rig.box.mode = FakeBox::Absent;
+        rig.box.set(FakeBox::Absent);
         rig.step(100);
         rig.step(100);
         QFile::remove(QString::fromStdString(folder));
-        rig.box.mode = FakeBox::Present;
+        rig.box.set(FakeBox::Present);
         rig.step(100);
         QCOMPARE(rig.said.size(), size_t(4)); // found, failed, found again, written again
         QVERIFY2(rig.said[1].find("File exists") != std::string::npos ||
