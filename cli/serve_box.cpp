@@ -20,7 +20,9 @@ namespace vantrel::cli {
 
 namespace {
 
+using packets::aviComposeOptions;
 using packets::ComposeOption;
+using packets::hdrComposeOptions;
 
 // What cec/send takes: a recipe by name, its argument after a space
 // ("switch-here 1.0.0.0"), sent from playback 1 as cec recipe sends it; or

@@ -130,7 +130,7 @@ private slots:
             MainWindow &w = *rig.window;
             QTest::mousePress(w.ui->pbReadTvEdidA, Qt::LeftButton);
             edid::EdidImage shown{};
-            QVERIFY(w.edidPage().parseEdidBox(shown));
+            QVERIFY(w.edidPage().parseEdidBox(shown).done());
             display = QByteArray(reinterpret_cast<const char *>(shown.data()), 256);
             w.findChild<QAction *>(QStringLiteral("actionEdidLibrary"))->trigger();
             EdidLibraryPage &library = w.edidLibraryPage();
@@ -158,7 +158,7 @@ private slots:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
         edid::EdidImage loaded{};
-        QVERIFY(w.edidPage().parseEdidBox(loaded));
+        QVERIFY(w.edidPage().parseEdidBox(loaded).done());
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(loaded.data()), 256), display);
 
         // The tool's library reads the same entry.
