@@ -21,7 +21,8 @@ std::vector<std::string> fieldNames()
     const uint8_t block[config::kBlockSize] = {};
     const Json fields = service::logFields(
         service::boxState("present", status::statusJson({}, {}), service::settingsByName(block)));
-    std::vector<std::string> names = {"poll", "setting", "timing", "infoframeDecoded"};
+    // rule: the firings of serve --rules, as rule.NAME.
+    std::vector<std::string> names = {"poll", "setting", "timing", "infoframeDecoded", "rule"};
     for (const auto &item : fields.items()) {
         const std::string &field = item.key();
         names.push_back(field);
@@ -36,7 +37,7 @@ void checkFieldNames(const std::vector<std::string> &only)
 {
     const std::vector<std::string> names = fieldNames();
     for (const std::string &name : only)
-        if (std::find(names.begin(), names.end(), name) == names.end() &&
+        if (std::find(names.begin(), names.end(), name) == names.end() && name.rfind("rule.", 0) != 0 &&
             std::none_of(names.begin(), names.end(),
                          [&](const std::string &field) { return service::fieldNamed(field, name); }))
             usageError("--only: no field \"" + name + "\"" + didYouMean(name, names) +

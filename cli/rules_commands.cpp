@@ -45,7 +45,8 @@ int runCheck(Invocation &inv)
 // Replays the changes as serve saw them: the changes of one time are one
 // poll; between them, while a rule waits for its signal to hold, the polls
 // serve made at the interval; right after a firing, the poll that reads its
-// effect (the next changes, when they come before the next poll was due).
+// effect (the next changes, when they come within two intervals: serve reads
+// the box again as soon as the actions are done, and they take their time).
 std::vector<service::Firing> replay(std::vector<service::Rule> rules, const std::vector<service::Change> &changes,
                                     Millis interval)
 {
@@ -61,7 +62,7 @@ std::vector<service::Firing> replay(std::vector<service::Rule> rules, const std:
         last = now;
     };
     const auto until = [&](Millis next) {
-        if (fired && next - last >= interval)
+        if (fired && next - last >= 2 * interval)
             step(last); // the reading right after the actions showed nothing new
         for (Millis tick = last + interval; engine.waiting() && tick < next - interval / 2; tick += interval)
             step(tick);

@@ -119,6 +119,10 @@ void TstCliRules::serveFiresAndTheLogReplaysTheSame()
     serve.start(VANTRELCTL_PATH,
                 ctl.arguments({"serve", "--mqtt", "127.0.0.1:1", "--interval", "0.3", "--log", log, "--rules", rules}));
     QVERIFY(serve.waitForStarted());
+    // The first state is the one serve finds, not a change: the signal moves
+    // only once serve has found the box (after its wait for a broker).
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT((said += serve.readAllStandardError()).contains("box found"), 15000);
     const auto logged = [&] {
         const CtlRun r = ctl.run({"--json", "log", log, "--only", "rule"});
         QJsonArray firings;

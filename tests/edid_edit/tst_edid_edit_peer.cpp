@@ -383,7 +383,7 @@ std::vector<EditCase> editCases()
                          e.rangeLimits = edit::RangeLimits{24, 144, 15, 255, 1200};
                          return true;
                      },
-                     {"rangeLimits"},
+                     {"rangeLimits", "range"},
                      [](const FactSheet &, const FactSheet &) { return QString(); },
                      [](const QString &out) { return saysAll(out, {"24-144 Hz V, 15-255 kHz H, max dotclock 1200 MHz"}); }});
     cases.push_back({"freesync 48-120", nullptr, {"amd"}, [](const FactSheet &, const FactSheet &) { return QString(); },

@@ -55,14 +55,8 @@ private slots:
         page.loadFile(1, kAvr);
         QPushButton *preset = fixButton(d, chain::FixKind::Preset);
         QVERIFY(preset);
-        QTimer yes;
-        QObject::connect(&yes, &QTimer::timeout, [] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
-                box->button(QMessageBox::Yes)->click();
-        });
-        yes.start(20);
+        rig.feedback.questionAnswers = {true};
         QTest::mouseClick(preset, Qt::LeftButton);
-        yes.stop();
         QCOMPARE(rig.window->settingsPage().SettingsImage[19], uint8_t(8));
         QCOMPARE(page.chain().settings.edidPreset, 8u);
 
