@@ -114,4 +114,7 @@ std::vector<std::string> completionCandidates(const std::string &current, const 
 // Throws CliError(kExitUsage) with the text.
 [[noreturn]] void usageError(const std::string &text);
 
+// --interval SECONDS (0.2 to 3600) in milliseconds; fallback when not given.
+long intervalOption(const Invocation &inv, long fallback);
+
 } // namespace vantrel::cli

@@ -84,15 +84,7 @@ std::vector<service::Firing> replay(std::vector<service::Rule> rules, const std:
 int runTest(Invocation &inv)
 {
     std::vector<service::Rule> rules = loadRules(inv.args[0]);
-    Millis interval = 3000;
-    if (inv.isSet("interval")) {
-        char *end = nullptr;
-        const std::string text = inv.value("interval");
-        const double seconds = std::strtod(text.c_str(), &end);
-        if (text.empty() || *end || !std::isfinite(seconds) || seconds < 0.2 || seconds > 3600)
-            usageError("--interval takes SECONDS, a number from 0.2 to 3600, not \"" + text + "\"");
-        interval = Millis(seconds * 1000);
-    }
+    const Millis interval = Millis(intervalOption(inv, 3000));
     const service::LogRead read = service::readLog(inv.args[1], {});
     if (!read.error.empty())
         throw CliError{kExitFailed, read.error};

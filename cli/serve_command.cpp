@@ -164,14 +164,7 @@ ServeOptions serveOptions(Invocation &inv)
     }
     if (inv.isSet("log-keep"))
         o.keepDays = int(number(inv.value("log-keep"), 1, 36500, "--log-keep"));
-    if (inv.isSet("interval")) {
-        char *end = nullptr;
-        const std::string text = inv.value("interval");
-        const double seconds = std::strtod(text.c_str(), &end);
-        if (text.empty() || *end || !std::isfinite(seconds) || seconds < 0.2 || seconds > 3600)
-            usageError("--interval takes SECONDS, a number from 0.2 to 3600, not \"" + text + "\"");
-        o.engine.intervalMs = long(seconds * 1000);
-    }
+    o.engine.intervalMs = intervalOption(inv, o.engine.intervalMs);
     if (inv.isSet("cec-buttons")) {
         const std::string list = inv.value("cec-buttons");
         size_t at = 0;
@@ -205,6 +198,18 @@ ServeOptions serveOptions(Invocation &inv)
     if (inv.isSet("rules"))
         o.rules = std::make_shared<ServeRules>(loadRules(inv.value("rules")), o.engine.intervalMs);
     return o;
+}
+
+long intervalOption(const Invocation &inv, long fallback)
+{
+    if (!inv.isSet("interval"))
+        return fallback;
+    char *end = nullptr;
+    const std::string text = inv.value("interval");
+    const double seconds = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end || !std::isfinite(seconds) || seconds < 0.2 || seconds > 3600)
+        usageError("--interval takes SECONDS, a number from 0.2 to 3600, not \"" + text + "\"");
+    return long(seconds * 1000);
 }
 
 namespace {
