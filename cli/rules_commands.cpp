@@ -47,6 +47,7 @@ int runCheck(Invocation &inv)
 // serve made at the interval; right after a firing, the poll that reads its
 // effect (the next changes, when they come within two intervals: serve reads
 // the box again as soon as the actions are done, and they take their time).
+// A rule turned off or on over MQTT is turned off or on where serve did.
 std::vector<service::Firing> replay(std::vector<service::Rule> rules, const std::vector<service::Change> &changes,
                                     Millis interval)
 {
@@ -62,19 +63,32 @@ std::vector<service::Firing> replay(std::vector<service::Rule> rules, const std:
         last = now;
     };
     const auto until = [&](Millis next) {
-        if (fired && next - last >= 2 * interval)
-            step(last); // the reading right after the actions showed nothing new
-        for (Millis tick = last + interval; engine.waiting() && tick < next - interval / 2; tick += interval)
-            step(tick);
+        while (true) {
+            if (fired && next - last >= 2 * interval)
+                step(last); // the reading right after the actions showed nothing new
+            if (!engine.waiting() || last + interval >= next - interval / 2)
+                break;
+            step(last + interval);
+        }
     };
     for (size_t i = 0; i < changes.size();) {
         const Millis time = changes[i].time;
         if (i > 0)
             until(time);
-        for (; i < changes.size() && changes[i].time == time; ++i)
-            if (changes[i].field.rfind("rule.", 0) != 0)
-                facts[changes[i].field] = changes[i].newValue;
-        step(time);
+        bool poll = false;
+        for (; i < changes.size() && changes[i].time == time; ++i) {
+            const service::Change &c = changes[i];
+            const Json phase = c.newValue.is_object() ? c.newValue.value("phase", Json()) : Json();
+            if (c.field.rfind("rule.", 0) != 0)
+                facts[c.field] = c.newValue;
+            else if (phase == "on" || phase == "off") // rules/enable: between polls, not one
+                engine.enable(c.field.substr(5), phase == "on");
+            poll = poll || c.field.rfind("rule.", 0) != 0 || (phase != "on" && phase != "off");
+        }
+        if (poll)
+            step(time);
+        else
+            last = std::max(last, time);
     }
     if (!changes.empty())
         until(last + engine.longestWait() + 2 * interval);

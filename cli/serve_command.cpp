@@ -195,8 +195,12 @@ ServeOptions serveOptions(Invocation &inv)
             if (it->path().extension() == ".json" && service::plainName(it->path().stem().string()))
                 o.engine.profiles.push_back(it->path().stem().string());
     std::sort(o.engine.profiles.begin(), o.engine.profiles.end());
-    if (inv.isSet("rules"))
-        o.rules = std::make_shared<ServeRules>(loadRules(inv.value("rules")), o.engine.intervalMs);
+    if (inv.isSet("rules")) {
+        std::vector<service::Rule> rules = loadRules(inv.value("rules"));
+        for (const service::Rule &r : rules)
+            o.engine.rules.push_back(r.name);
+        o.rules = std::make_shared<ServeRules>(std::move(rules), o.engine.intervalMs);
+    }
     return o;
 }
 
@@ -251,8 +255,9 @@ std::vector<Command> serveCommands()
          "will), state (retained: the status facts and every setting by name), event (one per change), and\n"
          "with --allow-control set/NAME (the values set takes), cec/send (colon hex, or a recipe as\n"
          "cec recipe takes it), infoframe/hdr and infoframe/avi (a template or JSON fields), profile/apply\n"
-         "and edid/load (a name from --profiles or --edids); a refused command is answered on error. The recipes without arguments are\n"
-         "offered as buttons. SIGTERM or Ctrl+C publishes offline and ends with status 0.",
+         "and edid/load (a name from --profiles or --edids), rules/enable (\"NAME on\" or \"NAME off\", a rule of --rules;\n"
+         "its state retained on rules); a refused command is answered on error. The recipes without arguments are\n"
+         "offered as buttons, each rule as a switch. SIGTERM or Ctrl+C publishes offline and ends with status 0.",
          0, 0, serveOptionSpecs(), runServe},
     };
 }

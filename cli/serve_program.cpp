@@ -64,10 +64,12 @@ int serveHere(Invocation &inv)
         ServeBox box(inv.link, o.profilesFolder, o.edidsFolder);
         service::ServeEngine engine(o.engine, mqtt, box, log.get(), say);
         box.keepAlertsBackWhile([&engine] { return engine.quiet(); });
-        if (o.rules)
+        if (o.rules) {
             engine.setPollObserver([&](const service::Json &state, service::Millis now, bool answering) {
                 return o.rules->poll(now, state, answering ? box.connection() : nullptr);
             });
+            engine.setRuleSwitch([&](const std::string &rule, bool on) { o.rules->enable(rule, on); });
+        }
         while (!g_stop) {
             const long wait = engine.step(service::nowMillis(), systemClock().tickMs());
             if (!engine.refusal().empty())

@@ -28,6 +28,9 @@ public:
     // run on box (refused when null: the box is not there or does not answer).
     std::vector<service::Change> poll(service::Millis now, const report::Json &state, BoxConnection *box);
 
+    // rules/enable; the engine checked the name.
+    void enable(const std::string &rule, bool on) { engine_.enable(rule, on); }
+
 private:
     service::RulesEngine engine_;
 };

@@ -2,6 +2,7 @@
 #include "control_command.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace vantrel::service {
 
@@ -70,6 +71,17 @@ ControlCommand parseControl(std::string_view topic, std::string_view payload, co
         if (!plainName(value))
             return invalid("takes a name (letters, digits, - and _), not a path");
         c.kind = leaf == "edid/load" ? ControlCommand::Kind::EdidLoad : ControlCommand::Kind::ProfileApply;
+    } else if (leaf == "rules/enable") {
+        // The rule's name may hold spaces: the last word says on or off.
+        const size_t space = value.find_last_of(" \t");
+        std::string state = space == std::string::npos ? std::string() : value.substr(space + 1);
+        std::transform(state.begin(), state.end(), state.begin(), [](char ch) { return char(std::tolower(ch)); });
+        const size_t nameEnd = space == std::string::npos ? 0 : value.find_last_not_of(" \t", space);
+        if ((state != "on" && state != "off") || nameEnd == std::string::npos)
+            return invalid("takes a rule's name and on or off (\"NAME on\")");
+        c.kind = ControlCommand::Kind::RuleEnable;
+        c.name = value.substr(0, nameEnd + 1);
+        c.value = state;
     } else if (leaf.substr(0, setPrefix.size()) == setPrefix && leaf.size() > setPrefix.size() &&
                leaf.find('/', setPrefix.size()) == std::string_view::npos) {
         c.kind = ControlCommand::Kind::Set;

@@ -3,7 +3,8 @@
 // to change (set/<name>, the value as vantrelctl set takes it), a CEC
 // message to send (cec/send), an infoframe (infoframe/hdr, infoframe/avi: a
 // template's name or JSON fields), a profile or an EDID table by name
-// (profile/apply, edid/load). Only the shape is checked here; the value
+// (profile/apply, edid/load), a rule turned on or off (rules/enable: "NAME on"
+// or "NAME off"). Only the shape is checked here; the value
 // itself goes through the same checks as the command-line tool's.
 #pragma once
 
@@ -20,10 +21,10 @@ std::string boxTopic(const std::string &serial, const std::string &leaf);
 constexpr size_t kMaxCommandPayload = 256;
 
 struct ControlCommand {
-    enum class Kind { Invalid, Set, CecSend, InfoframeHdr, InfoframeAvi, ProfileApply, EdidLoad };
+    enum class Kind { Invalid, Set, CecSend, InfoframeHdr, InfoframeAvi, ProfileApply, EdidLoad, RuleEnable };
     Kind kind = Kind::Invalid;
-    std::string name;  // the setting, for Set
-    std::string value; // the payload, without surrounding white space
+    std::string name;  // the setting, for Set; the rule, for RuleEnable
+    std::string value; // the payload, without surrounding white space; "on" or "off" for RuleEnable
     std::string error; // why it is not a command, for Invalid
 };
 

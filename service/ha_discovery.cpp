@@ -7,6 +7,7 @@
 #include "setting_values.h"
 
 #include <cctype>
+#include <set>
 
 namespace vantrel::service {
 
@@ -180,6 +181,24 @@ std::vector<DiscoveryMessage> discoveryMessages(const DiscoveryOptions &o)
         for (const std::string &p : o.profiles)
             add("button", "profile_" + p, "Profile " + p,
                 Json{{"command_topic", boxTopic(o.id, "profile/apply")}, {"payload_press", p}, {"icon", "mdi:tune"}});
+        // The name goes into the template as a JSON string, which Jinja reads
+        // as the same text; two names alike as ids are told apart by number.
+        std::set<std::string> keys;
+        for (size_t i = 0; i < o.rules.size(); ++i) {
+            const std::string &r = o.rules[i];
+            std::string key = "rule_" + objectId(r);
+            if (!keys.insert(key).second)
+                keys.insert(key += "_" + std::to_string(i + 1));
+            add("switch", key, "Rule " + r,
+                Json{{"command_topic", boxTopic(o.id, "rules/enable")},
+                     {"payload_on", r + " on"},
+                     {"payload_off", r + " off"},
+                     {"state_topic", boxTopic(o.id, "rules")},
+                     {"value_template", "{{ value_json.get(" + Json(r).dump(-1, ' ', false, Json::error_handler_t::replace) + ") }}"},
+                     {"state_on", "on"},
+                     {"state_off", "off"},
+                     {"icon", "mdi:script-text-outline"}});
+        }
     }
 
     Json config{{"dev", device},

@@ -2,8 +2,8 @@
 // Home Assistant's MQTT discovery for one box: one device message (serial,
 // firmware, this program as its origin) whose components are sensors on the
 // retained state, a binary sensor for HDR, selects for the choices serve may
-// change, and buttons for CEC messages and the CEC recipes that take no
-// argument.
+// change, buttons for CEC messages, the CEC recipes that take no argument and
+// the profiles, and a switch per rule.
 #pragma once
 
 #include "json_support.h"
@@ -32,6 +32,7 @@ struct DiscoveryOptions {
     bool allowControl = false; // selects and buttons; without it the choices are sensors
     std::vector<CecButton> cecButtons;
     std::vector<std::string> profiles; // a button each
+    std::vector<std::string> rules;    // a switch each
 };
 
 struct DiscoveryMessage {

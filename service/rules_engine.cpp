@@ -69,9 +69,24 @@ Millis RulesEngine::waitOf(const Rule &r) const
     return r.afterSeconds ? Millis(std::llround(*r.afterSeconds * 1000)) : pollMs_;
 }
 
+bool RulesEngine::enable(const std::string &rule, bool on)
+{
+    for (size_t i = 0; i < rules_.size(); ++i) {
+        if (rules_[i].name != rule)
+            continue;
+        if (states_[i].off == !on)
+            return true;
+        states_[i] = State{};
+        states_[i].off = !on;
+        states_[i].fresh = on;
+        return true;
+    }
+    return false;
+}
+
 bool RulesEngine::waiting() const
 {
-    return std::any_of(states_.begin(), states_.end(), [](const State &s) { return s.since >= 0; });
+    return std::any_of(states_.begin(), states_.end(), [](const State &s) { return s.since >= 0 || s.fresh; });
 }
 
 Millis RulesEngine::longestWait() const
@@ -88,6 +103,9 @@ std::vector<Firing> RulesEngine::step(Millis now, const Json &facts)
     for (size_t i = 0; i < rules_.size(); ++i) {
         const Rule &rule = rules_[i];
         State &s = states_[i];
+        s.fresh = false;
+        if (s.off)
+            continue;
         // Its own effect is pinned until the signal changes again: any other
         // fact it tests changing, or a pinned one taking yet another value;
         // then the rule stands where those facts stood just before.

@@ -36,7 +36,12 @@ public:
     // from the log's changes.
     std::vector<Firing> step(Millis now, const Json &facts);
 
-    // Whether a rule waits for its signal to hold.
+    // Turns a rule on or off; false when there is no such rule. A rule
+    // turned off neither fires nor undoes; turned on, it starts afresh: a
+    // condition that holds then fires "do" as a new change would.
+    bool enable(const std::string &rule, bool on);
+
+    // Whether a rule waits for its signal to hold, or was just turned on.
     bool waiting() const;
     // The longest wait any rule has.
     Millis longestWait() const;
@@ -49,6 +54,8 @@ private:
         bool settling = false; // the next step shows the firing's effect
         Json firedFacts;       // the facts at the firing
         Pins pinned;
+        bool off = false;   // turned off
+        bool fresh = false; // turned on since the last step
     };
     static bool holdsOn(const Rule &rule, const Json &facts, const Pins &pinned, std::string *why);
     Millis waitOf(const Rule &r) const;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "serve_engine.h"
 
+#include "nearest_name.h"
 #include "published_state.h"
 #include "status_decoder.h"
 
@@ -138,7 +139,7 @@ void ServeEngine::claim(const std::vector<InMessage> &messages, uint32_t tickMs)
     ready_ = true;
     send(topic("owner"), text(Json{{"host", o_.host}, {"process", o_.process}}), true);
     if (o_.allowControl)
-        for (const char *leaf : {"set/+", "cec/send", "infoframe/+", "profile/apply", "edid/load"})
+        for (const char *leaf : {"set/+", "cec/send", "infoframe/+", "profile/apply", "edid/load", "rules/enable"})
             if (auto e = broker_.subscribe(topic(leaf), false))
                 say_("cannot subscribe to " + topic(leaf) + ": " + e->message);
     publishAll();
@@ -236,6 +237,7 @@ void ServeEngine::publishDiscovery()
     d.allowControl = o_.allowControl;
     d.cecButtons = o_.cecButtons;
     d.profiles = o_.profiles;
+    d.rules = o_.rules;
     d.version = o_.version;
     d.supportUrl = o_.supportUrl;
     std::vector<DiscoveryMessage> messages = discoveryMessages(d);
@@ -268,8 +270,42 @@ void ServeEngine::publishAll()
 {
     publishDiscovery();
     publishAvailability();
+    publishRules();
     if (watch_.state().is_object())
         send(topic("state"), text(watch_.state()), true);
+}
+
+// {"NAME": "on" | "off", ...}, retained: the rule switches' state.
+void ServeEngine::publishRules()
+{
+    if (o_.rules.empty())
+        return;
+    Json state = Json::object();
+    for (const std::string &r : o_.rules) {
+        const auto it = rulesOn_.find(r);
+        state[r] = it == rulesOn_.end() || it->second ? "on" : "off";
+    }
+    send(topic("rules"), text(state), true);
+}
+
+// Needs no box: the rule is serve's. Logged as the rule's change, so a replay
+// of the log turns it off and on where serve did.
+std::string ServeEngine::switchRule(Millis now, const ControlCommand &c)
+{
+    if (o_.rules.empty() || !ruleSwitch_)
+        return "serve runs no rules (--rules FILE)";
+    if (std::find(o_.rules.begin(), o_.rules.end(), c.name) == o_.rules.end())
+        return "no rule \"" + c.name + "\"" + didYouMean(c.name, o_.rules);
+    const bool on = c.value == "on";
+    ruleSwitch_(c.name, on);
+    rulesOn_[c.name] = on;
+    publishRules();
+    if (log_ && !log_->append({Change{now, "rule." + c.name, Json(), Json{{"phase", on ? "on" : "off"}}}}) &&
+        !logFailing_) {
+        say_(log_->error());
+        logFailing_ = true;
+    }
+    return {};
 }
 
 void ServeEngine::answer(const InMessage &m, const std::string &why)
@@ -285,6 +321,10 @@ void ServeEngine::answer(const InMessage &m, const std::string &why)
 bool ServeEngine::handleCommands(Millis now, const std::vector<InMessage> &messages)
 {
     bool changed = false;
+    const auto done = [&](const InMessage &m) {
+        send(topic("event"),
+             text(Json{{"time", utcText(now)}, {"topic", m.topic}, {"command", quoted(m)}, {"outcome", "done"}}), false);
+    };
     dropped_ += broker_.takeDropped();
     for (const InMessage &m : messages) {
         // Counted before anything is answered: a flood costs no answers.
@@ -303,6 +343,14 @@ bool ServeEngine::handleCommands(Millis now, const std::vector<InMessage> &messa
                                                 : c.error);
             continue;
         }
+        if (c.kind == ControlCommand::Kind::RuleEnable) {
+            if (const std::string why = switchRule(now, c); !why.empty()) {
+                answer(m, why);
+                continue;
+            }
+            done(m);
+            continue;
+        }
         if (!monitor_.answering() || !monitor_.started()) {
             answer(m, "the box is not there or does not answer");
             continue;
@@ -315,8 +363,7 @@ bool ServeEngine::handleCommands(Millis now, const std::vector<InMessage> &messa
             continue;
         }
         changed = true;
-        send(topic("event"),
-             text(Json{{"time", utcText(now)}, {"topic", m.topic}, {"command", quoted(m)}, {"outcome", "done"}}), false);
+        done(m);
     }
     if (dropped_ && now - droppedSaidAt_ >= 1000) {
         const std::string why = std::to_string(dropped_) + " command" + (dropped_ == 1 ? "" : "s") +

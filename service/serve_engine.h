@@ -25,6 +25,7 @@ struct EngineOptions {
     bool allowControl = false;
     std::vector<CecButton> cecButtons;
     std::vector<std::string> profiles; // offered as buttons with --allow-control
+    std::vector<std::string> rules;    // the rules' names: a switch each with --allow-control
     long intervalMs = 3000;
     std::string version, supportUrl; // this program's, for discovery's origin
     std::string host; // this serve's, in the owner message
@@ -51,6 +52,9 @@ public:
     ServeEngine(EngineOptions options, Publisher &broker, ServedBox &box, SignalLog *log, Say say);
 
     void setPollObserver(PollObserver observer) { observer_ = std::move(observer); }
+    // Turns a rule of EngineOptions::rules on or off (rules/enable).
+    using RuleSwitch = std::function<void(const std::string &rule, bool on)>;
+    void setRuleSwitch(RuleSwitch ruleSwitch) { ruleSwitch_ = std::move(ruleSwitch); }
 
     // One pass: the link, the commands, and a poll when it is due (tickMs:
     // a steady clock). Returns the milliseconds until it is next due.
@@ -77,6 +81,8 @@ private:
     void publishAll();
     void publishDiscovery();
     void publishAvailability();
+    void publishRules();
+    std::string switchRule(Millis now, const ControlCommand &c);
     void answer(const InMessage &m, const std::string &why);
     std::string topic(const std::string &leaf) const { return boxTopic(o_.id, leaf); }
 
@@ -86,6 +92,8 @@ private:
     SignalLog *log_;
     Say say_;
     PollObserver observer_;
+    RuleSwitch ruleSwitch_;
+    std::map<std::string, bool> rulesOn_;
     bool observerFired_ = false;
 
     PresenceMonitor monitor_;

@@ -2,7 +2,8 @@
 # Renders every template of a device discovery message against states, as
 # Home Assistant's sandboxed Jinja would: each must render a value (one of an
 # enum's or select's options, ON/OFF, a JSON object for attributes) or None,
-# never fail. Usage: render_templates.py CONFIG STATE...
+# never fail. A state given as rules=FILE is the rules topic's, for the rule
+# switches. Usage: render_templates.py CONFIG STATE... [rules=FILE...]
 import json
 import sys
 
@@ -11,19 +12,27 @@ from jinja2.sandbox import ImmutableSandboxedEnvironment
 
 env = ImmutableSandboxedEnvironment(undefined=StrictUndefined)
 config = json.load(open(sys.argv[1]))
-states = [json.load(open(path)) for path in sys.argv[2:]]
+states, rules = [], []
+for arg in sys.argv[2:]:
+    if arg.startswith("rules="):
+        rules.append(json.load(open(arg[6:])))
+    else:
+        states.append(json.load(open(arg)))
 faults = []
 for key, c in config["cmps"].items():
     for name in ("value_template", "json_attributes_template"):
         if name not in c:
             continue
-        for i, state in enumerate(states):
+        switch = c.get("state_topic", "").endswith("/rules")
+        for i, state in enumerate(rules if switch else states):
             try:
                 out = env.from_string(c[name]).render(value_json=state).strip()
             except Exception as e:
                 faults.append(f"{key}.{name} on state {i}: {type(e).__name__}: {e}")
                 continue
-            if name == "json_attributes_template":
+            if switch:  # every rule is in the rules state: None is a name lost in the template
+                ok = out in (c["state_on"], c["state_off"])
+            elif name == "json_attributes_template":
                 ok = isinstance(json.loads(out), dict)
             elif out == "None":
                 ok = True
@@ -35,5 +44,7 @@ for key, c in config["cmps"].items():
                 ok = out != ""
             if not ok:
                 faults.append(f"{key}.{name} on state {i}: {out!r}")
+if any(c["p"] == "switch" for c in config["cmps"].values()) and not rules:
+    faults.append("switches but no rules state given")
 print("\n".join(faults) if faults else "ok")
 sys.exit(1 if faults else 0)

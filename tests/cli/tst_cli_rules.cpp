@@ -15,6 +15,7 @@ class TstCliRules : public QObject {
 private slots:
     void checkNamesEachFaultWhereItIs();
     void serveFiresAndTheLogReplaysTheSame();
+    void replayTurnsRulesOffAndOnWhereServeDid();
 };
 
 namespace {
@@ -180,6 +181,29 @@ void TstCliRules::serveFiresAndTheLogReplaysTheSame()
              expected);
     for (int i = 0; i < servedAt.size(); ++i)
         QVERIFY2(std::abs(servedAt[i] - replayedAt[i]) < 200, qPrintable(expected[i]));
+}
+
+// serve logs rules/enable as the rule's phase on or off.
+void TstCliRules::replayTurnsRulesOffAndOnWhereServeDid()
+{
+    CtlRunner ctl;
+    const QString rules = ctl.path("rules.json"), log = ctl.path("signal.jsonl");
+    writeFile(rules, rulesText(R"({"name": "r", "when": {"eotfName": {"is": "SMPTE ST 2084"}},
+                                   "do": ["set force-hdr on"], "undo": ["set force-hdr off"]})"));
+    const auto line = [](const char *time, const char *field, const char *value) {
+        return QByteArray(R"({"time": "2026-12-08T10:00:)") + time + R"(.000+00:00", "field": ")" + field +
+               R"(", "old": null, "new": )" + value + "}\n";
+    };
+    writeFile(log, line("00", "rule.r", R"({"phase": "off"})") + line("01", "eotfName", R"("SMPTE ST 2084")") +
+                       line("05", "rule.r", R"({"phase": "on"})") + line("10", "eotfName", "null"));
+    const CtlRun r = ctl.run({"--json", "rules", "test", rules, log, "--interval", "1"});
+    EXPECT_STATUS(r, 0);
+    QList<double> at;
+    QCOMPARE(firingLines(QJsonDocument::fromJson(r.out.toUtf8()).object().value("firings").toArray(), &at),
+             (QStringList{"r do set force-hdr on", "r undo set force-hdr off"}));
+    // Off, the change at :01 fires nothing; on again at :05, two polls later.
+    const double start = QDateTime::fromString("2026-12-08T10:00:00.000+00:00", Qt::ISODateWithMs).toMSecsSinceEpoch();
+    QCOMPARE(at, (QList<double>{start + 7000, start + 11000}));
 }
 
 QTEST_GUILESS_MAIN(TstCliRules)

@@ -105,7 +105,8 @@ class TstCliServe : public QObject {
     // Every template of the discovery against the box present (the state
     // serve published, with a value outside a select's choices), silent and
     // absent from the start, as Home Assistant's Jinja renders them.
-    void rendersEveryTemplate(const CtlRunner &ctl, const QByteArray &device, const QByteArray &state)
+    void rendersEveryTemplate(const CtlRunner &ctl, const QByteArray &device, const QByteArray &state,
+                              const QByteArray &rules)
     {
         QJsonObject present = QJsonDocument::fromJson(state).object();
         QJsonObject odd = present, silent = present;
@@ -122,7 +123,13 @@ class TstCliServe : public QObject {
             f.write(doc);
             args << f.fileName();
         }
+        QFile r(ctl.path(QStringLiteral("render-rules.json")));
+        QVERIFY(r.open(QIODevice::WriteOnly));
+        r.write(rules);
+        r.close();
+        args << QStringLiteral("rules=") + r.fileName();
         QProcess python;
+        python.setProcessChannelMode(QProcess::MergedChannels);
         python.start(QStringLiteral("python3"), args);
         QVERIFY(python.waitForFinished(30000));
         QVERIFY2(python.exitCode() == 0, python.readAll().constData());
@@ -163,10 +170,20 @@ private slots:
                              "0.3",
                              "--log",
                              ctl.path(QStringLiteral("log"))};
+            // Rule names Home Assistant's ids and templates must not trip on.
+            QFile rules(ctl.path(QStringLiteral("rules.json")));
+            QVERIFY(rules.open(QIODevice::WriteOnly));
+            rules.write("{\"format\": \"vantrel-rules\", \"version\": 1, \"rules\": ["
+                        "{\"name\": \"quote \\\"it\\\" }} {{ \\u00e9\", \"when\": {\"eotfName\": {\"is\": \"HLG\"}}, "
+                        "\"do\": [\"set force-hdr on\"]}, {\"name\": \"quote it\", \"when\": {\"box\": {\"is\": \"gone\"}}, "
+                        "\"do\": [\"set force-hdr on\"]}, {\"name\": \"quote_it\", \"when\": {\"eotfName\": "
+                        "{\"is\": \"HLG\"}}, \"do\": [\"set force-hdr on\"]}]}");
+            rules.close();
             if (control)
                 args << "--allow-control"
                      << "--cec-buttons"
-                     << "den-on=40:04";
+                     << "den-on=40:04"
+                     << "--rules" << rules.fileName();
             serve.start(QStringLiteral(VANTRELCTL_PATH), ctl.arguments(args));
             QVERIFY(serve.waitForStarted());
             QVERIFY(seen(sub, lines, {"vantrel/2023/availability online"}));
@@ -183,8 +200,10 @@ private slots:
             QVERIFY(!cmps.contains("cec_recipe_switch_here"));
             QCOMPARE(QJsonDocument::fromJson(device).object().value("dev").toObject().value("sw"),
                      QStringLiteral("1.7.3.0"));
+            QCOMPARE(cmps.contains("rule_quote_it_3"), control);
             if (control)
-                rendersEveryTemplate(ctl, device, retained(broker, QStringLiteral("vantrel/2023/state")).first());
+                rendersEveryTemplate(ctl, device, retained(broker, QStringLiteral("vantrel/2023/state")).first(),
+                                     retained(broker, QStringLiteral("vantrel/2023/rules")).first());
             writes(ctl);
             publish(broker, QStringLiteral("vantrel/2023/set/input"), QStringLiteral("PORT B [BOT]"));
             if (!control) {
@@ -230,6 +249,9 @@ private slots:
                     }
                     return false;
                 };
+                QVERIFY(done("rules/enable", "quote_it off"));
+                QCOMPARE(retained(broker, QStringLiteral("vantrel/2023/rules")).first(),
+                         QByteArray("{\"quote \\\"it\\\" }} {{ \xc3\xa9\":\"on\",\"quote it\":\"on\",\"quote_it\":\"off\"}"));
                 QVERIFY(done("infoframe/hdr", "hdr10-1000"));
                 const QStringList hdr = ctl.takeWire();
                 QCOMPARE(hdr.filter(QRegularExpression(QStringLiteral("^10 .. (E5 87 01 1A |B3 20$)"))).size(), 2);

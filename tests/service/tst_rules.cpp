@@ -77,6 +77,21 @@ private slots:
               {4, {{"setting.force-hdr", "off"}}},
               {5, {}}},
              {"1 r do", "5 r do"}},
+            // "switch": rules/enable before that poll.
+            {"turned off it neither undoes nor fires; turned on it starts afresh",
+             R"({"eotfName": {"is": "SMPTE ST 2084"}})",
+             "",
+             {{0, {{"eotfName", "SMPTE ST 2084"}}},
+              {1, {}},
+              {2, {{"switch", "off"}}},
+              {3, {{"eotfName", nullptr}}},
+              {4, {}},
+              {5, {{"eotfName", "SMPTE ST 2084"}}},
+              {6, {}},
+              {7, {{"switch", "on"}}},
+              {8, {}},
+              {9, {}}},
+             {"1 r do", "8 r do"}},
         };
         for (const auto &c : cases) {
             const std::string text =
@@ -90,6 +105,8 @@ private slots:
             for (const auto &[time, changes] : c.steps) {
                 for (const auto &[field, value] : changes.items())
                     facts[field] = value;
+                if (changes.contains("switch"))
+                    QVERIFY(engine.enable("r", changes["switch"] == "on"));
                 for (const Firing &f : engine.step(Millis(time) * 1000, facts))
                     firings << QStringLiteral("%1 %2 %3")
                                    .arg(f.time / 1000)

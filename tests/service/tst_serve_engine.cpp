@@ -240,6 +240,57 @@ private slots:
         }
     }
 
+    // rules/enable needs no box; each switch is answered, retained on rules and logged.
+    void switchesRulesOnAndOff()
+    {
+        QTemporaryDir dir;
+        SignalLog log(dir.path().toStdString(), 30);
+        EngineOptions o;
+        o.rules = {"bright titles", "cinema 24p"};
+        Rig rig(o, &log);
+        std::vector<std::pair<std::string, bool>> switched;
+        rig.engine->setRuleSwitch([&](const std::string &r, bool on) { switched.push_back({r, on}); });
+        rig.claimed();
+        QVERIFY(rig.broker.subscribed.count("vantrel/2023/rules/enable"));
+        QCOMPARE(rig.broker.on("vantrel/2023/rules").back().payload, R"({"bright titles":"on","cinema 24p":"on"})");
+        rig.box.set(FakeBox::Silent);
+        const struct {
+            const char *payload, *answer; // the error's words, or empty for done
+        } cases[] = {
+            {"bright titles off", ""},
+            {"cinema 24p  OFF", ""},
+            {"bright titels on", "did you mean \\\"bright titles\\\""},
+            {"cinema 24p maybe", "NAME on"},
+            {"off", "NAME on"},
+        };
+        std::vector<FakeBroker::Sent> state;
+        for (const auto &c : cases) {
+            rig.broker.sent.clear();
+            rig.broker.inbox.push_back(message("vantrel/2023/rules/enable", c.payload));
+            rig.step(1000);
+            for (const auto &r : rig.broker.on("vantrel/2023/rules"))
+                state.push_back(r);
+            const auto errors = rig.broker.on("vantrel/2023/error");
+            if (!*c.answer) {
+                QVERIFY2(errors.empty(), errors.empty() ? "" : errors[0].payload.c_str());
+                QVERIFY(rig.broker.on("vantrel/2023/event").back().payload.find("\"outcome\":\"done\"") != std::string::npos);
+            } else {
+                QCOMPARE(errors.size(), size_t(1));
+                QVERIFY2(errors[0].payload.find(c.answer) != std::string::npos, errors[0].payload.c_str());
+            }
+        }
+        QCOMPARE(switched, (std::vector<std::pair<std::string, bool>>{{"bright titles", false}, {"cinema 24p", false}}));
+        QCOMPARE(state.size(), size_t(2));
+        QCOMPARE(state.back().payload, R"({"bright titles":"off","cinema 24p":"off"})");
+        QVERIFY(state.back().retain);
+        const LogRead read = readLog(dir.path().toStdString(), {});
+        QStringList logged;
+        for (const Change &c : read.changes)
+            if (c.field.rfind("rule.", 0) == 0)
+                logged << QString::fromStdString(c.field + " " + c.newValue.dump());
+        QCOMPARE(logged, QStringList({R"(rule.bright titles {"phase":"off"})", R"(rule.cinema 24p {"phase":"off"})"}));
+    }
+
     void saysWhenTheLogFailsAndResumes()
     {
         QTemporaryDir dir;
