@@ -6,6 +6,7 @@
 
 #include "apply_setting.h"
 #include "edid_import.h"
+#include "utc_time.h"
 #include "edid_transfer.h"
 #include "injection.h"
 #include "profile_apply.h"
@@ -157,7 +158,7 @@ int runSave(Invocation &inv)
 {
     const std::string path = inv.args[0];
     BoxConnection b(inv.link);
-    Profile p = profileOf(readFacts(b), nowUtc());
+    Profile p = profileOf(readFacts(b), utcNowText());
     if (inv.isSet("cec-sp"))
         p.cecSp = checkedPacketText(PacketKind::Cec, inv.value("cec-sp"));
     if (inv.isSet("cec-lp"))

@@ -4,13 +4,13 @@
 #include "edid_library.h"
 
 #include "edid_file.h"
+#include "utc_time.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -229,7 +229,7 @@ bool EdidLibrary::save(LibraryEntry entry, bool replace, std::string &error) con
         return false;
     }
     if (entry.savedAt.empty())
-        entry.savedAt = libraryTimeNow();
+        entry.savedAt = utcNowText();
     const Json doc{{"name", entry.name},   {"source", entry.source},   {"detail", entry.detail},
                    {"edits", entry.edits}, {"savedAt", entry.savedAt}, {"table", hexOf(entry.table)}};
     const std::string text = doc.dump(2) + "\n";
@@ -270,20 +270,6 @@ std::optional<std::vector<uint8_t>> loadLibraryTable(const std::string &source, 
     if (!e)
         return std::nullopt;
     return e->table;
-}
-
-std::string libraryTimeNow()
-{
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-#ifdef _WIN32
-    gmtime_s(&tm, &t);
-#else
-    gmtime_r(&t, &tm);
-#endif
-    char text[40];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S+00:00", &tm);
-    return text;
 }
 
 } // namespace vantrel::edid

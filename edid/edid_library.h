@@ -60,7 +60,4 @@ bool isLibrarySource(const std::string &source);
 // when the name is unknown or the entry cannot be read.
 std::optional<std::vector<uint8_t>> loadLibraryTable(const std::string &source, std::string &error);
 
-// The current time as the entries store it.
-std::string libraryTimeNow();
-
 } // namespace vantrel::edid

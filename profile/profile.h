@@ -55,8 +55,6 @@ struct ReadResult {
 ReadResult readProfile(std::string_view text);
 std::string writeProfile(const Profile &p);
 
-// The time a profile is saved at: now, in UTC, as the file holds it.
-std::string nowUtc();
 // Why the box must not be given this custom table (the checks an EDID upload
 // makes unless forced; a profile is never forced); empty when it may.
 std::string customTableProblem(const std::vector<uint8_t> &table);

@@ -8,7 +8,6 @@
 #include "settings_table.h"
 
 #include <cmath>
-#include <ctime>
 
 namespace vantrel::profile {
 
@@ -163,20 +162,6 @@ bool readBody(const Json &doc, ReadResult &r)
 }
 
 } // namespace
-
-std::string nowUtc()
-{
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-#ifdef _WIN32
-    gmtime_s(&tm, &t);
-#else
-    gmtime_r(&t, &tm);
-#endif
-    char text[40];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S+00:00", &tm);
-    return text;
-}
 
 std::string customTableProblem(const std::vector<uint8_t> &table)
 {

@@ -8,6 +8,7 @@
 #include "edid_page.h"
 #include "inject_page.h"
 #include "settings_page.h"
+#include "utc_time.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -134,7 +135,7 @@ void ProfilePage::SaveProfile()
         warn(tr("Cannot read the box's set-up: %1.").arg(text(read.outcome.message)));
         return;
     }
-    profile::Profile p = profile::profileOf(read.facts, profile::nowUtc());
+    profile::Profile p = profile::profileOf(read.facts, utcNowText());
     // The box cannot report its CEC texts: what this window stored, if anything.
     for (const bool lp : {false, true})
         if (const std::string &cec = inject_.storedCec(lp); !cec.empty())
