@@ -24,6 +24,9 @@ struct Fix {
     LinkId base = LinkId::SourceBox;   // edid-edit: the table the edits start from
     edid::edit::EditList edits;        // edid-edit
     std::vector<uint8_t> result;       // edid-edit: the edited table
+    // edid-edit: options for a copy of the --audio-from table, made first
+    // (its extra formats dropped so the sound fits); empty when none.
+    std::vector<std::string> prepare;
 };
 
 // The fixes that make the signal reach the display; each one re-checked.

@@ -53,15 +53,12 @@ std::string fixLine(const Fix &f)
     if (f.kind == FixKind::EdidEdit) {
         std::vector<std::string> args = f.arguments;
         // The sound table's extra formats go from a copy of it first.
-        for (size_t i = 0; i + 1 < args.size(); ++i)
-            if (args[i] == "--drop-audio-first") {
-                how = "vantrelctl edid edit SOUND.bin -o AUDIO.bin --drop-audio " + args[i + 1] + "; ";
-                args.erase(args.begin() + long(i), args.begin() + long(i) + 2);
-                for (std::string &a : args)
-                    if (a == "top" || a == "bottom")
-                        a = "AUDIO.bin";
-                break;
-            }
+        if (!f.prepare.empty()) {
+            how = "vantrelctl edid edit SOUND.bin -o AUDIO.bin " + joined(f.prepare, " ") + "; ";
+            for (std::string &a : args)
+                if (a == "top" || a == "bottom")
+                    a = "AUDIO.bin";
+        }
         const char *base = f.base == LinkId::SourceBox ? "BOX" : f.base == LinkId::BoxTop ? "TOP" : "BOTTOM";
         how += "vantrelctl edid edit " + std::string(base) + ".bin -o FIX.bin" + (args.empty() ? "" : " " + joined(args, " "));
     } else
@@ -89,6 +86,8 @@ Json fixJson(const Fix &f)
     Json j{{"kind", fixKindKey(f.kind)}, {"description", f.description}, {"arguments", f.arguments}};
     if (f.kind == FixKind::EdidEdit)
         j["table"] = linkKey(f.base);
+    if (!f.prepare.empty()) // on a copy of the --audio-from table, first
+        j["prepare"] = f.prepare;
     return j;
 }
 

@@ -75,7 +75,7 @@ std::vector<Fix> fixesFor(const Chain &chain, const Signal &s, LinkId output)
         c.settings.out420 = true;
         if (reaches(c, s, output))
             fixes.push_back({FixKind::Setting, "Turn 4:2:0 output on: " + reachText(c, s, output) + ", TX B gets the input as it is.",
-                             {"out-420", "on"}, LinkId::SourceBox, {}, {}});
+                             {"out-420", "on"}, LinkId::SourceBox, {}, {}, {}});
     }
 
     // A 4:2:0 picture the source may send as RGB or 4:4:4, converted for TX A.
@@ -89,7 +89,7 @@ std::vector<Fix> fixesFor(const Chain &chain, const Signal &s, LinkId output)
                 fixes.push_back({FixKind::Setting,
                                  "Turn 4:2:0 output on: the source sends " + signalText(sent) + " and " +
                                      reachText(c, sent, output) + ", TX B gets the input as it is.",
-                                 {"out-420", "on"}, LinkId::SourceBox, {}, {}});
+                                 {"out-420", "on"}, LinkId::SourceBox, {}, {}, {}});
                 break;
             }
         }
@@ -122,7 +122,7 @@ std::vector<Fix> fixesFor(const Chain &chain, const Signal &s, LinkId output)
                 fixes.push_back({FixKind::EdidEdit,
                                  std::string("Present ") + linkLabel(output) + "'s own table" + extra +
                                      " as the custom EDID: " + reachText(c, s, output) + ".",
-                                 args, output, edits, r.bytes});
+                                 args, output, edits, r.bytes, {}});
         }
     }
 
@@ -139,7 +139,7 @@ std::vector<Fix> fixesFor(const Chain &chain, const Signal &s, LinkId output)
                                  "Cap the box's table at " + std::to_string(limit) + " MHz: the source then sends " +
                                      s.mode.name + " as " + signalText(*way).substr(s.mode.name.size() + 1) + ", and " +
                                      reachText(c, *way, output) + ".",
-                                 {"--max-tmds", std::to_string(limit)}, LinkId::SourceBox, edits, r.bytes});
+                                 {"--max-tmds", std::to_string(limit)}, LinkId::SourceBox, edits, r.bytes, {}});
         }
     }
 
@@ -150,7 +150,7 @@ std::vector<Fix> fixesFor(const Chain &chain, const Signal &s, LinkId output)
         if (reaches(c, s, output)) {
             fixes.push_back({FixKind::Preset,
                              "Use fixed preset \"" + p.name + "\": " + reachText(c, s, output) + ".",
-                             {"edid-mode", "fixed", "edid-preset", std::to_string(p.number)}, LinkId::SourceBox, {}, {}});
+                             {"edid-mode", "fixed", "edid-preset", std::to_string(p.number)}, LinkId::SourceBox, {}, {}, {}});
             break;
         }
     }

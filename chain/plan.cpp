@@ -155,6 +155,7 @@ void addAudio(const Chain &chain, Plan &plan)
         }
         edid::edit::EditResult r = edid::edit::applyEdits(picture->bytes, edits, false);
         std::string fitted;
+        std::vector<std::string> prepare;
         if (!r.ok && edits.audioFrom) {
             // No room for all of it: the best format and LPCM alone, dropped
             // from a copy of the sound table before its audio is taken.
@@ -174,7 +175,7 @@ void addAudio(const Chain &chain, Plan &plan)
             const edid::edit::EditResult reduced = edid::edit::applyEdits(sink->bytes, fewer, false);
             if (reduced.ok) {
                 edits.audioFrom = reduced.bytes;
-                args.insert(args.end(), {"--drop-audio-first", list});
+                prepare = {"--drop-audio", list};
                 fitted = " (" + alone.best.name + " and LPCM alone, to fit: " + list + " dropped from a copy of " +
                          linkLabel(a.output) + "'s table first)";
                 r = edid::edit::applyEdits(picture->bytes, edits, false);
@@ -190,7 +191,7 @@ void addAudio(const Chain &chain, Plan &plan)
                                                                : std::string()) +
                                           fitted +
                                           " as the custom EDID: the source may then send " + now.best.name + ".",
-                                      args, display, edits, r.bytes});
+                                      args, display, edits, r.bytes, prepare});
         }
     }
     plan.losses.push_back(loss);

@@ -96,6 +96,30 @@ private slots:
         const QJsonObject onDoc = QJsonDocument::fromJson(on.out.toUtf8()).object();
         QCOMPARE(onDoc.value("links").toArray().at(1).toObject().value("arrivingFormat").toString(), QStringLiteral("ycbcr420"));
     }
+
+    // A sound fix on a full table: the JSON's steps, run as they stand with
+    // the tables put in, give a table that carries the AVR's Atmos.
+    void soundFixRunsAsItsJsonSays()
+    {
+        CtlRunner ctl;
+        const QString tv = corpus("tv_goldstar_GSM5B39_1b9bc81d.bin");
+        const CtlRun r = ctl.run(QStringList{"--json", "chain", "plan"} + files(tv, tv, kAvr));
+        EXPECT_STATUS(r, 0);
+        QJsonObject fix;
+        for (const QJsonValue &l : QJsonDocument::fromJson(r.out.toUtf8()).object().value("losses").toArray())
+            for (const QJsonValue &f : l.toObject().value("fixes").toArray())
+                if (f.toObject().contains("prepare"))
+                    fix = f.toObject();
+        QCOMPARE(fix.value("table").toString(), QStringLiteral("box-top"));
+        const QString audio = ctl.path("audio.bin"), fixed = ctl.path("fix.bin");
+        EXPECT_STATUS(ctl.run(QStringList{"edid", "edit", kAvr, "-o", audio} + fix.value("prepare").toVariant().toStringList()), 0);
+        QStringList args = fix.value("arguments").toVariant().toStringList();
+        QCOMPARE(args, (QStringList{"--audio-from", "bottom"}));
+        args[1] = audio;
+        EXPECT_STATUS(ctl.run(QStringList{"edid", "edit", tv, "-o", fixed} + args), 0);
+        const CtlRun after = ctl.run(QStringList{"chain", "plan"} + files(fixed, tv, kAvr));
+        QVERIFY2(after.out.contains("sound on TX B: Dolby TrueHD with Atmos;"), qPrintable(after.out));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCliChain)
