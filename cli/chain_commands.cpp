@@ -6,6 +6,7 @@
 #include "edid_input.h"
 
 #include "chain_plan.h"
+#include "box_status.h"
 #include "chain_report.h"
 #include "edid_transfer.h"
 #include "profile.h"
@@ -92,6 +93,12 @@ chain::Chain loadChain(Invocation &inv)
         c.settings = chain::settingsFromBlock(block.data(), block.size());
     } else {
         c.settings = chain::factorySettings();
+    }
+    // The HDCP the source uses now, where the box is read anyway.
+    if (b) {
+        const status::StatusRead r = status::readStatus(b->box());
+        if (r.facts)
+            c.inputHdcp = r.facts->hdcp == "2.2" ? 22 : r.facts->hdcp == "1.4" ? 14 : 0;
     }
     return c;
 }

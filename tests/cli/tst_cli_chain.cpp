@@ -44,6 +44,7 @@ private slots:
         QTest::newRow("plan of files") << QStringList{"chain", "plan"} + files(kAvr, kTv, kAvr) << "serials=2024" << 0 << "Losses:";
         QTest::newRow("table from the box, no box") << QStringList{"chain", "plan", "--top", kTv} << "serials=2024" << 3 << "2023";
         QTest::newRow("through the simulated box") << QStringList{"chain", "plan"} << "txb_edid=none" << 0 << "no display on TX B";
+        QTest::newRow("input HDCP from the box") << QStringList{"chain", "plan"} << "" << 0 << "HDCP 2.2 in use";
         QTest::newRow("bad depth") << QStringList{"chain", "check", "vic:97", "--bpc", "9"} << "" << 2 << "--bpc takes 8, 10 or 12";
         QTest::newRow("undefined code") << QStringList{"chain", "check", "vic:300"} << "serials=2024" << 2 << "no video code";
         QTest::newRow("no such mode") << QStringList{"chain", "check", "1234x567@60"} + files(kTv, kTv, kAvr) << "" << 2 << "no mode";
