@@ -179,8 +179,14 @@ void TstCliRules::serveFiresAndTheLogReplaysTheSame()
     EXPECT_STATUS(test, 0);
     QCOMPARE(firingLines(QJsonDocument::fromJson(test.out.toUtf8()).object().value("firings").toArray(), &replayedAt),
              expected);
+    // serve's polls keep their own phase, which the log does not hold: the
+    // replay's firing is within one interval of serve's.
     for (int i = 0; i < servedAt.size(); ++i)
-        QVERIFY2(std::abs(servedAt[i] - replayedAt[i]) < 200, qPrintable(expected[i]));
+        QVERIFY2(std::abs(servedAt[i] - replayedAt[i]) <= 300,
+                 qPrintable(QStringLiteral("%1: served at +%2 ms, replayed at +%3 ms")
+                                .arg(expected[i])
+                                .arg(servedAt[i] - servedAt[0])
+                                .arg(replayedAt[i] - servedAt[0])));
 }
 
 // serve logs rules/enable as the rule's phase on or off.
