@@ -7,7 +7,9 @@
 #include "chain_planner_page.h"
 #include "edid_library_page.h"
 #include "edid_page.h"
+#include "exchange_thread.h"
 #include "feedback.h"
+#include "form_binding.h"
 #include "inject_page.h"
 #include "injection.h"
 #include "packet_decode_page.h"
@@ -26,6 +28,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -33,6 +36,7 @@
 #include <QStatusBar>
 #include <QTimerEvent>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -57,8 +61,9 @@ MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(pa
         ownedFeedback_ = std::make_unique<QtFeedback>();
         feedback_ = ownedFeedback_.get();
     }
-    clock_ = env_.clock ? env_.clock : &vantrel::systemClock();
-    const UsbApi *api = env_.apiGiven ? env_.api : processUsbApi();
+    clock_ = env_.clock ? env_.clock : &windowClock_;
+    const UsbApi *library = env_.apiGiven ? env_.api : processUsbApi();
+    const UsbApi *api = exchange::offThread(library);
     reporter_ = std::make_unique<WindowReporter>(*this, *feedback_, *clock_);
     box_ = std::make_unique<vantrel::Box>(
         api, *clock_,
@@ -68,7 +73,9 @@ MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(pa
         },
         *reporter_);
     link_ = &box_->link();
-    simulated_ = vantrel::isSimulatedBox(api);
+    link_->setRefused([] { return exchange::out(); });
+    exchange::setHold([this](bool hold) { holdControls(hold); });
+    simulated_ = vantrel::isSimulatedBox(library);
     makePages();
     makePresence();
 
@@ -77,6 +84,7 @@ MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(pa
 
 MainWindow::~MainWindow()
 {
+    exchange::setHold(nullptr);
     delete ui;
     ui = nullptr;
     link_->CloseDevice();
@@ -232,6 +240,19 @@ void MainWindow::StopPollTimer()
 
 void MainWindow::timerEvent(QTimerEvent *)
 {
+    // A tick due while an exchange is out comes once it has ended, as a tick
+    // held back by a busy window would.
+    if (exchange::out()) {
+        if (!tickDeferred_) {
+            tickDeferred_ = true;
+            exchange::whenSettled([w = QPointer<MainWindow>(this)] {
+                if (w && w->tickDeferred_)
+                    w->timerEvent(nullptr);
+            });
+        }
+        return;
+    }
+    tickDeferred_ = false;
     const uint32_t started = clock_->tickMs();
     pollTick();
     // A tick that waited on the box starts the next interval from its end:
@@ -240,6 +261,30 @@ void MainWindow::timerEvent(QTimerEvent *)
     if (clock_->tickMs() - started > vantrel::BoxPresence::kSlackMs && pollTimerRunning_) {
         StopPollTimer();
         StartPollTimer(pollIntervalMs_);
+        tickDeferred_ = false; // the restart drops a tick that fell due meanwhile
+    }
+}
+
+void MainWindow::holdControls(bool hold)
+{
+    if (held_.empty() && hold) {
+        // Each control's own flag: one disabled for another reason (no box,
+        // locked by the box) comes back disabled.
+        std::vector<const char *> names = vantrel::config::actionControls();
+        for (const char *name : vantrel::config::settingControls())
+            names.push_back(name);
+        for (const char *name : names) {
+            auto *w = findChild<QWidget *>(QLatin1String(name));
+            if (!w || std::any_of(held_.begin(), held_.end(), [w](const auto &h) { return h.first == w; }))
+                continue;
+            held_.emplace_back(w, !w->testAttribute(Qt::WA_ForceDisabled));
+            w->setEnabled(false);
+        }
+    } else if (!hold) {
+        for (const auto &[w, enabled] : held_)
+            if (w)
+                w->setEnabled(enabled);
+        held_.clear();
     }
 }
 
@@ -272,6 +317,15 @@ void MainWindow::PollStep()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // The window closes once the exchange out has ended, never under it.
+    if (exchange::out()) {
+        event->ignore();
+        exchange::whenSettled([w = QPointer<MainWindow>(this)] {
+            if (w)
+                w->close();
+        });
+        return;
+    }
     event->accept();
     link_->CloseDevice();
     StopPollTimer();
@@ -280,6 +334,13 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::FileExit()
 {
+    if (exchange::out()) {
+        exchange::whenSettled([w = QPointer<MainWindow>(this)] {
+            if (w)
+                w->FileExit();
+        });
+        return;
+    }
     link_->CloseDevice();
     StopPollTimer();
     delete ui;
@@ -332,7 +393,7 @@ void MainWindow::makePages()
     edidLibrary_ = std::make_unique<EdidLibraryPage>(context, *edid_);
     packetDecode_ = std::make_unique<PacketDecodePage>(context);
     profile_ = std::make_unique<ProfilePage>(context, *settings_, *edid_, *inject_, [this] {
-        return SetupComplete && presenceArea_->monitor().answering();
+        return SetupComplete && presenceArea_->monitor().answering() && !exchange::out();
     });
     profile_->addActions(ui->menuFile, ui->actionExit);
     signalHistory_ = std::make_unique<SignalHistoryPage>(context);
