@@ -115,6 +115,7 @@ void postSettle()
 
 void settle()
 {
+    lastEnd_ = Steady::time_point(); // what comes next is a new operation
     if (cursor_) {
         cursor_ = false;
         QApplication::restoreOverrideCursor();
