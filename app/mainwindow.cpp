@@ -39,6 +39,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 MainWindow::MainWindow(QWidget *parent) : MainWindow(Environment{}, parent) {}
 
@@ -73,7 +74,20 @@ MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(pa
         },
         *reporter_);
     link_ = &box_->link();
-    link_->setRefused([] { return exchange::out(); });
+    link_->setRefused([this] {
+        if (!exchange::out())
+            return false;
+        // Said once the exchange out has ended, after the refused one's own failure.
+        if (!std::exchange(refusalPending_, true))
+            exchange::whenSettled([w = QPointer<MainWindow>(this)] {
+                if (!w)
+                    return;
+                w->refusalPending_ = false;
+                w->feedback_->statusMessage(w->statusBar(), tr("Not sent: the box was busy with another exchange."),
+                                            4000);
+            });
+        return true;
+    });
     exchange::setHold([this](bool hold) { holdControls(hold); });
     simulated_ = vantrel::isSimulatedBox(library);
     makePages();

@@ -179,6 +179,7 @@ private:
     int pollTimerId_ = 0;
     int pollIntervalMs_ = 0;
     bool tickDeferred_ = false;
+    bool refusalPending_ = false;
     std::vector<std::pair<QPointer<QWidget>, bool>> held_;
 
     std::unique_ptr<SettingsPage> settings_;

@@ -30,6 +30,9 @@ struct Run {
     qint64 tookMs = 0;
     bool sendingDisabled = false; // seen while out
     bool busyCursor = false;
+    bool intruded = false;
+    QStringList intruderSaid;
+    bool refusalSaid = false;
 };
 
 std::vector<bool> sendingEnabled(MainWindow &w)
@@ -67,6 +70,14 @@ Run runCase(const Case &c, bool wallTime)
         last = clock.elapsed();
         run.sendingDisabled |= !rig.window->ui->ButReadEDID->isEnabled();
         run.busyCursor |= QApplication::overrideCursor() != nullptr;
+        // An exchange begun meanwhile, past the disabled controls, is refused:
+        // nothing of it reaches the wire.
+        if (run.sendingDisabled && !std::exchange(run.intruded, true)) {
+            const int before = rig.feedback.events.size();
+            rig.window->RefreshStatus();
+            run.intruderSaid = rig.feedback.summary().mid(before);
+            rig.feedback.events.erase(rig.feedback.events.begin() + before, rig.feedback.events.end());
+        }
     });
     probe.start();
     c.act(rig);
@@ -78,6 +89,7 @@ Run runCase(const Case &c, bool wallTime)
     run.enabledAfter = sendingEnabled(*rig.window);
     QCoreApplication::processEvents(); // a poll tick held back may follow now
     run.busyCursor &= QApplication::overrideCursor() == nullptr; // and gone once it ended
+    run.refusalSaid = rig.feedback.summary().endsWith("status:Not sent: the box was busy with another exchange.");
     return run;
 }
 
@@ -113,7 +125,7 @@ private slots:
             qInfo("%s: %lld ms out, input waited at most %lld ms", c.name, wall.tookMs, wall.worstGapMs);
             QVERIFY2(wall.tookMs > 900, c.name); // the box really kept the window waiting
             QVERIFY2(wall.worstGapMs - 20 < 100, c.name); // late by under 100 ms
-            QVERIFY2(wall.sendingDisabled, c.name);
+            QVERIFY2(wall.sendingDisabled && wall.intruded && wall.refusalSaid, c.name);
             QVERIFY2(wall.busyCursor, c.name);
             QVERIFY2(!test.frames.empty(), c.name);
             QCOMPARE(wall.frames, test.frames);
