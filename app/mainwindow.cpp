@@ -282,23 +282,34 @@ void MainWindow::timerEvent(QTimerEvent *)
 void MainWindow::holdControls(bool hold)
 {
     if (held_.empty() && hold) {
+        if (sendingControls_.empty()) {
+            std::vector<const char *> names = vantrel::config::actionControls();
+            for (const char *name : vantrel::config::settingControls())
+                names.push_back(name);
+            for (const char *name : names) {
+                auto *w = findChild<QWidget *>(QLatin1String(name));
+                if (w && std::find(sendingControls_.begin(), sendingControls_.end(), w) == sendingControls_.end())
+                    sendingControls_.push_back(w);
+            }
+        }
         // Each control's own flag: one disabled for another reason (no box,
         // locked by the box) comes back disabled.
-        std::vector<const char *> names = vantrel::config::actionControls();
-        for (const char *name : vantrel::config::settingControls())
-            names.push_back(name);
-        for (const char *name : names) {
-            auto *w = findChild<QWidget *>(QLatin1String(name));
-            if (!w || std::any_of(held_.begin(), held_.end(), [w](const auto &h) { return h.first == w; }))
-                continue;
+        for (QWidget *w : sendingControls_)
             held_.emplace_back(w, !w->testAttribute(Qt::WA_ForceDisabled));
-            w->setEnabled(false);
-        }
+        // Disabling the focused control moves the focus on; it comes back
+        // unless the user moved it meanwhile.
+        focusBeforeHold_ = QApplication::focusWidget();
+        for (const auto &h : held_)
+            h.first->setEnabled(false);
+        focusInHold_ = QApplication::focusWidget();
     } else if (!hold) {
         for (const auto &[w, enabled] : held_)
             if (w)
                 w->setEnabled(enabled);
         held_.clear();
+        if (focusBeforeHold_ && focusBeforeHold_ != focusInHold_ && QApplication::focusWidget() == focusInHold_ &&
+            focusBeforeHold_->isEnabled())
+            focusBeforeHold_->setFocus();
     }
 }
 

@@ -180,7 +180,9 @@ private:
     int pollIntervalMs_ = 0;
     bool tickDeferred_ = false;
     bool refusalPending_ = false;
+    std::vector<QWidget *> sendingControls_; // the form's, found once
     std::vector<std::pair<QPointer<QWidget>, bool>> held_;
+    QPointer<QWidget> focusBeforeHold_, focusInHold_;
 
     std::unique_ptr<SettingsPage> settings_;
     std::unique_ptr<StatusArea> statusArea_;

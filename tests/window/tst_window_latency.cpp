@@ -20,6 +20,7 @@ struct Case {
     const char *name;
     std::function<void(ScriptedWindowRig &)> before; // the box as it is when the user acts
     std::function<void(ScriptedWindowRig &)> act;
+    QPushButton *Ui_MainWindow::*focus; // the control the user acts with
 };
 
 struct Run {
@@ -33,6 +34,7 @@ struct Run {
     bool intruded = false;
     QStringList intruderSaid;
     bool refusalSaid = false;
+    bool focusKept = false;
 };
 
 std::vector<bool> sendingEnabled(MainWindow &w)
@@ -56,6 +58,9 @@ Run runCase(const Case &c, bool wallTime)
     rig.start(env);
     rig.window->pollTick();
     c.before(rig);
+    rig.window->show();
+    QWidget *focused = rig.window->ui->*c.focus;
+    const bool focusSet = QTest::qWaitForWindowActive(rig.window.get()) && (focused->setFocus(), focused->hasFocus());
     rig.usb.clearRecord();
     rig.feedback.clear();
 
@@ -87,6 +92,8 @@ Run runCase(const Case &c, bool wallTime)
     run.frames = rig.usb.frames();
     run.said = rig.feedback.summary();
     run.enabledAfter = sendingEnabled(*rig.window);
+    // Disabled for the wait, the focused control gets the focus back.
+    run.focusKept = focusSet && (!focused->isEnabled() || focused->hasFocus());
     QCoreApplication::processEvents(); // a poll tick held back may follow now
     run.busyCursor &= QApplication::overrideCursor() == nullptr; // and gone once it ended
     run.refusalSaid = rig.feedback.summary().endsWith("status:Not sent: the box was busy with another exchange.");
@@ -106,7 +113,7 @@ private slots:
         const Case cases[] = {
             {"silent box at a poll",
              [](ScriptedWindowRig &r) { r.usb.responder = [](const Bytes &) { return FakeUsb::silent(); }; },
-             [](ScriptedWindowRig &r) { r.window->pollTick(); }},
+             [](ScriptedWindowRig &r) { r.window->pollTick(); }, &Ui_MainWindow::ButReadEDID},
             {"busy box during an EDID read",
              [&](ScriptedWindowRig &r) {
                  r.usb.responder = [&r, &busyBlock](const Bytes &q) {
@@ -115,9 +122,11 @@ private slots:
                      return FakeUsb::idleReply(q, r.usb.edid);
                  };
              },
-             [](ScriptedWindowRig &r) { QTest::mouseClick(r.window->ui->ButReadEDID, Qt::LeftButton); }},
+             [](ScriptedWindowRig &r) { QTest::mouseClick(r.window->ui->ButReadEDID, Qt::LeftButton); },
+             &Ui_MainWindow::ButReadEDID},
             {"upload", [](ScriptedWindowRig &r) { r.feedback.questionAnswers = {true, true}; },
-             [](ScriptedWindowRig &r) { QTest::mouseClick(r.window->ui->ButWriteEDID, Qt::LeftButton); }},
+             [](ScriptedWindowRig &r) { QTest::mouseClick(r.window->ui->ButWriteEDID, Qt::LeftButton); },
+             &Ui_MainWindow::ButWriteEDID},
         };
         for (const Case &c : cases) {
             const Run test = runCase(c, false);
@@ -131,6 +140,7 @@ private slots:
             QCOMPARE(wall.frames, test.frames);
             QCOMPARE(wall.said, test.said);
             QCOMPARE(wall.enabledAfter, test.enabledAfter);
+            QVERIFY2(wall.focusKept, c.name);
         }
     }
 };
