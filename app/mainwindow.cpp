@@ -34,6 +34,7 @@
 #include <QScrollArea>
 #include <QStyle>
 #include <QStatusBar>
+#include <QTimer>
 #include <QTimerEvent>
 
 #include <algorithm>
@@ -93,7 +94,10 @@ MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(pa
     makePages();
     makePresence();
 
-    InitDevice();
+    if (env_.startShown)
+        QTimer::singleShot(0, this, [this] { InitDevice(); });
+    else
+        InitDevice();
 }
 
 MainWindow::~MainWindow()

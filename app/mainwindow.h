@@ -53,6 +53,8 @@ public:
         vantrel::Clock *clock = nullptr;
         Feedback *feedback = nullptr;
         std::function<void(int)> exitProcess; // FileExit's way out; default std::exit
+        // Start-up runs from the event loop, so the window shows before the box answers.
+        bool startShown = false;
     };
 
     explicit MainWindow(QWidget *parent = nullptr);
