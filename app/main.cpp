@@ -11,7 +11,9 @@ int main(int argc, char *argv[])
     // Ties the window to its desktop entry (icon and grouping on Wayland).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.vantrel.Utility"));
     applyFormFont();
-    MainWindow *window = new MainWindow;
+    MainWindow::Environment env;
+    env.startShown = true;
+    MainWindow *window = new MainWindow(env);
     window->show();
     // The window lives until the process ends, like the link it owns.
     return app.exec();

@@ -7,7 +7,9 @@
 #include "chain_planner_page.h"
 #include "edid_library_page.h"
 #include "edid_page.h"
+#include "exchange_thread.h"
 #include "feedback.h"
+#include "form_binding.h"
 #include "inject_page.h"
 #include "injection.h"
 #include "packet_decode_page.h"
@@ -26,15 +28,19 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
 #include <QStatusBar>
+#include <QTimer>
 #include <QTimerEvent>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 MainWindow::MainWindow(QWidget *parent) : MainWindow(Environment{}, parent) {}
 
@@ -57,8 +63,9 @@ MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(pa
         ownedFeedback_ = std::make_unique<QtFeedback>();
         feedback_ = ownedFeedback_.get();
     }
-    clock_ = env_.clock ? env_.clock : &vantrel::systemClock();
-    const UsbApi *api = env_.apiGiven ? env_.api : processUsbApi();
+    clock_ = env_.clock ? env_.clock : &windowClock_;
+    const UsbApi *library = env_.apiGiven ? env_.api : processUsbApi();
+    const UsbApi *api = exchange::offThread(library);
     reporter_ = std::make_unique<WindowReporter>(*this, *feedback_, *clock_);
     box_ = std::make_unique<vantrel::Box>(
         api, *clock_,
@@ -68,15 +75,34 @@ MainWindow::MainWindow(const Environment &env, QWidget *parent) : QMainWindow(pa
         },
         *reporter_);
     link_ = &box_->link();
-    simulated_ = vantrel::isSimulatedBox(api);
+    link_->setRefused([this] {
+        if (!exchange::out())
+            return false;
+        // Said once the exchange out has ended, after the refused one's own failure.
+        if (!std::exchange(refusalPending_, true))
+            exchange::whenSettled([w = QPointer<MainWindow>(this)] {
+                if (!w)
+                    return;
+                w->refusalPending_ = false;
+                w->feedback_->statusMessage(w->statusBar(), tr("Not sent: the box was busy with another exchange."),
+                                            4000);
+            });
+        return true;
+    });
+    exchange::setHold([this](bool hold) { holdControls(hold); });
+    simulated_ = vantrel::isSimulatedBox(library);
     makePages();
     makePresence();
 
-    InitDevice();
+    if (env_.startShown)
+        QTimer::singleShot(0, this, [this] { InitDevice(); });
+    else
+        InitDevice();
 }
 
 MainWindow::~MainWindow()
 {
+    exchange::setHold(nullptr);
     delete ui;
     ui = nullptr;
     link_->CloseDevice();
@@ -232,6 +258,19 @@ void MainWindow::StopPollTimer()
 
 void MainWindow::timerEvent(QTimerEvent *)
 {
+    // A tick due while an exchange is out comes once it has ended, as a tick
+    // held back by a busy window would.
+    if (exchange::out()) {
+        if (!tickDeferred_) {
+            tickDeferred_ = true;
+            exchange::whenSettled([w = QPointer<MainWindow>(this)] {
+                if (w && w->tickDeferred_)
+                    w->timerEvent(nullptr);
+            });
+        }
+        return;
+    }
+    tickDeferred_ = false;
     const uint32_t started = clock_->tickMs();
     pollTick();
     // A tick that waited on the box starts the next interval from its end:
@@ -240,6 +279,41 @@ void MainWindow::timerEvent(QTimerEvent *)
     if (clock_->tickMs() - started > vantrel::BoxPresence::kSlackMs && pollTimerRunning_) {
         StopPollTimer();
         StartPollTimer(pollIntervalMs_);
+        tickDeferred_ = false; // the restart drops a tick that fell due meanwhile
+    }
+}
+
+void MainWindow::holdControls(bool hold)
+{
+    if (held_.empty() && hold) {
+        if (sendingControls_.empty()) {
+            std::vector<const char *> names = vantrel::config::actionControls();
+            for (const char *name : vantrel::config::settingControls())
+                names.push_back(name);
+            for (const char *name : names) {
+                auto *w = findChild<QWidget *>(QLatin1String(name));
+                if (w && std::find(sendingControls_.begin(), sendingControls_.end(), w) == sendingControls_.end())
+                    sendingControls_.push_back(w);
+            }
+        }
+        // Each control's own flag: one disabled for another reason (no box,
+        // locked by the box) comes back disabled.
+        for (QWidget *w : sendingControls_)
+            held_.emplace_back(w, !w->testAttribute(Qt::WA_ForceDisabled));
+        // Disabling the focused control moves the focus on; it comes back
+        // unless the user moved it meanwhile.
+        focusBeforeHold_ = QApplication::focusWidget();
+        for (const auto &h : held_)
+            h.first->setEnabled(false);
+        focusInHold_ = QApplication::focusWidget();
+    } else if (!hold) {
+        for (const auto &[w, enabled] : held_)
+            if (w)
+                w->setEnabled(enabled);
+        held_.clear();
+        if (focusBeforeHold_ && focusBeforeHold_ != focusInHold_ && QApplication::focusWidget() == focusInHold_ &&
+            focusBeforeHold_->isEnabled())
+            focusBeforeHold_->setFocus();
     }
 }
 
@@ -272,6 +346,15 @@ void MainWindow::PollStep()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // The window closes once the exchange out has ended, never under it.
+    if (exchange::out()) {
+        event->ignore();
+        exchange::whenSettled([w = QPointer<MainWindow>(this)] {
+            if (w)
+                w->close();
+        });
+        return;
+    }
     event->accept();
     link_->CloseDevice();
     StopPollTimer();
@@ -280,6 +363,13 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::FileExit()
 {
+    if (exchange::out()) {
+        exchange::whenSettled([w = QPointer<MainWindow>(this)] {
+            if (w)
+                w->FileExit();
+        });
+        return;
+    }
     link_->CloseDevice();
     StopPollTimer();
     delete ui;
@@ -332,7 +422,7 @@ void MainWindow::makePages()
     edidLibrary_ = std::make_unique<EdidLibraryPage>(context, *edid_);
     packetDecode_ = std::make_unique<PacketDecodePage>(context);
     profile_ = std::make_unique<ProfilePage>(context, *settings_, *edid_, *inject_, [this] {
-        return SetupComplete && presenceArea_->monitor().answering();
+        return SetupComplete && presenceArea_->monitor().answering() && !exchange::out();
     });
     profile_->addActions(ui->menuFile, ui->actionExit);
     signalHistory_ = std::make_unique<SignalHistoryPage>(context);

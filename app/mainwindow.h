@@ -10,14 +10,18 @@
 #include "box.h"
 #include "box_presence.h"
 #include "clock.h"
+#include "exchange_thread.h"
 #include "frames.h"
 #include "usb_link.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class BoxPresenceArea;
 class EdidDecodePage;
@@ -49,6 +53,8 @@ public:
         vantrel::Clock *clock = nullptr;
         Feedback *feedback = nullptr;
         std::function<void(int)> exitProcess; // FileExit's way out; default std::exit
+        // Start-up runs from the event loop, so the window shows before the box answers.
+        bool startShown = false;
     };
 
     explicit MainWindow(QWidget *parent = nullptr);
@@ -157,12 +163,15 @@ private:
     static constexpr int kStartupSteps = 4;
     void runStartupStep(int step);
     void makePresence();
+    // Disables what sends while the window waits on the box; restores it after.
+    void holdControls(bool hold);
 
     // The window's own: its environment, the box and its link, the reporter
     // (status bar, progress bar, sessions), the poll timer.
     Environment env_;
     std::unique_ptr<Feedback> ownedFeedback_;
     Feedback *feedback_ = nullptr;
+    exchange::WindowClock windowClock_;
     vantrel::Clock *clock_ = nullptr;
     std::unique_ptr<WindowReporter> reporter_;
     std::unique_ptr<vantrel::Box> box_;
@@ -171,6 +180,11 @@ private:
     bool pollTimerRunning_ = false;
     int pollTimerId_ = 0;
     int pollIntervalMs_ = 0;
+    bool tickDeferred_ = false;
+    bool refusalPending_ = false;
+    std::vector<QWidget *> sendingControls_; // the form's, found once
+    std::vector<std::pair<QPointer<QWidget>, bool>> held_;
+    QPointer<QWidget> focusBeforeHold_, focusInHold_;
 
     std::unique_ptr<SettingsPage> settings_;
     std::unique_ptr<StatusArea> statusArea_;

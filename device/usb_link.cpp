@@ -97,6 +97,8 @@ bool UsbLink::WriteData(const void *buffer, DWORD count, DWORD *put, DWORD timeo
 
 bool UsbLink::Transact(uint8_t *reply, const uint8_t *request, DWORD minReply, DWORD requestLength)
 {
+    if (refused_ && refused_())
+        return false;
     const uint32_t start = clock_.tickMs();
     bool result = true;
     busy_ = true;

@@ -55,6 +55,11 @@ public:
     bool silent() const { return silent_; }
     void resume() { silent_ = false; }
 
+    // While refused() holds, Transact fails at once, sending nothing and
+    // leaving the link as it is: the window refuses an exchange begun while
+    // it waits on another one.
+    void setRefused(std::function<bool()> refused) { refused_ = std::move(refused); }
+
     bool isOpen() const { return handle_ != noDevice(); }
     bool busy() const { return busy_; }
     HANDLE handle() const { return handle_; }
@@ -80,6 +85,7 @@ private:
     bool lastOpenDenied_ = false;
     bool hold_ = false;
     bool silent_ = false;
+    std::function<bool()> refused_;
 };
 
 } // namespace vantrel

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "box_presence_area.h"
 
+#include "exchange_thread.h"
 #include "feedback.h"
 #include "form_binding.h"
 #include "window_reporter.h"
@@ -9,6 +10,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStatusBar>
 
 using vantrel::PresenceMonitor;
@@ -91,7 +93,15 @@ void BoxPresenceArea::show()
 
 bool BoxPresenceArea::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress)
-        c_.box.link().resume();
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress) {
+        // Input during an exchange belongs to the next attempt, not this one.
+        if (exchange::out())
+            exchange::whenSettled([a = QPointer<BoxPresenceArea>(this)] {
+                if (a)
+                    a->c_.box.link().resume();
+            });
+        else
+            c_.box.link().resume();
+    }
     return QObject::eventFilter(watched, event);
 }

@@ -6,6 +6,7 @@
 #include "edid_designer_page.h"
 #include "edid_file.h"
 #include "edid_transfer.h"
+#include "exchange_thread.h"
 #include "form_binding.h"
 #include "setting_values.h"
 #include "settings_page.h"
@@ -58,6 +59,9 @@ void ChainPlannerPage::openPlanner()
 
 bool ChainPlannerPage::readBox()
 {
+    // Read again once the exchange out has ended; the tables stay as they are.
+    if (exchange::out())
+        return false;
     if (!c_.box.link().isOpen()) {
         chain_.settings = factorySettings();
         chain_.settings.origin = "factory: no box, load the tables from files";

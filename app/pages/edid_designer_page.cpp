@@ -8,6 +8,7 @@
 #include "edid_page.h"
 #include "edid_text.h"
 #include "edid_transfer.h"
+#include "exchange_thread.h"
 #include "feedback.h"
 
 #include <QFile>
@@ -40,6 +41,10 @@ void EdidDesignerPage::openDesigner()
         QObject::connect(dialog_, &EdidDesignerDialog::loadRequested, c_.window, [this](int s) { load(s); });
         QObject::connect(dialog_, &EdidDesignerDialog::putRequested, c_.window, [this] { putInEdidBox(); });
         QObject::connect(dialog_, &EdidDesignerDialog::writeRequested, c_.window, [this] {
+            if (exchange::out()) {
+                dialog_->showFeedback(tr("Not written: the box is busy with another exchange."), true);
+                return;
+            }
             if (!putInEdidBox())
                 return;
             // Outside CUSTOM mode it offers to switch and waits for the rebuild.
@@ -69,6 +74,10 @@ void EdidDesignerPage::load(int source)
         table.assign(image.begin(), image.begin() + std::min(values, edid::kEdidSize));
         from = tr("EDID box");
     } else if (source == 1 || source == 2) {
+        if (exchange::out()) {
+            dialog_->showFeedback(tr("Not read: the box is busy with another exchange."), true);
+            return;
+        }
         c_.reporter.setupProgressBar();
         Session s = c_.reporter.session(c_.box);
         const edid::EdidReadout r = edid::readEdid(s, source == 1 ? frame::kFetchTxAEdid : frame::kFetchTxBEdid);

@@ -2,6 +2,7 @@
 #include "profile_page.h"
 
 #include "atomic_save.h"
+#include "exchange_thread.h"
 #include "feedback.h"
 #include "profile_apply_dialog.h"
 #include "profile_target.h"
@@ -211,6 +212,10 @@ void ProfilePage::applyFile(const QString &path)
 
 void ProfilePage::runApply()
 {
+    if (exchange::out()) {
+        warn(tr("Nothing applied: the box is busy with another exchange. Apply again when it has ended."));
+        return;
+    }
     const profile::ApplyReport r = profile::applyProfile(*target_, wanted_, profile::Sections{}, false);
     // The window shows the box as the apply left it.
     settings_.RefreshSettings();
