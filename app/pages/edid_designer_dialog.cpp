@@ -229,6 +229,22 @@ QString EdidDesignerDialog::editLabel(edit::Edit which)
     return QString();
 }
 
+// For a fix another tool worked out (the chain planner's).
+void EdidDesignerDialog::tickEdits(const edit::EditList &e, const QString &audioSource)
+{
+    filling_ = true;
+    ui->maxTmdsSpin->setValue(e.maxTmdsMHz ? int(*e.maxTmdsMHz) : 0);
+    ui->no420Check->setChecked(e.no420);
+    ui->noDeepColourCheck->setChecked(e.noDeepColour);
+    ui->hdrOffCheck->setChecked(e.hdrOff);
+    if (e.audioFrom) {
+        audioFrom_ = *e.audioFrom;
+        ui->audioFromLabel->setText(audioSource);
+    }
+    filling_ = false;
+    update();
+}
+
 bool EdidDesignerDialog::setEdit(edit::Edit which, const QString &value)
 {
     using edit::Edit;
