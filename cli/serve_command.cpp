@@ -234,7 +234,7 @@ const std::vector<OptionSpec> &serveOptionSpecs()
         {"mqtt-tls", 0, "CAFILE", "TLS, trusting the certificates in CAFILE"},
         {"discovery-prefix", 0, "PREFIX", "Home Assistant's discovery prefix (default homeassistant)"},
         {"id", 0, "NAME", "the name of this box's topics and entities (default 2023): one serve per box"},
-        {"allow-control", 0, nullptr, "take commands on set/NAME and cec/send"},
+        {"allow-control", 0, nullptr, "take commands: set/NAME, cec/send, infoframe/, profile/apply, edid/load, rules/enable"},
         {"cec-buttons", 0, "NAME=HEX,...", "CEC messages offered as buttons (with --allow-control)"},
         {"profiles", 0, "DIR", "the profiles profile/apply takes by name (with --allow-control)"},
         {"edids", 0, "DIR", "the EDID tables edid/load takes by name (with --allow-control)"},

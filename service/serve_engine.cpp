@@ -256,10 +256,12 @@ void ServeEngine::publishDiscovery()
                 now[key] = Json{{"p", c["p"]}};
     }
     // What this id published before and offers no more goes.
-    for (const auto &[t, payload] : seen_)
-        if (!payload.empty() && t != topic("owner") &&
-            std::none_of(messages.begin(), messages.end(), [&](const DiscoveryMessage &m) { return m.topic == t; }))
+    for (const auto &kept : seen_) {
+        const std::string &t = kept.first;
+        if (!kept.second.empty() && t != topic("owner") &&
+            std::none_of(messages.begin(), messages.end(), [&t](const DiscoveryMessage &m) { return m.topic == t; }))
             send(t, std::string(), true);
+    }
     seen_.clear();
     for (const DiscoveryMessage &m : messages)
         send(m.topic, text(m.config), true);
