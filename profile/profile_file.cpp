@@ -197,7 +197,8 @@ ReadResult readProfile(std::string_view fileText)
         r.error = std::string("not a profile: the format is ") + doc["format"].dump() + ", not \"" + kFormat + "\"";
         return r;
     }
-    const Json &version = doc["version"];
+    // A missing key read from a const document is no value, never a read past its keys.
+    const Json version = doc.value("version", Json());
     if (!version.is_number() || !std::isfinite(version.get<double>()) || version.get<double>() < 1) {
         r.error = "the profile has no valid \"version\"";
         return r;

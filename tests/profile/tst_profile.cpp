@@ -77,6 +77,8 @@ private slots:
                                << "not a profile" << 0;
         QTest::newRow("nan version") << head.chopped(1) + "\"1\"}"
                                      << "no valid" << 0;
+        QTest::newRow("no version") << R"({"format":"vantrel-profile","settings":{}})"
+                                    << "no valid" << 0;
         QTest::newRow("unknown keys") << head +
                                              R"(,"lens":{"a":1},"cec":{"sp":"40:04","x":2},"settings":{"zoom":"on"}})"
                                       << "" << 3;
