@@ -121,6 +121,19 @@ int runTest(Invocation &inv)
 
 } // namespace
 
+// Built where serve is not (Windows): rules test replays at serve's interval.
+long intervalOption(const Invocation &inv, long fallback)
+{
+    if (!inv.isSet("interval"))
+        return fallback;
+    char *end = nullptr;
+    const std::string text = inv.value("interval");
+    const double seconds = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end || !std::isfinite(seconds) || seconds < 0.2 || seconds > 3600)
+        usageError("--interval takes SECONDS, a number from 0.2 to 3600, not \"" + text + "\"");
+    return long(seconds * 1000);
+}
+
 std::vector<Command> rulesCommands()
 {
     return {
