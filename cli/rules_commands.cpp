@@ -78,12 +78,14 @@ std::vector<service::Firing> replay(std::vector<service::Rule> rules, const std:
         bool poll = false;
         for (; i < changes.size() && changes[i].time == time; ++i) {
             const service::Change &c = changes[i];
-            const Json phase = c.newValue.is_object() ? c.newValue.value("phase", Json()) : Json();
-            if (c.field.rfind("rule.", 0) != 0)
+            const bool rule = c.field.rfind("rule.", 0) == 0;
+            const Json phase = rule && c.newValue.is_object() ? c.newValue.value("phase", Json()) : Json();
+            const bool switched = phase == "on" || phase == "off";
+            if (!rule)
                 facts[c.field] = c.newValue;
-            else if (phase == "on" || phase == "off") // rules/enable: between polls, not one
+            else if (switched) // rules/enable: between polls, not one
                 engine.enable(c.field.substr(5), phase == "on");
-            poll = poll || c.field.rfind("rule.", 0) != 0 || (phase != "on" && phase != "off");
+            poll = poll || !switched; // a fact, or a firing: a poll's own change
         }
         if (poll)
             step(time);

@@ -209,6 +209,12 @@ void ServeEngine::publish(Millis now, const StateWatch::Step &step)
         send(topic("state"), text(watch_.state()), true);
     for (const Change &c : changes)
         send(topic("event"), text(changeJson(c)), false);
+    logChanges(changes);
+}
+
+// A failing log is said once, and again when it is written again.
+void ServeEngine::logChanges(const std::vector<Change> &changes)
+{
     if (!log_)
         return;
     if (!log_->append(changes)) {
@@ -302,11 +308,7 @@ std::string ServeEngine::switchRule(Millis now, const ControlCommand &c)
     ruleSwitch_(c.name, on);
     rulesOn_[c.name] = on;
     publishRules();
-    if (log_ && !log_->append({Change{now, "rule." + c.name, Json(), Json{{"phase", on ? "on" : "off"}}}}) &&
-        !logFailing_) {
-        say_(log_->error());
-        logFailing_ = true;
-    }
+    logChanges({Change{now, "rule." + c.name, Json(), Json{{"phase", on ? "on" : "off"}}}});
     return {};
 }
 

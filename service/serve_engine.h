@@ -82,6 +82,7 @@ private:
     void publishDiscovery();
     void publishAvailability();
     void publishRules();
+    void logChanges(const std::vector<Change> &changes);
     std::string switchRule(Millis now, const ControlCommand &c);
     void answer(const InMessage &m, const std::string &why);
     std::string topic(const std::string &leaf) const { return boxTopic(o_.id, leaf); }
