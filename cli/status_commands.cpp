@@ -103,7 +103,7 @@ int watch(Invocation &inv, BoxConnection &b, double seconds)
                 emitStatus(reading, r);
                 if (inv.out.json()) {
                     reading.doc()["time"] = time;
-                    printLine(reading.doc().dump(-1, ' ', false, Json::error_handler_t::replace));
+                    printLine(report::oneLine(reading.doc()));
                 }
                 last = now;
                 first = false;

@@ -41,6 +41,11 @@ std::string compactText(const Json &doc)
     return doc.dump(-1, ' ', true, Json::error_handler_t::replace) + "\n";
 }
 
+std::string oneLine(const Json &doc)
+{
+    return doc.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
 namespace {
 
 // How deep the arrays and objects of a text go, counted without a tree, and

@@ -34,6 +34,8 @@ Json latin1(std::string_view text);
 
 // The document on one line, anything outside ASCII escaped, with a line feed.
 std::string compactText(const Json &doc);
+// The document on one line as UTF-8, bytes that are not UTF-8 replaced; no line feed.
+std::string oneLine(const Json &doc);
 
 // Deeper than any file the project reads or writes needs; a deeper text is
 // refused before a tree is built (copying and printing a tree recurse).

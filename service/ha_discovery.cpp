@@ -56,7 +56,7 @@ const char *settingName(const std::string &name)
 // {{ v if v is one of options else None }}, options as a Jinja list.
 std::string oneOf(const std::string &prefix, const std::string &value, const Json &options)
 {
-    std::string list = options.dump(-1, ' ', false, Json::error_handler_t::replace);
+    const std::string list = report::oneLine(options);
     const std::string test = options.empty() ? "v is string and v" : "v in " + list;
     return prefix + "{% set v = " + value + " %}{{ v if " + test + " else None }}";
 }
@@ -194,7 +194,7 @@ std::vector<DiscoveryMessage> discoveryMessages(const DiscoveryOptions &o)
                      {"payload_on", r + " on"},
                      {"payload_off", r + " off"},
                      {"state_topic", boxTopic(o.id, "rules")},
-                     {"value_template", "{{ value_json.get(" + Json(r).dump(-1, ' ', false, Json::error_handler_t::replace) + ") }}"},
+                     {"value_template", "{{ value_json.get(" + report::oneLine(r) + ") }}"},
                      {"state_on", "on"},
                      {"state_off", "off"},
                      {"icon", "mdi:script-text-outline"}});

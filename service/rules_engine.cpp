@@ -13,7 +13,7 @@ std::string shownFact(const Json &v)
     if (v.is_null())
         return "none";
     const Json &named = v.is_object() && v.contains("name") ? v["name"] : v;
-    return named.dump(-1, ' ', false, Json::error_handler_t::replace);
+    return report::oneLine(named);
 }
 
 } // namespace

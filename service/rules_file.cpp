@@ -41,7 +41,7 @@ const Json &factShapes()
 
 std::string jsonQuoted(const std::string &text)
 {
-    return Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
+    return report::oneLine(text);
 }
 
 struct Reader {

@@ -12,11 +12,6 @@ namespace vantrel::service {
 
 namespace {
 
-std::string text(const Json &j)
-{
-    return j.dump(-1, ' ', false, Json::error_handler_t::replace);
-}
-
 // The first bytes of a command, enough to know it again; never the whole of
 // a large one.
 constexpr size_t kQuotedBytes = 64;
@@ -137,7 +132,7 @@ void ServeEngine::claim(const std::vector<InMessage> &messages, uint32_t tickMs)
         }
     }
     ready_ = true;
-    send(topic("owner"), text(Json{{"host", o_.host}, {"process", o_.process}}), true);
+    send(topic("owner"), report::oneLine(Json{{"host", o_.host}, {"process", o_.process}}), true);
     if (o_.allowControl)
         for (const char *leaf : {"set/+", "cec/send", "infoframe/+", "profile/apply", "edid/load", "rules/enable"})
             if (auto e = broker_.subscribe(topic(leaf), false))
@@ -206,9 +201,9 @@ void ServeEngine::publish(Millis now, const StateWatch::Step &step)
     if (step.boxChanged)
         publishAvailability();
     if (step.stateChanged)
-        send(topic("state"), text(watch_.state()), true);
+        send(topic("state"), report::oneLine(watch_.state()), true);
     for (const Change &c : changes)
-        send(topic("event"), text(changeJson(c)), false);
+        send(topic("event"), report::oneLine(changeJson(c)), false);
     logChanges(changes);
 }
 
@@ -270,7 +265,7 @@ void ServeEngine::publishDiscovery()
     }
     seen_.clear();
     for (const DiscoveryMessage &m : messages)
-        send(m.topic, text(m.config), true);
+        send(m.topic, report::oneLine(m.config), true);
 }
 
 // After a (re)connection the broker may have lost what it kept.
@@ -280,7 +275,7 @@ void ServeEngine::publishAll()
     publishAvailability();
     publishRules();
     if (watch_.state().is_object())
-        send(topic("state"), text(watch_.state()), true);
+        send(topic("state"), report::oneLine(watch_.state()), true);
 }
 
 // {"NAME": "on" | "off", ...}, retained: the rule switches' state.
@@ -293,7 +288,7 @@ void ServeEngine::publishRules()
         const auto it = rulesOn_.find(r);
         state[r] = it == rulesOn_.end() || it->second ? "on" : "off";
     }
-    send(topic("rules"), text(state), true);
+    send(topic("rules"), report::oneLine(state), true);
 }
 
 // Needs no box: the rule is serve's. Logged as the rule's change, so a replay
@@ -317,7 +312,7 @@ void ServeEngine::answer(const InMessage &m, const std::string &why)
     Json error{{"time", utcText(nowMillis())}, {"topic", m.topic}, {"command", quoted(m)}, {"error", why}};
     if (m.size > kQuotedBytes)
         error["bytes"] = m.size;
-    send(topic("error"), text(error), false);
+    send(topic("error"), report::oneLine(error), false);
     say_(m.topic + ": " + why);
 }
 
@@ -327,7 +322,7 @@ bool ServeEngine::handleCommands(Millis now, const std::vector<InMessage> &messa
     bool changed = false;
     const auto done = [&](const InMessage &m) {
         send(topic("event"),
-             text(Json{{"time", utcText(now)}, {"topic", m.topic}, {"command", quoted(m)}, {"outcome", "done"}}), false);
+             report::oneLine(Json{{"time", utcText(now)}, {"topic", m.topic}, {"command", quoted(m)}, {"outcome", "done"}}), false);
     };
     dropped_ += broker_.takeDropped();
     for (const InMessage &m : messages) {
@@ -372,7 +367,7 @@ bool ServeEngine::handleCommands(Millis now, const std::vector<InMessage> &messa
     if (dropped_ && now - droppedSaidAt_ >= 1000) {
         const std::string why = std::to_string(dropped_) + " command" + (dropped_ == 1 ? "" : "s") +
                                 " dropped: at most 4 a second are taken";
-        send(topic("error"), text(Json{{"time", utcText(now)}, {"error", why}}), false);
+        send(topic("error"), report::oneLine(Json{{"time", utcText(now)}, {"error", why}}), false);
         say_(why);
         dropped_ = 0;
         droppedSaidAt_ = now;

@@ -34,7 +34,7 @@ std::string shown(const Json &value)
             list += (list.empty() ? "" : ", ") + v.get<std::string>();
         return list.empty() ? "none" : list;
     }
-    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+    return report::oneLine(value);
 }
 
 } // namespace
