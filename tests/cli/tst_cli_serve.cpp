@@ -117,17 +117,14 @@ class TstCliServe : public QObject {
         const QByteArray absent = "{\"box\": \"absent\", \"status\": null, \"settings\": {}}";
         QStringList args{QStringLiteral(RENDER_TEMPLATES_PATH)};
         int n = 0;
-        for (const QByteArray &doc : {device, state, QJsonDocument(odd).toJson(), QJsonDocument(silent).toJson(), absent}) {
-            QFile f(ctl.path(QStringLiteral("render%1.json").arg(n++)));
+        // The last one is the rules topic's, for the rule switches.
+        for (const QByteArray &doc :
+             {device, state, QJsonDocument(odd).toJson(), QJsonDocument(silent).toJson(), absent, rules}) {
+            QFile f(ctl.path(QStringLiteral("render%1.json").arg(n)));
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(doc);
-            args << f.fileName();
+            args << (n++ == 5 ? QStringLiteral("rules=") : QString()) + f.fileName();
         }
-        QFile r(ctl.path(QStringLiteral("render-rules.json")));
-        QVERIFY(r.open(QIODevice::WriteOnly));
-        r.write(rules);
-        r.close();
-        args << QStringLiteral("rules=") + r.fileName();
         QProcess python;
         python.setProcessChannelMode(QProcess::MergedChannels);
         python.start(QStringLiteral("python3"), args);
