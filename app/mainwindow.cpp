@@ -25,6 +25,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -40,6 +41,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <utility>
 
 MainWindow::MainWindow(QWidget *parent) : MainWindow(Environment{}, parent) {}
@@ -298,8 +300,16 @@ void MainWindow::holdControls(bool hold)
         }
         // Each control's own flag: one disabled for another reason (no box,
         // locked by the box) comes back disabled.
-        for (QWidget *w : sendingControls_)
+        for (QWidget *w : sendingControls_) {
+            // A button held down is the one whose press waits: disabling it
+            // would lose its release, which must come after the exchange.
+            if (auto *b = qobject_cast<QAbstractButton *>(w); b && b->isDown()) {
+                pressedInHold_ = b;
+                b->installEventFilter(this);
+                continue;
+            }
             held_.emplace_back(w, !w->testAttribute(Qt::WA_ForceDisabled));
+        }
         // Disabling the focused control moves the focus on; it comes back
         // unless the user moved it meanwhile.
         focusBeforeHold_ = QApplication::focusWidget();
@@ -311,6 +321,9 @@ void MainWindow::holdControls(bool hold)
             if (w)
                 w->setEnabled(enabled);
         held_.clear();
+        if (pressedInHold_)
+            pressedInHold_->removeEventFilter(this);
+        pressedInHold_ = nullptr;
         if (focusBeforeHold_ && focusBeforeHold_ != focusInHold_ && QApplication::focusWidget() == focusInHold_ &&
             focusBeforeHold_->isEnabled())
             focusBeforeHold_->setFocus();
@@ -342,6 +355,22 @@ void MainWindow::PollStep()
         edid_->PendingEdidRead = true;
     else
         edid_->edidRereadTries_ = 0;
+}
+
+// The release of the button whose press is waiting comes once the exchange
+// has ended, as it did when the wait held every event back.
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == pressedInHold_ && exchange::out() &&
+        (event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::KeyRelease)) {
+        std::shared_ptr<QEvent> later(event->clone());
+        exchange::whenSettled([to = QPointer<QObject>(watched), later] {
+            if (to)
+                QCoreApplication::sendEvent(to, later.get());
+        });
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

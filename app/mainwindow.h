@@ -165,6 +165,7 @@ private:
     void makePresence();
     // Disables what sends while the window waits on the box; restores it after.
     void holdControls(bool hold);
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
     // The window's own: its environment, the box and its link, the reporter
     // (status bar, progress bar, sessions), the poll timer.
@@ -184,6 +185,7 @@ private:
     bool refusalPending_ = false;
     std::vector<QWidget *> sendingControls_; // the form's, found once
     std::vector<std::pair<QPointer<QWidget>, bool>> held_;
+    QPointer<QWidget> pressedInHold_; // its press started the exchange: kept, its release deferred
     QPointer<QWidget> focusBeforeHold_, focusInHold_;
 
     std::unique_ptr<SettingsPage> settings_;
